@@ -1,0 +1,45 @@
+#include "cli/Cli.h"
+
+#include <array>
+#include <ostream>
+
+namespace tw::cli {
+
+namespace {
+
+constexpr std::array<Command, 0> kCommands{};
+
+void printHelp(std::ostream& out) {
+  out << "textwright-cli: find and replace text in many files at once.\n\nUsage:\n";
+  for (const Command& command : commands()) out << "  textwright-cli " << command.usage << "\n";
+  out << "  textwright-cli --help | --version\n";
+}
+
+}  // namespace
+
+std::span<const Command> commands() { return kCommands; }
+
+int runCli(const std::vector<std::string>& args, CliIo io) {
+  if (args.empty()) {
+    printHelp(io.err);
+    return kExitUsage;
+  }
+  const std::string& first = args.front();
+  if (first == "--help" || first == "-h") {
+    printHelp(io.out);
+    return kExitOk;
+  }
+  if (first == "--version") {
+    io.out << "textwright-cli " << TEXTWRIGHT_VERSION << "\n";
+    return kExitOk;
+  }
+  for (const Command& command : commands()) {
+    if (first == command.name) {
+      return command.run(std::span<const std::string>(args).subspan(1), io);
+    }
+  }
+  io.err << "textwright-cli: unknown command \"" << first << "\" (see textwright-cli --help)\n";
+  return kExitUsage;
+}
+
+}  // namespace tw::cli

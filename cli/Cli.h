@@ -1,0 +1,42 @@
+#pragma once
+// textwright-cli: the batch front end of the core. Every command runs exactly the engine
+// the desktop program runs; this layer only parses arguments, answers the engine's
+// questions on the terminal and prints results.
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tw::cli {
+
+// Exit statuses of every command.
+enum ExitStatus : int {
+  kExitOk = 0,      // everything asked was done (also when nothing was replaced)
+  kExitFailed = 1,  // some file could not be processed
+  kExitUsage = 2,   // a usage error, or an invalid configuration or input
+};
+
+// The streams a command talks through; tests hand in string streams.
+struct CliIo {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  bool errIsTerminal = false;  // progress bars go to `err` only when it is a terminal
+};
+
+// Runs the tool with `args` (without the program name) and returns the exit status.
+int runCli(const std::vector<std::string>& args, CliIo io);
+
+// One sub-command: its name, its usage line for --help, and its entry point, which gets the
+// arguments after the command name.
+struct Command {
+  const char* name;
+  const char* usage;
+  int (*run)(std::span<const std::string> args, CliIo& io);
+};
+
+// The sub-commands, in the order --help lists them.
+std::span<const Command> commands();
+
+}  // namespace tw::cli

@@ -1,0 +1,38 @@
+# Shared build helpers: one call per library, test, benchmark and fuzz target.
+
+set(TEXTWRIGHT_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+if(TEXTWRIGHT_WERROR)
+  list(APPEND TEXTWRIGHT_WARNINGS -Werror)
+endif()
+
+# Every core library registers itself here so that fuzz targets and tools can link "the core".
+set_property(GLOBAL PROPERTY TEXTWRIGHT_CORE_LIBS "")
+
+# textwright_library(NAME SOURCES... [LIBS ...])
+# A static library of the core; its folder's parent (the source root) is the include root,
+# so headers are included as "config/Configuration.h".
+function(textwright_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${TEXTWRIGHT_WARNINGS})
+  if(ARG_LIBS)
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY TEXTWRIGHT_CORE_LIBS ${name})
+endfunction()
+
+# textwright_add_test(NAME SOURCES... LIBS ...)
+# A GoogleTest executable whose tests are discovered into CTest. Test data lives in
+# tests/data and is passed in as TEXTWRIGHT_TEST_DATA_DIR.
+function(textwright_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${TEXTWRIGHT_WARNINGS})
+  target_compile_definitions(${name} PRIVATE
+    TEXTWRIGHT_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    TEXTWRIGHT_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+endfunction()

@@ -1,0 +1,39 @@
+#pragma once
+// The operating-system layer for whole-file reading and safe whole-file writing.
+// Every call reports failure with a message that names the file and the reason;
+// a read error is never taken for the end of a file.
+
+#include <string>
+#include <string_view>
+
+namespace tw::platform {
+
+// The outcome of a file operation: ok, or a user-facing message naming the file.
+struct IoStatus {
+  bool ok = true;
+  std::string error;
+
+  static IoStatus success() { return {}; }
+  static IoStatus failure(std::string message) { return {false, std::move(message)}; }
+  explicit operator bool() const { return ok; }
+};
+
+// Text of an errno value, e.g. "No such file or directory".
+std::string errorText(int errnum);
+
+// Reads the whole file at `path` into `out` (replacing its content). Follows symbolic links.
+IoStatus readWholeFile(const std::string& path, std::string& out);
+
+// Replaces the file at `path` with exactly `bytes`: writes a complete temporary file in the
+// same folder (created exclusively, mode 0666 less the umask for a new file, else the old
+// file's mode), flushes it, renames it over `path` and flushes the folder. On any failure
+// `path` keeps its old content and no temporary file is left behind.
+IoStatus writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// The folder part of `path`, up to and including its last "/"; empty when there is none.
+std::string folderOf(const std::string& path);
+
+// The name part of `path`, after its last "/".
+std::string fileNameOf(const std::string& path);
+
+}  // namespace tw::platform

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests, the fuzzers and the benchmarks need.
+# Idempotent and quiet: it only calls apt-get when something is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ make pkg-config
+  clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
+  libgtest-dev libgmock-dev         # tests
+  libbenchmark-dev                  # make bench
+  strace util-linux                 # crash and error-injection tests, setpriv
+  qt6-base-dev                      # the desktop program
+  xvfb xauth                        # headless GUI tests and screenshots
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs every engine benchmark of a bench build, then the whole-run comparisons if present.
+set -euo pipefail
+build=${1:-build-bench}
+shopt -s nullglob
+for b in "$build"/bench/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+done
+root=$(cd "$(dirname "$0")/.." && pwd)
+for s in "$root"/bench/compare-*.sh; do
+  echo "== $(basename "$s")"
+  "$s" "$build"
+done

@@ -1,0 +1,69 @@
+#include "platform/FileIo.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace tw::platform {
+namespace {
+
+using test::TempDir;
+using FileIo = test::TempDirTest;
+
+TEST_F(FileIo, ReadWholeFileKeepsEveryByte) {
+  std::string bytes;
+  for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+  bytes += std::string(200000, '\r');
+  std::string path = dir.write("all.bin", bytes);
+  std::string read = "stale";
+  ASSERT_TRUE(readWholeFile(path, read));
+  EXPECT_EQ(read, bytes);
+}
+
+TEST_F(FileIo, ReadWholeFileNamesTheMissingFile) {
+  std::string read;
+  IoStatus status = readWholeFile(dir.file("missing.txt"), read);
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.error.find("missing.txt"), std::string::npos);
+  EXPECT_NE(status.error.find("No such file"), std::string::npos);
+  EXPECT_FALSE(readWholeFile(dir.path().string(), read)) << "a folder is not a file";
+}
+
+TEST_F(FileIo, WriteFileAtomicallyReplacesContentAndKeepsMode) {
+  std::string path = dir.write("conf.rpl", "old content");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(writeFileAtomically(path, std::string("new\0content", 11)));
+  EXPECT_EQ(TempDir::read(path), std::string("new\0content", 11));
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  // Nothing but the file itself is left in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(FileIo, WriteFileAtomicallyThroughALinkKeepsTheLink) {
+  std::string target = dir.write("real.rpl", "old");
+  std::string link = dir.file("link.rpl");
+  std::filesystem::create_symlink(target, link);
+  ASSERT_TRUE(writeFileAtomically(link, "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(TempDir::read(target), "new");
+}
+
+TEST_F(FileIo, WriteFileAtomicallyFailureNamesTheFileAndLeavesNothing) {
+  IoStatus status = writeFileAtomically(dir.file("no/such/folder/x.rpl"), "data");
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.error.find("x.rpl"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(FileIoPaths, FolderAndNameParts) {
+  EXPECT_EQ(folderOf("/work/a.rpl"), "/work/");
+  EXPECT_EQ(folderOf("a.rpl"), "");
+  EXPECT_EQ(folderOf("/"), "/");
+  EXPECT_EQ(fileNameOf("/work/a.rpl"), "a.rpl");
+  EXPECT_EQ(fileNameOf("a.rpl"), "a.rpl");
+}
+
+}  // namespace
+}  // namespace tw::platform
