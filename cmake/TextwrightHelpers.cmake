@@ -22,6 +22,43 @@ function(textwright_library name)
   set_property(GLOBAL APPEND PROPERTY TEXTWRIGHT_CORE_LIBS ${name})
 endfunction()
 
+# textwright_core_folder(NAME [LIBS ...])
+# The library of one core folder: every .cpp below the folder. Dependencies that are not
+# (yet) targets are left out, so a folder can land before the folders it will use.
+function(textwright_core_folder name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(libs "")
+  foreach(lib ${ARG_LIBS})
+    if(TARGET ${lib})
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  if(srcs)
+    textwright_library(${name} SOURCES ${srcs} LIBS ${libs})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${libs})
+  endif()
+endfunction()
+
+# textwright_folder_tests(NAME LIBS ...)
+# One test executable of every *Test.cpp in the calling folder.
+function(textwright_folder_tests name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+  set(libs "")
+  foreach(lib ${ARG_LIBS})
+    if(TARGET ${lib})
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  if(srcs)
+    textwright_add_test(${name} SOURCES ${srcs} LIBS ${libs})
+  endif()
+endfunction()
+
 # textwright_add_test(NAME SOURCES... LIBS ...)
 # A GoogleTest executable whose tests are discovered into CTest. Test data lives in
 # tests/data and is passed in as TEXTWRIGHT_TEST_DATA_DIR.
