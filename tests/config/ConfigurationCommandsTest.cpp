@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tw {
 namespace {
@@ -85,17 +83,19 @@ TEST_F(ConfigurationCommands, FailedSaveNamesTheFileAndKeepsTheOldContent) {
   const std::string target = dir.write("keep.rpl", kValidFile);
   Configuration config = edited();
   config.FileName = target;
-  ::chmod(dir.path().c_str(), 0500);
-  const bool writable = ::access(dir.path().c_str(), W_OK) == 0;  // true when run as root
-  if (!writable) {
-    EXPECT_EQ(SaveConfiguration(config, prompts, settings), SaveOutcome::Failed);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_NE(prompts.shown[0].text.find(target), std::string::npos) << prompts.shown[0].text;
-    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Error);
-    EXPECT_TRUE(config.Changed);
-    EXPECT_EQ(test::TempDir::read(target), kValidFile);
+  {
+    // A folder that does not exist cannot take the file.
+    Configuration lost = edited();
+    lost.FileName = dir.file("no/such/folder/x.rpl");
+    FakePrompts failing;
+    EXPECT_EQ(SaveConfiguration(lost, failing, settings), SaveOutcome::Failed);
+    ASSERT_EQ(failing.shown.size(), 1u);
+    EXPECT_NE(failing.shown[0].text.find(lost.FileName), std::string::npos) << failing.shown[0].text;
+    EXPECT_EQ(failing.shown[0].caption, "Textwright");
+    EXPECT_EQ(failing.shown[0].icon, PromptIcon::Error);
+    EXPECT_TRUE(lost.Changed);
+    EXPECT_EQ(lost.FileName, dir.file("no/such/folder/x.rpl"));
   }
-  ::chmod(dir.path().c_str(), 0700);
 
   // A path with a line break would not survive the file: refused, nothing written.
   FakePrompts refused;
