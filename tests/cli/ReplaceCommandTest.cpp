@@ -149,5 +149,47 @@ TEST_F(ReplaceCommand, ConfirmAnswersComeLineByLineAndEndOfInputSkipsTheRest) {
   EXPECT_NE(r.err.find("File : b.txt"), std::string::npos);
 }
 
+
+TEST_F(ReplaceCommand, ReportsAreWrittenToExactlyTheNamesGiven) {
+  const std::string a = dir.write("a.txt", "colour");
+  const std::string b = dir.write("b.txt", "plain");
+  CliRun r = run({"replace", "--report", dir.file("out"), "--html-report=" + dir.file("out.htm"), "colour", "color", a, b});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  const std::string text = TempDir::read(dir.file("out"));
+  EXPECT_EQ(text.rfind("The replacement process began at ", 0), 0u);
+  EXPECT_NE(text.find("\r\nFile to scan - " + a + "\r\n" + a + " - 1 replacements made\r\n"), std::string::npos);
+  EXPECT_NE(text.find("File to scan - " + b + "\r\n" + b + " - 0 replacements made\r\n"), std::string::npos);
+  EXPECT_NE(text.find("2 files have been processed\r\n1 replacements made in 1 files\r\n"), std::string::npos);
+  EXPECT_EQ(TempDir::read(dir.file("out.htm")).rfind("<HTML>\r\n", 0), 0u);
+  EXPECT_FALSE(fs::exists(dir.file("out.txt")));
+}
+
+TEST_F(ReplaceCommand, UnwritableReportIsAFailureAfterTheRun) {
+  const std::string a = dir.write("a.txt", "colour");
+  CliRun r = run({"replace", "--report", dir.file("no/such/folder/r.txt"), "colour", "color", a});
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_NE(r.err.find("the report was not written: "), std::string::npos);
+  EXPECT_EQ(TempDir::read(a), "color");
+}
+
+TEST_F(ReplaceCommand, DryRunRefusesToWriteAReport) {
+  const std::string a = dir.write("a.txt", "colour");
+  CliRun r = run({"replace", "--dry-run", "--report", dir.file("r.txt"), "colour", "color", a});
+  EXPECT_EQ(r.status, kExitUsage);
+  EXPECT_FALSE(fs::exists(dir.file("r.txt")));
+}
+
+TEST_F(ReplaceCommand, ProgressBarOnlyOnATerminal) {
+  const std::string a = dir.write("a.txt", "colour");
+  const std::string b = dir.write("b.txt", "colour");
+  std::istringstream in;
+  std::ostringstream out, err;
+  EXPECT_EQ(runCli({"replace", "colour", "color", a, b}, {in, out, err, true}), kExitOk);
+  EXPECT_NE(err.str().find("\r[###############               ] 50%  a.txt"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("] 100%"), std::string::npos);
+  EXPECT_EQ(out.str().find('\r'), std::string::npos);
+  EXPECT_EQ(run({"replace", "colour", "color", a}).err, "");
+}
+
 }  // namespace
 }  // namespace tw::cli

@@ -2,7 +2,12 @@
 
 #include "engine/ScriptedHost.h"
 
+#include "engine/LiteralMatcher.h"
+#include "engine/RegexMatcher.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace tw {
 namespace {
@@ -175,6 +180,98 @@ TEST(ApplyPair, SkipAllFilesEndsTheQuestionsAndTheReplacements) {
   auto [again, none] = pass.apply("a a", {"a", "b"});
   EXPECT_EQ(none, 0);
   EXPECT_EQ(pass.host.asked.size(), 2u);
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+// The simple algorithm the searcher stands in for: ask the matcher at every position.
+int64_t ApplyPairOneByOne(std::string_view text, const std::string& find, const std::string& replace,
+                          const PassSettings& settings, RunDecision& decision, RunHost& host,
+                          std::string& output) {
+  output.clear();
+  const int64_t n = static_cast<int64_t>(text.size());
+  int64_t count = 0;
+  int64_t s = 0;
+  const ReplaceFlags& f = settings.Flags;
+  while (s < n) {
+    int64_t e = f.Regular ? RegexMatchAt(text, s, find, f.CaseSensitive)
+                          : MatchLiteralAt(text, s, find, {f.CaseSensitive, f.WholeWordsOnly, f.Anything});
+    if (e >= 0 && settings.DoNotChangeFilenameReferences && IsFilenameReference(text, e)) e = -1;
+    if (e >= 0 && f.Confirm && decision.asks()) {
+      ConfirmRequest request;
+      decision.set(host.confirm(request));
+    }
+    if (e >= 0 && (!f.Confirm || decision.replaces())) {
+      ++count;
+      output += replace;
+      s = e + 1;
+    } else {
+      output += text[static_cast<size_t>(s)];
+      ++s;
+    }
+  }
+  return count;
+}
+
+// Answers from a fixed pseudo-random sequence, the same for both algorithms.
+class SequenceHost : public RunHost {
+public:
+  explicit SequenceHost(uint32_t seed) : m_state(seed) {}
+  ConfirmDecision confirm(const ConfirmRequest&) override {
+    m_state = m_state * 1103515245u + 12345u;
+    static constexpr ConfirmDecision kAnswers[] = {
+        ConfirmDecision::ReplaceThis, ConfirmDecision::ReplaceThis, ConfirmDecision::SkipThis,
+        ConfirmDecision::SkipThis, ConfirmDecision::ReplaceAllInFile, ConfirmDecision::SkipAllInFile};
+    return kAnswers[(m_state >> 16) % 6];
+  }
+
+private:
+  uint32_t m_state;
+};
+
+TEST(ApplyPair, GivesTheResultsOfTestingEveryPosition) {
+  std::mt19937 rng(4242);
+  const std::string alphabet = "aab b\"=hrefHREF<>%\r\n.x";
+  const std::vector<std::string> literalFinds = {"a", "ab", "aa", "b a", "a%anything%b", "%anything%a",
+                                                 "x%anything%", "A", "\r\n", "href", ".x", "ba", " "};
+  const std::vector<std::string> patterns = {"a+", "a*b", "[ab]", "^a", "a$", "(a|b)x", "\\r\\n", ".a",
+                                             "a?b", "[^a]b", "x{1,2}", "\\w+", "b{}"};
+  auto randomText = [&](size_t length) {
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += alphabet[rng() % alphabet.size()];
+    return text;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    PassSettings settings;
+    settings.Flags.Regular = rng() % 2 == 0;
+    settings.Flags.CaseSensitive = rng() % 2 == 0;
+    settings.Flags.WholeWordsOnly = rng() % 3 == 0;
+    settings.Flags.Anything = rng() % 4 != 0;
+    settings.Flags.Confirm = rng() % 3 == 0;
+    settings.DoNotChangeFilenameReferences = rng() % 3 == 0;
+    const std::vector<std::string>& finds = settings.Flags.Regular ? patterns : literalFinds;
+    const StringPair pair{finds[rng() % finds.size()], rng() % 2 ? "R" : ""};
+    std::string text = randomText(rng() % 60);
+    if (rng() % 4 == 0) text = "<a href=\"" + text + "\">" + text;
+
+    const uint32_t seed = static_cast<uint32_t>(round);
+    SequenceHost fastHost(seed), slowHost(seed);
+    RunDecision fastDecision, slowDecision;
+    YieldThrottle throttle(fastHost);
+    PreparedPair prepared(pair, settings);
+    PassContext context{fastHost, fastDecision, throttle, settings, "f"};
+    std::string fast, slow;
+    const int64_t fastCount = ApplyPair(text, prepared, context, fast);
+    const int64_t slowCount = ApplyPairOneByOne(text, prepared.searchedFind(), pair.Replace, settings,
+                                                slowDecision, slowHost, slow);
+    ASSERT_EQ(fast, slow) << "find \"" << pair.Find << "\" in \"" << text << "\" round " << round;
+    ASSERT_EQ(fastCount, slowCount) << round;
+    ASSERT_EQ(fastDecision.value(), slowDecision.value()) << round;
+  }
 }
 
 }  // namespace
