@@ -54,11 +54,7 @@ ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outpu
 int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& context,
                   std::string& output) {
   output.clear();
-  if (!pair.active()) {
-    output.assign(text);
-    return 0;
-  }
-  output.reserve(text.size());
+  if (!pair.active()) return 0;
   const PassSettings& settings = context.settings;
   const int64_t n = static_cast<int64_t>(text.size());
   const std::string& replace = pair.listed().Replace;
@@ -67,6 +63,7 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
   while (s < n) {
     const std::optional<Occurrence> found = pair.searcher().findFrom(text, s);
     if (!found) break;
+    if (output.empty()) output.reserve(text.size() + replace.size());
     output.append(text.substr(static_cast<size_t>(s), static_cast<size_t>(found->start - s)));
     s = found->start;
     const int64_t e = found->last;

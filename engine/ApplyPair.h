@@ -102,8 +102,9 @@ struct PassContext {
 ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outputSoFar,
                                    int64_t start, int64_t length);
 
-// Applies `pair` to `text`, writing the result to `output` (cleared first), and returns the
-// number of replacements made. With confirmation on, asks the host about each occurrence
+// Applies `pair` to `text`, writing the result to `output`, and returns the number of
+// replacements made. When that is 0 the result is `text` itself and `output` holds nothing
+// useful (a pass without occurrences copies nothing). With confirmation on, asks the host about each occurrence
 // while the run's decision asks, and takes its answer as the decision.
 int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& context,
                   std::string& output);
