@@ -1,0 +1,182 @@
+#include "cli/ScanCommand.h"
+
+#include "platform/FileIo.h"
+#include "scan/Scan.h"
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string_view>
+#include <unordered_set>
+
+#include <sys/stat.h>
+
+namespace tw::cli {
+
+namespace {
+
+constexpr std::string_view kPrefix = "textwright-cli scan: ";
+
+int usageError(CliIo& io, const std::string& message) {
+  io.err << kPrefix << message << "\n";
+  return kExitUsage;
+}
+
+// The option of the command line that fills a field of the scan dialog.
+const char* optionOf(ScanField field) {
+  switch (field) {
+    case ScanField::SizeAmount:
+    case ScanField::SizeCompare:
+      return "--size";
+    case ScanField::DateFrom:
+    case ScanField::DateTo:
+      return "--date-between";
+    case ScanField::AgeCount:
+    case ScanField::AgeUnit:
+      return "--not-older";
+  }
+  return "";
+}
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// "=10k": the comparison, then the amount, then an optional unit letter.
+std::optional<std::string> takeSize(const std::string& text, ScanFields& fields) {
+  if (text.empty() || (text[0] != '=' && text[0] != '>' && text[0] != '<')) {
+    return "--size: '" + text + "' must start with =, > or <";
+  }
+  fields.SizeOn = true;
+  fields.SizeCompareText = text.substr(0, 1);
+  std::string amount = text.substr(1);
+  fields.SizeUnitText = "bytes";
+  if (!amount.empty()) {
+    switch (lower(amount.back())) {
+      case 'b': fields.SizeUnitText = "bytes"; amount.pop_back(); break;
+      case 'k': fields.SizeUnitText = "Kbytes"; amount.pop_back(); break;
+      case 'm': fields.SizeUnitText = "Mbytes"; amount.pop_back(); break;
+      default: break;
+    }
+  }
+  fields.SizeText = amount;
+  return std::nullopt;
+}
+
+// "2w": the count, then its unit letter.
+std::optional<std::string> takeAge(const std::string& text, ScanFields& fields) {
+  const char* unit = nullptr;
+  if (!text.empty()) {
+    switch (lower(text.back())) {
+      case 'h': unit = "Hour(s)"; break;
+      case 'd': unit = "Day(s)"; break;
+      case 'w': unit = "Week(s)"; break;
+      case 'm': unit = "Month(s)"; break;
+      case 'y': unit = "Year(s)"; break;
+      default: break;
+    }
+  }
+  if (unit == nullptr) return "--not-older: '" + text + "' must end with a unit: h, d, w, m or y";
+  fields.AgeOn = true;
+  fields.AgeUnitText = unit;
+  fields.AgeCountText = text.substr(0, text.size() - 1);
+  return std::nullopt;
+}
+
+// The start directory as a full path without a trailing "/" (unless it is "/").
+std::string startDirectory(const std::string& given) {
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(given, ec);
+  std::string text = (ec ? std::filesystem::path(given) : full).lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+int addToConfiguration(const std::string& rplPath, const std::vector<std::string>&, CliIo& io) {
+  return usageError(io, "--add-to '" + rplPath + "': adding to a configuration file is not available yet");
+}
+
+}  // namespace
+
+int runScanCommand(std::span<const std::string> args, CliIo& io) {
+  ScanFields fields;
+  std::optional<std::string> directory;
+  std::optional<std::string> addTo;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::size_t count) { return i + count < args.size(); };
+    if (arg == "--help" || arg == "-h") {
+      io.out << "Usage: textwright-cli " << kScanUsage << "\n";
+      return kExitOk;
+    } else if (arg == "--no-recurse") {
+      fields.Recurse = false;
+    } else if (arg == "--mask" || arg == "--size" || arg == "--not-older" || arg == "--add-to") {
+      if (!value(1)) return usageError(io, arg + " needs a value");
+      const std::string& text = args[++i];
+      std::optional<std::string> error;
+      if (arg == "--mask") fields.MaskText = text;
+      if (arg == "--size") error = takeSize(text, fields);
+      if (arg == "--not-older") error = takeAge(text, fields);
+      if (arg == "--add-to") addTo = text;
+      if (error) return usageError(io, *error);
+    } else if (arg == "--date-between") {
+      if (!value(2)) return usageError(io, "--date-between needs two dates (DD.MM.YYYY)");
+      fields.DateOn = true;
+      fields.DateFromText = args[++i];
+      fields.DateToText = args[++i];
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return usageError(io, "unknown option \"" + arg + "\"");
+    } else if (directory) {
+      return usageError(io, "only one directory may be given (\"" + arg + "\" is a second)");
+    } else {
+      directory = arg;
+    }
+  }
+  if (!directory) return usageError(io, "no directory given. Usage: textwright-cli " + std::string(kScanUsage));
+
+  struct stat st {};
+  if (::stat(directory->c_str(), &st) != 0) {
+    return usageError(io, "cannot open '" + *directory + "': " + platform::errorText(errno));
+  }
+  if (!S_ISDIR(st.st_mode)) return usageError(io, "'" + *directory + "' is not a directory");
+  fields.Directory = startDirectory(*directory);
+
+  ScanCriteria criteria;
+  if (auto error = captureScanCriteria(fields, criteria)) {
+    return usageError(io, std::string(optionOf(error->Field)) + ": '" + error->Text + "' " +
+                              error->Problem);
+  }
+
+  std::vector<std::string> found;
+  std::vector<ScanProblem> problems;
+  ScanDirectory(criteria, std::chrono::system_clock::now(), found, &problems);
+
+  // A file found by two masks is one file: printed once, where it was first found.
+  std::vector<std::string> distinct;
+  distinct.reserve(found.size());
+  {
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(found.size());
+    for (const std::string& path : found) {
+      if (seen.insert(path).second) distinct.push_back(path);
+    }
+  }
+  std::string text;
+  for (const std::string& path : distinct) {
+    text += path;
+    text += '\n';
+  }
+  io.out << text;
+  for (const ScanProblem& problem : problems) {
+    io.err << kPrefix << "cannot list '" << problem.Path << "': " << problem.Reason << "\n";
+  }
+
+  int status = problems.empty() ? kExitOk : kExitFailed;
+  if (addTo) {
+    int added = addToConfiguration(*addTo, distinct, io);
+    if (added != kExitOk) status = added;
+  }
+  return status;
+}
+
+}  // namespace tw::cli
