@@ -77,8 +77,10 @@ private:
       return;
     }
     std::vector<Entry> entries;
-    errno = 0;
-    while (const dirent* e = ::readdir(dir)) {
+    for (;;) {
+      errno = 0;  // readdir tells the end from an error only through errno
+      const dirent* e = ::readdir(dir);
+      if (e == nullptr) break;
       if (e->d_name[0] == '.') continue;  // hidden entries, "." and ".."
       entries.push_back({e->d_name, e->d_type});
     }

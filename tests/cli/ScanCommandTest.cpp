@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "support/AsNobody.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +161,22 @@ TEST_F(ScanCommandTest, RefusesBadInputBeforeWalking) {
   r = runArgs({"scan"});
   EXPECT_EQ(r.status, kExitUsage);
   EXPECT_NE(r.err.find("no directory given"), std::string::npos);
+}
+
+TEST_F(ScanCommandTest, NamesAFolderItCouldNotListAndExitsOne) {
+  namespace fs = std::filesystem;
+  dir.write("a/locked/secret.htm", "x");
+  dir.write("b/open.htm", "x");
+  for (const fs::path& p : {dir.path(), dir.path() / "a", dir.path() / "b"}) {
+    fs::permissions(p, fs::perms::all, fs::perm_options::add);
+  }
+  fs::permissions(dir.path() / "a" / "locked", fs::perms::none);
+  std::string seen = test::runAsNobody([&] {
+    CliRun r = scan({});
+    return std::to_string(r.status) + "\n" + r.out + r.err;
+  });
+  EXPECT_EQ(seen, "1\n" + dir.file("b/open.htm") + "\ntextwright-cli scan: cannot list '" +
+                      dir.file("a/locked") + "': Permission denied\n");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "scan/ScanDirectory.h"
 
+#include "support/AsNobody.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tw {
@@ -128,35 +128,6 @@ TEST_F(ScanDirectoryTest, KeepsTheStartDirectoryAsGivenAndReportsOneThatCannotBe
   EXPECT_EQ(problems[0].Reason, "No such file or directory");
 }
 
-// Runs the scan in a child process as an unprivileged user (root reads every folder) and
-// returns what it found, one path per line, then the problems.
-std::string scanAsNobody(const ScanCriteria& criteria, Clock::time_point now) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return "pipe failed";
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipeFds[0]);
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-    Paths found;
-    std::vector<ScanProblem> problems;
-    ScanDirectory(criteria, now, found, &problems);
-    std::string text;
-    for (const std::string& path : found) text += path + "\n";
-    for (const ScanProblem& problem : problems) text += "! " + problem.Path + ": " + problem.Reason + "\n";
-    ssize_t written = ::write(pipeFds[1], text.data(), text.size());
-    ::_exit(written == static_cast<ssize_t>(text.size()) ? 0 : 4);
-  }
-  ::close(pipeFds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed";
-  return text;
-}
-
 TEST_F(ScanDirectoryTest, AnUnreadableFolderYieldsNothingAndTheWalkGoesOn) {
   dir.write("a/locked/secret.htm", "x");
   dir.write("b/open.htm", "x");
@@ -167,7 +138,16 @@ TEST_F(ScanDirectoryTest, AnUnreadableFolderYieldsNothingAndTheWalkGoesOn) {
   fs::permissions(dir.path() / "b" / "open.htm", fs::perms::all, fs::perm_options::add);
   fs::permissions(dir.path() / "a" / "locked", fs::perms::none);
   const std::string root = criteria.Directory;
-  EXPECT_EQ(scanAsNobody(criteria, now),
+  std::string seen = test::runAsNobody([&] {
+    Paths found;
+    std::vector<ScanProblem> problems;
+    ScanDirectory(criteria, now, found, &problems);
+    std::string text;
+    for (const std::string& path : found) text += path + "\n";
+    for (const ScanProblem& p : problems) text += "! " + p.Path + ": " + p.Reason + "\n";
+    return text;
+  });
+  EXPECT_EQ(seen,
             root + "/b/open.htm\n! " + root + "/a/locked: Permission denied\n");
 }
 
