@@ -129,6 +129,7 @@ std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields, Scan
   constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
   ScanCriteria next;
   next.Directory = fields.Directory;
+  while (next.Directory.size() > 1 && next.Directory.back() == '/') next.Directory.pop_back();
   next.Masks = splitMasks(fields.MaskText);
   next.Recurse = fields.Recurse;
 

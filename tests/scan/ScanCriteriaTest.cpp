@@ -53,6 +53,12 @@ TEST(captureScanCriteria, TakesTheDefaultFields) {
   EXPECT_EQ(criteria.Masks, Masks{"*.htm*"});
   EXPECT_TRUE(criteria.Recurse);
   EXPECT_FALSE(criteria.SizeOn || criteria.DateOn || criteria.AgeOn || criteria.AttrOn);
+  fields.Directory = "/data//";
+  ASSERT_EQ(captureScanCriteria(fields, criteria), std::nullopt);
+  EXPECT_EQ(criteria.Directory, "/data");
+  fields.Directory = "/";
+  ASSERT_EQ(captureScanCriteria(fields, criteria), std::nullopt);
+  EXPECT_EQ(criteria.Directory, "/");
 }
 
 TEST(captureScanCriteria, ShiftsTheSizeByItsUnit) {
