@@ -1,5 +1,6 @@
 #include "cli/ScanCommand.h"
 
+#include "config/ConfigurationCommands.h"
 #include "platform/FileIo.h"
 #include "scan/Scan.h"
 
@@ -92,8 +93,51 @@ std::string startDirectory(const std::string& given) {
   return text;
 }
 
-int addToConfiguration(const std::string& rplPath, const std::vector<std::string>&, CliIo& io) {
-  return usageError(io, "--add-to '" + rplPath + "': adding to a configuration file is not available yet");
+// The configuration named by --add-to, read before anything is walked; a missing file starts
+// as an empty configuration.
+struct Target {
+  std::string path;
+  bool exists = false;
+  Configuration config;
+};
+
+std::optional<std::string> loadTarget(Target& target) {
+  struct stat st {};
+  if (::stat(target.path.c_str(), &st) != 0 && errno == ENOENT) return std::nullopt;
+  target.exists = true;
+  std::string error;
+  std::optional<RplContent> content = readConfigurationFile(target.path, error);
+  if (!content) return "--add-to '" + target.path + "': " + error;
+  target.config.Flags = content->Flags;
+  target.config.Files = std::move(content->Files);
+  target.config.Pairs = std::move(content->Pairs);
+  target.config.FileName = target.path;
+  return std::nullopt;
+}
+
+// Adds `found` to the target's file list and saves it when something was added or the file is
+// new. A path with a line break cannot be kept in the file: it is named and left out.
+int addToTarget(Target& target, const std::vector<std::string>& found, CliIo& io) {
+  int status = kExitOk;
+  std::vector<std::string> keepable;
+  keepable.reserve(found.size());
+  for (const std::string& path : found) {
+    if (path.find_first_of("\r\n") == std::string::npos) {
+      keepable.push_back(path);
+    } else {
+      io.err << kPrefix << "not added to '" << target.path << "' (a configuration file cannot hold "
+             << "a path with a line break): " << path << "\n";
+      status = kExitFailed;
+    }
+  }
+  addScanResults(target.config, keepable);
+  if (target.config.Changed || !target.exists) {
+    if (platform::IoStatus written = writeConfigurationFile(target.path, target.config); !written) {
+      io.err << kPrefix << written.error << "\n";
+      return kExitFailed;
+    }
+  }
+  return status;
 }
 
 }  // namespace
@@ -146,6 +190,12 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
     return usageError(io, std::string(optionOf(error->Field)) + ": '" + error->Text + "' " +
                               error->Problem);
   }
+  std::optional<Target> target;
+  if (addTo) {
+    target.emplace();
+    target->path = *addTo;
+    if (auto error = loadTarget(*target)) return usageError(io, *error);
+  }
 
   std::vector<std::string> found;
   std::vector<ScanProblem> problems;
@@ -172,10 +222,7 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
   }
 
   int status = problems.empty() ? kExitOk : kExitFailed;
-  if (addTo) {
-    int added = addToConfiguration(*addTo, distinct, io);
-    if (added != kExitOk) status = added;
-  }
+  if (target && addToTarget(*target, distinct, io) != kExitOk) status = kExitFailed;
   return status;
 }
 

@@ -1,5 +1,7 @@
 #include "scan/Scan.h"
 
+#include "config/Settings.h"
+
 #include <string_view>
 #include <unordered_set>
 
@@ -16,11 +18,21 @@ std::size_t addScanResults(Configuration& config, const std::vector<std::string>
   for (const std::string& path : found) {
     if (!present.insert(path).second) continue;
     config.Files.push_back(FileEntry{path, true});
-    config.Changed = true;
-    config.SaveButtonEnabled = true;
+    config.markChanged();
     ++added;
   }
   return added;
+}
+
+ScanOutcome runScan(Configuration& config, const ScanCriteria& criteria, SettingsStore& settings,
+                    std::chrono::system_clock::time_point now) {
+  const std::string& directory = criteria.Directory;
+  StoreLastDir(settings, directory + (directory.ends_with('/') ? "" : "/") + "temp.rtf");
+  ScanOutcome outcome;
+  config.ScanResults.clear();
+  ScanDirectory(criteria, now, config.ScanResults, &outcome.Problems);
+  outcome.Added = addScanResults(config, config.ScanResults);
+  return outcome;
 }
 
 }  // namespace tw

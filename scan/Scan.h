@@ -5,6 +5,7 @@
 // paths found are then added to the configuration's file list, skipping those it already holds.
 
 #include "config/Configuration.h"
+#include "config/SettingsStore.h"
 #include "scan/ScanCriteria.h"
 #include "scan/ScanDirectory.h"
 
@@ -19,5 +20,17 @@ namespace tw {
 // byte; also skips a path found twice). Each addition sets `Changed` and enables the Save tool
 // button; when nothing is added neither changes. Returns how many were added.
 std::size_t addScanResults(Configuration& config, const std::vector<std::string>& found);
+
+// What a scan did: how many files it added to the list, and the folders it could not list.
+struct ScanOutcome {
+  std::size_t Added = 0;
+  std::vector<ScanProblem> Problems;
+};
+
+// The scan once its criteria are captured: stores the start directory with "/" appended as
+// the last folder, empties `config.ScanResults`, walks into it, and adds what it found to
+// `config.Files` (addScanResults). `now` is the moment ages are measured from.
+ScanOutcome runScan(Configuration& config, const ScanCriteria& criteria, SettingsStore& settings,
+                    std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
 }  // namespace tw

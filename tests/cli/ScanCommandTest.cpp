@@ -1,5 +1,8 @@
 #include "cli/Cli.h"
 
+#include "config/Configuration.h"
+#include "config/RplFile.h"
+
 #include "support/AsNobody.h"
 #include "support/TempDir.h"
 
@@ -177,6 +180,80 @@ TEST_F(ScanCommandTest, NamesAFolderItCouldNotListAndExitsOne) {
   });
   EXPECT_EQ(seen, "1\n" + dir.file("b/open.htm") + "\ntextwright-cli scan: cannot list '" +
                       dir.file("a/locked") + "': Permission denied\n");
+}
+
+std::vector<std::string> filesOf(const std::string& rplPath) {
+  std::optional<RplContent> content = parseRpl(test::TempDir::read(rplPath));
+  EXPECT_TRUE(content) << rplPath;
+  std::vector<std::string> paths;
+  if (content) {
+    for (const FileEntry& entry : content->Files) paths.push_back(entry.Path);
+  }
+  return paths;
+}
+
+TEST_F(ScanCommandTest, AddToCreatesTheConfigurationWhenMissing) {
+  std::string a = dir.write("site/a.htm", "x"), b = dir.write("site/b.html", "x");
+  std::string rpl = dir.file("new.rpl");
+  CliRun r = runArgs({"scan", dir.file("site"), "--mask", "*.htm*;a.*", "--add-to", rpl});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out, a + "\n" + b + "\n");
+  EXPECT_EQ(filesOf(rpl), (std::vector<std::string>{a, b}));
+
+  std::string emptyRpl = dir.file("empty.rpl");  // created even when nothing is found
+  r = runArgs({"scan", dir.file("site"), "--mask", "*.none", "--add-to", emptyRpl});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(filesOf(emptyRpl), std::vector<std::string>{});
+}
+
+TEST_F(ScanCommandTest, AddToKeepsWhatTheConfigurationHoldsAndSkipsDuplicates) {
+  std::string a = dir.write("site/a.htm", "x"), b = dir.write("site/b.htm", "x");
+  Configuration config;
+  config.Flags.CaseSensitive = true;
+  config.Files = {{"/elsewhere/z.htm", false}, {a, false}, {dir.file("site/A.htm"), true}};
+  config.Pairs = {{"find", "replace"}};
+  std::string rpl = dir.write("work.rpl", formatRpl(config));
+
+  CliRun r = runArgs({"scan", dir.file("site"), "--add-to", rpl});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out, a + "\n" + b + "\n");
+  std::optional<RplContent> content = parseRpl(test::TempDir::read(rpl));
+  ASSERT_TRUE(content);
+  config.Files.push_back({b, true});
+  EXPECT_EQ(content->Files, config.Files);
+  EXPECT_TRUE(content->Flags.CaseSensitive);
+  EXPECT_EQ(content->Pairs, config.Pairs);
+
+  // Nothing new: the file is not written again.
+  struct stat before {}, after {};
+  ASSERT_EQ(::stat(rpl.c_str(), &before), 0);
+  r = runArgs({"scan", dir.file("site"), "--add-to", rpl});
+  EXPECT_EQ(r.status, kExitOk);
+  ASSERT_EQ(::stat(rpl.c_str(), &after), 0);
+  EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+TEST_F(ScanCommandTest, AddToRefusesAnInvalidConfigurationBeforeWalking) {
+  dir.write("site/a.htm", "x");
+  std::string rpl = dir.write("broken.rpl", "not a configuration\r\n");
+  CliRun r = runArgs({"scan", dir.file("site"), "--add-to", rpl});
+  EXPECT_EQ(r.status, kExitUsage);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "textwright-cli scan: --add-to '" + rpl +
+                       "': Not a valid Textwright configuration file\n");
+  EXPECT_EQ(test::TempDir::read(rpl), "not a configuration\r\n");
+}
+
+TEST_F(ScanCommandTest, AddToLeavesOutAPathWithALineBreak) {
+  std::string odd = dir.write("site/two\nlines.htm", "x");
+  std::string fine = dir.write("site/fine.htm", "x");
+  std::string rpl = dir.file("out.rpl");
+  CliRun r = runArgs({"scan", dir.file("site"), "--add-to", rpl});
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_EQ(r.err, "textwright-cli scan: not added to '" + rpl +
+                       "' (a configuration file cannot hold a path with a line break): " + odd +
+                       "\n");
+  EXPECT_EQ(filesOf(rpl), std::vector<std::string>{fine});
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "scan/Scan.h"
 
+#include "config/MemorySettingsStore.h"
+#include "config/Settings.h"
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 namespace tw {
@@ -45,6 +49,42 @@ TEST(addScanResults, KeepsComparingCorrectlyWhileTheListGrows) {
   found.push_back("x");
   EXPECT_EQ(addScanResults(config, found), 500u);
   EXPECT_EQ(config.Files.size(), 501u);
+}
+
+class runScanTest : public test::TempDirTest {};
+
+TEST_F(runScanTest, StoresTheLastFolderAndAddsOnlyWhatIsNew) {
+  std::string a = dir.write("a.htm", "x");
+  std::string b = dir.write("sub/b.html", "x");
+  ScanCriteria criteria;
+  criteria.Directory = dir.path().string();
+  criteria.Masks = {"*.htm*", "a.*"};
+  Configuration config;
+  config.ScanResults = {"left over"};
+  MemorySettingsStore settings;
+  ScanOutcome outcome = runScan(config, criteria, settings);
+  EXPECT_EQ(ReadLastDir(settings), criteria.Directory + "/");
+  EXPECT_EQ(config.ScanResults, (std::vector<std::string>{a, a, b}));
+  EXPECT_EQ(outcome.Added, 2u);
+  EXPECT_EQ(pathsOf(config), (std::vector<std::string>{a, b}));
+  EXPECT_TRUE(outcome.Problems.empty());
+
+  // A second scan that finds more adds only the new file; one that finds nothing new changes
+  // nothing.
+  std::string c = dir.write("c.htm", "x");
+  config.markSaved();
+  EXPECT_EQ(runScan(config, criteria, settings).Added, 1u);
+  EXPECT_EQ(pathsOf(config), (std::vector<std::string>{a, b, c}));
+  config.markSaved();
+  EXPECT_EQ(runScan(config, criteria, settings).Added, 0u);
+  EXPECT_FALSE(config.Changed || config.SaveButtonEnabled);
+  EXPECT_EQ(config.ScanResults.size(), 4u);  // the last scan's own results
+
+  criteria.Directory = "/";
+  criteria.Masks = {""};
+  criteria.Recurse = false;
+  runScan(config, criteria, settings);
+  EXPECT_EQ(ReadLastDir(settings), "/");
 }
 
 }  // namespace
