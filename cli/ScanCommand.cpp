@@ -41,9 +41,27 @@ const char* optionOf(ScanField field) {
   return "";
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// The unit text of the dialog that a unit letter (either case) stands for; nullptr if none.
+struct UnitLetter {
+  char letter;
+  const char* text;
+};
+constexpr UnitLetter kSizeUnits[] = {{'b', "bytes"}, {'k', "Kbytes"}, {'m', "Mbytes"}};
+constexpr UnitLetter kAgeUnits[] = {
+    {'h', "Hour(s)"}, {'d', "Day(s)"}, {'w', "Week(s)"}, {'m', "Month(s)"}, {'y', "Year(s)"}};
 
-// "=10k": the comparison, then the amount, then an optional unit letter.
+template <std::size_t N>
+const char* unitOf(const std::string& text, const UnitLetter (&units)[N]) {
+  if (text.empty()) return nullptr;
+  char last = text.back();
+  if (last >= 'A' && last <= 'Z') last = static_cast<char>(last - 'A' + 'a');
+  for (const UnitLetter& unit : units) {
+    if (unit.letter == last) return unit.text;
+  }
+  return nullptr;
+}
+
+// "=10k": the comparison, then the amount, then an optional unit letter (bytes without one).
 std::optional<std::string> takeSize(const std::string& text, ScanFields& fields) {
   if (text.empty() || (text[0] != '=' && text[0] != '>' && text[0] != '<')) {
     return "--size: '" + text + "' must start with =, > or <";
@@ -51,32 +69,16 @@ std::optional<std::string> takeSize(const std::string& text, ScanFields& fields)
   fields.SizeOn = true;
   fields.SizeCompareText = text.substr(0, 1);
   std::string amount = text.substr(1);
-  fields.SizeUnitText = "bytes";
-  if (!amount.empty()) {
-    switch (lower(amount.back())) {
-      case 'b': fields.SizeUnitText = "bytes"; amount.pop_back(); break;
-      case 'k': fields.SizeUnitText = "Kbytes"; amount.pop_back(); break;
-      case 'm': fields.SizeUnitText = "Mbytes"; amount.pop_back(); break;
-      default: break;
-    }
-  }
+  const char* unit = unitOf(amount, kSizeUnits);
+  if (unit != nullptr) amount.pop_back();
+  fields.SizeUnitText = unit != nullptr ? unit : "bytes";
   fields.SizeText = amount;
   return std::nullopt;
 }
 
 // "2w": the count, then its unit letter.
 std::optional<std::string> takeAge(const std::string& text, ScanFields& fields) {
-  const char* unit = nullptr;
-  if (!text.empty()) {
-    switch (lower(text.back())) {
-      case 'h': unit = "Hour(s)"; break;
-      case 'd': unit = "Day(s)"; break;
-      case 'w': unit = "Week(s)"; break;
-      case 'm': unit = "Month(s)"; break;
-      case 'y': unit = "Year(s)"; break;
-      default: break;
-    }
-  }
+  const char* unit = unitOf(text, kAgeUnits);
   if (unit == nullptr) return "--not-older: '" + text + "' must end with a unit: h, d, w, m or y";
   fields.AgeOn = true;
   fields.AgeUnitText = unit;
@@ -176,7 +178,9 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
       directory = arg;
     }
   }
-  if (!directory) return usageError(io, "no directory given. Usage: textwright-cli " + std::string(kScanUsage));
+  if (!directory) {
+    return usageError(io, "no directory given. Usage: textwright-cli " + std::string(kScanUsage));
+  }
 
   struct stat st {};
   if (::stat(directory->c_str(), &st) != 0) {
@@ -187,8 +191,8 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
 
   ScanCriteria criteria;
   if (auto error = captureScanCriteria(fields, criteria)) {
-    return usageError(io, std::string(optionOf(error->Field)) + ": '" + error->Text + "' " +
-                              error->Problem);
+    return usageError(
+        io, std::string(optionOf(error->Field)) + ": '" + error->Text + "' " + error->Problem);
   }
   std::optional<Target> target;
   if (addTo) {

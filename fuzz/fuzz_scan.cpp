@@ -85,14 +85,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(joined == parts[0]);
 
   for (const std::string& date : {parts[4], parts[5]}) {
-    if (auto parsed = tw::parseScanDate(date); parsed && date.size() == 10 && date[2] == '.' &&
-                                               date[5] == '.') {
+    if (auto parsed = tw::parseScanDate(date);
+        parsed && date.size() == 10 && date[2] == '.' && date[5] == '.') {
       check(tw::formatScanDate(*parsed) == date);
     }
   }
 
   for (const std::string& mask : masks) {
-    if (mask.size() <= 64 && name.size() <= 64) check(tw::matchesMask(name, mask) == definedMatch(name, mask));
+    if (mask.size() <= 64 && name.size() <= 64)
+      check(tw::matchesMask(name, mask) == definedMatch(name, mask));
     (void)tw::MatchMaskExtension(name, mask);
   }
   return 0;

@@ -4,7 +4,9 @@ namespace tw {
 
 namespace {
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string_view extensionOf(std::string_view text) {
   std::size_t dot = text.rfind('.');

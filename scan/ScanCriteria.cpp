@@ -10,7 +10,9 @@ namespace {
 constexpr std::string_view kNotInteger = "is not a valid integer value";
 constexpr std::string_view kTooLarge = "is too large";
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::string_view trimSpaces(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -48,7 +50,9 @@ std::optional<ScanInputError> numberError(ScanField field, const std::string& te
                         std::string(status == NumberStatus::TooLarge ? kTooLarge : kNotInteger)};
 }
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -125,7 +129,8 @@ std::string formatScanDate(const LocalDate& date) {
   return text;
 }
 
-std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields, ScanCriteria& criteria) {
+std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields,
+                                                  ScanCriteria& criteria) {
   constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
   ScanCriteria next;
   next.Directory = fields.Directory;
@@ -145,8 +150,9 @@ std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields, Scan
   next.SizeOn = fields.SizeOn;
   if (next.SizeOn) {
     int shift = fields.SizeUnitText == "Kbytes" ? 10 : fields.SizeUnitText == "Mbytes" ? 20 : 0;
-    if (auto error = numberError(ScanField::SizeAmount, fields.SizeText,
-                                 parseWholeNumber(fields.SizeText, kMax >> shift, next.SizeLimit))) {
+    if (auto error =
+            numberError(ScanField::SizeAmount, fields.SizeText,
+                        parseWholeNumber(fields.SizeText, kMax >> shift, next.SizeLimit))) {
       return error;
     }
     next.SizeLimit <<= shift;
@@ -162,7 +168,8 @@ std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields, Scan
   if (next.DateOn) {
     constexpr std::string_view kNotDate = "is not a valid date (use DD.MM.YYYY)";
     auto from = parseScanDate(fields.DateFromText);
-    if (!from) return ScanInputError{ScanField::DateFrom, fields.DateFromText, std::string(kNotDate)};
+    if (!from)
+      return ScanInputError{ScanField::DateFrom, fields.DateFromText, std::string(kNotDate)};
     auto to = parseScanDate(fields.DateToText);
     if (!to) return ScanInputError{ScanField::DateTo, fields.DateToText, std::string(kNotDate)};
     next.DateFrom = *from;
@@ -172,8 +179,9 @@ std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields, Scan
   next.AgeOn = fields.AgeOn;
   std::optional<AgeUnit> unit = ageUnitOf(fields.AgeUnitText);
   if (next.AgeOn && !unit) {
-    return ScanInputError{ScanField::AgeUnit, fields.AgeUnitText,
-                          "is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or Year(s))"};
+    return ScanInputError{
+        ScanField::AgeUnit, fields.AgeUnitText,
+        "is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or Year(s))"};
   }
   next.Unit = unit.value_or(AgeUnit::None);
 

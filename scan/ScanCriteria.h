@@ -23,7 +23,14 @@ struct LocalDate {
 };
 
 // The unit of the "Not older than" count; None until a recognised unit text was captured.
-enum class AgeUnit : char { None = 0, Hours = 'H', Days = 'D', Weeks = 'W', Months = 'M', Years = 'Y' };
+enum class AgeUnit : char {
+  None = 0,
+  Hours = 'H',
+  Days = 'D',
+  Weeks = 'W',
+  Months = 'M',
+  Years = 'Y'
+};
 
 // What the walk looks for. Sizes and counts are 64-bit; masks have no limit on count or length.
 struct ScanCriteria {

@@ -42,7 +42,7 @@ struct Entry {
 };
 
 class Walker {
-public:
+ public:
   Walker(const ScanCriteria& criteria, Clock::time_point now, std::vector<std::string>& found,
          std::vector<ScanProblem>* problems)
       : m_criteria(criteria),
@@ -63,7 +63,7 @@ public:
     walk(fd);
   }
 
-private:
+ private:
   void problem(int errnum) {
     if (m_problems != nullptr) m_problems->push_back({m_path, platform::errorText(errnum)});
   }
@@ -117,8 +117,8 @@ private:
         m_path.resize(prefix);
         m_path += entry.name;
         // O_NOFOLLOW: a directory swapped for a symbolic link after the listing is not entered.
-        int child = ::openat(fd, entry.name.c_str(),
-                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        int child =
+            ::openat(fd, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (child < 0) {
           problem(errno);
         } else {
@@ -189,11 +189,20 @@ private:
   bool youngEnough(int64_t days) const {
     int64_t perUnit = 1;
     switch (m_criteria.Unit) {
-      case AgeUnit::Days: perUnit = 1; break;
-      case AgeUnit::Weeks: perUnit = 7; break;
-      case AgeUnit::Months: perUnit = 30; break;
-      case AgeUnit::Years: perUnit = 365; break;
-      default: return true;
+      case AgeUnit::Days:
+        perUnit = 1;
+        break;
+      case AgeUnit::Weeks:
+        perUnit = 7;
+        break;
+      case AgeUnit::Months:
+        perUnit = 30;
+        break;
+      case AgeUnit::Years:
+        perUnit = 365;
+        break;
+      default:
+        return true;
     }
     if (m_criteria.AgeCount > std::numeric_limits<int64_t>::max() / perUnit) return true;
     return days <= m_criteria.AgeCount * perUnit;

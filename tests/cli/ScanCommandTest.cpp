@@ -24,7 +24,7 @@ struct CliRun {
 };
 
 class ScanCommandTest : public test::TempDirTest {
-protected:
+ protected:
   CliRun scan(std::vector<std::string> options) {
     std::vector<std::string> args{"scan", dir.path().string()};
     args.insert(args.end(), options.begin(), options.end());
@@ -225,7 +225,8 @@ TEST_F(ScanCommandTest, AddToKeepsWhatTheConfigurationHoldsAndSkipsDuplicates) {
   EXPECT_EQ(content->Pairs, config.Pairs);
 
   // Nothing new: the file is not written again.
-  struct stat before {}, after {};
+  struct stat before {
+  }, after{};
   ASSERT_EQ(::stat(rpl.c_str(), &before), 0);
   r = runArgs({"scan", dir.file("site"), "--add-to", rpl});
   EXPECT_EQ(r.status, kExitOk);

@@ -36,9 +36,9 @@ TEST(parseScanDate, ReadsRealDatesInDayMonthYearForm) {
   EXPECT_EQ(parseScanDate("31.12.2002"), (LocalDate{2002, 12, 31}));
   EXPECT_EQ(parseScanDate("29.02.2000"), (LocalDate{2000, 2, 29}));
   EXPECT_EQ(parseScanDate("29/02/2024"), (LocalDate{2024, 2, 29}));
-  for (const char* bad : {"", "1.1.2002", "01.01.02", "01.01.2002x", "29.02.1900", "31.04.2002",
-                          "00.01.2002", "01.13.2002", "01.01.0000", "0a.01.2002", "01001.2002",
-                          "-1.01.2002"}) {
+  for (const char* bad :
+       {"", "1.1.2002", "01.01.02", "01.01.2002x", "29.02.1900", "31.04.2002", "00.01.2002",
+        "01.13.2002", "01.01.0000", "0a.01.2002", "01001.2002", "-1.01.2002"}) {
     EXPECT_EQ(parseScanDate(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(formatScanDate({2002, 3, 7}), "07.03.2002");

@@ -40,7 +40,7 @@ void setModified(const std::string& path, time_t when) {
 }
 
 class ScanDirectoryTest : public test::TempDirTest {
-protected:
+ protected:
   ScanDirectoryTest() {
     criteria.Directory = dir.path().string();
     criteria.Masks = {"*"};
@@ -72,9 +72,9 @@ TEST_F(ScanDirectoryTest, ListsMaskByMaskThenSubdirectoriesDepthFirstInByteOrder
     dir.write(name, "x");
   }
   criteria.Masks = {"*.txt", "*.htm*"};
-  EXPECT_EQ(scanRelative(), (Paths{"b.txt", "both.htm.txt", "c.txt", "B.HTML", "a.htm",
-                                   "Sub0/v.htm", "sub1/x.txt", "sub1/w.htm", "sub2/z.htm",
-                                   "sub2/deep/y.txt"}));
+  EXPECT_EQ(scanRelative(),
+            (Paths{"b.txt", "both.htm.txt", "c.txt", "B.HTML", "a.htm", "Sub0/v.htm", "sub1/x.txt",
+                   "sub1/w.htm", "sub2/z.htm", "sub2/deep/y.txt"}));
   criteria.Recurse = false;
   EXPECT_EQ(scanRelative(), (Paths{"b.txt", "both.htm.txt", "c.txt", "B.HTML", "a.htm"}));
 }
@@ -147,8 +147,7 @@ TEST_F(ScanDirectoryTest, AnUnreadableFolderYieldsNothingAndTheWalkGoesOn) {
     for (const ScanProblem& p : problems) text += "! " + p.Path + ": " + p.Reason + "\n";
     return text;
   });
-  EXPECT_EQ(seen,
-            root + "/b/open.htm\n! " + root + "/a/locked: Permission denied\n");
+  EXPECT_EQ(seen, root + "/b/open.htm\n! " + root + "/a/locked: Permission denied\n");
 }
 
 TEST_F(ScanDirectoryTest, SizeCriterionHoldsAtItsBounds) {
@@ -170,9 +169,10 @@ TEST_F(ScanDirectoryTest, SizeCriterionHoldsAtItsBounds) {
 }
 
 TEST_F(ScanDirectoryTest, DateRangeIncludesBothBoundDays) {
-  const std::pair<const char*, time_t> files[] = {
-      {"before", localMoment(2001, 12, 31, 23, 59, 59)}, {"first", localMoment(2002, 1, 1, 0, 0)},
-      {"last", localMoment(2002, 12, 31, 23, 59, 59)},   {"after", localMoment(2003, 1, 1, 0, 0)}};
+  const std::pair<const char*, time_t> files[] = {{"before", localMoment(2001, 12, 31, 23, 59, 59)},
+                                                  {"first", localMoment(2002, 1, 1, 0, 0)},
+                                                  {"last", localMoment(2002, 12, 31, 23, 59, 59)},
+                                                  {"after", localMoment(2003, 1, 1, 0, 0)}};
   for (auto [name, when] : files) setModified(dir.write(name, "x"), when);
   criteria.DateOn = true;
   criteria.DateFrom = {2002, 1, 1};
@@ -207,8 +207,8 @@ TEST_F(ScanDirectoryTest, AgeCriterionIsStrictInEachUnit) {
     return scanRelative();
   };
   EXPECT_EQ(keep(AgeUnit::Days, 0), (Paths{"d00-today-early", "future", "h2-exact", "h2-over"}));
-  EXPECT_EQ(keep(AgeUnit::Weeks, 1),
-            (Paths{"d00-today-early", "d01-yesterday-late", "d07", "future", "h2-exact", "h2-over"}));
+  EXPECT_EQ(keep(AgeUnit::Weeks, 1), (Paths{"d00-today-early", "d01-yesterday-late", "d07",
+                                            "future", "h2-exact", "h2-over"}));
   EXPECT_EQ(keep(AgeUnit::Months, 1).size(), 8u);  // up to d30
   EXPECT_EQ(keep(AgeUnit::Years, 1).size(), 10u);  // all but d366
   EXPECT_EQ(keep(AgeUnit::Hours, 2), (Paths{"future", "h2-exact"}));
