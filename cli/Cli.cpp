@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "cli/ScanCommand.h"
+
 #include <array>
 #include <ostream>
 
@@ -7,7 +9,9 @@ namespace tw::cli {
 
 namespace {
 
-constexpr std::array<Command, 0> kCommands{};
+constexpr std::array kCommands{
+    Command{"scan", kScanUsage, &runScanCommand},
+};
 
 void printHelp(std::ostream& out) {
   out << "textwright-cli: find and replace text in many files at once.\n\nUsage:\n";
