@@ -302,6 +302,7 @@ void Walker::finishUnit(std::size_t index, std::string_view bytes) {
 }
 
 void Walker::flushPending() {
+  if (m_highUnit != kNone || m_multiUnit != kNone) m_doc.irregular = true;
   if (m_highUnit != kNone) {
     finishUnit(m_highUnit, char32_t{0xFFFD});
     m_highUnit = kNone;
@@ -314,6 +315,7 @@ void Walker::flushPending() {
 
 void Walker::flushMultiByte() {
   if (m_multiUnit != kNone) {
+    m_doc.irregular = true;
     finishUnit(m_multiUnit, char32_t{0xFFFD});
     m_multiUnit = kNone;
   }
@@ -329,6 +331,7 @@ void Walker::run() {
   RtfLexer lexer(src);
   for (Token t = lexer.next(); t.kind != TokenKind::End; t = lexer.next()) {
     if (t.kind == TokenKind::ControlWord && t.bare) m_doc.bareWordEnds.push_back(t.end);
+    if (t.broken) m_doc.irregular = true;
     if (m_skip > 0) {
       if (t.kind == TokenKind::LineBreak) continue;
       if (t.kind != TokenKind::GroupOpen && t.kind != TokenKind::GroupClose) {
@@ -347,8 +350,22 @@ void Walker::run() {
       if (t.kind == TokenKind::ControlWord) {
         auto it = wordTable().find(t.name);
         decideDestination(it == wordTable().end() ? Word::Other : it->second.word);
+      } else if (top().starred) {
+        // "{\*" not followed by a word: still a group to ignore.
+        decideDestination(Word::Destination);
+        m_doc.irregular = true;
       }
       top().atStart = false;
+    } else if (t.kind == TokenKind::ControlSymbol && t.name == "*") {
+      m_doc.irregular = true;  // \* after the start of its group is meaningless
+    } else if (t.kind == TokenKind::ControlWord && top().dest == Dest::Body) {
+      // A destination word after the start of its group does not start a destination; text
+      // deleted before it would make it start one.
+      auto it = wordTable().find(t.name);
+      if (it != wordTable().end() && it->second.word >= Word::Destination && it->second.word <= Word::Rtf &&
+          it->second.word != Word::Fldrslt) {
+        m_doc.irregular = true;
+      }
     }
     switch (t.kind) {
       case TokenKind::GroupOpen: onGroupOpen(t); break;
@@ -367,6 +384,7 @@ void Walker::run() {
     }
   }
   flushPending();
+  if (m_skip > 0 || m_stack.size() > 1) m_doc.irregular = true;
   markProtectedParagraphs();
 }
 
@@ -413,7 +431,10 @@ void Walker::onGroupOpen(const Token& t) {
 
 void Walker::onGroupClose(const Token& t) {
   flushPending();
-  if (m_stack.size() <= 1) return;  // a stray close brace outside every group
+  if (m_stack.size() <= 1) {  // a stray close brace outside every group
+    m_doc.irregular = true;
+    return;
+  }
   if (top().listNumber) m_doc.listNumberGroups.emplace_back(top().groupBegin, t.end);
   m_stack.pop_back();
 }
@@ -443,6 +464,7 @@ void Walker::onUnicode(const Token& t) {
     return;
   }
   flushPending();
+  if (low) m_doc.irregular = true;
   m_skip = uc;
   m_skipUnit = kNone;
   // Controls and RichEdit's table delimiters carry no text of their own.

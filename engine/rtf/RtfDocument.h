@@ -64,6 +64,11 @@ struct Document {
   // paragraph, deleted with the paragraph mark in front of it.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> listNumberGroups;
   ParseOptions options;
+  // Set when the source holds what word processors do not write: a broken \'hh escape, a
+  // stray or missing brace, truncated \bin data or \uN fallback, a broken multi-byte
+  // character, a lone surrogate. Such a document reads leniently, but the read-back check
+  // after an edit may refuse more often.
+  bool irregular = false;
 
   // The index of the unit whose plain text starts at `plainOffset`, units.size() for the end
   // of the text, or nullopt when the offset lies inside a unit (inside CR LF or a UTF-8

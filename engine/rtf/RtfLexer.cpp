@@ -47,6 +47,7 @@ Token RtfLexer::next() {
   std::uint32_t p = m_pos + 1;
   if (p >= size) {
     t.kind = TokenKind::ControlSymbol;
+    t.broken = true;
     t.end = m_pos = p;
     return t;
   }
@@ -59,6 +60,7 @@ Token RtfLexer::next() {
       return t;
     }
     t.kind = TokenKind::ControlSymbol;
+    t.broken = m_src[p] == '\'';
     t.name = m_src.substr(p, 1);
     t.end = m_pos = p + 1;
     return t;
@@ -92,7 +94,8 @@ Token RtfLexer::next() {
   if (t.name == "bin" && t.hasParam && t.param > 0) {
     t.kind = TokenKind::Binary;
     const std::uint32_t length = static_cast<std::uint32_t>(t.param);
-    p = length > size - p ? size : p + length;
+    t.broken = length > size - p;
+    p = t.broken ? size : p + length;
     t.bare = false;
   }
   t.end = m_pos = p;

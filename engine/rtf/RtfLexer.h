@@ -29,6 +29,8 @@ struct Token {
   // '-', would be read as part of it.
   bool bare = false;
   std::string_view name;  // control word letters, or the control symbol's character
+  // A \' without two hex digits, a backslash at the end, or \bin data cut short by the end.
+  bool broken = false;
 };
 
 class RtfLexer {
