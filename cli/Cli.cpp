@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "cli/RunCommands.h"
 #include "cli/ScanCommand.h"
 
 #include <array>
@@ -10,6 +11,8 @@ namespace tw::cli {
 namespace {
 
 constexpr std::array kCommands{
+    Command{"run", "run CONFIG.rpl [switches] [options]", &RunCommand},
+    Command{"replace", "replace [switches] [options] FIND REPLACE FILE...", &ReplaceCommand},
     Command{"scan", kScanUsage, &runScanCommand},
 };
 
