@@ -121,7 +121,14 @@ std::optional<SaveChoice> QtPrompts::chooseSaveFile(const std::string& title,
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   SaveChoice choice;
   choice.path = toStd(dialog.selectedFiles().front());
-  choice.filterIndex = std::max(0, int(nameFilters(filters).indexOf(dialog.selectedNameFilter())));
+  // With the details hidden the dialog names the selected filter by its caption alone.
+  const QString selected = dialog.selectedNameFilter();
+  for (size_t i = 0; i < filters.size(); ++i) {
+    if (selected == fromStd(filters[i].caption) || selected == qtNameFilter(filters[i])) {
+      choice.filterIndex = int(i);
+      break;
+    }
+  }
   return choice;
 }
 
