@@ -59,7 +59,7 @@ MainLayout computeMainLayout(int clientWidth, int clientHeight, bool advanced) {
   for (int i = 0; i < 6; ++i) l.switches[std::size_t(i)] = {8, kSwitchTop + i * kSwitchStep, kSwitchWidth, kSwitchHeight};
   l.advancedButton = {8, bandHeight - 32, kButtonWidth, kButtonHeight};
   l.goButton = {8 + kButtonWidth + 15, bandHeight - 32, 75, kButtonHeight};
-  const int advancedWidth = l.optionsGroup.width - kAdvancedLeft - 8;
+  const int advancedWidth = 250;
   l.doNotChangeFilenameReferences = {kAdvancedLeft, kSwitchTop, advancedWidth, kSwitchHeight};
   l.replaceOnlyInFirst = {kAdvancedLeft, kSwitchTop + kSwitchStep, advancedWidth, kSwitchHeight};
   l.firstCount = {kAdvancedLeft + 18, kSwitchTop + 2 * kSwitchStep + 4, 70, 22};

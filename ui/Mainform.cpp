@@ -437,10 +437,9 @@ void TForm1::markNotConnected(const std::vector<QObject*>& commands, const QStri
     if (auto* a = qobject_cast<QAction*>(c)) {
       a->setEnabled(false);
       a->setStatusTip(reason);
-      a->setToolTip(a->text() + QStringLiteral(" (") + reason + QLatin1Char(')'));
     } else if (auto* w = qobject_cast<QWidget*>(c)) {
       w->setEnabled(false);
-      w->setToolTip(reason);
+      w->setStatusTip(reason);
     }
   }
 }

@@ -3,6 +3,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include "ui/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace tw {

@@ -2,6 +2,8 @@
 
 #include <QAbstractItemModelTester>
 
+#include "ui/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace tw {

@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "ui/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
