@@ -25,10 +25,9 @@ bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int
   if (role != Qt::CheckStateRole ||
       !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
     return false;
-  FileEntry& entry = m_config.Files[size_t(index.row())];
   const bool checked = value.value<Qt::CheckState>() != Qt::Unchecked;
-  if (entry.Checked != checked) {
-    entry.Checked = checked;
+  if (m_config.Files[size_t(index.row())].Checked != checked) {
+    m_config.setChecked(size_t(index.row()), checked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
   }
   return true;

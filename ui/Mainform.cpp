@@ -4,7 +4,8 @@
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
 
-#include "platform/FileIo.h"
+#include "backup/Backups.h"
+#include "config/ConfigurationCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,15 +87,7 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
 // Commands of the configuration that are not bound to the core yet.
 void TForm1::markPendingCommands() {
   std::vector<QObject*> pending;
-  for (const char* name :
-       {"New1", "Open1", "Save1", "SaveAs1", "ToolButton1", "ToolButton2", "ToolButton3",
-        "ToolButton4", "AddString1", "EditString1", "DeleteString1", "Addstring2", "Editstring2",
-        "Deletestring2", "Deleteall2", "BitBtn4", "BitBtn5", "ToolButton7", "ToolButton8",
-        "AddFiles1", "Addfile2", "BitBtn1", "ToolButton5", "DeleteFile1", "Deletefile2", "BitBtn3",
-        "ToolButton6", "DeleteallFiles1", "Deleteall1", "RestoreBackupFiles1",
-        "DeleteBackupFiles1", "CreateBackupFiles1", "CheckBox1", "CheckBox2", "CheckBox3",
-        "CheckBox4", "CheckBox5", "CheckBox6", "BitBtn6", "ToolButton9", "LoadFindstringfromfile1",
-        "LoadReplacestringfromfile1"}) {
+  for (const char* name : {"BitBtn6", "ToolButton9"}) {
     if (QObject* o = findChild<QObject*>(QString::fromLatin1(name))) pending.push_back(o);
   }
   markNotConnected(pending, QStringLiteral("Not connected yet"));
@@ -228,6 +221,8 @@ void TForm1::buildControls() {
   };
   Memo1 = field("Memo1");
   Memo2 = field("Memo2");
+  connect(Memo1, &QPlainTextEdit::textChanged, this, &TForm1::Memo1Change);
+  connect(Memo2, &QPlainTextEdit::textChanged, this, &TForm1::Memo2Change);
   Label1->setBuddy(Memo1);
   Label2->setBuddy(Memo2);
   auto menuButton = [this](const char* name, const QString& tip) {
@@ -372,12 +367,10 @@ void TForm1::buildMenus() {
     QAction* clear = menu->addAction(QStringLiteral("Clear %1 string").arg(what));
     clear->setObjectName(QStringLiteral("Clear%1string1").arg(what));
     connect(clear, &QAction::triggered, this, [this, field] { ClearField(field); });
-    const QString loadTitle = QStringLiteral("Load %1 string from file").arg(what);
-    QAction* load = menu->addAction(loadTitle);
+    QAction* load = menu->addAction(QStringLiteral("Load %1 string from file").arg(what));
     load->setObjectName(QStringLiteral("Load%1stringfromfile1").arg(what));
-    connect(load, &QAction::triggered, this, [this, field, loadTitle] {
-      LoadFieldFromFile(field, loadTitle.toUtf8().toStdString());
-    });
+    const PairField which = field == Memo1 ? PairField::Find : PairField::Replace;
+    connect(load, &QAction::triggered, this, [this, field, which] { LoadFieldFromFile(field, which); });
     QAction* copy = menu->addAction(QStringLiteral("Copy %1 string to clipboard").arg(what));
     copy->setObjectName(QStringLiteral("Copy%1stringtoclipboard1").arg(what));
     connect(copy, &QAction::triggered, this, [this, field] { CopyFieldToClipboard(field); });
@@ -457,12 +450,15 @@ void TForm1::showConfiguration() {
   }
   // While regular expressions are on, "Whole Words Only" and "Allow script %anything%" do
   // not apply; their values stay.
-  CheckBox[1]->setEnabled(!f.Regular);
-  CheckBox[3]->setEnabled(!f.Regular);
+  CheckBox[1]->setEnabled(m_config.wholeWordsOnlyEnabled());
+  CheckBox[3]->setEnabled(m_config.anythingEnabled());
   CreateBackupFiles1->setChecked(f.CreateBackupFiles);
   ToolButton3->setEnabled(m_config.SaveButtonEnabled);
 
   const AdvancedSwitches& a = m_config.Advanced;
+  setField(Memo1, m_config.FindField);
+  setField(Memo2, m_config.ReplaceField);
+
   CheckBox7->setChecked(a.DoNotChangeFilenameReferences);
   CheckBox8->setChecked(a.ReplaceOnlyInFirst);
   if (Edit1->text() != fromStd(a.FirstCount)) Edit1->setText(fromStd(a.FirstCount));
@@ -476,8 +472,11 @@ std::string TForm1::replaceText() const { return crlfText(Memo2); }
 void TForm1::setField(QPlainTextEdit* field, const std::string& text) {
   QString s = fromStd(text);
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  s.replace(u'\r', u'\n');
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  if (field->toPlainText() == s) return;
+  m_settingField = true;
   field->setPlainText(s);
+  m_settingField = false;
 }
 
 int TForm1::selectedFile() const {
@@ -486,9 +485,10 @@ int TForm1::selectedFile() const {
   return current.row();
 }
 
+// The grid always has a current row; before the user picks one it is the first.
 int TForm1::selectedPair() const {
   const QModelIndex current = StringGrid1->currentIndex();
-  return current.isValid() ? current.row() : -1;
+  return current.isValid() ? current.row() : 0;
 }
 
 void TForm1::selectPair(int row) {
@@ -593,6 +593,17 @@ void TForm1::OpenFile1Click() {
 
 void TForm1::ClearField(QPlainTextEdit* field) { field->clear(); }
 
+// The fields are the configuration's FindField and ReplaceField: every edit is written
+// through at once, and a text set by a command is shown without being written back, so that
+// bytes that are not UTF-8 stay as they are until the user edits them.
+void TForm1::Memo1Change() {
+  if (!m_settingField) m_config.FindField = crlfText(Memo1);
+}
+
+void TForm1::Memo2Change() {
+  if (!m_settingField) m_config.ReplaceField = crlfText(Memo2);
+}
+
 void TForm1::CopyFieldToClipboard(QPlainTextEdit* field) {
   QString text = field->toPlainText();
 #ifdef Q_OS_WIN
@@ -631,49 +642,208 @@ void TForm1::Onlinehelp1Click() { QDesktopServices::openUrl(QUrl(QString::fromLa
 
 void TForm1::Exit1Click() { close(); }
 
+
+// ---------------------------------------------------------------------------------------
+// Commands of the configuration: each is one call into the core, then the window shows the
+// configuration again.
+
+void TForm1::New1Click() {
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    FileListModel::Reset files(*m_fileModel);
+    NewConfiguration(m_config, m_prompts, m_settings);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::Open1Click() {
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    FileListModel::Reset files(*m_fileModel);
+    OpenConfiguration(m_config, m_prompts, m_settings);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::Save1Click() {
+  SaveConfiguration(m_config, m_prompts, m_settings);
+  showConfiguration();
+}
+
+void TForm1::SaveAs1Click() {
+  SaveConfigurationAs(m_config, m_prompts, m_settings);
+  showConfiguration();
+}
+
+void TForm1::AddString1Click() {
+  m_config.markChanged();
+  showConfiguration();
+  Memo1->setFocus();
+}
+
+void TForm1::EditString1Click() {
+  const int row = selectedPair();
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    m_config.TakePairForEditing(size_t(row));
+  }
+  showConfiguration();
+  selectPair(row);
+}
+
+void TForm1::removePair(PairRemoval via) {
+  const int row = selectedPair();
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    m_config.RemovePair(size_t(row), via, m_options, m_prompts);
+  }
+  showConfiguration();
+  selectPair(row);
+}
+
+void TForm1::DeleteString1Click() { removePair(PairRemoval::MenuEntry); }
+
+void TForm1::BitBtn5Click() { removePair(PairRemoval::Button); }
+
+void TForm1::BitBtn4Click() {
+  const int row = selectedPair();
+  bool added = false;
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    added = m_config.AddPair(m_prompts);
+  }
+  showConfiguration();
+  selectPair(added ? m_pairModel->rowCount() - 1 : row);
+}
+
+void TForm1::Deleteall2Click() {
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    m_config.ClearPairs();
+  }
+  showConfiguration();
+  selectPair(0);
+}
+
+void TForm1::StringGrid1DblClick() { EditString1Click(); }
+
+void TForm1::StringGrid1DragDrop(int fromRow, int toRow) {
+  bool moved = false;
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    moved = m_config.MovePair(fromRow, toRow);
+  }
+  selectPair(moved ? toRow - 1 : fromRow - 1);
+}
+
+bool TForm1::StringGrid1KeyDown(int key) {
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      EditString1Click();
+      return true;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+      removePair(PairRemoval::Key);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TForm1::AddFiles1Click() {
+  {
+    FileListModel::Reset files(*m_fileModel);
+    AddFilesCommand(m_config, m_prompts, m_settings);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::DeleteFile1Click() {
+  const int row = selectedFile();
+  {
+    FileListModel::Reset files(*m_fileModel);
+    m_config.RemoveFile(row < 0 ? std::nullopt : std::optional<size_t>(size_t(row)), m_options,
+                        m_prompts);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::DeleteallFiles1Click() {
+  {
+    FileListModel::Reset files(*m_fileModel);
+    m_config.ClearFiles(m_options, m_prompts);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
 void TForm1::CheckAll1Click() {
-  for (FileEntry& e : m_config.Files) e.Checked = true;
+  m_config.SetAllChecked(true);
   m_fileModel->checksChanged();
 }
 
 void TForm1::UncheckAll1Click() {
-  for (FileEntry& e : m_config.Files) e.Checked = false;
+  m_config.SetAllChecked(false);
   m_fileModel->checksChanged();
 }
 
-// ---------------------------------------------------------------------------------------
-// Commands of the configuration
-
-void TForm1::New1Click() {}
-void TForm1::Open1Click() {}
-void TForm1::Save1Click() {}
-void TForm1::SaveAs1Click() {}
-void TForm1::AddString1Click() {}
-void TForm1::EditString1Click() {}
-void TForm1::DeleteString1Click() {}
-void TForm1::BitBtn4Click() {}
-void TForm1::BitBtn5Click() {}
-void TForm1::Deleteall2Click() {}
-void TForm1::StringGrid1DblClick() { EditString1Click(); }
-void TForm1::StringGrid1DragDrop(int, int) {}
-bool TForm1::StringGrid1KeyDown(int key) {
-  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-    EditString1Click();
-    return true;
-  }
-  return false;
+bool TForm1::CheckListBox1KeyDown(int key) {
+  if (key != Qt::Key_Backspace && key != Qt::Key_Delete) return false;
+  DeleteFile1Click();
+  return true;
 }
-void TForm1::AddFiles1Click() {}
-void TForm1::DeleteFile1Click() {}
-void TForm1::DeleteallFiles1Click() {}
-bool TForm1::CheckListBox1KeyDown(int) { return false; }
-void TForm1::CreateBackupFiles1Click() {}
-void TForm1::RestoreBackupFiles1Click() {}
-void TForm1::DeleteBackupFiles1Click() {}
-void TForm1::CheckBoxClick(int) {}
-void TForm1::BitBtn6Click() {}
-void TForm1::LoadFieldFromFile(QPlainTextEdit*, const std::string&) {}
 
-void TForm1::closeEvent(QCloseEvent* event) { event->accept(); }
+void TForm1::CreateBackupFiles1Click() {
+  m_config.setCreateBackupFiles(!m_config.Flags.CreateBackupFiles);
+  showConfiguration();
+}
+
+void TForm1::RestoreBackupFiles1Click() {
+  RestoreBackupsCommand(m_config, m_prompts);
+  showConfiguration();
+}
+
+void TForm1::DeleteBackupFiles1Click() {
+  DeleteBackupsCommand(m_config, m_options, m_prompts);
+  showConfiguration();
+}
+
+void TForm1::CheckBoxClick(int which) {
+  const bool on = CheckBox[which]->isChecked();
+  switch (which) {
+    case 0: m_config.setCaseSensitive(on); break;
+    case 1: m_config.setWholeWordsOnly(on); break;
+    case 2: m_config.setCreateBackupFiles(on); break;
+    case 3: m_config.setAnything(on); break;
+    case 4: m_config.setConfirm(on); break;
+    case 5: m_config.setRegular(on); break;
+    default: break;
+  }
+  showConfiguration();
+}
+
+void TForm1::BitBtn6Click() {
+  if (!CheckGoInput(m_config, m_prompts)) return;
+  // The run and its windows come with the replacement engine.
+}
+
+void TForm1::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {
+  if (tw::LoadFieldFromFile(m_config, which, m_prompts, m_settings))
+    setField(field, which == PairField::Find ? m_config.FindField : m_config.ReplaceField);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  const bool mayClose = ConfirmClose(m_config, m_options, m_prompts, m_settings);
+  showConfiguration();
+  if (mayClose)
+    event->accept();
+  else
+    event->ignore();
+}
 
 }  // namespace tw

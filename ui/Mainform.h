@@ -5,6 +5,7 @@
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
+#include "config/WindowCommands.h"
 #include "config/Prompts.h"
 #include "config/SettingsStore.h"
 #include "ui/MainLayout.h"
@@ -107,7 +108,10 @@ private:
   void BitBtn7Click();  // "<< Advanced" / "Normal >>"
   // The menus of the find and replace fields.
   void ClearField(QPlainTextEdit* field);
-  void LoadFieldFromFile(QPlainTextEdit* field, const std::string& title);
+  void LoadFieldFromFile(QPlainTextEdit* field, PairField which);
+  void Memo1Change();
+  void Memo2Change();
+  void removePair(PairRemoval via);
   void CopyFieldToClipboard(QPlainTextEdit* field);
 
   void FormResize();
@@ -131,6 +135,7 @@ private:
   FileListModel* m_fileModel = nullptr;
   MainLayout m_layout;
   bool m_advanced = false;
+  bool m_settingField = false;
 
   QWidget* m_client = nullptr;
   QToolBar* ToolBar1 = nullptr;

@@ -38,7 +38,7 @@ public:
   // them; empty when cancelled.
   std::vector<std::string> chooseOpenFiles(const std::string& title,
                                            const std::vector<FileFilter>& filters,
-                                           const std::string& folder);
+                                           const std::string& folder) override;
 
 private:
   QWidget* m_parent;
