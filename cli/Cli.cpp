@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/RunCommands.h"
+#include "cli/ScanCommand.h"
 
 #include <array>
 #include <ostream>
@@ -12,6 +13,7 @@ namespace {
 constexpr std::array kCommands{
     Command{"run", "run CONFIG.rpl [switches] [options]", &RunCommand},
     Command{"replace", "replace [switches] [options] FIND REPLACE FILE...", &ReplaceCommand},
+    Command{"scan", kScanUsage, &runScanCommand},
 };
 
 void printHelp(std::ostream& out) {
