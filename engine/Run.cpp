@@ -97,6 +97,7 @@ public:
     if (outcome.count == 0) return outcome;
 
     std::string& result = buffers[next ^ 1];
+    std::string().swap(buffers[next]);  // an older pass's text: not needed any more
     result.append(content.substr(static_cast<size_t>(h)));
     m_host.fileChanged(path, content, result);
     if (m_mode.DryRun) return outcome;
