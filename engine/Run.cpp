@@ -2,8 +2,10 @@
 
 #include "engine/ApplyPair.h"
 #include "engine/Region.h"
+#include "engine/WritePool.h"
 #include "platform/FileReplace.h"
 
+#include <deque>
 #include <memory>
 #include <set>
 #include <sys/stat.h>
@@ -19,11 +21,18 @@ constexpr const char* kRichTextUnavailable =
 
 enum class FileStatus { PassedOver, Processed, Failed };
 
+// Changed files are written by a few threads at once (see WritePool); the budget keeps the
+// contents waiting to be written small next to the largest file.
+constexpr size_t kWriters = 8;
+constexpr size_t kWriteBudget = 16u << 20;
+constexpr size_t kMaxWritesWaiting = 64;
+
 struct FileOutcome {
   FileStatus status = FileStatus::PassedOver;
   bool started = false;
   int64_t count = 0;
   std::string reason;
+  std::shared_ptr<const WritePool::Job> write;  // the file's write-back, when it has one
 };
 
 class ReplacementRun {
@@ -48,9 +57,16 @@ public:
 
   int64_t startedCount() const { return m_started; }
 
-  // Puts the folders of the files written so far on disk; until then a swapped file may not
-  // have reached the disk. Returns the first failure.
-  platform::IoStatus flushFolders() { return m_flushes.flush(); }
+  // Waits for every write, then puts the folders of the files written on disk; until then a
+  // swapped file may not have reached the disk. Returns the first failure.
+  platform::IoStatus flushFolders() { return m_pool ? m_pool->flushFolders() : platform::IoStatus{}; }
+
+  bool writeDone(const WritePool::Job& job) { return m_pool->isDone(job); }
+  void waitFor(const WritePool::Job& job) { m_pool->wait(job); }
+
+  // A file written: another entry that leads to it (now perhaps under a new identity) is the
+  // same file.
+  void written(const WritePool::Job& job) { remember(job.file.resolvedPath); }
 
   // One entry of the file list.
   FileOutcome ProcessFile(const std::string& path) {
@@ -105,14 +121,8 @@ public:
     writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
     writeOptions.keepDate = m_options.SaveOldDate;
     writeOptions.keepAttributes = m_options.SaveOldAttributes;
-    writeOptions.deferredFlushes = &m_flushes;
-    const platform::IoStatus written = platform::writeBack(file, result, writeOptions);
-    if (!written) {
-      outcome.status = FileStatus::Failed;
-      outcome.reason = written.error.empty() ? "the file could not be written" : written.error;
-      return outcome;
-    }
-    remember(file.resolvedPath);
+    if (!m_pool) m_pool = std::make_unique<WritePool>(kWriters, kWriteBudget, kMaxWritesWaiting);
+    outcome.write = m_pool->submit(std::move(file), std::move(result), writeOptions);
     return outcome;
   }
 
@@ -144,7 +154,7 @@ private:
   YieldThrottle m_throttle;
   RunDecision m_decision;
   std::vector<std::unique_ptr<PreparedPair>> m_pairs;
-  platform::FolderFlushes m_flushes;
+  std::unique_ptr<WritePool> m_pool;
   std::set<std::pair<uint64_t, uint64_t>> m_seenIds;
   std::set<std::string> m_seenPaths;
   int64_t m_started = 0;
@@ -194,6 +204,52 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   summary.BeginDate = begin.date;
 
   ReplacementRun run(config, options, host, mode, firstCount);
+
+  // Each checked entry's outcome is recorded in list order, a changed file once its write
+  // has ended.
+  struct Pending {
+    size_t index;
+    FileOutcome file;
+  };
+  std::deque<Pending> pending;
+  auto record = [&](Pending& done) {
+    const std::string& path = config.Files[done.index].Path;
+    FileOutcome& file = done.file;
+    if (file.write) {
+      if (!file.write->status) {
+        file.status = FileStatus::Failed;
+        file.reason = file.write->status.error.empty() ? "the file could not be written" : file.write->status.error;
+      } else {
+        run.written(*file.write);
+      }
+    }
+    if (file.status == FileStatus::Failed) {
+      summary.FailedFiles.push_back({path, file.reason});
+      return;
+    }
+    if (file.status != FileStatus::Processed) return;
+    if (file.count > 0) {
+      ++summary.FilesWithReplacements;
+      summary.TotalReplacements += file.count;
+      summary.ResultLines.push_back(ResultLine(path, file.count));
+    }
+    summary.FileCounts[done.index] = file.count;
+  };
+  auto recordFinished = [&](bool all) {
+    while (!pending.empty()) {
+      Pending& front = pending.front();
+      if (front.file.write) {
+        if (all) {
+          run.waitFor(*front.file.write);
+        } else if (!run.writeDone(*front.file.write)) {
+          return;
+        }
+      }
+      record(front);
+      pending.pop_front();
+    }
+  };
+
   bool anyHandled = false;
   for (size_t index = 0; index < config.Files.size(); ++index) {
     const FileEntry& entry = config.Files[index];
@@ -205,27 +261,20 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
     }
     anyHandled = true;
     if (options.RtfAsRichText && HasExtension(entry.Path, ".rtf")) {
-      summary.FailedFiles.push_back({entry.Path, kRichTextUnavailable});
-      continue;
+      FileOutcome refused;
+      refused.status = FileStatus::Failed;
+      refused.reason = kRichTextUnavailable;
+      pending.push_back({index, std::move(refused)});
+    } else if (!HasExtension(entry.Path, ".mp3")) {
+      FileOutcome file = run.ProcessFile(entry.Path);
+      if (file.started) {
+        host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
+      }
+      pending.push_back({index, std::move(file)});
     }
-    if (HasExtension(entry.Path, ".mp3")) continue;
-
-    const FileOutcome file = run.ProcessFile(entry.Path);
-    if (file.started) {
-      host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
-    }
-    if (file.status == FileStatus::Failed) {
-      summary.FailedFiles.push_back({entry.Path, file.reason});
-      continue;
-    }
-    if (file.status != FileStatus::Processed) continue;
-    if (file.count > 0) {
-      ++summary.FilesWithReplacements;
-      summary.TotalReplacements += file.count;
-      summary.ResultLines.push_back(ResultLine(entry.Path, file.count));
-    }
-    summary.FileCounts[index] = file.count;
+    recordFinished(false);
   }
+  recordFinished(true);
   outcome.StartedCount = run.startedCount();
   if (const platform::IoStatus flushed = run.flushFolders(); !flushed) {
     summary.FailedFiles.push_back({"", "the changed files may not be on disk: " + flushed.error});

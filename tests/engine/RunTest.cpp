@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -299,6 +300,55 @@ TEST_F(RunTest, KeepsDateAndModeAsAsked) {
   run();
   ::stat(p.c_str(), &info);
   EXPECT_NE(info.st_mtim.tv_sec, 1000000000);
+}
+
+
+// A folder that even root cannot write in (immutable), where the tool is available.
+class ImmutableFolder {
+public:
+  explicit ImmutableFolder(std::string path) : m_path(std::move(path)) {
+    m_ok = std::system(("chattr +i '" + m_path + "' 2>/dev/null").c_str()) == 0;
+  }
+  ~ImmutableFolder() {
+    if (m_ok) (void)std::system(("chattr -i '" + m_path + "'").c_str());
+  }
+  bool ok() const { return m_ok; }
+
+private:
+  std::string m_path;
+  bool m_ok = false;
+};
+
+TEST_F(RunTest, FileThatCannotBeWrittenIsReportedInListOrderAndKeepsItsContent) {
+  const std::string first = add("a/1.txt", "colour");
+  const std::string locked = add("b/2.txt", "colour");
+  const std::string last = add("c/3.txt", "colour");
+  ImmutableFolder guard(dir.file("b"));
+  if (!guard.ok()) GTEST_SKIP() << "chattr +i is not available here";
+  run();
+  ASSERT_EQ(summary.FailedFiles.size(), 1u);
+  EXPECT_EQ(summary.FailedFiles[0].path, locked);
+  EXPECT_NE(summary.FailedFiles[0].reason.find(locked), std::string::npos) << summary.FailedFiles[0].reason;
+  EXPECT_EQ(TempDir::read(locked), "colour");
+  EXPECT_EQ(summary.ResultLines, (std::vector<std::string>{first + " - 1 replacements made",
+                                                            last + " - 1 replacements made"}));
+  EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{1, 0, 1}));
+}
+
+TEST_F(RunTest, ManyChangedFilesAreAllWrittenAndRecordedInListOrder) {
+  std::vector<std::string> expected;
+  for (int i = 0; i < 300; ++i) {
+    const bool changes = i % 3 != 1;
+    const std::string path = add("d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt",
+                                 std::string(static_cast<size_t>(i) * 37, 'x') + (changes ? "colour" : "plain"));
+    if (changes) expected.push_back(ResultLine(path, 1));
+  }
+  run();
+  EXPECT_EQ(summary.ResultLines, expected);
+  for (const FileEntry& entry : config.Files) {
+    const std::string content = TempDir::read(entry.Path);
+    EXPECT_EQ(content.find("colour"), std::string::npos) << entry.Path;
+  }
 }
 
 }  // namespace
