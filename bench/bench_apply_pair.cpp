@@ -28,9 +28,11 @@ public:
   tw::ConfirmDecision confirm(const tw::ConfirmRequest&) override { return tw::ConfirmDecision::ReplaceThis; }
 };
 
-void runPass(benchmark::State& state, const tw::StringPair& pair, bool regular, bool unixPair = false) {
+void runPass(benchmark::State& state, const tw::StringPair& pair, bool regular, bool unixPair = false,
+             bool caseSensitive = false) {
   tw::PassSettings settings;
   settings.Flags.Regular = regular;
+  settings.Flags.CaseSensitive = caseSensitive;
   NullHost host;
   tw::RunDecision decision;
   tw::YieldThrottle throttle(host);
@@ -44,11 +46,13 @@ void runPass(benchmark::State& state, const tw::StringPair& pair, bool regular, 
 }
 
 void BM_LiteralPass(benchmark::State& state) { runPass(state, {"colour", "color"}, false); }
+void BM_LiteralPassCaseSensitive(benchmark::State& state) { runPass(state, {"colour", "color"}, false, false, true); }
 void BM_LiteralPassNoOccurrence(benchmark::State& state) { runPass(state, {"zebra", "x"}, false); }
 void BM_RegexPass(benchmark::State& state) { runPass(state, {"col[aeiou]ur", "color"}, true); }
 void BM_UnixPass(benchmark::State& state) { runPass(state, {"\\r\\n", "\n"}, false, true); }
 
 BENCHMARK(BM_LiteralPass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LiteralPassCaseSensitive)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LiteralPassNoOccurrence)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegexPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnixPass)->Unit(benchmark::kMillisecond);
