@@ -178,4 +178,10 @@ std::optional<RplContent> parseRpl(std::string_view bytes) {
   return content;
 }
 
+void applyRplContent(Configuration& config, RplContent content) {
+  config.Flags = content.Flags;
+  config.Files = std::move(content.Files);
+  config.Pairs = std::move(content.Pairs);
+}
+
 }  // namespace tw
