@@ -103,7 +103,7 @@ std::string formatRpl(const Configuration& config) {
     out += file.Path;
     appendLine(out, file.Checked ? ",1" : ",0");
   }
-  if (config.pairListEmpty()) {
+  if (config.pairListEmpty() || config.Pairs.empty()) {
     appendLine(out, "Strings=0");
     appendLine(out, "Strings=0");
     return out;

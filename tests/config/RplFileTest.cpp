@@ -38,6 +38,8 @@ TEST(RplFile, EmptyConfigurationIsSixSwitchLinesAndTwoEmptyBlocks) {
   Configuration config;
   EXPECT_EQ(formatRpl(config), kDefaultSwitches + "Strings=0\r\nStrings=0\r\n");
   std::optional<RplContent> back = parseRpl(formatRpl(config));
+  config.Pairs.clear();  // a grid without rows is written as an empty list too
+  EXPECT_EQ(formatRpl(config), kDefaultSwitches + "Strings=0\r\nStrings=0\r\n");
   ASSERT_TRUE(back);
   EXPECT_EQ(back->Flags, ReplaceFlags{});
   EXPECT_TRUE(back->Files.empty());
