@@ -11,8 +11,10 @@
 // Any failure leaves the old content in place, removes temporaries and says why.
 
 #include "platform/FileIo.h"
+#include "platform/FileOps.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -47,14 +49,49 @@ enum class LoadResult { Loaded, Missing, Empty, Failed };
 // that does not exist, or has no bytes, is passed over); Failed carries the reason in `error`.
 LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string& error);
 
+// Folders whose flush after a swap is put off, so that a run over many files in one folder
+// flushes each folder once. A swapped file is only known to be on disk once flush() returned
+// success: call it before the run reports its files as written.
+class FolderFlushes {
+public:
+  void add(const std::string& folder) { m_folders.insert(folder); }
+  bool empty() const { return m_folders.empty(); }
+  // Flushes every folder added since the last call; the first failure names its folder.
+  IoStatus flush(FileOps& ops = systemFileOps());
+
+private:
+  std::set<std::string> m_folders;
+};
+
 struct WriteBackOptions {
   bool createBackup = true;    // keep the old content as "<listed path>.rpf"
   bool keepDate = true;        // give the file back its modification time (to the nanosecond)
   bool keepAttributes = true;  // give the file back its mode, owner, group and extended attributes
+  // Where to put off the flush of the file's folder after the swap; null: flush at once.
+  FolderFlushes* deferredFlushes = nullptr;
 };
 
-// Replaces the content of `file` with `newContent` by the rules above.
+// Replaces the content of `file` with `newContent` by the rules above. Without a backup the
+// old content is kept nowhere once the swap is done. When `file` was not changed since
+// loadFile but every step failed cleanly, the file keeps its old content and no temporary
+// file remains; `error` names the file and the reason.
 IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
                    const WriteBackOptions& options);
+
+// The same two calls through a chosen file-operations layer (tests inject failures here).
+LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string& error,
+                    FileOps& ops);
+IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
+                   const WriteBackOptions& options, FileOps& ops);
+
+// Writes `bytes` to `path` the safe way (temporary file, flushed, renamed over `path`,
+// folder flushed), with mode `mode` and, when `mtime` is given, that modification time.
+// Used for copies that must be complete on disk before they carry their name.
+IoStatus writeCopySafely(const std::string& path, std::string_view bytes, mode_t mode,
+                         const struct timespec* mtime, FileOps& ops);
+
+// The name of a temporary file beside `path`, as writeBack uses them: a dot, the file name,
+// ".twtmp-" and six random characters. Files named so may be left by a killed run.
+bool isTemporaryName(const std::string& fileName);
 
 }  // namespace tw::platform

@@ -1,0 +1,150 @@
+#include "backup/Backups.h"
+
+#include "platform/FileIo.h"
+#include "platform/FileReplace.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tw {
+
+namespace {
+
+constexpr const char* kCaption = "Backup Files";
+// An error that ends a command is shown as the program shows any failed file operation.
+constexpr const char* kErrorCaption = "Textwright";
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string failure(const char* what, const std::string& path, int errnum) {
+  return std::string(what) + " " + quoted(path) + ": " + platform::errorText(errnum);
+}
+
+// Whether a file (or a link, even a dangling one) named `path` exists; false with `error`
+// when that cannot be told.
+bool exists(const std::string& path, bool& isThere, std::string& error) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    isThere = true;
+    return true;
+  }
+  isThere = false;
+  if (errno == ENOENT || errno == ENOTDIR) return true;
+  error = failure("Cannot read", path, errno);
+  return false;
+}
+
+// Gives the file at `path` exactly `bytes` in one atomic step; a missing file is created.
+platform::IoStatus restoreContent(const std::string& path, const std::string& bytes) {
+  platform::LoadedFile current;
+  std::string error;
+  switch (platform::loadFile(path, current, error)) {
+    case platform::LoadResult::Failed:
+      return platform::IoStatus::failure(error);
+    case platform::LoadResult::Missing: {
+      mode_t mask = ::umask(0);
+      ::umask(mask);
+      return platform::writeCopySafely(path, bytes, 0666 & ~mask, nullptr,
+                                       platform::systemFileOps());
+    }
+    case platform::LoadResult::Empty:
+    case platform::LoadResult::Loaded:
+      break;
+  }
+  if (current.content == bytes) return platform::IoStatus::success();
+  platform::WriteBackOptions options;
+  options.createBackup = false;
+  options.keepDate = false;  // the file changes now: tools that go by dates must see it
+  options.keepAttributes = true;
+  return platform::writeBack(current, bytes, options);
+}
+
+}  // namespace
+
+std::string BackupName(const std::string& path) { return path + ".rpf"; }
+
+std::string WorkName(const std::string& path) { return path + ".rpf1"; }
+
+BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts) {
+  BackupOutcome outcome;
+  auto stop = [&](std::string message) {
+    outcome.failures.push_back(message);
+    outcome.message = std::move(message);
+    prompts.inform(outcome.message, kErrorCaption, PromptIcon::Error);
+    return outcome;
+  };
+  for (const FileEntry& entry : files) {
+    const std::string backup = BackupName(entry.Path);
+    bool isThere = false;
+    std::string error;
+    if (!exists(backup, isThere, error)) return stop(error);
+    if (!isThere) continue;
+    std::string bytes;
+    if (platform::IoStatus read = platform::readWholeFile(backup, bytes); !read) {
+      return stop(read.error);
+    }
+    if (platform::IoStatus written = restoreContent(entry.Path, bytes); !written) {
+      return stop(written.error);
+    }
+    // The file holds the backup's content now; only so may the backup go.
+    if (::unlink(backup.c_str()) != 0) return stop(failure("Cannot delete", backup, errno));
+    ++outcome.count;
+    outcome.handled.push_back(backup);
+  }
+  outcome.completed = true;
+  outcome.message = std::to_string(outcome.count) + " backup file(s) restored.";
+  prompts.inform(outcome.message, kCaption, PromptIcon::Information);
+  return outcome;
+}
+
+BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOptions& options,
+                            Prompts& prompts) {
+  BackupOutcome outcome;
+  if (options.ConfirmDeleteBackups &&
+      prompts.ask("Really delete all backup files?", "Question", PromptButtons::YesNo,
+                  PromptIcon::Question) != PromptAnswer::Yes) {
+    outcome.cancelled = true;
+    return outcome;
+  }
+  for (const FileEntry& entry : files) {
+    const std::string backup = BackupName(entry.Path);
+    bool isThere = false;
+    std::string error;
+    if (!exists(backup, isThere, error)) {
+      outcome.failures.push_back(error);
+      continue;
+    }
+    if (!isThere) continue;
+    if (::unlink(backup.c_str()) != 0) {
+      outcome.failures.push_back(failure("Cannot delete", backup, errno));
+      continue;
+    }
+    ++outcome.count;
+    outcome.handled.push_back(backup);
+  }
+  outcome.completed = true;
+  outcome.message = std::to_string(outcome.count) + " backup file(s) deleted.";
+  for (const std::string& line : outcome.failures) outcome.message += "\n" + line;
+  prompts.inform(outcome.message, kCaption,
+                 outcome.failures.empty() ? PromptIcon::Information : PromptIcon::Warning);
+  return outcome;
+}
+
+BackupOutcome RestoreBackupsCommand(Configuration& config, Prompts& prompts) {
+  BackupOutcome outcome = RestoreBackups(config.Files, prompts);
+  if (outcome.completed) config.SaveButtonEnabled = true;
+  return outcome;
+}
+
+BackupOutcome DeleteBackupsCommand(Configuration& config, const AppOptions& options,
+                                   Prompts& prompts) {
+  BackupOutcome outcome = DeleteBackups(config.Files, options, prompts);
+  if (!outcome.cancelled) {
+    config.Changed = true;
+    config.SaveButtonEnabled = true;
+  }
+  return outcome;
+}
+
+}  // namespace tw

@@ -1,0 +1,66 @@
+#pragma once
+// The file-system calls of the write-back path, behind one interface so that tests can make
+// any single call fail with a chosen errno (see tests/platform/FaultyFileOps.h). Each method
+// has the contract of the POSIX call it is named after: -1 (or nullptr) and errno on failure.
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <string>
+
+namespace tw::platform {
+
+class FileOps {
+public:
+  virtual ~FileOps() = default;
+
+  virtual int open(const char* path, int flags, mode_t mode) = 0;
+  virtual ssize_t read(int fd, void* buffer, size_t count) = 0;
+  virtual ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) = 0;
+  virtual int fsync(int fd) = 0;
+  virtual int close(int fd) = 0;
+  virtual int fstat(int fd, struct stat* st) = 0;
+  virtual int stat(const char* path, struct stat* st) = 0;
+  virtual int lstat(const char* path, struct stat* st) = 0;
+  virtual int rename(const char* from, const char* to) = 0;
+  virtual int link(const char* from, const char* to) = 0;
+  virtual int unlink(const char* path) = 0;
+  virtual int ftruncate(int fd, off_t length) = 0;
+  virtual int fchmod(int fd, mode_t mode) = 0;
+  virtual int fchown(int fd, uid_t owner, gid_t group) = 0;
+  virtual int futimens(int fd, const struct timespec times[2]) = 0;
+  virtual ssize_t flistxattr(int fd, char* list, size_t size) = 0;
+  virtual ssize_t fgetxattr(int fd, const char* name, void* value, size_t size) = 0;
+  virtual int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) = 0;
+  // realpath(3) into `out`; false and errno on failure.
+  virtual bool realPath(const char* path, std::string& out) = 0;
+};
+
+// The real calls of the operating system.
+class SystemFileOps : public FileOps {
+public:
+  int open(const char* path, int flags, mode_t mode) override;
+  ssize_t read(int fd, void* buffer, size_t count) override;
+  ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override;
+  int fsync(int fd) override;
+  int close(int fd) override;
+  int fstat(int fd, struct stat* st) override;
+  int stat(const char* path, struct stat* st) override;
+  int lstat(const char* path, struct stat* st) override;
+  int rename(const char* from, const char* to) override;
+  int link(const char* from, const char* to) override;
+  int unlink(const char* path) override;
+  int ftruncate(int fd, off_t length) override;
+  int fchmod(int fd, mode_t mode) override;
+  int fchown(int fd, uid_t owner, gid_t group) override;
+  int futimens(int fd, const struct timespec times[2]) override;
+  ssize_t flistxattr(int fd, char* list, size_t size) override;
+  ssize_t fgetxattr(int fd, const char* name, void* value, size_t size) override;
+  int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) override;
+  bool realPath(const char* path, std::string& out) override;
+};
+
+// The process-wide instance of SystemFileOps.
+FileOps& systemFileOps();
+
+}  // namespace tw::platform

@@ -1,0 +1,291 @@
+#include "platform/FileReplace.h"
+
+#include "support/FaultyFileOps.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace tw::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+// Every byte value, NUL and 128-255 included, in a file of a few kilobytes.
+std::string binaryText(char salt) {
+  std::string s;
+  for (int round = 0; round < 20; ++round) {
+    for (int b = 0; b < 256; ++b) s.push_back(static_cast<char>(b ^ salt));
+  }
+  return s;
+}
+
+std::vector<std::string> namesIn(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct stat statOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+LoadedFile load(const std::string& path) {
+  LoadedFile file;
+  std::string error;
+  EXPECT_EQ(loadFile(path, file, error), LoadResult::Loaded) << error;
+  return file;
+}
+
+class FileReplaceTest : public test::TempDirTest {};
+
+TEST_F(FileReplaceTest, LoadsEveryByteAndTellsMissingEmptyAndFolder) {
+  std::string old = binaryText(0);
+  std::string path = dir.write("a.bin", old);
+  LoadedFile file = load(path);
+  EXPECT_EQ(file.content, old);
+  EXPECT_EQ(file.listedPath, path);
+  EXPECT_EQ(file.identity.size, static_cast<int64_t>(old.size()));
+
+  LoadedFile other;
+  std::string error;
+  EXPECT_EQ(loadFile(dir.file("none"), other, error), LoadResult::Missing);
+  dir.write("empty", "");
+  EXPECT_EQ(loadFile(dir.file("empty"), other, error), LoadResult::Empty);
+  fs::create_directory(dir.file("sub"));
+  EXPECT_EQ(loadFile(dir.file("sub"), other, error), LoadResult::Failed);
+  EXPECT_EQ(error, "Cannot read \"" + dir.file("sub") + "\": Is a directory");
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(loadFile(dir.file("fifo"), other, error), LoadResult::Failed);
+  EXPECT_NE(error.find("Not a regular file"), std::string::npos);
+}
+
+TEST_F(FileReplaceTest, WritesNewContentByteExactAndKeepsOldInBackup) {
+  std::string old = binaryText(0), now = binaryText(0x5a);
+  std::string path = dir.write("a.bin", old);
+  dir.write("a.bin.rpf1", "left by an interrupted older run");
+  ino_t oldInode = statOf(path).st_ino;
+
+  ASSERT_TRUE(writeBack(load(path), now, {})) << "";
+  EXPECT_EQ(TempDir::read(path), now);
+  EXPECT_EQ(TempDir::read(path + ".rpf"), old);
+  EXPECT_EQ(statOf(path + ".rpf").st_ino, oldInode);  // the old file itself, linked
+  EXPECT_EQ(TempDir::read(path + ".rpf1"), "left by an interrupted older run");
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"a.bin", "a.bin.rpf", "a.bin.rpf1"}));
+}
+
+TEST_F(FileReplaceTest, WithoutBackupLeavesNothingBesideAndReplacesOlderBackupOnlyWithOne) {
+  std::string path = dir.write("a.txt", "old");
+  IoStatus s = writeBack(load(path), "new", {.createBackup = false});
+  ASSERT_TRUE(s) << s.error;
+  EXPECT_EQ(TempDir::read(path), "new");
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"a.txt"}));
+
+  dir.write("a.txt.rpf", "older backup");
+  ASSERT_TRUE(writeBack(load(path), "newer", {}));
+  EXPECT_EQ(TempDir::read(path + ".rpf"), "new");
+}
+
+TEST_F(FileReplaceTest, KeepsModeAndModificationTimeToTheNanosecond) {
+  std::string path = dir.write("a.txt", "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  struct timespec times[2] = {{0, UTIME_OMIT}, {1234567890, 123456789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  bool hasXattr = ::setxattr(path.c_str(), "user.note", "kept", 4, 0) == 0;
+
+  ASSERT_TRUE(writeBack(load(path), "new", {}));
+  struct stat st = statOf(path);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
+  EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+  if (hasXattr) {
+    char value[16] = {};
+    EXPECT_EQ(::getxattr(path.c_str(), "user.note", value, sizeof value), 4);
+    EXPECT_STREQ(value, "kept");
+  }
+
+  ASSERT_TRUE(writeBack(load(path), "newer", {.createBackup = false, .keepDate = false}));
+  EXPECT_NE(statOf(path).st_mtim.tv_sec, 1234567890);
+}
+
+TEST_F(FileReplaceTest, WithoutKeepingAttributesNeverWidensAccess) {
+  std::string path = dir.write("secret", "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  ASSERT_TRUE(writeBack(load(path), "new", {.createBackup = false, .keepAttributes = false}));
+  EXPECT_EQ(statOf(path).st_mode & 077, 0u);
+}
+
+TEST_F(FileReplaceTest, SymbolicLinkStaysALinkAndItsTargetGetsTheContent) {
+  std::string target = dir.write("real/target.txt", "old");
+  std::string link = dir.file("link.txt");
+  fs::create_symlink("real/target.txt", link);
+
+  LoadedFile file = load(link);
+  EXPECT_EQ(file.resolvedPath, fs::canonical(target).string());
+  ASSERT_TRUE(writeBack(file, "new", {}));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), "real/target.txt");
+  EXPECT_EQ(TempDir::read(target), "new");
+  EXPECT_EQ(TempDir::read(link + ".rpf"), "old");  // the backup sits beside the listed name
+  EXPECT_FALSE(fs::is_symlink(link + ".rpf"));
+}
+
+TEST_F(FileReplaceTest, LinkToItsOwnBackupNameIsRefused) {
+  std::string target = dir.write("x.rpf", "old");
+  fs::create_symlink("x.rpf", dir.file("x"));
+  IoStatus s = writeBack(load(dir.file("x")), "new", {});
+  EXPECT_FALSE(s);
+  EXPECT_EQ(s.error, "Cannot create the backup \"" + dir.file("x.rpf") + "\": it is the file itself");
+  EXPECT_EQ(TempDir::read(target), "old");
+}
+
+TEST_F(FileReplaceTest, HardLinkedFileStaysOneFile) {
+  for (bool backup : {true, false}) {
+    TempDir d;
+    std::string path = d.write("a.txt", "old content");
+    std::string other = d.file("b.txt");
+    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+    ino_t inode = statOf(path).st_ino;
+
+    IoStatus s = writeBack(load(path), "new", {.createBackup = backup});
+    ASSERT_TRUE(s) << s.error;
+    EXPECT_EQ(TempDir::read(other), "new");
+    EXPECT_EQ(statOf(path).st_ino, inode);
+    EXPECT_EQ(statOf(path).st_nlink, 2u);
+    if (backup) {
+      EXPECT_EQ(TempDir::read(path + ".rpf"), "old content");
+      EXPECT_NE(statOf(path + ".rpf").st_ino, inode);
+      EXPECT_EQ(namesIn(d.path()), (std::vector<std::string>{"a.txt", "a.txt.rpf", "b.txt"}));
+    } else {
+      EXPECT_EQ(namesIn(d.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+    }
+  }
+}
+
+TEST_F(FileReplaceTest, FileChangedByAnotherProgramIsLeftAlone) {
+  std::string path = dir.write("a.txt", "old");
+  LoadedFile file = load(path);
+  dir.write("a.txt", "theirs");
+  IoStatus s = writeBack(file, "new", {});
+  EXPECT_FALSE(s);
+  EXPECT_EQ(s.error, "\"" + path + "\" was changed by another program since it was read; it was "
+                     "left as it is");
+  EXPECT_EQ(TempDir::read(path), "theirs");
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"a.txt"}));
+
+  // Replaced by another file of the same size and time: the inode tells.
+  LoadedFile again = load(path);
+  struct stat st = statOf(path);
+  dir.write("other", "THEIRS");
+  struct timespec times[2] = {st.st_atim, st.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("other").c_str(), times, 0), 0);
+  fs::rename(dir.file("other"), path);
+  EXPECT_FALSE(writeBack(again, "new", {}));
+  EXPECT_EQ(TempDir::read(path), "THEIRS");
+}
+
+// Every call of the write path fails in turn, with each errno: the file keeps its old
+// content (or, when the report says it was written, holds the new), nothing temporary stays
+// behind, an existing backup holds an old content, and the message names the file.
+struct FaultCase {
+  bool hardLinked;
+  bool backup;
+};
+
+class FileReplaceFaults : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(FileReplaceFaults, EveryFailingCallLeavesOldContentAndNoTemporaries) {
+  const FaultCase c = GetParam();
+  for (int errnum : {EIO, ENOSPC, EACCES, EROFS}) {
+    for (int nth = 1;; ++nth) {
+      TempDir d;
+      std::string old = binaryText(1), now = binaryText(2);
+      std::string path = d.write("f.txt", old);
+      d.write("f.txt.rpf", "older backup");
+      if (c.hardLinked) {
+        ASSERT_EQ(::link(path.c_str(), d.file("g.txt").c_str()), 0);
+      }
+      std::vector<std::string> before = namesIn(d.path());
+      LoadedFile file = load(path);
+
+      test::FaultyFileOps ops;
+      ops.failCall(nth, errnum);
+      IoStatus s = writeBack(file, now, {.createBackup = c.backup}, ops);
+      SCOPED_TRACE("errno " + std::to_string(errnum) + ", call " + std::to_string(nth) + " (" +
+                   (nth <= static_cast<int>(ops.calls().size()) ? ops.calls()[nth - 1] : "-") +
+                   ")");
+      if (!ops.failed()) {
+        ASSERT_TRUE(s) << s.error;
+        EXPECT_EQ(TempDir::read(path), now);
+        EXPECT_EQ(TempDir::read(d.file("f.txt.rpf")), c.backup ? old : "older backup");
+        break;  // past the last call
+      }
+      std::string content = TempDir::read(path);
+      if (s) {
+        // A failure the write path may ignore (a read-only descriptor's close, say).
+        EXPECT_EQ(content, now);
+      } else {
+        EXPECT_NE(s.error.find(path), std::string::npos) << s.error;
+        bool written = s.error.find("was written") != std::string::npos;
+        EXPECT_EQ(content, written ? now : old) << s.error;
+        if (s.error.find("old content is kept in") == std::string::npos &&
+            s.error.find("could not be removed") == std::string::npos) {
+          std::vector<std::string> after = namesIn(d.path());
+          EXPECT_EQ(after, before) << s.error;
+        }
+      }
+      std::string backup = TempDir::read(d.file("f.txt.rpf"));
+      EXPECT_TRUE(backup == old || backup == "older backup");
+      if (c.hardLinked) {
+        EXPECT_EQ(TempDir::read(d.file("g.txt")), content);
+      }
+      ASSERT_LT(nth, 200);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, FileReplaceFaults,
+                         ::testing::Values(FaultCase{false, true}, FaultCase{false, false},
+                                           FaultCase{true, true}, FaultCase{true, false}),
+                         [](const auto& param) {
+                           return std::string(param.param.hardLinked ? "HardLinked" : "Single") +
+                                  (param.param.backup ? "WithBackup" : "NoBackup");
+                         });
+
+TEST_F(FileReplaceTest, ReadErrorIsAnErrorNeverAnEnd) {
+  std::string path = dir.write("a.txt", binaryText(3));
+  test::FaultyFileOps ops;
+  ops.failCall(1, EIO, "read");
+  LoadedFile file;
+  std::string error;
+  EXPECT_EQ(loadFile(path, file, error, ops), LoadResult::Failed);
+  EXPECT_EQ(error, "Cannot read \"" + path + "\": Input/output error");
+  EXPECT_TRUE(file.content.empty());
+}
+
+TEST_F(FileReplaceTest, DeferredFolderFlushesAreDoneOnce) {
+  std::string a = dir.write("a", "1"), b = dir.write("b", "2");
+  FolderFlushes flushes;
+  WriteBackOptions options{.createBackup = false};
+  options.deferredFlushes = &flushes;
+  ASSERT_TRUE(writeBack(load(a), "x", options));
+  ASSERT_TRUE(writeBack(load(b), "y", options));
+  EXPECT_FALSE(flushes.empty());
+  test::FaultyFileOps ops;
+  ASSERT_TRUE(flushes.flush(ops));
+  EXPECT_EQ(std::count(ops.calls().begin(), ops.calls().end(), "fsync"), 1);
+  EXPECT_TRUE(flushes.empty());
+}
+
+}  // namespace
+}  // namespace tw::platform

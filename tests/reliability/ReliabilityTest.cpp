@@ -1,0 +1,446 @@
+// The write-back path under crashes, injected and real errors and missing permissions.
+// The driver program (WritebackDriver.cpp) loads and writes back the files it is given; here
+// it is killed just before each of its file-system calls in turn (strace), killed at random
+// moments over thousands of files, run on a full file system and as an unprivileged user.
+// Afterwards every file must hold exactly its old or its new content, and every file that
+// holds its new content must have its old content in its backup.
+
+#include "platform/FileReplace.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+namespace tw {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+// The driver's change: every "o" becomes "0" and a line is added.
+std::string newContentOf(std::string text) {
+  for (char& c : text) {
+    if (c == 'o') c = '0';
+  }
+  return text + "\nchanged\n";
+}
+
+std::string oldContent(int seed, size_t size) {
+  std::mt19937 random(static_cast<unsigned>(seed));
+  std::string s = "colour of file " + std::to_string(seed) + std::string("\0\x80\xff", 3);
+  while (s.size() < size) {
+    int r = static_cast<int>(random() % 100);
+    s.push_back(r < 10 ? 'o' : r < 12 ? '\n' : static_cast<char>(random() % 256));
+  }
+  return s;
+}
+
+bool haveProgram(const char* name) {
+  std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+struct ProcessResult {
+  bool killed = false;  // ended by SIGKILL
+  int exitStatus = -1;
+  std::string err;
+};
+
+// Runs `argv` with standard error captured; kills it after `killAfter` when given.
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& errFile,
+                         std::chrono::microseconds killAfter = std::chrono::microseconds(-1)) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int fd = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) ::dup2(fd, 2);
+    int devnull = ::open("/dev/null", O_RDWR);
+    ::dup2(devnull, 0);
+    ::dup2(devnull, 1);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execvp(args[0], args.data());
+    ::_exit(127);
+  }
+  if (killAfter.count() >= 0) {
+    std::this_thread::sleep_for(killAfter);
+    ::kill(pid, SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ProcessResult result;
+  result.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.err = TempDir::read(errFile);
+  return result;
+}
+
+bool isTemporary(const fs::path& p) { return platform::isTemporaryName(p.filename().string()); }
+
+// The files one driver run works on, and the check of what it left.
+class Scene {
+public:
+  explicit Scene(bool backup) : m_backup(backup) {
+    ::chmod(m_dir.path().c_str(), 0755);
+    m_plainOld = oldContent(1, 3000);
+    m_targetOld = oldContent(2, 5000);
+    m_hardOld = oldContent(3, 7000);
+    std::string plain = m_dir.write("plain.txt", m_plainOld);
+    ::chmod(plain.c_str(), 0640);
+    struct timespec times[2] = {{0, UTIME_OMIT}, {1500000000, 123456789}};
+    ::utimensat(AT_FDCWD, plain.c_str(), times, 0);
+    m_dir.write("plain.txt.rpf", "older backup");
+    m_dir.write("plain.txt.rpf1", "work copy of an older program");
+    m_dir.write("real/target.txt", m_targetOld);
+    fs::create_symlink("real/target.txt", m_dir.file("link.txt"));
+    m_dir.write("hard.txt", m_hardOld);
+    fs::create_hard_link(m_dir.file("hard.txt"), m_dir.file("twin.txt"));
+  }
+
+  std::vector<std::string> files() const {
+    return {m_dir.file("plain.txt"), m_dir.file("link.txt"), m_dir.file("hard.txt")};
+  }
+  const TempDir& dir() const { return m_dir; }
+
+  // Problems found, empty when everything holds. `clean`: the run was not killed, so no
+  // temporary file may be left either, except one that the driver's report names.
+  std::vector<std::string> problems(bool clean, const std::string& report = {}) const {
+    std::vector<std::string> found;
+    auto expect = [&](bool ok, const std::string& what) {
+      if (!ok) found.push_back(what);
+    };
+    std::string plain = TempDir::read(m_dir.file("plain.txt"));
+    bool plainNew = plain == newContentOf(m_plainOld);
+    expect(plain == m_plainOld || plainNew, "plain.txt holds neither old nor new content");
+    std::string plainBackup = TempDir::read(m_dir.file("plain.txt.rpf"));
+    if (plainNew && m_backup) expect(plainBackup == m_plainOld, "plain.txt.rpf is not the old content");
+    if (!plainNew || !m_backup) {
+      expect(plainBackup == "older backup" || plainBackup == m_plainOld,
+             "plain.txt.rpf lost its content");
+    }
+    if (plainNew) {
+      struct stat st {};
+      ::stat(m_dir.file("plain.txt").c_str(), &st);
+      expect((st.st_mode & 07777) == 0640, "plain.txt lost its mode");
+      expect(st.st_mtim.tv_sec == 1500000000 && st.st_mtim.tv_nsec == 123456789,
+             "plain.txt lost its modification time");
+    }
+    expect(TempDir::read(m_dir.file("plain.txt.rpf1")) == "work copy of an older program",
+           "plain.txt.rpf1 was touched");
+
+    expect(fs::is_symlink(m_dir.file("link.txt")) &&
+               fs::read_symlink(m_dir.file("link.txt")) == "real/target.txt",
+           "link.txt is no longer the link");
+    std::string target = TempDir::read(m_dir.file("real/target.txt"));
+    bool targetNew = target == newContentOf(m_targetOld);
+    expect(target == m_targetOld || targetNew, "the link's target holds neither old nor new");
+    if (targetNew && m_backup) {
+      expect(TempDir::read(m_dir.file("link.txt.rpf")) == m_targetOld,
+             "link.txt.rpf is not the old content");
+    }
+
+    // A file with two links is rewritten in place, after a complete copy of its old content
+    // is on disk: torn in between is allowed only while that copy exists.
+    std::string hard = TempDir::read(m_dir.file("hard.txt"));
+    bool hardNew = hard == newContentOf(m_hardOld);
+    struct stat hs {}, ts {};
+    ::stat(m_dir.file("hard.txt").c_str(), &hs);
+    ::stat(m_dir.file("twin.txt").c_str(), &ts);
+    expect(hs.st_ino == ts.st_ino, "hard.txt and twin.txt are no longer one file");
+    bool oldCopyKept = false;
+    if (m_backup && TempDir::read(m_dir.file("hard.txt.rpf")) == m_hardOld) oldCopyKept = true;
+    for (const auto& e : fs::directory_iterator(m_dir.path())) {
+      if (isTemporary(e.path()) && TempDir::read(e.path().string()) == m_hardOld) {
+        oldCopyKept = true;
+      }
+    }
+    expect(hard == m_hardOld || hardNew || oldCopyKept,
+           "hard.txt is torn and no copy of its old content is left");
+    if (hardNew && m_backup) {
+      expect(TempDir::read(m_dir.file("hard.txt.rpf")) == m_hardOld,
+             "hard.txt.rpf is not the old content");
+    }
+
+    for (const auto& e : fs::recursive_directory_iterator(m_dir.path())) {
+      std::string name = e.path().filename().string();
+      static const std::set<std::string> kKnown = {
+          "plain.txt", "plain.txt.rpf", "plain.txt.rpf1", "real", "target.txt", "link.txt",
+          "link.txt.rpf", "hard.txt", "twin.txt", "hard.txt.rpf"};
+      if (kKnown.count(name) != 0) continue;
+      if (isTemporary(e.path()) && (!clean || report.find(name) != std::string::npos)) continue;
+      found.push_back("unexpected file left: " + name);
+    }
+    return found;
+  }
+
+private:
+  TempDir m_dir;
+  bool m_backup;
+  std::string m_plainOld, m_targetOld, m_hardOld;
+};
+
+std::vector<std::string> driverArgs(const Scene& scene, bool backup) {
+  std::vector<std::string> args = {WRITEBACK_DRIVER};
+  if (!backup) args.push_back("--no-backup");
+  for (const std::string& f : scene.files()) args.push_back(f);
+  return args;
+}
+
+// How often the driver makes each file-system call, from strace's record of a clean run.
+std::map<std::string, int> callCounts(std::vector<std::string> args, const TempDir& work) {
+  std::string trace = work.file("trace.txt");
+  std::vector<std::string> argv = {"strace", "-qq", "-o", trace, "-e", "trace=%file,%desc"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  runProcess(argv, work.file("strace.err"));
+  std::map<std::string, int> counts;
+  std::ifstream in(trace);
+  for (std::string line; std::getline(in, line);) {
+    size_t paren = line.find('(');
+    if (paren == std::string::npos || line.rfind("+++", 0) == 0) continue;
+    ++counts[line.substr(0, paren)];
+  }
+  return counts;
+}
+
+class CrashSweep : public ::testing::TestWithParam<bool> {};
+
+// The driver killed just before each of its file-system calls in turn (the calls before its
+// first file, made by the loader and the runtime, are left out).
+TEST_P(CrashSweep, KillBeforeEveryFileSystemCallLosesNothing) {
+  if (!haveProgram("strace")) GTEST_SKIP() << "strace is not installed";
+  const bool backup = GetParam();
+  TempDir work;
+  std::map<std::string, int> before = callCounts({WRITEBACK_DRIVER}, work);
+  std::map<std::string, int> all;
+  {
+    Scene scene(backup);
+    all = callCounts(driverArgs(scene, backup), work);
+    std::vector<std::string> problems = scene.problems(true);
+    ASSERT_TRUE(problems.empty()) << problems.front();
+    ASSERT_FALSE(all.empty()) << "strace recorded nothing: " << TempDir::read(work.file("strace.err"));
+  }
+  int runs = 0, kills = 0;
+  for (const auto& [call, count] : all) {
+    for (int n = before[call] + 1; n <= count; ++n) {
+      Scene scene(backup);
+      std::vector<std::string> argv = {"strace", "-qq", "-o", "/dev/null", "-e", "trace=" + call,
+                                       "-e",     "inject=" + call + ":signal=KILL:when=" +
+                                                     std::to_string(n)};
+      std::vector<std::string> args = driverArgs(scene, backup);
+      argv.insert(argv.end(), args.begin(), args.end());
+      ProcessResult r = runProcess(argv, work.file("run.err"));
+      ++runs;
+      if (r.killed) ++kills;
+      std::vector<std::string> problems = scene.problems(!r.killed);
+      for (const std::string& p : problems) {
+        ADD_FAILURE() << "killed before " << call << " #" << n << ": " << p;
+      }
+      if (!problems.empty()) return;
+    }
+  }
+  EXPECT_GT(kills, runs / 2) << "the sweep hardly killed anything";
+  std::cout << "crash sweep: " << runs << " runs, " << kills << " killed\n";
+}
+
+// Every file-system call of the driver failing in turn with EIO (through strace, on the real
+// calls): the driver says so, names the file, and leaves nothing behind.
+TEST_P(CrashSweep, InjectedErrorOnEveryCallIsReportedAndLeavesNoTrace) {
+  if (!haveProgram("strace")) GTEST_SKIP() << "strace is not installed";
+  const bool backup = GetParam();
+  TempDir work;
+  std::map<std::string, int> before = callCounts({WRITEBACK_DRIVER}, work);
+  std::map<std::string, int> all;
+  {
+    Scene scene(backup);
+    all = callCounts(driverArgs(scene, backup), work);
+  }
+  int failures = 0;
+  for (const auto& [call, count] : all) {
+    for (int n = before[call] + 1; n <= count; ++n) {
+      Scene scene(backup);
+      std::vector<std::string> argv = {"strace", "-qq", "-o", "/dev/null", "-e", "trace=" + call,
+                                       "-e",     "inject=" + call + ":error=EIO:when=" +
+                                                     std::to_string(n)};
+      std::vector<std::string> args = driverArgs(scene, backup);
+      argv.insert(argv.end(), args.begin(), args.end());
+      ProcessResult r = runProcess(argv, work.file("run.err"));
+      std::vector<std::string> problems = scene.problems(true, r.err);
+      for (const std::string& p : problems) {
+        ADD_FAILURE() << "EIO on " << call << " #" << n << ": " << p << "\n" << r.err;
+      }
+      if (!problems.empty()) return;
+      if (r.exitStatus == 1) {
+        ++failures;
+        EXPECT_NE(r.err.find(scene.dir().path().string()), std::string::npos)
+            << call << " #" << n << ": " << r.err;
+      } else {
+        EXPECT_EQ(r.exitStatus, 0) << call << " #" << n << ": " << r.err;
+        EXPECT_TRUE(r.err.empty()) << call << " #" << n << ": " << r.err;
+      }
+    }
+  }
+  EXPECT_GT(failures, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backups, CrashSweep, ::testing::Bool(),
+                         [](const auto& param) {
+                           return std::string(param.param ? "WithBackup" : "WithoutBackup");
+                         });
+
+// Thousands of files, the driver killed at random moments: each file is old or new, and a
+// new one has its old content in its backup.
+TEST(RandomKills, EveryFileIsOldOrNewWithItsBackup) {
+  std::random_device seeder;
+  unsigned seed = seeder();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  constexpr int kFilesPerRound = 1000;
+  int newFiles = 0, killedRounds = 0;
+  for (int round = 0; round < 3; ++round) {
+    TempDir dir;
+    std::vector<std::string> paths, olds;
+    std::ofstream list(dir.file("list"));
+    for (int i = 0; i < kFilesPerRound; ++i) {
+      std::string name = "d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
+      olds.push_back(oldContent(round * kFilesPerRound + i, 200 + (i * 37) % 3000));
+      paths.push_back(dir.write(name, olds.back()));
+      list << paths.back() << "\n";
+    }
+    list.close();
+    auto delay = std::chrono::microseconds(20000 + random() % 600000);
+    ProcessResult r = runProcess({WRITEBACK_DRIVER, "--list", dir.file("list")},
+                                 dir.file("err"), delay);
+    if (r.killed) ++killedRounds;
+    for (int i = 0; i < kFilesPerRound; ++i) {
+      std::string now = TempDir::read(paths[i]);
+      bool isNew = now == newContentOf(olds[i]);
+      ASSERT_TRUE(now == olds[i] || isNew) << paths[i] << " holds neither old nor new";
+      if (isNew) {
+        ++newFiles;
+        ASSERT_EQ(TempDir::read(paths[i] + ".rpf"), olds[i]) << paths[i];
+      } else if (fs::exists(paths[i] + ".rpf")) {
+        ASSERT_EQ(TempDir::read(paths[i] + ".rpf"), olds[i]) << paths[i];
+      }
+    }
+  }
+  std::cout << "random kills: " << killedRounds << " of 3 rounds killed, " << newFiles
+            << " files written before\n";
+}
+
+// A real full file system: a small tmpfs filled up (root only; skipped elsewhere).
+TEST(DiskFull, FailedWriteKeepsOldContentAndLeavesNothing) {
+  TempDir dir;
+  std::string mountPoint = dir.file("small");
+  fs::create_directory(mountPoint);
+  if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=512k") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here";
+  }
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+  } unmount{mountPoint};
+
+  std::string old = oldContent(7, 100000);
+  std::string path = mountPoint + "/big.txt";
+  std::string twin = mountPoint + "/twin.txt";
+  {
+    std::ofstream(path, std::ios::binary) << old;
+  }
+  fs::create_hard_link(path, mountPoint + "/twin.txt");
+  std::string lone = mountPoint + "/lone.txt";
+  {
+    std::ofstream(lone, std::ios::binary) << old;
+  }
+  // Fill the rest of the file system.
+  {
+    std::ofstream filler(mountPoint + "/filler", std::ios::binary);
+    std::string block(4096, 'x');
+    while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) filler.flush();
+  }
+  auto namesNow = [&] {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(mountPoint)) names.insert(e.path().filename());
+    return names;
+  };
+
+  for (bool backup : {true, false}) {
+    for (const std::string& target : {lone, path}) {
+      SCOPED_TRACE(target + (backup ? " with backup" : " without backup"));
+      std::set<std::string> before = namesNow();
+      platform::LoadedFile file;
+      std::string error;
+      ASSERT_EQ(platform::loadFile(target, file, error), platform::LoadResult::Loaded);
+      platform::IoStatus s = platform::writeBack(file, newContentOf(old), {.createBackup = backup});
+      EXPECT_FALSE(s);
+      EXPECT_NE(s.error.find(target), std::string::npos) << s.error;
+      EXPECT_NE(s.error.find("No space left on device"), std::string::npos) << s.error;
+      EXPECT_EQ(TempDir::read(target), old);
+      std::set<std::string> after = namesNow();
+      after.erase(fs::path(target).filename().string() + ".rpf");  // a linked backup needs no space
+      before.erase(fs::path(target).filename().string() + ".rpf");
+      EXPECT_EQ(after, before);
+    }
+  }
+  EXPECT_EQ(TempDir::read(twin), old);
+}
+
+// As an unprivileged user (root passes every permission check): an unreadable file and a
+// file in a read-only folder are reported with the reason and left as they are.
+TEST(Permissions, UnreadableFileAndReadOnlyFolderAreReportedAndKept) {
+  std::vector<std::string> prefix;
+  if (::geteuid() == 0) {
+    if (!haveProgram("setpriv")) GTEST_SKIP() << "setpriv is not installed";
+    prefix = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+  }
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  std::string secret = dir.write("secret.txt", "colour");
+  ::chmod(secret.c_str(), 0);
+  std::string locked = dir.write("ro/file.txt", "colour");
+  ::chmod(locked.c_str(), 0666);
+  ::chmod(dir.file("ro").c_str(), 0555);
+
+  for (bool backup : {true, false}) {
+    std::vector<std::string> argv = prefix;
+    argv.push_back(WRITEBACK_DRIVER);
+    if (!backup) argv.push_back("--no-backup");
+    argv.push_back(secret);
+    argv.push_back(locked);
+    ProcessResult r = runProcess(argv, dir.file("err"));
+    EXPECT_EQ(r.exitStatus, 1) << r.err;
+    EXPECT_NE(r.err.find("Cannot open \"" + secret + "\": Permission denied"), std::string::npos)
+        << r.err;
+    std::string expected = backup ? "Cannot create the backup \"" + locked + ".rpf\": Permission denied"
+                                  : "Cannot write \"" + locked + "\": Permission denied";
+    EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
+    ::chmod(secret.c_str(), 0600);
+    EXPECT_EQ(TempDir::read(secret), "colour");
+    ::chmod(secret.c_str(), 0);
+    EXPECT_EQ(TempDir::read(locked), "colour");
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.file("ro"))) left.push_back(e.path().filename());
+    EXPECT_EQ(left, std::vector<std::string>{"file.txt"});
+  }
+  ::chmod(dir.file("ro").c_str(), 0755);
+}
+
+}  // namespace
+}  // namespace tw

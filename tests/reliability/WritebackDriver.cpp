@@ -1,0 +1,62 @@
+// Loads each file named on the command line (or listed, one per line, in the file after
+// --list), changes its content the way ReliabilityTest expects (newContent below) and
+// writes it back. Failures go to standard error, one line each; the exit status is 1 when
+// a file failed. Options: --no-backup, --no-keep-date, --no-keep-attributes.
+
+#include "platform/FileReplace.h"
+
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every "o" becomes "0" and a line is added, so the new content always differs.
+std::string newContent(std::string text) {
+  for (char& c : text) {
+    if (c == 'o') c = '0';
+  }
+  return text + "\nchanged\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  tw::platform::WriteBackOptions options;
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--no-backup") {
+      options.createBackup = false;
+    } else if (arg == "--no-keep-date") {
+      options.keepDate = false;
+    } else if (arg == "--no-keep-attributes") {
+      options.keepAttributes = false;
+    } else if (arg == "--list" && i + 1 < argc) {
+      std::ifstream list(argv[++i]);
+      for (std::string line; std::getline(list, line);) files.push_back(line);
+    } else {
+      files.push_back(arg);
+    }
+  }
+  int status = 0;
+  for (const std::string& path : files) {
+    tw::platform::LoadedFile file;
+    std::string error;
+    tw::platform::LoadResult loaded = tw::platform::loadFile(path, file, error);
+    if (loaded == tw::platform::LoadResult::Failed) {
+      std::cerr << error << "\n";
+      status = 1;
+      continue;
+    }
+    if (loaded != tw::platform::LoadResult::Loaded) continue;
+    tw::platform::IoStatus written =
+        tw::platform::writeBack(file, newContent(file.content), options);
+    if (!written) {
+      std::cerr << written.error << "\n";
+      status = 1;
+    }
+  }
+  return status;
+}
