@@ -51,7 +51,9 @@ inline int64_t scanEither(const unsigned char* t, int64_t n, int64_t from, unsig
 inline int64_t scanTable(const unsigned char* t, int64_t n, int64_t from, const ByteTable& set) {
   int64_t i = from;
   for (; i + 4 <= n; i += 4) {
-    if (set[t[i]] | set[t[i + 1]] | set[t[i + 2]] | set[t[i + 3]]) break;
+    const int any = static_cast<int>(set[t[i]]) | static_cast<int>(set[t[i + 1]]) |
+                    static_cast<int>(set[t[i + 2]]) | static_cast<int>(set[t[i + 3]]);
+    if (any != 0) break;
   }
   for (; i < n; ++i) {
     if (set[t[i]]) return i;
