@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/FilenameReferenceCheck.h"
 #include "engine/LiteralMatcher.h"
 #include "engine/MatcherReference.h"
 #include "engine/RegexMatcher.h"
@@ -278,9 +279,15 @@ TEST(MatcherDifferential, FilenameReferenceMatchesReference) {
       text += gen.chance(90) ? pieces[static_cast<size_t>(gen.below(static_cast<int>(pieces.size())))]
                              : std::string(1, gen.textChar());
     }
+    FilenameReferenceCheck inOrder(text);
+    FilenameReferenceCheck anyOrder(text);
     for (int64_t e = -1; e <= static_cast<int64_t>(text.size()); ++e) {
-      ASSERT_EQ(IsFilenameReference(text, e), reference::filenameReference(text, e))
-          << "text \"" << printable(text) << "\" e " << e;
+      const bool expected = reference::filenameReference(text, e);
+      ASSERT_EQ(IsFilenameReference(text, e), expected) << "text \"" << printable(text) << "\" e " << e;
+      ASSERT_EQ(inOrder(e), expected) << "text \"" << printable(text) << "\" e " << e;
+      const int64_t other = gen.below(static_cast<int>(text.size()) + 1);
+      ASSERT_EQ(anyOrder(other), reference::filenameReference(text, other))
+          << "text \"" << printable(text) << "\" e " << other;
     }
   }
 }
