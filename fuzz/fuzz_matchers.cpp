@@ -1,15 +1,17 @@
 // Differential and crash-finding target for the two matchers and the searcher.
 //
 // Input: one byte of switches (bit 0 case sensitive, bit 1 whole words, bit 2 script token
-// off, bit 3 regular expression), one byte giving the length of the find string, the find
-// string, then the text. Short inputs are compared with the step-by-step reference at every
-// position; every input is searched through in full.
+// off, bit 3 regular expression, bits 4 to 6: the text is repeated 2^k times), one byte
+// giving the length of the find string, the find string, then the text. Short texts are
+// compared with the step-by-step reference at every position; longer ones are searched
+// through in full and checked against the position test at every position.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,7 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t switches = data[0];
   const size_t findLength = std::min<size_t>(data[1], size - 2);
   const std::string_view find(reinterpret_cast<const char*>(data + 2), findLength);
-  const std::string_view text(reinterpret_cast<const char*>(data + 2 + findLength), size - 2 - findLength);
+  const std::string_view once(reinterpret_cast<const char*>(data + 2 + findLength), size - 2 - findLength);
+  std::string repeated;
+  for (int k = 0; k < (1 << ((switches >> 4) & 7)); ++k) repeated += once;
+  const std::string_view text = repeated;
   const auto n = static_cast<int64_t>(text.size());
 
   const bool cs = (switches & 1) != 0;
@@ -73,13 +78,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     // Longer inputs: no reference, but a whole pass must stay inside the text and agree
     // with the position test at every occurrence it reports.
+    auto positionTest = [&](int64_t s) {
+      return isRegex ? tw::RegexMatchAt(text, s, find, cs) : tw::MatchLiteralAt(text, s, find, options);
+    };
+    const bool everyPosition = n <= (isRegex ? 1024 : 8192) && find.size() <= 64;
     int64_t from = 0;
-    while (auto occ = searcher.findFrom(text, from)) {
-      if (occ->start < from || occ->last < occ->start || occ->last >= n) std::abort();
-      const int64_t at = isRegex ? tw::RegexMatchAt(text, occ->start, find, cs)
-                                 : tw::MatchLiteralAt(text, occ->start, find, options);
+    while (true) {
+      const auto occ = searcher.findFrom(text, from);
+      const int64_t until = occ ? occ->start : n;
+      if (occ && (occ->start < from || occ->last < occ->start || occ->last >= n)) std::abort();
+      for (int64_t s = from; everyPosition && s < until; ++s) {
+        if (positionTest(s) >= 0) mismatch("findFrom passed over an occurrence", s, -1, positionTest(s));
+      }
+      if (!occ) break;
+      const int64_t at = positionTest(occ->start);
       if (at != occ->last) mismatch("findFrom against the position test", occ->start, occ->last, at);
-      from = occ->last + 1;
+      from = occ->start + 1;
     }
   }
   return 0;
