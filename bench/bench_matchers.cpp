@@ -81,6 +81,19 @@ const std::string& runOfA() {
   return text;
 }
 
+// Runs of 4095 "a", each ended by one "b": every start scans to the same "b".
+const std::string& runsOfAThenB() {
+  static const std::string text = [] {
+    std::string block(4095, 'a');
+    block += 'b';
+    std::string t;
+    t.reserve(kTextSize);
+    while (t.size() < kTextSize) t += block;
+    return t;
+  }();
+  return text;
+}
+
 void runPass(benchmark::State& state, const tw::Searcher& searcher, const std::string& text) {
   int64_t occurrences = 0;
   for (auto _ : state) {
@@ -125,6 +138,11 @@ void ScriptTokenWorstCase(benchmark::State& state) {
   runPass(state, tw::Searcher::literal("a%anything%b", literal(false, false)), runOfA());
 }
 
+// Every "a" starts an attempt whose look-ahead reaches the next "b", where "c" then fails.
+void ScriptTokenRememberedScan(benchmark::State& state) {
+  runPass(state, tw::Searcher::literal("a%anything%bc", literal(false, false)), runsOfAThenB());
+}
+
 BENCHMARK(LiteralCaseSensitive)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiteralCaseInsensitive)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiteralWholeWords)->Unit(benchmark::kMillisecond);
@@ -133,5 +151,6 @@ BENCHMARK(RegexOptional)->Unit(benchmark::kMillisecond);
 BENCHMARK(RegexDigits)->Unit(benchmark::kMillisecond);
 BENCHMARK(RegexGroup)->Unit(benchmark::kMillisecond);
 BENCHMARK(ScriptTokenWorstCase)->Unit(benchmark::kMillisecond);
+BENCHMARK(ScriptTokenRememberedScan)->Unit(benchmark::kMillisecond);
 
 }  // namespace

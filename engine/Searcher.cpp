@@ -1,5 +1,6 @@
 #include "engine/Searcher.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -75,14 +76,16 @@ public:
       for (size_t j = 1; j < m_items.size() && !m_items[j].scan; ++j) prefix.push_back(m_items[j].c);
     }
     m_prefix = NeedleScanner(std::move(prefix));
+    while (!m_items[m_firstScan].scan) ++m_firstScan;
   }
 
   std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from) const override {
     // Each scan remembers its last answer: a later start never scans the same text again,
     // because the positions its items reach never move back as the start moves forward.
     std::vector<Memo> memo(m_items.size());
-    for (int64_t s = m_prefix.find(t, n, from); s < n; s = m_prefix.find(t, n, s + 1)) {
-      const int64_t e = matchAt(t, n, s, memo);
+    int64_t resume = 0;
+    for (int64_t s = m_prefix.find(t, n, from); s < n; s = m_prefix.find(t, n, resume)) {
+      const int64_t e = matchAt(t, n, s, memo, resume);
       if (e >= 0) return Occurrence{s, e};
       if (e == kExhausted) break;
     }
@@ -98,9 +101,19 @@ private:
   // No start at or after this one can match: an item ran out of text.
   static constexpr int64_t kExhausted = -2;
 
-  int64_t matchAt(const unsigned char* t, int64_t n, int64_t s, std::vector<Memo>& memo) const {
+  // The end of the occurrence at s, kNone or kExhausted. `resume` is the next start worth
+  // trying: a failure after the first scan, which ended at w, fails the same way for every
+  // start whose first scan also ends at w, that is up to w - m_firstScan (the items before
+  // the first scan each take one character).
+  int64_t matchAt(const unsigned char* t, int64_t n, int64_t s, std::vector<Memo>& memo,
+                  int64_t& resume) const {
+    resume = s + 1;
     if (!charsMatch(t[s], m_first)) return kNone;
     int64_t p = s;
+    auto failAfterScan = [&] {
+      resume = std::max(resume, memo[m_firstScan].found - static_cast<int64_t>(m_firstScan) + 1);
+      return kNone;
+    };
     const size_t last = m_items.size() - 1;
     for (size_t j = 0;; ++j) {
       const Item& item = m_items[j];
@@ -113,11 +126,13 @@ private:
         if (mj.found == n) return kExhausted;
         p = mj.found;
       } else if (!charsMatch(t[p], item.c)) {
-        return kNone;
+        return j > m_firstScan ? failAfterScan() : kNone;
       }
       if (p == s && s > 0 && m_wholeWords && !kWordDelimiters[t[s - 1]]) return kNone;
       if (j == last) {
-        if (p + 1 < n && m_wholeWords && !kWordDelimiters[t[p + 1]]) return kNone;
+        if (p + 1 < n && m_wholeWords && !kWordDelimiters[t[p + 1]]) {
+          return failAfterScan();  // the last item is never before the first scan
+        }
         return p;
       }
       if (++p == n) return kExhausted;
@@ -128,6 +143,7 @@ private:
   BytePair m_first;
   bool m_wholeWords;
   NeedleScanner m_prefix;
+  size_t m_firstScan = 0;  // the index of the first scan item
 };
 
 class CompiledRegex final : public Searcher::Impl {
