@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,11 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   const uint8_t switches = data[0];
   const size_t findLength = std::min<size_t>(data[1], size - 2);
-  const std::string_view find(reinterpret_cast<const char*>(data + 2), findLength);
-  const std::string_view once(reinterpret_cast<const char*>(data + 2 + findLength), size - 2 - findLength);
-  std::string repeated;
-  for (int k = 0; k < (1 << ((switches >> 4) & 7)); ++k) repeated += once;
-  const std::string_view text = repeated;
+  // The find string and the text each in a heap block of their exact size, so that a read
+  // past either end is caught.
+  const std::unique_ptr<char[]> findBytes(new char[std::max<size_t>(findLength, 1)]);
+  std::memcpy(findBytes.get(), data + 2, findLength);
+  const std::string_view find(findBytes.get(), findLength);
+  const size_t onceLength = size - 2 - findLength;
+  const size_t repeats = size_t{1} << ((switches >> 4) & 7);
+  const std::unique_ptr<char[]> textBytes(new char[std::max<size_t>(onceLength * repeats, 1)]);
+  for (size_t k = 0; k < repeats; ++k) std::memcpy(textBytes.get() + k * onceLength, data + 2 + findLength, onceLength);
+  const std::string_view text(textBytes.get(), onceLength * repeats);
   const auto n = static_cast<int64_t>(text.size());
 
   const bool cs = (switches & 1) != 0;
