@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -166,6 +169,20 @@ private:
   std::string m_palette;
 };
 
+// A string in a heap block of its exact size, so that the sanitizer build catches a read
+// past its end (a std::string has a terminating zero and often spare capacity).
+class ExactCopy {
+public:
+  explicit ExactCopy(std::string_view s) : m_bytes(new char[std::max<size_t>(s.size(), 1)]), m_size(s.size()) {
+    if (!s.empty()) std::memcpy(m_bytes.get(), s.data(), s.size());
+  }
+  std::string_view view() const { return {m_bytes.get(), m_size}; }
+
+private:
+  std::unique_ptr<char[]> m_bytes;
+  size_t m_size;
+};
+
 // The answers of the reference at every start, and the first start at or after each one.
 struct Expected {
   std::vector<int64_t> at;
@@ -187,7 +204,7 @@ Expected expectedFor(const std::string& text, Ask ask) {
 
 // Asks the searcher from every start of a short text; in a long one, from the starts a pass
 // would resume at (after each occurrence) and from some others.
-::testing::AssertionResult searcherAgrees(const Searcher& searcher, const std::string& text, const Expected& x) {
+::testing::AssertionResult searcherAgrees(const Searcher& searcher, std::string_view text, const Expected& x) {
   const auto n = static_cast<int64_t>(text.size());
   std::vector<bool> ask(static_cast<size_t>(n) + 1, n <= 64);
   for (int64_t s = 0; s < n; ++s) {
@@ -235,15 +252,17 @@ TEST(MatcherDifferential, LiteralMatchesReferenceAtEveryPosition) {
     gen.newPalette();
     const std::string text = gen.text(round % 10 == 0 ? 700 : 60);
     const std::string find = gen.findString(text);
+    const ExactCopy exactText(text);
+    const ExactCopy exactFind(find);
     for (int flags = 0; flags < 8; ++flags) {
       const LiteralOptions options{(flags & 1) != 0, (flags & 2) != 0, (flags & 4) == 0};
       const reference::Flags refFlags{options.CaseSensitive, options.WholeWordsOnly, options.Anything};
       const Expected x = expectedFor(text, [&](int64_t s) { return reference::literalAt(text, s, find, refFlags); });
       for (int64_t s = 0; s < static_cast<int64_t>(text.size()); ++s) {
-        ASSERT_EQ(MatchLiteralAt(text, s, find, options), x.at[static_cast<size_t>(s)])
+        ASSERT_EQ(MatchLiteralAt(exactText.view(), s, exactFind.view(), options), x.at[static_cast<size_t>(s)])
             << "text \"" << printable(text) << "\" find \"" << printable(find) << "\" s " << s << " flags " << flags;
       }
-      ASSERT_TRUE(searcherAgrees(Searcher::literal(find, options), text, x))
+      ASSERT_TRUE(searcherAgrees(Searcher::literal(exactFind.view(), options), exactText.view(), x))
           << "text \"" << printable(text) << "\" find \"" << printable(find) << "\" flags " << flags;
     }
   }
@@ -257,13 +276,15 @@ TEST(MatcherDifferential, RegexMatchesReferenceAtEveryPosition) {
     const std::string pattern = gen.chance(25) ? gen.patternFromText(text) : gen.pattern(0, 5);
     const bool cs = gen.chance(50);
     const Expected x = expectedFor(text, [&](int64_t s) { return reference::regexAt(text, s, pattern, cs); });
+    const ExactCopy exactText(text);
+    const ExactCopy exactPattern(pattern);
     if (text.size() <= 64) {
       for (int64_t s = 0; s < static_cast<int64_t>(text.size()); ++s) {
-        ASSERT_EQ(RegexMatchAt(text, s, pattern, cs), x.at[static_cast<size_t>(s)])
+        ASSERT_EQ(RegexMatchAt(exactText.view(), s, exactPattern.view(), cs), x.at[static_cast<size_t>(s)])
             << "text \"" << printable(text) << "\" pattern \"" << printable(pattern) << "\" s " << s << " cs " << cs;
       }
     }
-    ASSERT_TRUE(searcherAgrees(Searcher::regex(pattern, cs), text, x))
+    ASSERT_TRUE(searcherAgrees(Searcher::regex(exactPattern.view(), cs), exactText.view(), x))
         << "text \"" << printable(text) << "\" pattern \"" << printable(pattern) << "\" cs " << cs;
   }
 }
