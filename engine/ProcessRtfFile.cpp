@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "engine/rtf/RtfEscape.h"
 #include "engine/rtf/RtfSplice.h"
 
 namespace tw {
@@ -61,6 +62,8 @@ RtfFileResult ReplaceInRtf(std::string content, const std::vector<const Prepared
     const std::string_view text = doc.plain;
     const int64_t n = static_cast<int64_t>(text.size());
     const std::string& replace = pair->listed().Replace;
+    // A replacement RTF text cannot hold is refused for every occurrence, without asking.
+    const bool writable = rtf::escapeText(replace, 1252, 1).has_value();
     std::vector<rtf::Edit> edits;
     int64_t s = 0;
     while (s < n) {
@@ -69,7 +72,8 @@ RtfFileResult ReplaceInRtf(std::string content, const std::vector<const Prepared
       s = found->start;
       const int64_t e = found->last;
       context.throttle.tick();
-      const rtf::EditStatus fits = rtf::checkRange(doc, static_cast<size_t>(s), static_cast<size_t>(e - s + 1));
+      const rtf::EditStatus fits = writable ? rtf::checkRange(doc, static_cast<size_t>(s), static_cast<size_t>(e - s + 1))
+                                            : rtf::EditStatus::InvalidReplacement;
       if (fits != rtf::EditStatus::Applied) {
         ++refused[fits];
         ++s;

@@ -142,6 +142,18 @@ TEST_F(ProcessRtfFile, StructureIsKeptAndReportedWhileTheRestIsReplaced) {
             (std::vector<FailedFile>{{p, "1 occurrence(s) not replaced: would remove table or section structure"}}));
 }
 
+TEST_F(ProcessRtfFile, AReplacementRtfTextCannotHoldIsRefusedWithoutAsking) {
+  config.Flags.Confirm = true;
+  config.Pairs = {{"colour", std::string("col\0r", 5)}, {"night", "day"}};
+  const std::string p = add("d.rtf", "{\\rtf1\\ansi colour and colour at night}");
+  host.answers = {ConfirmDecision::ReplaceThis};
+  run();
+  EXPECT_EQ(host.asked.size(), 1u);
+  EXPECT_EQ(TempDir::read(p), "{\\rtf1\\ansi colour and colour at day}");
+  EXPECT_EQ(summary.FailedFiles,
+            (std::vector<FailedFile>{{p, "2 occurrence(s) not replaced: the replacement holds characters RTF text cannot"}}));
+}
+
 TEST_F(ProcessRtfFile, AFileThatIsNoRtfDocumentIsReportedAndKept) {
   config.Pairs = {{"colour", "color"}};
   const std::string p = add("plain.rtf", "colour, not RTF");
