@@ -1,6 +1,7 @@
 #include "engine/Run.h"
 
 #include "engine/ApplyPair.h"
+#include "engine/ProcessRtfFile.h"
 #include "engine/Region.h"
 #include "platform/FileReplace.h"
 
@@ -14,9 +15,6 @@ namespace tw {
 
 namespace {
 
-constexpr const char* kRichTextUnavailable =
-    "not processed: RTF files cannot be processed as rich text yet";
-
 enum class FileStatus { PassedOver, Processed, Failed };
 
 struct FileOutcome {
@@ -24,6 +22,8 @@ struct FileOutcome {
   bool started = false;
   int64_t count = 0;
   std::string reason;
+  // Occurrences of an RTF file left alone (it is still processed), one sentence per kind.
+  std::vector<std::string> notes;
 };
 
 class ReplacementRun {
@@ -56,21 +56,7 @@ public:
   FileOutcome ProcessFile(const std::string& path) {
     FileOutcome outcome;
     platform::LoadedFile file;
-    std::string error;
-    switch (platform::loadFile(path, file, error)) {
-      case platform::LoadResult::Empty:
-        return outcome;
-      case platform::LoadResult::Missing:
-        outcome.status = FileStatus::Failed;
-        outcome.reason = error.empty() ? "the file does not exist" : error;
-        return outcome;
-      case platform::LoadResult::Failed:
-        outcome.status = FileStatus::Failed;
-        outcome.reason = error.empty() ? "the file could not be read" : error;
-        return outcome;
-      case platform::LoadResult::Loaded:
-        break;
-    }
+    if (!load(path, file, outcome)) return outcome;
     if (alreadyProcessed(file)) return outcome;
 
     m_decision.startFile();
@@ -98,8 +84,68 @@ public:
 
     std::string& result = buffers[next ^ 1];
     result.append(content.substr(static_cast<size_t>(h)));
-    m_host.fileChanged(path, content, result);
-    if (m_mode.DryRun) return outcome;
+    writeResult(file, result, outcome);
+    return outcome;
+  }
+
+  // One RTF entry, processed as rich text: its visible text is searched, and replacements
+  // are spliced into the document so that its formatting stays.
+  FileOutcome ProcessRtfFile(const std::string& path) {
+    FileOutcome outcome;
+    platform::LoadedFile file;
+    if (!load(path, file, outcome)) return outcome;
+    if (alreadyProcessed(file)) return outcome;
+
+    m_decision.startFile();
+    ++m_started;
+    outcome.started = true;
+    m_host.fileStarted(path);
+
+    std::vector<const PreparedPair*> pairs;
+    for (size_t i = 0; i < m_pairs.size(); ++i) {
+      // The Unix pair converts line ends; an RTF document's paragraph marks are none.
+      if (m_options.SaveAsUnix && i + 1 == m_pairs.size()) break;
+      pairs.push_back(m_pairs[i].get());
+    }
+    PassContext context{m_host, m_decision, m_throttle, m_settings, path};
+    RtfFileResult rtf = ReplaceInRtf(file.content, pairs, context);
+    if (!rtf.failure.empty()) {
+      outcome.status = FileStatus::Failed;
+      outcome.reason = rtf.failure;
+      return outcome;
+    }
+    outcome.status = FileStatus::Processed;
+    outcome.count = rtf.count;
+    outcome.notes = std::move(rtf.notReplaced);
+    if (rtf.changed) writeResult(file, rtf.rtf, outcome);
+    return outcome;
+  }
+
+private:
+  // Loads an entry; false when it is passed over (empty) or failed (reason set).
+  bool load(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
+    std::string error;
+    switch (platform::loadFile(path, file, error)) {
+      case platform::LoadResult::Empty:
+        return false;
+      case platform::LoadResult::Missing:
+        outcome.status = FileStatus::Failed;
+        outcome.reason = error.empty() ? "the file does not exist" : error;
+        return false;
+      case platform::LoadResult::Failed:
+        outcome.status = FileStatus::Failed;
+        outcome.reason = error.empty() ? "the file could not be read" : error;
+        return false;
+      case platform::LoadResult::Loaded:
+        break;
+    }
+    return true;
+  }
+
+  // Hands a changed file to the host and writes it back (not in a dry run).
+  void writeResult(const platform::LoadedFile& file, std::string_view result, FileOutcome& outcome) {
+    m_host.fileChanged(file.listedPath, file.content, result);
+    if (m_mode.DryRun) return;
     platform::WriteBackOptions writeOptions;
     writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
     writeOptions.keepDate = m_options.SaveOldDate;
@@ -109,13 +155,11 @@ public:
     if (!written) {
       outcome.status = FileStatus::Failed;
       outcome.reason = written.error.empty() ? "the file could not be written" : written.error;
-      return outcome;
+      return;
     }
     remember(file.resolvedPath);
-    return outcome;
   }
 
-private:
   // True when this file was already processed in this run through another entry.
   bool alreadyProcessed(const platform::LoadedFile& file) {
     const std::pair<uint64_t, uint64_t> id{file.identity.device, file.identity.inode};
@@ -203,13 +247,10 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       break;
     }
     anyHandled = true;
-    if (options.RtfAsRichText && HasExtension(entry.Path, ".rtf")) {
-      summary.FailedFiles.push_back({entry.Path, kRichTextUnavailable});
-      continue;
-    }
-    if (HasExtension(entry.Path, ".mp3")) continue;
+    const bool richText = options.RtfAsRichText && HasExtension(entry.Path, ".rtf");
+    if (!richText && HasExtension(entry.Path, ".mp3")) continue;
 
-    const FileOutcome file = run.ProcessFile(entry.Path);
+    const FileOutcome file = richText ? run.ProcessRtfFile(entry.Path) : run.ProcessFile(entry.Path);
     if (file.started) {
       host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
     }
@@ -218,6 +259,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       continue;
     }
     if (file.status != FileStatus::Processed) continue;
+    for (const std::string& note : file.notes) summary.FailedFiles.push_back({entry.Path, note});
     if (file.count > 0) {
       ++summary.FilesWithReplacements;
       summary.TotalReplacements += file.count;
