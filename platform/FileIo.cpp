@@ -51,8 +51,7 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 void syncFolder(const std::string& path) {
-  std::string folder = folderOf(path);
-  if (folder.empty()) folder = ".";
+  const std::string folder = path.find('/') == std::string::npos ? std::string(".") : folderOf(path);
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);

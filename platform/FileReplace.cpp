@@ -79,12 +79,24 @@ std::string randomSuffix() {
   return out;
 }
 
+// The name of a temporary file beside `path`. The file name is shortened so that the
+// temporary name stays within the usual limit of 255 bytes for a name.
+std::string tempNameBeside(const std::string& path) {
+  std::string name = fileNameOf(path);
+  if (name.size() > 200) name.resize(200);
+  std::string temp = folderOf(path);
+  temp += '.';
+  temp += name;
+  temp += kTempMark;
+  temp += randomSuffix();
+  return temp;
+}
+
 // Creates a new, empty file beside `path` (same folder) exclusively with mode 0600 and opens
 // it for writing. Returns the descriptor, or -1 with `errnum` set.
 int createTempBeside(FileOps& ops, const std::string& path, std::string& tempPath, int& errnum) {
-  std::string prefix = folderOf(path) + "." + fileNameOf(path) + kTempMark;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = prefix + randomSuffix();
+    tempPath = tempNameBeside(path);
     int fd = ops.open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd >= 0) return fd;
     if (errno != EEXIST) {
@@ -324,7 +336,7 @@ IoStatus makeBackup(FileOps& ops, const LoadedFile& file, const struct stat& old
   if (mayLink) {
     std::string temp;
     for (int attempt = 0; attempt < 100; ++attempt) {
-      temp = folderOf(backup) + "." + fileNameOf(backup) + kTempMark + randomSuffix();
+      temp = tempNameBeside(backup);
       if (ops.link(file.resolvedPath.c_str(), temp.c_str()) == 0) break;
       if (errno != EEXIST) {
         temp.clear();
@@ -365,8 +377,7 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
     if (!backedUp) return backedUp;
     copyPath = file.listedPath + ".rpf";
   } else {
-    copyPath = folderOf(file.resolvedPath) + "." + fileNameOf(file.resolvedPath) + kTempMark +
-               randomSuffix();
+    copyPath = tempNameBeside(file.resolvedPath);
     struct timespec mtime = old.st_mtim;
     if (int errnum = writeCopy(ops, copyPath, file.content, 0600, &mtime); errnum != 0) {
       ops.unlink(copyPath.c_str());  // it may have got its name before the folder flush failed

@@ -118,6 +118,14 @@ TEST_F(FileReplaceTest, KeepsModeAndModificationTimeToTheNanosecond) {
   EXPECT_NE(statOf(path).st_mtim.tv_sec, 1234567890);
 }
 
+TEST_F(FileReplaceTest, NameOfTheLongestLengthIsWrittenBack) {
+  std::string path = dir.write(std::string(251, 'n'), "old");  // its backup's name: 255 bytes
+  IoStatus s = writeBack(load(path), "new", {});
+  ASSERT_TRUE(s) << s.error;
+  EXPECT_EQ(TempDir::read(path), "new");
+  EXPECT_EQ(TempDir::read(path + ".rpf"), "old");
+}
+
 TEST_F(FileReplaceTest, WithoutKeepingAttributesNeverWidensAccess) {
   std::string path = dir.write("secret", "old");
   ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
