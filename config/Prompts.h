@@ -41,6 +41,16 @@ public:
   virtual std::optional<std::string> chooseOpenFile(const std::string& title,
                                                     const std::vector<FileFilter>& filters,
                                                     const std::string& folder) = 0;
+  // An open dialog that allows several files at once; the chosen full paths in the dialog's
+  // order, none when cancelled. Front ends without a multiple choice offer one file.
+  virtual std::vector<std::string> chooseOpenFiles(const std::string& title,
+                                                   const std::vector<FileFilter>& filters,
+                                                   const std::string& folder) {
+    std::vector<std::string> names;
+    if (std::optional<std::string> name = chooseOpenFile(title, filters, folder))
+      names.push_back(std::move(*name));
+    return names;
+  }
   // A save dialog that asks before overwriting the name as entered; nothing when cancelled.
   virtual std::optional<SaveChoice> chooseSaveFile(const std::string& title,
                                                    const std::vector<FileFilter>& filters,

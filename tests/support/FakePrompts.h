@@ -28,6 +28,9 @@ public:
   std::deque<PromptAnswer> answers;                 // for ask(); missing answers fail the test
   std::deque<std::optional<std::string>> openNames; // for chooseOpenFile(); nullopt = cancel
   std::deque<std::optional<SaveChoice>> saveNames;  // for chooseSaveFile(); nullopt = cancel
+  // for chooseOpenFiles(); an empty list = cancel. When none is queued, a single name is
+  // taken from openNames.
+  std::deque<std::vector<std::string>> openNameLists;
 
   PromptAnswer ask(const std::string& text, const std::string& caption, PromptButtons buttons,
                    PromptIcon icon) override {
@@ -56,6 +59,16 @@ public:
     auto name = openNames.front();
     openNames.pop_front();
     return name;
+  }
+
+  std::vector<std::string> chooseOpenFiles(const std::string& title,
+                                           const std::vector<FileFilter>& filters,
+                                           const std::string& folder) override {
+    if (openNameLists.empty()) return Prompts::chooseOpenFiles(title, filters, folder);
+    shown.push_back({"open", title, {}, PromptButtons::Ok, PromptIcon::None, filters, folder});
+    auto names = openNameLists.front();
+    openNameLists.pop_front();
+    return names;
   }
 
   std::optional<SaveChoice> chooseSaveFile(const std::string& title,

@@ -1,0 +1,158 @@
+#include "config/Configuration.h"
+
+#include <unordered_set>
+
+namespace tw {
+
+namespace {
+
+constexpr const char* kWarning = "Warning";
+constexpr const char* kQuestion = "Question";
+
+bool askYes(Prompts& prompts, const std::string& text) {
+  return prompts.ask(text, kQuestion, PromptButtons::YesNo, PromptIcon::Question) ==
+         PromptAnswer::Yes;
+}
+
+}  // namespace
+
+std::string normalizeLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      out += c;
+      continue;
+    }
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (i + 1 < text.size()) out += "\r\n";
+  }
+  return out;
+}
+
+bool Configuration::AddPair(Prompts& prompts) {
+  // Even a refused attempt counts as a change.
+  markChanged();
+  const std::string& find = FindField;
+  const std::string& replace = ReplaceField;
+  if (find.empty() && replace.empty()) {
+    prompts.inform("You must enter Find and Replace text!!!", kWarning, PromptIcon::Warning);
+    return false;
+  }
+  if (find == replace) {
+    prompts.inform("You've entered the identical text blocks!!!", kWarning, PromptIcon::Warning);
+    return false;
+  }
+  if (find.empty()) {
+    prompts.inform("You didn't specify the Find text block!!!", kWarning, PromptIcon::Warning);
+    return false;
+  }
+  for (const StringPair& pair : Pairs) {
+    if (pair.Find == find && pair.Replace == replace) {
+      prompts.inform("These text blocks are already in the strings list!", kWarning,
+                     PromptIcon::None);
+      return false;
+    }
+  }
+  if (pairListEmpty()) {
+    Pairs[0] = {find, replace};
+  } else {
+    Pairs.push_back({find, replace});
+  }
+  FindField.clear();
+  ReplaceField.clear();
+  return true;
+}
+
+void Configuration::removeRow(size_t row) {
+  // A single row is emptied rather than dropped: the grid always keeps one row.
+  if (Pairs.size() == 1) {
+    Pairs[0] = StringPair{};
+    return;
+  }
+  if (row < Pairs.size()) Pairs.erase(Pairs.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+bool Configuration::RemovePair(size_t row, PairRemoval via, const AppOptions& options,
+                               Prompts& prompts) {
+  if (via != PairRemoval::MenuEntry && options.ConfirmDeletePair &&
+      !askYes(prompts, "Really delete the selcted string from the find/replace list?")) {
+    return false;
+  }
+  removeRow(row);
+  if (via == PairRemoval::Button) markChanged();
+  return true;
+}
+
+void Configuration::TakePairForEditing(size_t row) {
+  if (row >= Pairs.size()) return;
+  FindField = Pairs[row].Find;
+  ReplaceField = Pairs[row].Replace;
+  removeRow(row);
+}
+
+bool Configuration::MovePair(int from, int to) {
+  const int rows = static_cast<int>(Pairs.size());
+  if (from == to || from < 1 || to < 1 || from > rows || to > rows) return false;
+  StringPair moved = Pairs[static_cast<size_t>(from - 1)];
+  moved.Find = normalizeLineBreaks(moved.Find);
+  moved.Replace = normalizeLineBreaks(moved.Replace);
+  Pairs.erase(Pairs.begin() + (from - 1));
+  Pairs.insert(Pairs.begin() + (to - 1), std::move(moved));
+  return true;
+}
+
+void Configuration::AddFiles(const std::vector<std::string>& paths) {
+  std::unordered_set<std::string> present;
+  present.reserve(Files.size() + paths.size());
+  for (const FileEntry& entry : Files) present.insert(entry.Path);
+  for (const std::string& path : paths) {
+    if (present.insert(path).second) Files.push_back({path, true});
+  }
+  markChanged();
+}
+
+bool Configuration::RemoveFile(std::optional<size_t> selected, const AppOptions& options,
+                               Prompts& prompts) {
+  if (options.ConfirmDeleteFile &&
+      !askYes(prompts, "Really delete the selcted file from the list?")) {
+    return false;
+  }
+  if (selected && *selected < Files.size()) {
+    Files.erase(Files.begin() + static_cast<std::ptrdiff_t>(*selected));
+  }
+  markChanged();
+  return true;
+}
+
+bool Configuration::ClearFiles(const AppOptions& options, Prompts& prompts) {
+  if (options.ConfirmDeleteAllFiles && !askYes(prompts, "Really delete all files from the list?")) {
+    return false;
+  }
+  Files.clear();
+  ScanResults.clear();
+  return true;
+}
+
+void Configuration::SetAllChecked(bool checked) {
+  for (FileEntry& entry : Files) entry.Checked = checked;
+}
+
+void Configuration::setChecked(size_t index, bool checked) {
+  if (index < Files.size()) Files[index].Checked = checked;
+}
+
+void Configuration::ResetConfiguration() {
+  FindField.clear();
+  ReplaceField.clear();
+  Flags.CaseSensitive = false;
+  Flags.WholeWordsOnly = false;
+  Flags.CreateBackupFiles = true;
+  Flags.Confirm = false;
+  Files.clear();
+  ClearPairs();
+  markSaved();
+}
+
+}  // namespace tw

@@ -1,0 +1,160 @@
+#include "config/ConfigurationCommands.h"
+
+#include "config/Settings.h"
+
+#include <filesystem>
+
+namespace tw {
+
+namespace {
+
+// The caption of a message about a file that could not be read or written.
+constexpr const char* kErrorCaption = "Textwright";
+
+enum class Guard { Proceed, Stop, SavedInstead };
+
+// The save question of New and Open.
+Guard askToSave(Configuration& config, Prompts& prompts, SettingsStore& settings) {
+  if (!config.Changed) return Guard::Proceed;
+  switch (prompts.ask(kSaveQuestion, "Warning", PromptButtons::YesNoCancel, PromptIcon::Warning)) {
+    case PromptAnswer::No:
+      return Guard::Proceed;
+    case PromptAnswer::Yes:
+      SaveConfigurationAs(config, prompts, settings);
+      return Guard::SavedInstead;
+    default:
+      return Guard::Stop;
+  }
+}
+
+SaveOutcome writeTo(Configuration& config, Prompts& prompts, const std::string& target) {
+  platform::IoStatus status = writeConfigurationFile(target, config);
+  if (!status) {
+    prompts.inform(status.error, kErrorCaption, PromptIcon::Error);
+    return SaveOutcome::Failed;
+  }
+  config.FileName = target;
+  config.markSaved();
+  return SaveOutcome::Saved;
+}
+
+OpenOutcome load(Configuration& config, Prompts& prompts, SettingsStore& settings,
+                 const std::string& path) {
+  std::string bytes;
+  if (platform::IoStatus status = platform::readWholeFile(path, bytes); !status) {
+    prompts.inform(status.error, kErrorCaption, PromptIcon::Error);
+    return OpenOutcome::Unreadable;
+  }
+  StoreLastDir(settings, path);
+  std::optional<RplContent> content = parseRpl(bytes);
+  config.Changed = false;
+  if (!content) {
+    prompts.inform(kNotValidConfiguration, "Warning", PromptIcon::Error);
+    return OpenOutcome::Rejected;
+  }
+  config.Flags = content->Flags;
+  config.Files = std::move(content->Files);
+  config.Pairs = std::move(content->Pairs);
+  config.FileName = path;
+  config.markSaved();
+  return OpenOutcome::Loaded;
+}
+
+}  // namespace
+
+const std::vector<FileFilter>& openConfigurationFilters() {
+  static const std::vector<FileFilter> filters{
+      {"Textwright configuration file (*.rpl)", "*.rpl"}, {"Any file (*.*)", "*.*"}};
+  return filters;
+}
+
+const std::vector<FileFilter>& saveConfigurationFilters() {
+  static const std::vector<FileFilter> filters{
+      {"TWright configuration file (*.rpl)", "*.rpl"}, {"Any file (*.*)", "*.*"}};
+  return filters;
+}
+
+std::string rplTargetName(const std::string& entered) {
+  return entered.ends_with(".rpl") ? entered : entered + ".rpl";
+}
+
+platform::IoStatus writeConfigurationFile(const std::string& path, const Configuration& config) {
+  for (const FileEntry& entry : config.Files) {
+    if (entry.Path.find_first_of("\r\n") != std::string::npos) {
+      return platform::IoStatus::failure("Cannot write \"" + path +
+                                         "\": the file list holds a path with a line break");
+    }
+  }
+  return platform::writeFileAtomically(path, formatRpl(config));
+}
+
+std::optional<RplContent> readConfigurationFile(const std::string& path, std::string& error) {
+  std::string bytes;
+  if (platform::IoStatus status = platform::readWholeFile(path, bytes); !status) {
+    error = status.error;
+    return std::nullopt;
+  }
+  std::optional<RplContent> content = parseRpl(bytes);
+  if (!content) error = kNotValidConfiguration;
+  return content;
+}
+
+SaveOutcome SaveConfiguration(Configuration& config, Prompts& prompts, SettingsStore& settings) {
+  if (config.FileName.empty()) return SaveConfigurationAs(config, prompts, settings);
+  return writeTo(config, prompts, config.FileName);
+}
+
+SaveOutcome SaveConfigurationAs(Configuration& config, Prompts& prompts,
+                                SettingsStore& settings) {
+  std::optional<SaveChoice> choice =
+      prompts.chooseSaveFile(kSaveConfigurationTitle, saveConfigurationFilters(),
+                             ReadLastDir(settings));
+  if (!choice) return SaveOutcome::Cancelled;
+  StoreLastDir(settings, choice->path);
+  return writeTo(config, prompts, rplTargetName(choice->path));
+}
+
+OpenOutcome OpenConfiguration(Configuration& config, Prompts& prompts, SettingsStore& settings) {
+  switch (askToSave(config, prompts, settings)) {
+    case Guard::Stop:
+      return OpenOutcome::Kept;
+    case Guard::SavedInstead:
+      return OpenOutcome::SavedInstead;
+    case Guard::Proceed:
+      break;
+  }
+  std::optional<std::string> name =
+      prompts.chooseOpenFile(kOpenConfigurationTitle, openConfigurationFilters(),
+                             ReadLastDir(settings));
+  if (!name) {
+    config.Changed = false;
+    return OpenOutcome::Cancelled;
+  }
+  StoreLastDir(settings, *name);
+  return load(config, prompts, settings, *name);
+}
+
+OpenOutcome OpenConfigurationFile(Configuration& config, Prompts& prompts,
+                                  SettingsStore& settings, const std::string& path) {
+  switch (askToSave(config, prompts, settings)) {
+    case Guard::Stop:
+      return OpenOutcome::Kept;
+    case Guard::SavedInstead:
+      return OpenOutcome::SavedInstead;
+    case Guard::Proceed:
+      break;
+  }
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    config.Changed = false;
+    return OpenOutcome::Missing;
+  }
+  return load(config, prompts, settings, path);
+}
+
+void NewConfiguration(Configuration& config, Prompts& prompts, SettingsStore& settings) {
+  if (askToSave(config, prompts, settings) != Guard::Proceed) return;
+  config.ResetConfiguration();
+}
+
+}  // namespace tw

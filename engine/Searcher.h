@@ -1,0 +1,41 @@
+#pragma once
+// The search of one pass: a find string compiled once, asked for the next occurrence.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "engine/LiteralMatcher.h"
+
+namespace tw {
+
+// One occurrence: text[start] to text[last], both included (last >= start).
+struct Occurrence {
+  int64_t start;
+  int64_t last;
+};
+
+// A find string compiled for a pass. findFrom gives exactly the answers of asking
+// MatchLiteralAt / RegexMatchAt at from, from + 1, ... in turn, found with fast scans
+// instead of a test at every position. Immutable after construction; copies share the
+// compiled form and may be used from several threads.
+class Searcher {
+public:
+  // A literal find string with its switches. An empty find string never matches.
+  static Searcher literal(std::string_view find, const LiteralOptions& options);
+  // A pattern of the regular-expression language (engine/RegexMatcher.h).
+  static Searcher regex(std::string_view pattern, bool caseSensitive);
+
+  // The first start s with from <= s < text.size() at which an occurrence begins, with its
+  // last index; none if there is no such s. A negative from counts as 0.
+  std::optional<Occurrence> findFrom(std::string_view text, int64_t from) const;
+
+  class Impl;
+
+private:
+  explicit Searcher(std::shared_ptr<const Impl> impl);
+  std::shared_ptr<const Impl> m_impl;
+};
+
+}  // namespace tw

@@ -1,0 +1,849 @@
+#include "ui/Mainform.h"
+
+#include "ui/FileListModel.h"
+#include "ui/PairGrid.h"
+#include "ui/PairTableModel.h"
+
+#include "backup/Backups.h"
+#include "config/ConfigurationCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace tw {
+
+namespace {
+
+constexpr const char* kHomePage = "https://www.brindlecove.com/";
+constexpr const char* kOnlineHelp = "https://www.brindlecove.com/textwright/help/";
+
+QString fromStd(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// A field's text as the pair list keeps it: line breaks CR LF.
+std::string crlfText(const QPlainTextEdit* field) {
+  QString text = field->toPlainText();
+  text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+  return text.toUtf8().toStdString();
+}
+
+void place(QWidget* w, const LayoutRect& r) { w->setGeometry(r.x, r.y, r.width, r.height); }
+
+QIcon themeIcon(const char* name, QStyle::StandardPixmap fallback) {
+  return QIcon::fromTheme(QString::fromLatin1(name), qApp->style()->standardIcon(fallback));
+}
+
+}  // namespace
+
+TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
+               SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent),
+      m_config(config),
+      m_options(options),
+      m_prompts(prompts),
+      m_settings(settings) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Textwright 2.5"));
+  // The window's fixed geometry is drawn for a small dialog font: the desktop's own family,
+  // at 8 points.
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
+  m_pairModel = new PairTableModel(m_config, this);
+  m_fileModel = new FileListModel(m_config, this);
+  buildControls();
+  buildMenus();
+  buildToolBar();
+  setMinimumSize(MainLayout::kMinimumWidth, MainLayout::kMinimumHeight);
+  resize(MainLayout::kMinimumWidth, MainLayout::kMinimumHeight);
+  showConfiguration();
+  FormResize();
+  markPendingCommands();
+}
+
+// Commands of the configuration that are not bound to the core yet.
+void TForm1::markPendingCommands() {
+  std::vector<QObject*> pending;
+  for (const char* name : {"BitBtn6", "ToolButton9"}) {
+    if (QObject* o = findChild<QObject*>(QString::fromLatin1(name))) pending.push_back(o);
+  }
+  markNotConnected(pending, QStringLiteral("Not connected yet"));
+}
+
+TForm1::~TForm1() = default;
+
+// ---------------------------------------------------------------------------------------
+// Building the window
+
+QAction* TForm1::action(const char* name, const QString& text, void (TForm1::*handler)()) {
+  auto* a = new QAction(text, this);
+  a->setObjectName(QString::fromLatin1(name));
+  if (handler) connect(a, &QAction::triggered, this, handler);
+  return a;
+}
+
+void TForm1::buildControls() {
+  m_client = new QWidget(this);
+  m_client->setObjectName(QStringLiteral("Client"));
+  setCentralWidget(m_client);
+  m_client->installEventFilter(this);
+
+  // "Files"
+  GroupBox1 = new QGroupBox(QStringLiteral("Files"), m_client);
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  CheckListBox1 = new QListView(GroupBox1);
+  CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
+  CheckListBox1->setModel(m_fileModel);
+  CheckListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+  CheckListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  CheckListBox1->setTextElideMode(Qt::ElideNone);
+  CheckListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+  CheckListBox1->installEventFilter(this);
+  connect(CheckListBox1, &QListView::doubleClicked, this, &TForm1::OpenFile1Click);
+  connect(CheckListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &TForm1::CheckListBox1Click);
+  auto button = [](const QString& text, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+  };
+  BitBtn1 = button(QStringLiteral("Add"), "BitBtn1", GroupBox1);
+  BitBtn1->setIcon(themeIcon("list-add", QStyle::SP_FileIcon));
+  BitBtn1->setToolTip(QStringLiteral("Add file(s) to File list"));
+  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::AddFiles1Click);
+  BitBtn2 = button(QStringLiteral("Scan"), "BitBtn2", GroupBox1);
+  BitBtn2->setIcon(themeIcon("edit-find", QStyle::SP_FileDialogContentsView));
+  BitBtn3 = button(QStringLiteral("Delete"), "BitBtn3", GroupBox1);
+  BitBtn3->setIcon(themeIcon("list-remove", QStyle::SP_TrashIcon));
+  BitBtn3->setToolTip(QStringLiteral("Delete file from File list"));
+  connect(BitBtn3, &QPushButton::clicked, this, &TForm1::DeleteFile1Click);
+  Button1 = button(QStringLiteral("Browse file"), "Button1", GroupBox1);
+  Button2 = button(QStringLiteral("Edit file"), "Button2", GroupBox1);
+  for (QPushButton* small : {Button1, Button2}) {
+    QFont f = small->font();
+    f.setPointSizeF(f.pointSizeF() * 0.85);
+    small->setFont(f);
+  }
+
+  // "Options"
+  GroupBox2 = new QGroupBox(QStringLiteral("Options"), m_client);
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+  const QString switchCaptions[6] = {
+      QStringLiteral("Case Sensitive"),           QStringLiteral("Whole Words Only"),
+      QStringLiteral("Create Backup Files"),      QStringLiteral("Allow script %anything%"),
+      QStringLiteral("Confirm every replacement"), QStringLiteral("Regular expressions")};
+  for (int i = 0; i < 6; ++i) {
+    CheckBox[i] = new QCheckBox(switchCaptions[i], GroupBox2);
+    CheckBox[i]->setObjectName(QStringLiteral("CheckBox%1").arg(i + 1));
+    connect(CheckBox[i], &QCheckBox::clicked, this, [this, i] { CheckBoxClick(i); });
+  }
+  BitBtn7 = button(QStringLiteral("<< Advanced"), "BitBtn7", GroupBox2);
+  connect(BitBtn7, &QPushButton::clicked, this, &TForm1::BitBtn7Click);
+  BitBtn6 = button(QStringLiteral("Go"), "BitBtn6", GroupBox2);
+  BitBtn6->setIcon(themeIcon("system-run", QStyle::SP_MediaPlay));
+  connect(BitBtn6, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
+  CheckBox7 = new QCheckBox(QStringLiteral("Do not change filename references"), GroupBox2);
+  CheckBox7->setObjectName(QStringLiteral("CheckBox7"));
+  connect(CheckBox7, &QCheckBox::clicked, this, &TForm1::CheckBox7Click);
+  CheckBox8 = new QCheckBox(QStringLiteral("Replace only in first"), GroupBox2);
+  CheckBox8->setObjectName(QStringLiteral("CheckBox8"));
+  connect(CheckBox8, &QCheckBox::clicked, this, &TForm1::CheckBox8Click);
+  Edit1 = new QLineEdit(GroupBox2);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  connect(Edit1, &QLineEdit::textEdited, this, &TForm1::Edit1Change);
+  ComboBox1 = new QComboBox(GroupBox2);
+  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+  ComboBox1->addItems({QStringLiteral("Lines"), QStringLiteral("Bytes")});
+  connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
+  for (QWidget* w : std::initializer_list<QWidget*>{CheckBox7, CheckBox8, Edit1, ComboBox1})
+    w->hide();
+  // The options box has a fixed width; with a wide desktop font its captions get a slightly
+  // smaller size rather than being cut off.
+  const int switchWidth = computeMainLayout(MainLayout::kMinimumWidth, 400, false).switches[0].width;
+  QFont optionsFont = GroupBox2->font();
+  auto widest = [this] {
+    int w = 0;
+    for (QCheckBox* box : CheckBox) w = std::max(w, box->sizeHint().width());
+    return w;
+  };
+  while (widest() > switchWidth && optionsFont.pointSizeF() > 6.5) {
+    optionsFont.setPointSizeF(optionsFont.pointSizeF() - 0.5);
+    for (QCheckBox* box : CheckBox) box->setFont(optionsFont);
+  }
+
+  // "Strings"
+  GroupBox3 = new QGroupBox(QStringLiteral("Strings"), m_client);
+  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+  StringGrid1 = new PairGrid(GroupBox3);
+  StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+  StringGrid1->setModel(m_pairModel);
+  StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+  StringGrid1->installEventFilter(this);
+  connect(StringGrid1, &QTableView::doubleClicked, this, &TForm1::StringGrid1DblClick);
+  connect(StringGrid1, &PairGrid::pairDragged, this, &TForm1::StringGrid1DragDrop);
+  Label1 = new QLabel(QStringLiteral("Find:"), GroupBox3);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label2 = new QLabel(QStringLiteral("Replace with:"), GroupBox3);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  auto field = [this](const char* name) {
+    auto* f = new QPlainTextEdit(GroupBox3);
+    f->setObjectName(QString::fromLatin1(name));
+    f->setLineWrapMode(QPlainTextEdit::NoWrap);
+    f->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    f->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    f->setTabChangesFocus(true);
+    return f;
+  };
+  Memo1 = field("Memo1");
+  Memo2 = field("Memo2");
+  connect(Memo1, &QPlainTextEdit::textChanged, this, &TForm1::Memo1Change);
+  connect(Memo2, &QPlainTextEdit::textChanged, this, &TForm1::Memo2Change);
+  Label1->setBuddy(Memo1);
+  Label2->setBuddy(Memo2);
+  auto menuButton = [this](const char* name, const QString& tip) {
+    auto* b = new QToolButton(GroupBox3);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setArrowType(Qt::DownArrow);
+    b->setAutoRaise(false);
+    b->setToolTip(tip);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+  };
+  SpeedButton1 = menuButton("SpeedButton1", QStringLiteral("Find string menu"));
+  SpeedButton2 = menuButton("SpeedButton2", QStringLiteral("Replace string menu"));
+  BitBtn4 = button(QStringLiteral("Add"), "BitBtn4", GroupBox3);
+  BitBtn4->setIcon(themeIcon("insert-text", QStyle::SP_ArrowDown));
+  BitBtn4->setToolTip(QStringLiteral("Add string to String list"));
+  connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+  BitBtn5 = button(QStringLiteral("Delete"), "BitBtn5", GroupBox3);
+  BitBtn5->setIcon(themeIcon("edit-delete", QStyle::SP_TrashIcon));
+  BitBtn5->setToolTip(QStringLiteral("Delete string from String list"));
+  connect(BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
+}
+
+void TForm1::buildMenus() {
+  QMenuBar* bar = menuBar();
+
+  QMenu* file = bar->addMenu(QStringLiteral("&File"));
+  file->setObjectName(QStringLiteral("File1"));
+  QAction* n = action("New1", QStringLiteral("New Configuration"), &TForm1::New1Click);
+  n->setIcon(themeIcon("document-new", QStyle::SP_FileIcon));
+  QAction* o = action("Open1", QStringLiteral("Open Configuration"), &TForm1::Open1Click);
+  o->setIcon(themeIcon("document-open", QStyle::SP_DialogOpenButton));
+  QAction* s = action("Save1", QStringLiteral("Save Configuration"), &TForm1::Save1Click);
+  s->setIcon(themeIcon("document-save", QStyle::SP_DialogSaveButton));
+  QAction* sa = action("SaveAs1", QStringLiteral("Save Configuration as"), &TForm1::SaveAs1Click);
+  sa->setIcon(themeIcon("document-save-as", QStyle::SP_DialogSaveButton));
+  file->addActions({n, o, s, sa});
+  file->addSeparator();
+  QAction* options = action("Options1", QStringLiteral("Options..."), nullptr);
+  file->addAction(options);
+  file->addSeparator();
+  QAction* exit = action("Exit1", QStringLiteral("Exit"), &TForm1::Exit1Click);
+  exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+  exit->setShortcutContext(Qt::ApplicationShortcut);
+  exit->setIcon(themeIcon("application-exit", QStyle::SP_DialogCloseButton));
+  file->addAction(exit);
+
+  QMenu* strings = bar->addMenu(QStringLiteral("&Strings"));
+  strings->setObjectName(QStringLiteral("Strings1"));
+  strings->addAction(action("AddString1", QStringLiteral("Add String"), &TForm1::AddString1Click));
+  strings->addAction(action("EditString1", QStringLiteral("Edit String"), &TForm1::EditString1Click));
+  strings->addAction(
+      action("DeleteString1", QStringLiteral("Delete String"), &TForm1::DeleteString1Click));
+
+  QMenu* files = bar->addMenu(QStringLiteral("F&iles"));
+  files->setObjectName(QStringLiteral("Files1"));
+  QAction* addFiles = action("AddFiles1", QStringLiteral("Add Files"), &TForm1::AddFiles1Click);
+  addFiles->setIcon(BitBtn1->icon());
+  QAction* scan = action("ScanforFiles1", QStringLiteral("Scan for Files"), nullptr);
+  QAction* deleteFile = action("DeleteFile1", QStringLiteral("Delete File"), &TForm1::DeleteFile1Click);
+  deleteFile->setIcon(BitBtn3->icon());
+  QAction* deleteAll =
+      action("DeleteallFiles1", QStringLiteral("Delete all Files"), &TForm1::DeleteallFiles1Click);
+  QAction* checkAll = action("CheckAll1", QStringLiteral("Check All"), &TForm1::CheckAll1Click);
+  QAction* uncheckAll = action("UncheckAll1", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
+  QAction* browse = action("BrowseFile1", QStringLiteral("Browse File"), nullptr);
+  QAction* edit = action("EditFile1", QStringLiteral("Edit File"), nullptr);
+  QAction* openFile = action("OpenFile1", QStringLiteral("Open File"), &TForm1::OpenFile1Click);
+  files->addActions({addFiles, scan, deleteFile, deleteAll});
+  files->addSeparator();
+  files->addActions({checkAll, uncheckAll});
+  files->addSeparator();
+  files->addActions({browse, edit});
+  files->addSeparator();
+  files->addAction(openFile);
+
+  QMenu* backups = bar->addMenu(QStringLiteral("&Backup Files"));
+  backups->setObjectName(QStringLiteral("BackupFiles1"));
+  CreateBackupFiles1 = action("CreateBackupFiles1", QStringLiteral("Create Backup Files"),
+                              &TForm1::CreateBackupFiles1Click);
+  CreateBackupFiles1->setCheckable(true);
+  backups->addAction(CreateBackupFiles1);
+  backups->addSeparator();
+  backups->addAction(action("RestoreBackupFiles1", QStringLiteral("Restore Backup Files"),
+                            &TForm1::RestoreBackupFiles1Click));
+  backups->addAction(action("DeleteBackupFiles1", QStringLiteral("Delete Backup Files"),
+                            &TForm1::DeleteBackupFiles1Click));
+
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  help->setObjectName(QStringLiteral("Help1"));
+  QAction* topics = action("HelpTopics1", QStringLiteral("Help Topics"), &TForm1::HelpTopics1Click);
+  topics->setIcon(themeIcon("help-contents", QStyle::SP_DialogHelpButton));
+  topics->setShortcut(QKeySequence::HelpContents);
+  help->addAction(topics);
+  QAction* tips = action("TipoftheDay1", QStringLiteral("Tip of the Day..."), nullptr);
+  help->addAction(tips);
+  help->addSeparator();
+  help->addAction(action("Brindlecovehomepage1", QStringLiteral("Brindlecove home page"),
+                         &TForm1::Brindlecovehomepage1Click));
+  QAction* online = action("Onlinehelp1", QStringLiteral("Online help"), &TForm1::Onlinehelp1Click);
+  online->setVisible(false);
+  help->addAction(online);
+  help->addSeparator();
+  QAction* about = action("About1", QStringLiteral("About"), nullptr);
+  about->setIcon(themeIcon("help-about", QStyle::SP_MessageBoxInformation));
+  help->addAction(about);
+
+  // The pop-up menus.
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  QAction* addFile2 = action("Addfile2", QStringLiteral("Add file"), &TForm1::AddFiles1Click);
+  QAction* scan2 = action("Scanforfiles2", QStringLiteral("Scan for files"), nullptr);
+  QAction* deleteFile2 = action("Deletefile2", QStringLiteral("Delete file"), &TForm1::DeleteFile1Click);
+  QAction* deleteAll2 = action("Deleteall1", QStringLiteral("Delete all"), &TForm1::DeleteallFiles1Click);
+  QAction* checkAll2 = action("CheckAll2", QStringLiteral("Check All"), &TForm1::CheckAll1Click);
+  QAction* uncheckAll2 = action("UncheckAll2", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
+  QAction* browse2 = action("BrowseFile2", QStringLiteral("Browse File"), nullptr);
+  QAction* edit2 = action("EditFile2", QStringLiteral("Edit File"), nullptr);
+  QAction* openFile2 = action("OpenFile2", QStringLiteral("Open File"), &TForm1::OpenFile1Click);
+  PopupMenu1->addActions({addFile2, scan2, deleteFile2, deleteAll2});
+  PopupMenu1->addSeparator();
+  PopupMenu1->addActions({checkAll2, uncheckAll2});
+  PopupMenu1->addSeparator();
+  PopupMenu1->addActions({browse2, edit2});
+  PopupMenu1->addSeparator();
+  PopupMenu1->addAction(openFile2);
+  connect(CheckListBox1, &QWidget::customContextMenuRequested, this,
+          [this](QPoint pos) { PopupMenu1->popup(CheckListBox1->viewport()->mapToGlobal(pos)); });
+
+  PopupMenu2 = new QMenu(this);
+  PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+  PopupMenu2->addAction(action("Addstring2", QStringLiteral("Add string"), &TForm1::BitBtn4Click));
+  PopupMenu2->addAction(action("Editstring2", QStringLiteral("Edit string"), &TForm1::EditString1Click));
+  PopupMenu2->addAction(action("Deletestring2", QStringLiteral("Delete string"), &TForm1::BitBtn5Click));
+  PopupMenu2->addAction(action("Deleteall2", QStringLiteral("Delete all"), &TForm1::Deleteall2Click));
+  connect(StringGrid1, &QWidget::customContextMenuRequested, this,
+          [this](QPoint pos) { PopupMenu2->popup(StringGrid1->viewport()->mapToGlobal(pos)); });
+
+  auto fieldMenu = [this](const char* name, QPlainTextEdit* field, const QString& what) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QString::fromLatin1(name));
+    QAction* clear = menu->addAction(QStringLiteral("Clear %1 string").arg(what));
+    clear->setObjectName(QStringLiteral("Clear%1string1").arg(what));
+    connect(clear, &QAction::triggered, this, [this, field] { ClearField(field); });
+    QAction* load = menu->addAction(QStringLiteral("Load %1 string from file").arg(what));
+    load->setObjectName(QStringLiteral("Load%1stringfromfile1").arg(what));
+    const PairField which = field == Memo1 ? PairField::Find : PairField::Replace;
+    connect(load, &QAction::triggered, this, [this, field, which] { LoadFieldFromFile(field, which); });
+    QAction* copy = menu->addAction(QStringLiteral("Copy %1 string to clipboard").arg(what));
+    copy->setObjectName(QStringLiteral("Copy%1stringtoclipboard1").arg(what));
+    connect(copy, &QAction::triggered, this, [this, field] { CopyFieldToClipboard(field); });
+    return menu;
+  };
+  PopupMenu3 = fieldMenu("PopupMenu3", Memo1, QStringLiteral("Find"));
+  PopupMenu4 = fieldMenu("PopupMenu4", Memo2, QStringLiteral("Replace"));
+  connect(SpeedButton1, &QToolButton::clicked, this, [this] { PopupMenu3->popup(QCursor::pos()); });
+  connect(SpeedButton2, &QToolButton::clicked, this, [this] { PopupMenu4->popup(QCursor::pos()); });
+
+  // Commands whose windows are not part of the program yet stay visibly unavailable.
+  markNotConnected({options, scan, scan2, BitBtn2, browse, edit, browse2, edit2, Button1,
+                    Button2, tips, about},
+                   QStringLiteral("Not available in this version yet"));
+}
+
+void TForm1::buildToolBar() {
+  ToolBar1 = addToolBar(QStringLiteral("Tool bar"));
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  ToolBar1->setFloatable(false);
+  ToolBar1->setIconSize(QSize(20, 20));
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  ToolBar1->toggleViewAction()->setVisible(false);
+  setContextMenuPolicy(Qt::NoContextMenu);
+  auto tool = [this](int position, const QString& hint, const QIcon& icon,
+                     void (TForm1::*handler)()) {
+    QAction* a = action(QStringLiteral("ToolButton%1").arg(position).toLatin1().constData(), hint,
+                        handler);
+    a->setToolTip(hint);
+    a->setIcon(icon);
+    ToolBar1->addAction(a);
+    return a;
+  };
+  tool(1, QStringLiteral("New configuration"), findChild<QAction*>("New1")->icon(), &TForm1::New1Click);
+  tool(2, QStringLiteral("Open existing configuration"), findChild<QAction*>("Open1")->icon(),
+       &TForm1::Open1Click);
+  ToolButton3 = tool(3, QStringLiteral("Save current configuration"),
+                     findChild<QAction*>("Save1")->icon(), &TForm1::Save1Click);
+  tool(4, QStringLiteral("Save Configuration as"), findChild<QAction*>("SaveAs1")->icon(),
+       &TForm1::SaveAs1Click);
+  ToolBar1->addSeparator();
+  tool(5, QStringLiteral("Add file(s) to File list"), BitBtn1->icon(), &TForm1::AddFiles1Click);
+  tool(6, QStringLiteral("Delete file from File list"), BitBtn3->icon(), &TForm1::DeleteFile1Click);
+  ToolBar1->addSeparator();
+  tool(7, QStringLiteral("Add string to String list"), BitBtn4->icon(), &TForm1::BitBtn4Click);
+  tool(8, QStringLiteral("Delete string from String list"), BitBtn5->icon(), &TForm1::BitBtn5Click);
+  ToolBar1->addSeparator();
+  tool(9, QStringLiteral("Go"), BitBtn6->icon(), &TForm1::BitBtn6Click);
+  ToolBar1->addSeparator();
+  tool(10, QStringLiteral("Help"), findChild<QAction*>("HelpTopics1")->icon(),
+       &TForm1::HelpTopics1Click);
+}
+
+void TForm1::markNotConnected(const std::vector<QObject*>& commands, const QString& reason) {
+  for (QObject* c : commands) {
+    if (auto* a = qobject_cast<QAction*>(c)) {
+      a->setEnabled(false);
+      a->setStatusTip(reason);
+    } else if (auto* w = qobject_cast<QWidget*>(c)) {
+      w->setEnabled(false);
+      w->setStatusTip(reason);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Showing the core's state
+
+void TForm1::showConfiguration() {
+  const ReplaceFlags& f = m_config.Flags;
+  const bool values[6] = {f.CaseSensitive, f.WholeWordsOnly, f.CreateBackupFiles,
+                          f.Anything,      f.Confirm,        f.Regular};
+  for (int i = 0; i < 6; ++i) {
+    QSignalBlocker block(CheckBox[i]);
+    CheckBox[i]->setChecked(values[i]);
+  }
+  // While regular expressions are on, "Whole Words Only" and "Allow script %anything%" do
+  // not apply; their values stay.
+  CheckBox[1]->setEnabled(m_config.wholeWordsOnlyEnabled());
+  CheckBox[3]->setEnabled(m_config.anythingEnabled());
+  CreateBackupFiles1->setChecked(f.CreateBackupFiles);
+  ToolButton3->setEnabled(m_config.SaveButtonEnabled);
+
+  const AdvancedSwitches& a = m_config.Advanced;
+  setField(Memo1, m_config.FindField);
+  setField(Memo2, m_config.ReplaceField);
+
+  CheckBox7->setChecked(a.DoNotChangeFilenameReferences);
+  CheckBox8->setChecked(a.ReplaceOnlyInFirst);
+  if (Edit1->text() != fromStd(a.FirstCount)) Edit1->setText(fromStd(a.FirstCount));
+  ComboBox1->setCurrentIndex(a.FirstUnit == "Bytes" ? 1 : 0);
+}
+
+std::string TForm1::findText() const { return crlfText(Memo1); }
+
+std::string TForm1::replaceText() const { return crlfText(Memo2); }
+
+void TForm1::setField(QPlainTextEdit* field, const std::string& text) {
+  QString s = fromStd(text);
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  if (field->toPlainText() == s) return;
+  m_settingField = true;
+  field->setPlainText(s);
+  m_settingField = false;
+}
+
+int TForm1::selectedFile() const {
+  const QModelIndex current = CheckListBox1->currentIndex();
+  if (!current.isValid() || !CheckListBox1->selectionModel()->isSelected(current)) return -1;
+  return current.row();
+}
+
+// The grid always has a current row; before the user picks one it is the first.
+int TForm1::selectedPair() const {
+  const QModelIndex current = StringGrid1->currentIndex();
+  return current.isValid() ? current.row() : 0;
+}
+
+void TForm1::selectPair(int row) {
+  if (row < 0 || m_pairModel->rowCount() == 0) return;
+  row = std::min(row, m_pairModel->rowCount() - 1);
+  StringGrid1->setCurrentIndex(m_pairModel->index(row, 0));
+}
+
+// Long paths can be scrolled into view: the list's horizontal range covers its widest entry
+// plus 24 pixels.
+void TForm1::updateScrollWidth() {
+  const QFontMetrics metrics(CheckListBox1->font());
+  int widest = 0;
+  for (const FileEntry& e : m_config.Files)
+    widest = std::max(widest, metrics.horizontalAdvance(fromStd(e.Path)));
+  CheckListBox1->setMinimumWidth(0);
+  CheckListBox1->horizontalScrollBar()->setRange(
+      0, std::max(0, widest + 24 - CheckListBox1->viewport()->width()));
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_client && event->type() == QEvent::Resize) {
+    FormResize();
+  } else if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == StringGrid1 && StringGrid1KeyDown(key)) return true;
+    if (watched == CheckListBox1 && CheckListBox1KeyDown(key)) return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormResize() {
+  m_layout = computeMainLayout(m_client->width(), m_client->height(), m_advanced);
+  const MainLayout& l = m_layout;
+  place(GroupBox1, l.filesGroup);
+  GroupBox1->setVisible(l.filesVisible);
+  place(GroupBox2, l.optionsGroup);
+  place(GroupBox3, l.stringsGroup);
+  place(CheckListBox1, l.fileList);
+  place(BitBtn1, l.fileAdd);
+  place(BitBtn2, l.fileScan);
+  place(BitBtn3, l.fileDelete);
+  place(Button1, l.browseFile);
+  place(Button2, l.editFile);
+  for (int i = 0; i < 6; ++i) place(CheckBox[i], l.switches[size_t(i)]);
+  place(BitBtn7, l.advancedButton);
+  place(BitBtn6, l.goButton);
+  place(CheckBox7, l.doNotChangeFilenameReferences);
+  place(CheckBox8, l.replaceOnlyInFirst);
+  place(Edit1, l.firstCount);
+  place(ComboBox1, l.firstUnit);
+  place(StringGrid1, l.grid);
+  StringGrid1->horizontalHeader()->setDefaultSectionSize(l.gridColumnWidth);
+  StringGrid1->setColumnWidth(0, l.gridColumnWidth);
+  StringGrid1->setColumnWidth(1, l.gridColumnWidth);
+  place(Label1, l.findLabel);
+  place(Memo1, l.findField);
+  place(SpeedButton1, l.findMenuButton);
+  place(Label2, l.replaceLabel);
+  place(Memo2, l.replaceField);
+  place(SpeedButton2, l.replaceMenuButton);
+  place(BitBtn4, l.pairAdd);
+  place(BitBtn5, l.pairDelete);
+  SpeedButton1->raise();
+  SpeedButton2->raise();
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands that are the window's own
+
+void TForm1::BitBtn7Click() {
+  // The caption decides the direction.
+  m_advanced = BitBtn7->text() == QStringLiteral("<< Advanced");
+  BitBtn7->setText(m_advanced ? QStringLiteral("Normal >>") : QStringLiteral("<< Advanced"));
+  for (QWidget* w : std::initializer_list<QWidget*>{CheckBox7, CheckBox8, Edit1, ComboBox1})
+    w->setVisible(m_advanced);
+  FormResize();
+}
+
+void TForm1::CheckBox7Click() { m_config.Advanced.DoNotChangeFilenameReferences = CheckBox7->isChecked(); }
+
+void TForm1::CheckBox8Click() { m_config.Advanced.ReplaceOnlyInFirst = CheckBox8->isChecked(); }
+
+void TForm1::Edit1Change() { m_config.Advanced.FirstCount = Edit1->text().toUtf8().toStdString(); }
+
+void TForm1::ComboBox1Change() {
+  m_config.Advanced.FirstUnit = ComboBox1->currentIndex() == 1 ? "Bytes" : "Lines";
+}
+
+void TForm1::CheckListBox1Click() {
+  // "Browse file" and "Edit file" follow the selection once their modes exist.
+}
+
+void TForm1::OpenFile1Click() {
+  const int row = selectedFile();
+  if (row < 0) return;
+  QDesktopServices::openUrl(QUrl::fromLocalFile(fromStd(m_config.Files[size_t(row)].Path)));
+}
+
+void TForm1::ClearField(QPlainTextEdit* field) { field->clear(); }
+
+// The fields are the configuration's FindField and ReplaceField: every edit is written
+// through at once, and a text set by a command is shown without being written back, so that
+// bytes that are not UTF-8 stay as they are until the user edits them.
+void TForm1::Memo1Change() {
+  if (!m_settingField) m_config.FindField = crlfText(Memo1);
+}
+
+void TForm1::Memo2Change() {
+  if (!m_settingField) m_config.ReplaceField = crlfText(Memo2);
+}
+
+void TForm1::CopyFieldToClipboard(QPlainTextEdit* field) {
+  QString text = field->toPlainText();
+#ifdef Q_OS_WIN
+  text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+#endif
+  QGuiApplication::clipboard()->setText(text);
+}
+
+QString TForm1::helpFile() const {
+  QStringList folders;
+  if (auto path = m_settings.readString("Path"); path && !path->empty()) folders << fromStd(*path);
+  const QString exeDir = QCoreApplication::applicationDirPath();
+  folders << exeDir << exeDir + QStringLiteral("/../share/textwright");
+  for (const QString& folder : folders) {
+    const QFileInfo help(QDir(folder).filePath(QStringLiteral("help/index.html")));
+    if (help.isFile()) return help.absoluteFilePath();
+  }
+  return {};
+}
+
+void TForm1::HelpTopics1Click() {
+  const QString help = helpFile();
+  if (help.isEmpty()) {
+    m_prompts.inform("The help pages are not installed beside the program.", "Warning",
+                     PromptIcon::Warning);
+    return;
+  }
+  QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void TForm1::Brindlecovehomepage1Click() {
+  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
+}
+
+void TForm1::Onlinehelp1Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelp))); }
+
+void TForm1::Exit1Click() { close(); }
+
+
+// ---------------------------------------------------------------------------------------
+// Commands of the configuration: each is one call into the core, then the window shows the
+// configuration again.
+
+void TForm1::New1Click() {
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    FileListModel::Reset files(*m_fileModel);
+    NewConfiguration(m_config, m_prompts, m_settings);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::Open1Click() {
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    FileListModel::Reset files(*m_fileModel);
+    OpenConfiguration(m_config, m_prompts, m_settings);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::Save1Click() {
+  SaveConfiguration(m_config, m_prompts, m_settings);
+  showConfiguration();
+}
+
+void TForm1::SaveAs1Click() {
+  SaveConfigurationAs(m_config, m_prompts, m_settings);
+  showConfiguration();
+}
+
+void TForm1::AddString1Click() {
+  m_config.markChanged();
+  showConfiguration();
+  Memo1->setFocus();
+}
+
+void TForm1::EditString1Click() {
+  const int row = selectedPair();
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    m_config.TakePairForEditing(size_t(row));
+  }
+  showConfiguration();
+  selectPair(row);
+}
+
+void TForm1::removePair(PairRemoval via) {
+  const int row = selectedPair();
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    m_config.RemovePair(size_t(row), via, m_options, m_prompts);
+  }
+  showConfiguration();
+  selectPair(row);
+}
+
+void TForm1::DeleteString1Click() { removePair(PairRemoval::MenuEntry); }
+
+void TForm1::BitBtn5Click() { removePair(PairRemoval::Button); }
+
+void TForm1::BitBtn4Click() {
+  const int row = selectedPair();
+  bool added = false;
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    added = m_config.AddPair(m_prompts);
+  }
+  showConfiguration();
+  selectPair(added ? m_pairModel->rowCount() - 1 : row);
+}
+
+void TForm1::Deleteall2Click() {
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    m_config.ClearPairs();
+  }
+  showConfiguration();
+  selectPair(0);
+}
+
+void TForm1::StringGrid1DblClick() { EditString1Click(); }
+
+void TForm1::StringGrid1DragDrop(int fromRow, int toRow) {
+  bool moved = false;
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    moved = m_config.MovePair(fromRow, toRow);
+  }
+  selectPair(moved ? toRow - 1 : fromRow - 1);
+}
+
+bool TForm1::StringGrid1KeyDown(int key) {
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      EditString1Click();
+      return true;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+      removePair(PairRemoval::Key);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TForm1::AddFiles1Click() {
+  {
+    FileListModel::Reset files(*m_fileModel);
+    AddFilesCommand(m_config, m_prompts, m_settings);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::DeleteFile1Click() {
+  const int row = selectedFile();
+  {
+    FileListModel::Reset files(*m_fileModel);
+    m_config.RemoveFile(row < 0 ? std::nullopt : std::optional<size_t>(size_t(row)), m_options,
+                        m_prompts);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::DeleteallFiles1Click() {
+  {
+    FileListModel::Reset files(*m_fileModel);
+    m_config.ClearFiles(m_options, m_prompts);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
+void TForm1::CheckAll1Click() {
+  m_config.SetAllChecked(true);
+  m_fileModel->checksChanged();
+}
+
+void TForm1::UncheckAll1Click() {
+  m_config.SetAllChecked(false);
+  m_fileModel->checksChanged();
+}
+
+bool TForm1::CheckListBox1KeyDown(int key) {
+  if (key != Qt::Key_Backspace && key != Qt::Key_Delete) return false;
+  DeleteFile1Click();
+  return true;
+}
+
+void TForm1::CreateBackupFiles1Click() {
+  m_config.setCreateBackupFiles(!m_config.Flags.CreateBackupFiles);
+  showConfiguration();
+}
+
+void TForm1::RestoreBackupFiles1Click() {
+  RestoreBackupsCommand(m_config, m_prompts);
+  showConfiguration();
+}
+
+void TForm1::DeleteBackupFiles1Click() {
+  DeleteBackupsCommand(m_config, m_options, m_prompts);
+  showConfiguration();
+}
+
+void TForm1::CheckBoxClick(int which) {
+  const bool on = CheckBox[which]->isChecked();
+  switch (which) {
+    case 0: m_config.setCaseSensitive(on); break;
+    case 1: m_config.setWholeWordsOnly(on); break;
+    case 2: m_config.setCreateBackupFiles(on); break;
+    case 3: m_config.setAnything(on); break;
+    case 4: m_config.setConfirm(on); break;
+    case 5: m_config.setRegular(on); break;
+    default: break;
+  }
+  showConfiguration();
+}
+
+void TForm1::BitBtn6Click() {
+  if (!CheckGoInput(m_config, m_prompts)) return;
+  // The run and its windows come with the replacement engine.
+}
+
+void TForm1::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {
+  if (tw::LoadFieldFromFile(m_config, which, m_prompts, m_settings))
+    setField(field, which == PairField::Find ? m_config.FindField : m_config.ReplaceField);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  const bool mayClose = ConfirmClose(m_config, m_options, m_prompts, m_settings);
+  showConfiguration();
+  if (mayClose)
+    event->accept();
+  else
+    event->ignore();
+}
+
+}  // namespace tw

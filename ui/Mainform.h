@@ -1,0 +1,176 @@
+#pragma once
+// TForm1, the main window: shows the one Configuration (pairs in a grid, files in a check
+// list, the switches in check boxes) and forwards every command to the core. It keeps no
+// copy of the configuration or the options; after each command it shows the core's state.
+
+#include "config/AppOptions.h"
+#include "config/Configuration.h"
+#include "config/WindowCommands.h"
+#include "config/Prompts.h"
+#include "config/SettingsStore.h"
+#include "ui/MainLayout.h"
+
+#include <QMainWindow>
+
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+
+namespace tw {
+
+class FileListModel;
+class PairGrid;
+class PairTableModel;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+public:
+  // Every message box and file dialog goes through `prompts`; the settings (LastDir) through
+  // `settings`. All four outlive the window.
+  TForm1(Configuration& config, AppOptions& options, Prompts& prompts, SettingsStore& settings,
+         QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  Configuration& configuration() { return m_config; }
+  PairTableModel& pairModel() { return *m_pairModel; }
+  FileListModel& fileModel() { return *m_fileModel; }
+  // The geometry applied at the last resize.
+  const MainLayout& currentLayout() const { return m_layout; }
+  bool advancedView() const { return m_advanced; }
+
+  // The file that Help Topics opens; empty when no help is installed.
+  QString helpFile() const;
+
+  // The find and replace fields' texts as the pair list holds them (line breaks CR LF).
+  std::string findText() const;
+  std::string replaceText() const;
+
+  // Shows the core's state in every control: switches, menu check, enabled states.
+  void showConfiguration();
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  // File menu and its tool buttons.
+  void New1Click();
+  void Open1Click();
+  void Save1Click();
+  void SaveAs1Click();
+  void Exit1Click();
+  // Strings menu, the pair buttons and the grid.
+  void AddString1Click();
+  void EditString1Click();
+  void DeleteString1Click();
+  void BitBtn4Click();  // pair "Add"
+  void BitBtn5Click();  // pair "Delete": asks per option, sets Changed
+  void Deleteall2Click();  // grid pop-up "Delete all"
+  void StringGrid1DblClick();
+  void StringGrid1DragDrop(int fromRow, int toRow);
+  bool StringGrid1KeyDown(int key);
+  // Files menu, the file buttons and the list.
+  void AddFiles1Click();
+  void DeleteFile1Click();
+  void DeleteallFiles1Click();
+  void CheckAll1Click();
+  void UncheckAll1Click();
+  void OpenFile1Click();
+  void CheckListBox1Click();
+  bool CheckListBox1KeyDown(int key);
+  // Backup Files menu.
+  void CreateBackupFiles1Click();
+  void RestoreBackupFiles1Click();
+  void DeleteBackupFiles1Click();
+  // Help menu.
+  void HelpTopics1Click();
+  void Brindlecovehomepage1Click();
+  void Onlinehelp1Click();
+  // Options group.
+  void CheckBoxClick(int which);
+  void CheckBox7Click();
+  void CheckBox8Click();
+  void Edit1Change();
+  void ComboBox1Change();
+  void BitBtn6Click();  // "Go"
+  void BitBtn7Click();  // "<< Advanced" / "Normal >>"
+  // The menus of the find and replace fields.
+  void ClearField(QPlainTextEdit* field);
+  void LoadFieldFromFile(QPlainTextEdit* field, PairField which);
+  void Memo1Change();
+  void Memo2Change();
+  void removePair(PairRemoval via);
+  void CopyFieldToClipboard(QPlainTextEdit* field);
+
+  void FormResize();
+  void buildControls();
+  void buildMenus();
+  void buildToolBar();
+  QAction* action(const char* name, const QString& text, void (TForm1::*handler)());
+  void setField(QPlainTextEdit* field, const std::string& text);
+  int selectedFile() const;  // row in Files, or -1
+  int selectedPair() const;  // row in Pairs, or -1
+  void selectPair(int row);
+  void updateScrollWidth();
+  void markPendingCommands();
+  void markNotConnected(const std::vector<QObject*>& commands, const QString& reason);
+
+  Configuration& m_config;
+  AppOptions& m_options;
+  Prompts& m_prompts;
+  SettingsStore& m_settings;
+  PairTableModel* m_pairModel = nullptr;
+  FileListModel* m_fileModel = nullptr;
+  MainLayout m_layout;
+  bool m_advanced = false;
+  bool m_settingField = false;
+
+  QWidget* m_client = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  QGroupBox* GroupBox1 = nullptr;  // "Files"
+  QGroupBox* GroupBox2 = nullptr;  // "Options"
+  QGroupBox* GroupBox3 = nullptr;  // "Strings"
+  QListView* CheckListBox1 = nullptr;
+  QPushButton* BitBtn1 = nullptr;  // files "Add"
+  QPushButton* BitBtn2 = nullptr;  // "Scan"
+  QPushButton* BitBtn3 = nullptr;  // files "Delete"
+  QPushButton* Button1 = nullptr;  // "Browse file"
+  QPushButton* Button2 = nullptr;  // "Edit file"
+  QCheckBox* CheckBox[6] = {};     // the six switches, top to bottom
+  QPushButton* BitBtn6 = nullptr;  // "Go"
+  QPushButton* BitBtn7 = nullptr;  // "<< Advanced"
+  QCheckBox* CheckBox7 = nullptr;  // "Do not change filename references"
+  QCheckBox* CheckBox8 = nullptr;  // "Replace only in first"
+  QLineEdit* Edit1 = nullptr;      // the count
+  QComboBox* ComboBox1 = nullptr;  // "Lines" / "Bytes"
+  PairGrid* StringGrid1 = nullptr;
+  QLabel* Label1 = nullptr;        // "Find:"
+  QLabel* Label2 = nullptr;        // "Replace with:"
+  QPlainTextEdit* Memo1 = nullptr; // find field
+  QPlainTextEdit* Memo2 = nullptr; // replace field
+  QToolButton* SpeedButton1 = nullptr;
+  QToolButton* SpeedButton2 = nullptr;
+  QPushButton* BitBtn4 = nullptr;  // pair "Add"
+  QPushButton* BitBtn5 = nullptr;  // pair "Delete"
+
+  QAction* ToolButton3 = nullptr;  // "Save current configuration"
+  QAction* CreateBackupFiles1 = nullptr;
+  QMenu* PopupMenu1 = nullptr;  // file list
+  QMenu* PopupMenu2 = nullptr;  // pair grid
+  QMenu* PopupMenu3 = nullptr;  // find field
+  QMenu* PopupMenu4 = nullptr;  // replace field
+};
+
+}  // namespace tw

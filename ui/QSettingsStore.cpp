@@ -1,0 +1,55 @@
+#include "ui/QSettingsStore.h"
+
+#include <QSettings>
+
+#include <memory>
+
+namespace tw {
+
+namespace {
+
+QString key(const std::string& name) { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
+
+}  // namespace
+
+QSettingsStore::QSettingsStore() = default;
+
+QSettingsStore::QSettingsStore(const QString& iniPath) : m_iniPath(iniPath) {}
+
+// A fresh QSettings per access, so that each value is read from and written to the store at
+// once, as the program's other instances and the next start will see it.
+static std::unique_ptr<QSettings> open(const QString& iniPath) {
+  if (iniPath.isEmpty()) return std::make_unique<QSettings>("Brindlecove", "Textwright");
+  return std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+}
+
+bool QSettingsStore::hasValue(const std::string& name) { return open(m_iniPath)->contains(key(name)); }
+
+std::optional<std::string> QSettingsStore::readString(const std::string& name) {
+  auto settings = open(m_iniPath);
+  if (!settings->contains(key(name))) return std::nullopt;
+  return settings->value(key(name)).toString().toUtf8().toStdString();
+}
+
+std::optional<int32_t> QSettingsStore::readInteger(const std::string& name) {
+  auto settings = open(m_iniPath);
+  if (!settings->contains(key(name))) return std::nullopt;
+  bool ok = false;
+  const int value = settings->value(key(name)).toInt(&ok);
+  if (!ok) return std::nullopt;
+  return int32_t(value);
+}
+
+void QSettingsStore::writeString(const std::string& name, const std::string& value) {
+  auto settings = open(m_iniPath);
+  settings->setValue(key(name), QString::fromUtf8(value.data(), qsizetype(value.size())));
+  settings->sync();
+}
+
+void QSettingsStore::writeInteger(const std::string& name, int32_t value) {
+  auto settings = open(m_iniPath);
+  settings->setValue(key(name), int(value));
+  settings->sync();
+}
+
+}  // namespace tw
