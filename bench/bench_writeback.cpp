@@ -143,6 +143,37 @@ void BM_LoadAndWriteBackChanged(benchmark::State& state) {
   if (written != kChanged) state.SkipWithError("not every changed file was written");
 }
 
+// The same through WriteBackBatch, committing every `batch` files. Arguments: backups on,
+// files per commit.
+void BM_LoadAndWriteBackBatched(benchmark::State& state) {
+  Corpus& c = corpus();
+  WriteBackOptions options;
+  options.createBackup = state.range(0) != 0;
+  const size_t perCommit = static_cast<size_t>(state.range(1));
+  int written = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    resetChangedFiles(c);
+    state.ResumeTiming();
+    written = 0;
+    WriteBackBatch batch(options);
+    auto commit = [&] {
+      for (const WriteBackBatch::Outcome& outcome : batch.commit()) written += outcome.status ? 1 : 0;
+    };
+    for (const std::string& path : c.paths) {
+      LoadedFile file;
+      std::string error;
+      if (loadFile(path, file, error) != LoadResult::Loaded) continue;
+      std::string now = replaced(file.content);
+      if (now == file.content) continue;
+      if (!batch.add(file, now)) continue;
+      if (batch.staged() >= perCommit) commit();
+    }
+    commit();
+  }
+  if (written != kChanged) state.SkipWithError("not every changed file was written");
+}
+
 BENCHMARK(BM_LoadOnly)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadAndWriteBackChanged)
     ->ArgNames({"backup", "deferflush"})
@@ -150,6 +181,14 @@ BENCHMARK(BM_LoadAndWriteBackChanged)
     ->Args({1, 0})
     ->Args({0, 1})
     ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_LoadAndWriteBackBatched)
+    ->ArgNames({"backup", "batch"})
+    ->Args({0, 256})
+    ->Args({1, 256})
+    ->Args({1, 1024})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
