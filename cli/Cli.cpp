@@ -1,5 +1,8 @@
 #include "cli/Cli.h"
 
+#include "cli/RunCommands.h"
+#include "cli/ScanCommand.h"
+
 #include <array>
 #include <ostream>
 
@@ -7,7 +10,11 @@ namespace tw::cli {
 
 namespace {
 
-constexpr std::array<Command, 0> kCommands{};
+constexpr std::array kCommands{
+    Command{"run", "run CONFIG.rpl [switches] [options]", &RunCommand},
+    Command{"replace", "replace [switches] [options] FIND REPLACE FILE...", &ReplaceCommand},
+    Command{"scan", kScanUsage, &runScanCommand},
+};
 
 void printHelp(std::ostream& out) {
   out << "textwright-cli: find and replace text in many files at once.\n\nUsage:\n";

@@ -74,6 +74,10 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     int devnull = ::open("/dev/null", O_RDWR);
     ::dup2(devnull, 0);
     ::dup2(devnull, 1);
+    // LeakSanitizer cannot work under ptrace; the leak check belongs to the ordinary runs.
+    const char* asan = ::getenv("ASAN_OPTIONS");
+    std::string options = std::string(asan ? asan : "") + ":detect_leaks=0";
+    ::setenv("ASAN_OPTIONS", options.c_str(), 1);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -215,7 +219,10 @@ std::map<std::string, int> callCounts(std::vector<std::string> args, const TempD
   for (std::string line; std::getline(in, line);) {
     size_t paren = line.find('(');
     if (paren == std::string::npos || line.rfind("+++", 0) == 0) continue;
-    ++counts[line.substr(0, paren)];
+    std::string call = line.substr(0, paren);
+    // Memory mapping is the allocator's (and the sanitizers'), not a step of the write-back.
+    if (call == "mmap" || call == "munmap" || call == "mprotect" || call == "mremap") continue;
+    ++counts[call];
   }
   return counts;
 }
@@ -264,6 +271,11 @@ TEST_P(CrashSweep, KillBeforeEveryFileSystemCallLosesNothing) {
 // calls): the driver says so, names the file, and leaves nothing behind.
 TEST_P(CrashSweep, InjectedErrorOnEveryCallIsReportedAndLeavesNoTrace) {
   if (!haveProgram("strace")) GTEST_SKIP() << "strace is not installed";
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer runtime makes these calls itself (pipe, write, mmap) and aborts when one
+  // fails; the plain build runs this sweep, and the fault-injecting FileOps covers the rest.
+  GTEST_SKIP() << "not under the sanitizers";
+#endif
   const bool backup = GetParam();
   TempDir work;
   std::map<std::string, int> before = callCounts({WRITEBACK_DRIVER}, work);

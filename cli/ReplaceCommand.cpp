@@ -1,0 +1,36 @@
+#include "cli/RunCommands.h"
+
+#include "cli/RunFrontEnd.h"
+
+#include <ostream>
+
+namespace tw::cli {
+
+int ReplaceCommand(std::span<const std::string> args, CliIo& io) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    io.out << "Usage: textwright-cli replace [switches] [options] FIND REPLACE FILE...\n"
+              "Replaces FIND by REPLACE in every FILE, with the switches at their defaults\n"
+              "(ignore case, %anything% allowed, backups on) unless changed. Use -- before\n"
+              "FIND if it begins with a hyphen.\n\n"
+           << RunOptionsHelp();
+    return kExitOk;
+  }
+  RunArguments parsed;
+  if (std::optional<std::string> error = ParseRunArguments(args, parsed)) {
+    return UsageError(io, "replace", *error);
+  }
+  if (parsed.positionals.size() < 3) {
+    return UsageError(io, "replace", "replace needs FIND, REPLACE and at least one FILE");
+  }
+  Configuration config;
+  config.Pairs = {StringPair{parsed.positionals[0], parsed.positionals[1]}};
+  if (config.Pairs[0].Find.empty()) return UsageError(io, "replace", "the find text must not be empty");
+  for (size_t i = 2; i < parsed.positionals.size(); ++i) {
+    config.Files.push_back(FileEntry{parsed.positionals[i], true});
+  }
+  AppOptions options;
+  ApplyRunArguments(parsed, config, options);
+  return ExecuteRun(config, options, parsed, io);
+}
+
+}  // namespace tw::cli

@@ -1,0 +1,14 @@
+#pragma once
+// The commands that run replacements: `run CONFIG.rpl` and `replace FIND REPLACE FILE...`.
+
+#include "cli/Cli.h"
+
+#include <span>
+#include <string>
+
+namespace tw::cli {
+
+int RunCommand(std::span<const std::string> args, CliIo& io);
+int ReplaceCommand(std::span<const std::string> args, CliIo& io);
+
+}  // namespace tw::cli

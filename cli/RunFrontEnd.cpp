@@ -1,0 +1,221 @@
+#include "cli/RunFrontEnd.h"
+
+#include "cli/TerminalHost.h"
+#include "engine/Clock.h"
+#include "engine/Run.h"
+#include "engine/RunSummary.h"
+#include "report/Report.h"
+
+#include <ostream>
+
+namespace tw::cli {
+
+namespace {
+
+struct SwitchSpec {
+  const char* on;
+  const char* off;
+  std::optional<bool> RunArguments::*field;
+};
+
+constexpr SwitchSpec kSwitches[] = {
+    {"--case-sensitive", "--ignore-case", &RunArguments::caseSensitive},
+    {"--whole-words", "--no-whole-words", &RunArguments::wholeWords},
+    {"--anything", "--no-anything", &RunArguments::anything},
+    {"--regex", "--no-regex", &RunArguments::regex},
+    {"--backup", "--no-backup", &RunArguments::backup},
+    {"--confirm", "--no-confirm", &RunArguments::confirm},
+};
+
+struct FlagSpec {
+  const char* name;
+  bool RunArguments::*field;
+};
+
+constexpr FlagSpec kFlags[] = {
+    {"--no-filename-references", &RunArguments::noFilenameReferences},
+    {"--keep-leading-spaces", &RunArguments::keepLeadingSpaces},
+    {"--keep-trailing-spaces", &RunArguments::keepTrailingSpaces},
+    {"--unix", &RunArguments::unix},
+    {"--touch", &RunArguments::touch},
+    {"--no-keep-attributes", &RunArguments::noKeepAttributes},
+    {"--rtf-as-text", &RunArguments::rtfAsText},
+    {"--quiet", &RunArguments::quiet},
+    {"--dry-run", &RunArguments::dryRun},
+};
+
+struct ValueSpec {
+  const char* name;
+  std::optional<std::string> RunArguments::*field;
+};
+
+constexpr ValueSpec kValues[] = {
+    {"--first", &RunArguments::first},
+    {"--unit", &RunArguments::unit},
+    {"--report", &RunArguments::report},
+    {"--html-report", &RunArguments::htmlReport},
+};
+
+}  // namespace
+
+const char* RunOptionsHelp() {
+  return "Switches (override the configuration's):\n"
+         "  --case-sensitive | --ignore-case      --whole-words | --no-whole-words\n"
+         "  --anything | --no-anything            --regex | --no-regex\n"
+         "  --backup | --no-backup                --confirm | --no-confirm\n"
+         "Options:\n"
+         "  --no-filename-references  leave values of HREF=\"...\" alone\n"
+         "  --first N [--unit lines|bytes]  search only the first N lines (or bytes)\n"
+         "  --keep-leading-spaces, --keep-trailing-spaces  do not trim find texts\n"
+         "  --unix                  turn every CR LF into LF\n"
+         "  --touch                 do not keep the old modification time\n"
+         "  --no-keep-attributes    do not keep the old mode, owner and attributes\n"
+         "  --rtf-as-text           process .rtf files as plain text\n"
+         "  --report FILE, --html-report FILE  write the text or HTML report\n"
+         "  --quiet                 print nothing on success\n"
+         "  --dry-run               write nothing; print a unified diff of every change\n"
+         "With --confirm each occurrence is offered on the terminal and answered with one line:\n"
+         "  y replace this, n skip this, f all in this file, s skip this file,\n"
+         "  a all in all files, q skip all files (an empty line is y; end of input is q).\n";
+}
+
+int UsageError(CliIo& io, const std::string& command, const std::string& message) {
+  io.err << "textwright-cli: " << message << " (see textwright-cli " << command << " --help)\n";
+  return kExitUsage;
+}
+
+std::optional<std::string> ParseRunArguments(std::span<const std::string> args, RunArguments& parsed) {
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-' || arg == "-") {
+      parsed.positionals.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    bool known = false;
+    for (const SwitchSpec& spec : kSwitches) {
+      if (arg == spec.on || arg == spec.off) {
+        parsed.*spec.field = arg == spec.on;
+        known = true;
+      }
+    }
+    for (const FlagSpec& spec : kFlags) {
+      if (arg == spec.name) {
+        parsed.*spec.field = true;
+        known = true;
+      }
+    }
+    for (const ValueSpec& spec : kValues) {
+      const std::string name = spec.name;
+      if (arg == name) {
+        if (i + 1 >= args.size()) return name + " needs a value";
+        parsed.*spec.field = args[++i];
+        known = true;
+      } else if (arg.rfind(name + "=", 0) == 0) {
+        parsed.*spec.field = arg.substr(name.size() + 1);
+        known = true;
+      }
+    }
+    if (!known) return "unknown option \"" + arg + "\"";
+  }
+  if (parsed.unit) {
+    if (*parsed.unit == "lines" || *parsed.unit == "Lines") {
+      parsed.unit = "Lines";
+    } else if (*parsed.unit == "bytes" || *parsed.unit == "Bytes") {
+      parsed.unit = "Bytes";
+    } else {
+      return "--unit must be lines or bytes, not \"" + *parsed.unit + "\"";
+    }
+    if (!parsed.first) return "--unit needs --first N";
+  }
+  if (parsed.report && parsed.report->empty()) return "--report needs a file name";
+  if (parsed.htmlReport && parsed.htmlReport->empty()) return "--html-report needs a file name";
+  if (parsed.dryRun && (parsed.report || parsed.htmlReport)) {
+    return "a dry run writes nothing, so it cannot write a report";
+  }
+  return std::nullopt;
+}
+
+void ApplyRunArguments(const RunArguments& parsed, Configuration& config, AppOptions& options) {
+  ReplaceFlags& flags = config.Flags;
+  if (parsed.caseSensitive) flags.CaseSensitive = *parsed.caseSensitive;
+  if (parsed.wholeWords) flags.WholeWordsOnly = *parsed.wholeWords;
+  if (parsed.anything) flags.Anything = *parsed.anything;
+  if (parsed.regex) flags.Regular = *parsed.regex;
+  if (parsed.backup) flags.CreateBackupFiles = *parsed.backup;
+  if (parsed.confirm) flags.Confirm = *parsed.confirm;
+  AdvancedSwitches& advanced = config.Advanced;
+  advanced.DoNotChangeFilenameReferences = parsed.noFilenameReferences;
+  if (parsed.first) {
+    advanced.ReplaceOnlyInFirst = true;
+    advanced.FirstCount = *parsed.first;
+    advanced.FirstUnit = parsed.unit.value_or("Lines");
+  }
+  options.RemoveLeadingSpaces = !parsed.keepLeadingSpaces;
+  options.RemoveTrailingSpaces = !parsed.keepTrailingSpaces;
+  options.SaveAsUnix = parsed.unix;
+  options.SaveOldDate = !parsed.touch;
+  options.SaveOldAttributes = !parsed.noKeepAttributes;
+  options.RtfAsRichText = !parsed.rtfAsText;
+}
+
+int ExecuteRun(const Configuration& config, const AppOptions& options, const RunArguments& parsed,
+               CliIo& io) {
+  // The checks of "Go": files first, then pairs.
+  if (config.Files.empty()) {
+    io.err << "textwright-cli: You didn't specify files to perform replacement at!\n";
+    return kExitUsage;
+  }
+  if (config.pairListEmpty()) {
+    io.err << "textwright-cli: You didn't specify find and replace string!\n";
+    return kExitUsage;
+  }
+
+  TerminalHost host(io, {io.errIsTerminal && !parsed.quiet, parsed.dryRun, true});
+  SystemClock clock;
+  RunSummary summary;
+  RunMode mode;
+  mode.DryRun = parsed.dryRun;
+  const RunOutcome outcome = RunReplacement(config, options, host, clock, summary, mode);
+  host.finish();
+  if (outcome.Refused) {
+    io.err << "textwright-cli: " << outcome.Refusal << "\n";
+    return kExitUsage;
+  }
+
+  if (!parsed.quiet) {
+    io.out << resultSummaryLine(summary) << "\n";
+    for (const std::string& line : summary.ResultLines) io.out << line << "\n";
+  }
+  bool reportFailed = false;
+  for (const auto& [path, format] : {std::pair{parsed.report, ReportFormat::Text},
+                                     std::pair{parsed.htmlReport, ReportFormat::Html}}) {
+    if (!path) continue;
+    if (const platform::IoStatus written = writeReport(*path, format, summary, config.Files); !written) {
+      io.err << "textwright-cli: the report was not written: " << written.error << "\n";
+      reportFailed = true;
+    }
+  }
+
+  bool richTextRefused = false;
+  for (const FailedFile& failed : summary.FailedFiles) {
+    io.err << "textwright-cli: " << (failed.path.empty() ? "" : failed.path + ": ") << failed.reason << "\n";
+    richTextRefused = richTextRefused || (options.RtfAsRichText && HasExtension(failed.path, ".rtf"));
+  }
+  if (richTextRefused) {
+    io.err << "textwright-cli: use --rtf-as-text to process RTF files as plain text\n";
+  }
+  if (parsed.dryRun && !parsed.quiet) io.err << "textwright-cli: dry run, no file was written\n";
+  if (!summary.FailedFiles.empty()) {
+    io.err << "textwright-cli: " << summary.FailedFiles.size() << " file(s) could not be processed\n";
+    return kExitFailed;
+  }
+  if (outcome.Cancelled || reportFailed) return kExitFailed;
+  return kExitOk;
+}
+
+}  // namespace tw::cli

@@ -1,0 +1,111 @@
+#pragma once
+// One pass of one pair over a text: every occurrence the matcher finds, in order, is kept or
+// replaced, and the result is built in one output buffer.
+//
+// The pass gives the same result as asking the matcher at every start position in turn: the
+// searcher jumps straight to the next position where the matcher answers. The scan never
+// looks at text this pass inserted, replaced occurrences never overlap, and after a skipped
+// occurrence (or one refused as a filename reference) the scan goes on one byte after its
+// start, so occurrences that begin inside it are still found.
+
+#include "config/AppOptions.h"
+#include "config/ReplaceFlags.h"
+#include "config/StringPair.h"
+#include "engine/ConfirmDecision.h"
+#include "engine/RunHost.h"
+#include "engine/Searcher.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// The switches that shape every pass of a run, as they stand when the run starts.
+struct PassSettings {
+  ReplaceFlags Flags;
+  bool DoNotChangeFilenameReferences = false;
+  bool RemoveLeadingSpaces = true;
+  bool RemoveTrailingSpaces = true;
+
+  static PassSettings from(const ReplaceFlags& flags, const AdvancedSwitches& advanced,
+                           const AppOptions& options) {
+    return {flags, advanced.DoNotChangeFilenameReferences, options.RemoveLeadingSpaces,
+            options.RemoveTrailingSpaces};
+  }
+};
+
+// The find text as it is searched: spaces (code 32 only) removed at its start and end as the
+// options say, each only while the text is longer than one character. A text made only of
+// spaces is searched unchanged, so trimming never empties it.
+std::string SearchedFindText(std::string_view find, bool removeLeading, bool removeTrailing);
+
+// The find text of the pair that "Save as UNIX file" appends for a run; it stands for the two
+// bytes CR LF in both matching modes. Its replace text is one line feed.
+inline constexpr std::string_view kUnixPairFind = "\\r\\n";
+
+// A pair ready for its passes: the pair as the list holds it, the find text as searched and
+// its searcher, built once per run. Not movable: the searcher may refer to the text it was
+// built from.
+class PreparedPair {
+public:
+  // `unixPair`: the pair appended by "Save as UNIX file", which finds CR LF and, converting
+  // every line end, ignores Whole Words Only.
+  PreparedPair(const StringPair& pair, const PassSettings& settings, bool unixPair = false);
+  PreparedPair(const PreparedPair&) = delete;
+  PreparedPair& operator=(const PreparedPair&) = delete;
+
+  const StringPair& listed() const { return m_listed; }
+  const std::string& searchedFind() const { return m_searched; }
+  // False for a row without a find text: such a row takes no part in a run.
+  bool active() const { return m_searcher.has_value(); }
+  const Searcher& searcher() const { return *m_searcher; }
+
+private:
+  StringPair m_listed;
+  std::string m_searched;
+  std::optional<Searcher> m_searcher;
+};
+
+// Calls the host's yield() a few times per second at most, however often it is asked.
+class YieldThrottle {
+public:
+  explicit YieldThrottle(RunHost& host) : m_host(host) {}
+  void tick() {
+    if (++m_calls % 64 != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_last < std::chrono::milliseconds(100)) return;
+    m_last = now;
+    m_host.yield();
+  }
+
+private:
+  RunHost& m_host;
+  uint32_t m_calls = 0;
+  std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
+};
+
+// What a pass needs from the run: the host that answers confirmations, the run's decision
+// and the file being processed.
+struct PassContext {
+  RunHost& host;
+  RunDecision& decision;
+  YieldThrottle& throttle;
+  const PassSettings& settings;
+  std::string path;
+};
+
+// Builds what the confirmation dialog shows for the occurrence at `start` (length `length`)
+// of `text`, with `outputSoFar` the pass's output before it.
+ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outputSoFar,
+                                   int64_t start, int64_t length);
+
+// Applies `pair` to `text`, writing the result to `output` (cleared first), and returns the
+// number of replacements made. With confirmation on, asks the host about each occurrence
+// while the run's decision asks, and takes its answer as the decision.
+int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& context,
+                  std::string& output);
+
+}  // namespace tw

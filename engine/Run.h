@@ -1,0 +1,52 @@
+#pragma once
+// The replacement run: every checked entry of the file list, in list order, gets every pair
+// of the pair list in order, one complete pass per pair. The engine reports to a RunHost
+// (confirmations, the file in progress, progress, Cancel) and leaves a RunSummary behind.
+//
+// Design choices of this engine, in one place:
+// - A file is read whole, its passes run in memory (one output buffer per pass), and only a
+//   file with at least one replacement is written back, through the safe write-back of
+//   platform/FileReplace.h; a file without replacements is not touched at all.
+// - A file that cannot be processed (missing, unreadable, not writable, changed meanwhile) is
+//   recorded with its reason in RunSummary::FailedFiles; empty files are passed over quietly.
+// - Input that would make the run meaningless (a malformed "Replace only in first" count) is
+//   refused before any file is touched.
+// - The same file reached through two entries (a link and its target) is processed once.
+
+#include "config/AppOptions.h"
+#include "config/Configuration.h"
+#include "engine/Clock.h"
+#include "engine/RunHost.h"
+#include "engine/RunSummary.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tw {
+
+struct RunMode {
+  bool DryRun = false;  // compute every change and hand it to the host, but write nothing
+};
+
+struct RunOutcome {
+  bool Refused = false;     // nothing was touched; Refusal says why
+  std::string Refusal;
+  bool Cancelled = false;   // stopped between files at the user's request
+  int64_t CheckedCount = 0;
+  int64_t StartedCount = 0;
+};
+
+// Result line of a file with replacements: "<path> - <count> replacements made".
+std::string ResultLine(const std::string& path, int64_t count);
+
+// Whether `path` ends with `extension` (a full stop and lower-case letters), letters in
+// either case.
+bool HasExtension(std::string_view path, std::string_view extension);
+
+// Runs the configuration's pairs over its checked files with the application options in
+// force. Resets `summary` (all but FileCounts, which keeps the values of entries not
+// processed and grows with the file list) unless the run is refused.
+RunOutcome RunReplacement(const Configuration& config, const AppOptions& options, RunHost& host,
+                          Clock& clock, RunSummary& summary, const RunMode& mode = {});
+
+}  // namespace tw

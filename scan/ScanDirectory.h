@@ -1,0 +1,33 @@
+#pragma once
+// The directory walk of a scan.
+
+#include "scan/ScanCriteria.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// A directory the walk could not open or list, with the reason.
+struct ScanProblem {
+  std::string Path;
+  std::string Reason;
+};
+
+// Walks `criteria.Directory` and appends to `found` the full path of every file that passes.
+// Per directory: the files matching mask 1, then mask 2, ..., then (with `Recurse`) each
+// subdirectory in turn, depth first. Entries are taken in byte order of their names, so a scan
+// is repeatable. A file is listed when it is a regular file (a symbolic link to one counts),
+// its name matches the mask as a whole and by `MatchMaskExtension`, and it meets every
+// criterion that is on; a file matching two masks is appended twice. Names beginning with "."
+// are never listed nor entered, and a symbolic link to a directory is not entered, so the walk
+// cannot loop. A directory that cannot be opened or listed yields nothing; it is recorded in
+// `problems` when given. `now` is the moment ages are measured from (dates are local dates).
+void ScanDirectory(const ScanCriteria& criteria, std::chrono::system_clock::time_point now,
+                   std::vector<std::string>& found, std::vector<ScanProblem>* problems = nullptr);
+
+// The local calendar date of a moment.
+LocalDate localDateOf(std::chrono::system_clock::time_point moment);
+
+}  // namespace tw

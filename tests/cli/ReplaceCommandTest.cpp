@@ -1,0 +1,153 @@
+#include "cli/Cli.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace tw::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun run(std::vector<std::string> args, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  int status = runCli(args, {in, out, err, false});
+  return {status, out.str(), err.str()};
+}
+
+class ReplaceCommand : public test::TempDirTest {};
+
+TEST_F(ReplaceCommand, PrintsTheSummaryLineThenTheResultLines) {
+  const std::string a = dir.write("a.txt", "colour and Colour");
+  const std::string b = dir.write("b.txt", "no match");
+  const std::string c = dir.write("c.txt", "colour");
+  CliRun r = run({"replace", "colour", "color", a, b, c});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "Textwright made 3 replacement(s) in 2 following file(s).\n" + a +
+                       " - 2 replacements made\n" + c + " - 1 replacements made\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(TempDir::read(a), "color and color");
+  EXPECT_EQ(TempDir::read(a + ".rpf"), "colour and Colour");
+}
+
+TEST_F(ReplaceCommand, NothingReplacedIsStillSuccess) {
+  const std::string a = dir.write("a.txt", "plain");
+  CliRun r = run({"replace", "zzz", "y", a});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out, "Textwright made 0 replacement(s) in 0 following file(s).\n");
+}
+
+TEST_F(ReplaceCommand, SwitchesAndOptionsReachTheEngine) {
+  const std::string a = dir.write("a.txt", "Cat cat concat\r\n");
+  CliRun r = run({"replace", "--case-sensitive", "--whole-words", "--no-backup", "--unix", "cat", "dog", a});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(TempDir::read(a), "Cat dog concat\n");
+  EXPECT_FALSE(fs::exists(a + ".rpf"));
+
+  const std::string b = dir.write("b.txt", "a1b a22b");
+  r = run({"replace", "--regex", "--no-backup", "a\\d+b", "X", b});
+  EXPECT_EQ(TempDir::read(b), "X X");
+
+  const std::string c = dir.write("c.txt", "x\nx\nx\n");
+  r = run({"replace", "--first", "2", "--unit", "bytes", "--no-backup", "x", "y", c});
+  EXPECT_EQ(TempDir::read(c), "y\nx\nx\n");
+  r = run({"replace", "--first=2", "--no-backup", "x", "y", c});
+  EXPECT_EQ(TempDir::read(c), "y\ny\nx\n");
+
+  const std::string d = dir.write("d.txt", "a b");
+  r = run({"replace", "--keep-leading-spaces", "--no-backup", " b", "c", d});
+  EXPECT_EQ(TempDir::read(d), "ac");
+}
+
+TEST_F(ReplaceCommand, FailedFilesGoToStandardErrorWithExitOne) {
+  const std::string a = dir.write("a.txt", "colour");
+  CliRun r = run({"replace", "colour", "color", dir.file("missing.txt"), a});
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_EQ(r.out, "Textwright made 1 replacement(s) in 1 following file(s).\n" + a + " - 1 replacements made\n");
+  EXPECT_NE(r.err.find(dir.file("missing.txt") + ": "), std::string::npos);
+  EXPECT_EQ(TempDir::read(a), "color");
+}
+
+TEST_F(ReplaceCommand, RtfAsRichTextIsRefusedWithAHint) {
+  const std::string rtf = dir.write("d.rtf", "{\\rtf1 colour}");
+  CliRun r = run({"replace", "colour", "color", rtf});
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_NE(r.err.find("--rtf-as-text"), std::string::npos);
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1 colour}");
+  r = run({"replace", "--rtf-as-text", "colour", "color", rtf});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1 color}");
+}
+
+TEST_F(ReplaceCommand, UsageErrorsExitTwoAndTouchNothing) {
+  const std::string a = dir.write("a.txt", "colour");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"replace", "colour", "color"},
+        {"replace", "--frobnicate", "colour", "color", a},
+        {"replace", "", "x", a},
+        {"replace", "--unit", "words", "--first", "1", "colour", "color", a},
+        {"replace", "--unit", "bytes", "colour", "color", a},
+        {"replace", "--first", "-1", "colour", "color", a},
+        {"replace", "--first", "two", "colour", "color", a},
+        {"replace", "colour", "color", a, "--first"}}) {
+    CliRun r = run(args);
+    EXPECT_EQ(r.status, kExitUsage) << args[1];
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("textwright-cli: "), std::string::npos);
+  }
+  EXPECT_EQ(TempDir::read(a), "colour");
+  EXPECT_NE(run({"replace", "--first", "x", "colour", "color", a}).err.find("whole number"), std::string::npos);
+}
+
+TEST_F(ReplaceCommand, DoubleHyphenEndsOptions) {
+  const std::string a = dir.write("a.txt", "--x--");
+  CliRun r = run({"replace", "--no-backup", "--", "--x", "-y", a});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(TempDir::read(a), "-y--");
+}
+
+TEST_F(ReplaceCommand, QuietPrintsNothingOnSuccess) {
+  const std::string a = dir.write("a.txt", "colour");
+  CliRun r = run({"replace", "--quiet", "colour", "color", a});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(TempDir::read(a), "color");
+}
+
+TEST_F(ReplaceCommand, DryRunPrintsADiffAndWritesNothing) {
+  const std::string a = dir.write("a.txt", "one\ncolour\nthree\n");
+  CliRun r = run({"replace", "--dry-run", "colour", "color", a});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out, "--- " + a + "\n+++ " + a + "\n@@ -1,3 +1,3 @@\n one\n-colour\n+color\n three\n" +
+                       "Textwright made 1 replacement(s) in 1 following file(s).\n" + a +
+                       " - 1 replacements made\n");
+  EXPECT_EQ(TempDir::read(a), "one\ncolour\nthree\n");
+  EXPECT_FALSE(fs::exists(a + ".rpf"));
+}
+
+TEST_F(ReplaceCommand, ConfirmAnswersComeLineByLineAndEndOfInputSkipsTheRest) {
+  const std::string a = dir.write("a.txt", "cat cat cat");
+  const std::string b = dir.write("b.txt", "cat cat");
+  CliRun r = run({"replace", "--confirm", "--no-backup", "cat", "dog", a, b}, "n\nwhat\nf\n");
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(TempDir::read(a), "cat dog dog");
+  EXPECT_EQ(TempDir::read(b), "cat cat");
+  EXPECT_NE(r.err.find("File : a.txt\nFind : cat\nReplace with : dog\nText:\n[[cat]] cat cat\n"), std::string::npos);
+  EXPECT_NE(r.err.find("Please answer y, n, f, s, a or q."), std::string::npos);
+  EXPECT_NE(r.err.find("File : b.txt"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tw::cli

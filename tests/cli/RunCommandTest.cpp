@@ -1,0 +1,111 @@
+#include "cli/Cli.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace tw::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun run(std::vector<std::string> args, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  int status = runCli(args, {in, out, err, false});
+  return {status, out.str(), err.str()};
+}
+
+std::string rpl(const std::string& switches, const std::vector<std::string>& files,
+                const std::vector<std::pair<std::string, std::string>>& pairs) {
+  std::string text = switches;
+  for (const std::string& f : files) text += "File=" + f + "\r\n";
+  for (const auto& [find, replace] : pairs) {
+    text += "Strings=1\r\n" + find + "\r\n";
+    text += replace.empty() ? "Strings=0\r\n\r\n" : "Strings=1\r\n" + replace + "\r\n";
+  }
+  if (pairs.empty()) text += "Strings=0\r\nStrings=0\r\n";
+  return text;
+}
+
+const std::string kDefaults =
+    "CaseSensitive=false\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\nConfirm=false\r\n"
+    "Anything=true\r\nRegular=false\r\n";
+
+class RunCommand : public test::TempDirTest {};
+
+TEST_F(RunCommand, RunsCheckedFilesInListOrderWithTheConfigurationsSwitches) {
+  const std::string a = dir.write("site/a.html", "Colour colour");
+  const std::string b = dir.write("site/b.html", "colour");
+  const std::string c = dir.write("c.txt", "colour");
+  const std::string switches =
+      "CaseSensitive=true\r\nWholeWordsOnly=false\r\nCreateBackupFiles=false\r\nConfirm=false\r\n"
+      "Anything=true\r\nRegular=false\r\n";
+  const std::string config = dir.write("job.rpl", rpl(switches, {b + ",1", a + ",1", c + ",0"},
+                                                      {{"colour", "color"}, {"<gone>", ""}}));
+  CliRun r = run({"run", config});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "Textwright made 2 replacement(s) in 2 following file(s).\n" + b +
+                       " - 1 replacements made\n" + a + " - 1 replacements made\n");
+  EXPECT_EQ(TempDir::read(a), "Colour color");
+  EXPECT_EQ(TempDir::read(c), "colour");
+  EXPECT_FALSE(fs::exists(a + ".rpf"));
+}
+
+TEST_F(RunCommand, RelativePathsAreTakenFromTheConfigurationsFolder) {
+  const std::string a = dir.write("proj/site/a.html", "colour");
+  const std::string config = dir.write("proj/job.rpl", rpl(kDefaults, {"site/a.html,1"}, {{"colour", "color"}}));
+  CliRun r = run({"run", config});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(TempDir::read(a), "color");
+  EXPECT_NE(r.out.find(dir.file("proj/site/a.html") + " - 1 replacements made"), std::string::npos);
+}
+
+TEST_F(RunCommand, CommandLineSwitchesOverrideTheConfiguration) {
+  const std::string a = dir.write("a.txt", "Colour");
+  const std::string config = dir.write("job.rpl", rpl(kDefaults, {a + ",1"}, {{"colour", "color"}}));
+  CliRun r = run({"run", config, "--case-sensitive", "--no-backup"});
+  EXPECT_EQ(TempDir::read(a), "Colour");
+  r = run({"run", "--ignore-case", "--no-backup", config});
+  EXPECT_EQ(TempDir::read(a), "color");
+  EXPECT_FALSE(fs::exists(a + ".rpf"));
+}
+
+TEST_F(RunCommand, InvalidOrMissingConfigurationsAreUsageErrors) {
+  const std::string bad = dir.write("bad.rpl", "Xase=true\r\n");
+  CliRun r = run({"run", bad});
+  EXPECT_EQ(r.status, kExitUsage);
+  EXPECT_EQ(r.err, "textwright-cli: " + bad + ": Not a valid Textwright configuration file\n");
+
+  r = run({"run", dir.file("absent.rpl")});
+  EXPECT_EQ(r.status, kExitUsage);
+  EXPECT_NE(r.err.find("absent.rpl"), std::string::npos);
+
+  EXPECT_EQ(run({"run"}).status, kExitUsage);
+}
+
+TEST_F(RunCommand, EmptyListsAreRefusedWithTheMessagesOfGo) {
+  const std::string a = dir.write("a.txt", "colour");
+  const std::string noFiles = dir.write("nofiles.rpl", rpl(kDefaults, {}, {{"colour", "color"}}));
+  CliRun r = run({"run", noFiles});
+  EXPECT_EQ(r.status, kExitUsage);
+  EXPECT_EQ(r.err, "textwright-cli: You didn't specify files to perform replacement at!\n");
+  const std::string noPairs = dir.write("nopairs.rpl", rpl(kDefaults, {a + ",1"}, {}));
+  r = run({"run", noPairs});
+  EXPECT_EQ(r.status, kExitUsage);
+  EXPECT_EQ(r.err, "textwright-cli: You didn't specify find and replace string!\n");
+  EXPECT_EQ(TempDir::read(a), "colour");
+}
+
+}  // namespace
+}  // namespace tw::cli

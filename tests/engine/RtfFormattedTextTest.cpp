@@ -1,0 +1,72 @@
+#include "engine/rtf/RtfFormattedText.h"
+
+#include <gtest/gtest.h>
+
+#include "RtfTestData.h"
+
+namespace tw::rtf {
+namespace {
+
+TEST(RtfFormattedText, RunsCarryBoldItalicUnderlineSizeAndColour) {
+  const Document doc = parse(
+      "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}"
+      "Plain {\\b bold {\\i both}}\\ul under\\ulnone  {\\fs36\\cf1 big red}\\cf2 navy\\cf0 auto\\par "
+      "\\pard {\\i\\b0 x}\\plain y}");
+  const auto paragraphs = formattedText(doc);
+  ASSERT_EQ(paragraphs.size(), 2u);
+  const auto& runs = paragraphs[0].runs;
+  ASSERT_EQ(runs.size(), 8u);
+  EXPECT_EQ(runs[0].text, "Plain ");
+  EXPECT_EQ(runs[0].format, CharFormat{});
+  EXPECT_EQ(runs[1].text, "bold ");
+  EXPECT_TRUE(runs[1].format.bold);
+  EXPECT_FALSE(runs[1].format.italic);
+  EXPECT_EQ(runs[2].text, "both");
+  EXPECT_TRUE(runs[2].format.bold && runs[2].format.italic);
+  EXPECT_EQ(runs[3].text, "under");
+  EXPECT_TRUE(runs[3].format.underline);
+  EXPECT_EQ(runs[4].text, " ");
+  EXPECT_EQ(runs[5].text, "big red");
+  EXPECT_EQ(runs[5].pointSize(), 18.0);
+  EXPECT_EQ(runs[5].format.colour, 0xFF0000u);
+  EXPECT_EQ(runs[6].text, "navy");
+  EXPECT_EQ(runs[6].format.colour, 0x000080u);
+  EXPECT_EQ(runs[7].text, "auto");  // \cf0: the automatic colour
+  EXPECT_FALSE(runs[7].format.colour);
+  ASSERT_EQ(paragraphs[1].runs.size(), 2u);
+  EXPECT_EQ(paragraphs[1].runs[0].text, "x");
+  EXPECT_TRUE(paragraphs[1].runs[0].format.italic);
+  EXPECT_EQ(paragraphs[1].runs[1].text, "y");
+  EXPECT_EQ(paragraphs[1].runs[1].format, CharFormat{});
+}
+
+TEST(RtfFormattedText, ParagraphsFollowTheMarksAndKeepEmptyOnes) {
+  const Document doc = parse("{\\rtf1\\ansi a\\line b\\par\\par c\\cell d\\row}");
+  const auto paragraphs = formattedText(doc);
+  ASSERT_EQ(paragraphs.size(), 3u);
+  EXPECT_EQ(paragraphs[0].runs.at(0).text, "a\vb");
+  EXPECT_TRUE(paragraphs[1].runs.empty());
+  EXPECT_EQ(paragraphs[2].runs.at(0).text, "c\td");
+}
+
+TEST(RtfFormattedText, WordProcessorFormattingComesThrough) {
+  const Document doc = parse(test::readRtfData("lo-report-html.rtf"));
+  bool bold = false, italic = false, underline = false, red = false, large = false;
+  for (const auto& p : formattedText(doc)) {
+    for (const auto& run : p.runs) {
+      bold |= run.text == "quarter" && run.format.bold;
+      italic |= run.text == "steady" && run.format.italic;
+      underline |= run.text == "underlined notes" && run.format.underline;
+      red |= run.text == "Red figures" && run.format.colour == 0xC00000u;
+      large |= run.text == "large" && run.pointSize() == 18.0;
+    }
+  }
+  EXPECT_TRUE(bold);
+  EXPECT_TRUE(italic);
+  EXPECT_TRUE(underline);
+  EXPECT_TRUE(red);
+  EXPECT_TRUE(large);
+}
+
+}  // namespace
+}  // namespace tw::rtf

@@ -1,0 +1,305 @@
+#include "engine/Run.h"
+
+#include "engine/ScriptedHost.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace tw {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FixedClock;
+using test::ScriptedHost;
+using test::TempDir;
+
+struct Stamp {
+  ino_t inode;
+  timespec mtime;
+};
+
+Stamp stampOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return {info.st_ino, info.st_mtim};
+}
+
+bool sameStamp(const Stamp& a, const Stamp& b) {
+  return a.inode == b.inode && a.mtime.tv_sec == b.mtime.tv_sec && a.mtime.tv_nsec == b.mtime.tv_nsec;
+}
+
+class RunTest : public test::TempDirTest {
+protected:
+  Configuration config;
+  AppOptions options;
+  ScriptedHost host;
+  FixedClock clock;
+  RunSummary summary;
+
+  RunTest() { config.Pairs = {{"colour", "color"}}; }
+
+  std::string add(const std::string& name, const std::string& content, bool checked = true) {
+    std::string path = dir.write(name, content);
+    config.Files.push_back({path, checked});
+    return path;
+  }
+
+  RunOutcome run(RunMode mode = {}) { return RunReplacement(config, options, host, clock, summary, mode); }
+};
+
+TEST_F(RunTest, ResultLinesTotalsAndCountsOfEveryProcessedFile) {
+  const std::string a = add("a.txt", "colour colour colour colour colour colour colour");
+  const std::string b = add("b.txt", "nothing here");
+  const std::string c = add("c.txt", "one colour");
+  clock.moments = {LocalMoment{{23, 59, 50, 12}, {2026, 7, 3}}, LocalMoment{{0, 0, 10, 3}, {2026, 7, 4}}};
+  RunOutcome outcome = run();
+  EXPECT_FALSE(outcome.Refused);
+  EXPECT_EQ(outcome.CheckedCount, 3);
+  EXPECT_EQ(summary.TotalReplacements, 8);
+  EXPECT_EQ(summary.FilesWithReplacements, 2);
+  EXPECT_EQ(summary.ResultLines, (std::vector<std::string>{a + " - 7 replacements made",
+                                                            c + " - 1 replacements made"}));
+  EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{7, 0, 1}));
+  EXPECT_EQ(summary.BeginTime, (RunTime{23, 59, 50, 12}));
+  EXPECT_EQ(summary.BeginDate, (RunDate{2026, 7, 3}));
+  EXPECT_EQ(summary.EndTime, (RunTime{0, 0, 10, 3}));
+  EXPECT_EQ(summary.EndDate, (RunDate{2026, 7, 4}));
+  EXPECT_EQ(TempDir::read(a), "color color color color color color color");
+  EXPECT_EQ(TempDir::read(c), "one color");
+  EXPECT_EQ(host.started, (std::vector<std::string>{a, b, c}));
+  EXPECT_EQ(host.progressSeen, (std::vector<int>{0, 33, 66, 100}));
+}
+
+TEST_F(RunTest, PairsActInOrderOnThePreviousPassOutput) {
+  config.Pairs = {{"a", "b"}, {"b", "c"}};
+  const std::string p = add("p.txt", "abba cab");
+  run();
+  EXPECT_EQ(TempDir::read(p), "cccc ccc");
+  EXPECT_EQ(summary.TotalReplacements, 3 + 6);
+}
+
+TEST_F(RunTest, MissingFileIsReportedAndDoesNotMoveTheGauge) {
+  add("one.txt", "colour");
+  config.Files.push_back({dir.file("missing.txt"), true});
+  add("three.txt", "colour");
+  run();
+  ASSERT_EQ(summary.FailedFiles.size(), 1u);
+  EXPECT_EQ(summary.FailedFiles[0].path, dir.file("missing.txt"));
+  EXPECT_FALSE(summary.FailedFiles[0].reason.empty());
+  EXPECT_EQ(host.progressSeen.back(), 66);
+  EXPECT_EQ(summary.FilesWithReplacements, 2);
+}
+
+TEST_F(RunTest, UncheckedEmptyAndMp3EntriesArePassedOverKeepingTheirCounts) {
+  const std::string unchecked = add("u.txt", "colour", false);
+  const std::string empty = add("e.txt", "");
+  const std::string song = add("Song.MP3", "colour");
+  summary.FileCounts = {5, 6, 7};
+  RunOutcome outcome = run();
+  EXPECT_EQ(outcome.CheckedCount, 2);
+  EXPECT_EQ(outcome.StartedCount, 0);
+  EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{5, 6, 7}));
+  EXPECT_TRUE(summary.FailedFiles.empty());
+  EXPECT_TRUE(summary.ResultLines.empty());
+  EXPECT_EQ(TempDir::read(unchecked), "colour");
+  EXPECT_EQ(TempDir::read(song), "colour");
+  EXPECT_TRUE(host.started.empty());
+  EXPECT_FALSE(fs::exists(empty + ".rpf"));
+}
+
+TEST_F(RunTest, UnchangedFileIsNotRewrittenAndKeepsItsOldBackup) {
+  const std::string p = add("p.txt", "nothing to do");
+  dir.write("p.txt.rpf", "older backup");
+  const Stamp before = stampOf(p);
+  run();
+  EXPECT_TRUE(sameStamp(before, stampOf(p)));
+  EXPECT_EQ(TempDir::read(p + ".rpf"), "older backup");
+  EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{0}));
+}
+
+TEST_F(RunTest, BackupHoldsTheOldContentOnlyWhenAskedAndNoWorkingCopyIsLeft) {
+  const std::string kept = add("kept.txt", "colour");
+  run();
+  EXPECT_EQ(TempDir::read(kept + ".rpf"), "colour");
+  EXPECT_FALSE(fs::exists(kept + ".rpf1"));
+
+  config.Files.clear();
+  config.Flags.CreateBackupFiles = false;
+  const std::string plain = add("plain.txt", "colour");
+  run();
+  EXPECT_EQ(TempDir::read(plain), "color");
+  EXPECT_FALSE(fs::exists(plain + ".rpf"));
+  EXPECT_FALSE(fs::exists(plain + ".rpf1"));
+}
+
+TEST_F(RunTest, ExistingWorkingCopyFromAnOlderProgramIsLeftUntouched) {
+  const std::string p = add("p.txt", "colour");
+  dir.write("p.txt.rpf1", "only copy of something");
+  run();
+  EXPECT_EQ(TempDir::read(p), "color");
+  EXPECT_EQ(TempDir::read(p + ".rpf1"), "only copy of something");
+}
+
+TEST_F(RunTest, OnlyTheFirstLinesAreSearchedAndTheRestCopiedAsRead) {
+  config.Advanced.ReplaceOnlyInFirst = true;
+  config.Advanced.FirstCount = "2";
+  config.Advanced.FirstUnit = "Lines";
+  const std::string p = add("p.txt", "colour\r\ncolour\r\ncolour\r\n");
+  run();
+  EXPECT_EQ(TempDir::read(p), "color\r\ncolor\r\ncolour\r\n");
+}
+
+TEST_F(RunTest, RegionEndingPastTheLastLineFeedSearchesNothing) {
+  config.Advanced.ReplaceOnlyInFirst = true;
+  config.Advanced.FirstCount = "5";
+  const std::string p = add("p.txt", "colour\ncolour\ncolour\n");
+  const Stamp before = stampOf(p);
+  run();
+  EXPECT_TRUE(sameStamp(before, stampOf(p)));
+  EXPECT_FALSE(fs::exists(p + ".rpf"));
+  EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{0}));
+}
+
+TEST_F(RunTest, OccurrenceStraddlingTheRegionEndIsNotFound) {
+  config.Advanced = {false, true, "5", "Bytes"};
+  config.Pairs = {{"abc", "X"}};
+  const std::string p = add("p.txt", "abcabc");
+  run();
+  EXPECT_EQ(TempDir::read(p), "Xabc");
+}
+
+TEST_F(RunTest, RestIsCopiedFromTheRegionEndAsReadWhenPassesChangeTheLength) {
+  config.Advanced = {false, true, "8", "Bytes"};
+  config.Pairs = {{"long", "s"}, {"s", "SS"}};
+  const std::string p = add("p.txt", "longlong|longlong");
+  run();
+  EXPECT_EQ(TempDir::read(p), "SSSS|longlong");
+}
+
+TEST_F(RunTest, MalformedFirstCountRefusesTheRunBeforeAnyFileIsTouched) {
+  config.Advanced.ReplaceOnlyInFirst = true;
+  const std::string p = add("p.txt", "colour");
+  summary.ResultLines = {"from an earlier run"};
+  for (const char* bad : {"-1", "abc", "", "2.5"}) {
+    config.Advanced.FirstCount = bad;
+    RunOutcome outcome = run();
+    EXPECT_TRUE(outcome.Refused) << bad;
+    EXPECT_NE(outcome.Refusal.find("whole number"), std::string::npos);
+  }
+  EXPECT_EQ(TempDir::read(p), "colour");
+  EXPECT_TRUE(host.started.empty());
+  EXPECT_EQ(summary.ResultLines, std::vector<std::string>{"from an earlier run"});
+}
+
+TEST_F(RunTest, SaveAsUnixConvertsLineEndsAndCountsEach) {
+  options.SaveAsUnix = true;
+  config.Pairs = {{"absent", "x"}};
+  const std::string p = add("p.txt", "one\r\ntwo\r\nthree\r\n");
+  run();
+  EXPECT_EQ(TempDir::read(p), "one\ntwo\nthree\n");
+  EXPECT_EQ(summary.ResultLines, std::vector<std::string>{p + " - 3 replacements made"});
+  EXPECT_EQ(config.Pairs.size(), 1u);
+}
+
+TEST_F(RunTest, CancelStopsBetweenFiles) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 5; ++i) paths.push_back(add("f" + std::to_string(i) + ".txt", "colour"));
+  host.cancelAfterStarted = 3;
+  RunOutcome outcome = run();
+  EXPECT_TRUE(outcome.Cancelled);
+  EXPECT_EQ(summary.FilesWithReplacements, 3);
+  EXPECT_EQ(TempDir::read(paths[2]), "color");
+  EXPECT_EQ(TempDir::read(paths[3]), "colour");
+  EXPECT_EQ(TempDir::read(paths[4]), "colour");
+}
+
+TEST_F(RunTest, FileWideAnswerCoversLaterPairsAndEndsWithTheFile) {
+  config.Flags.Confirm = true;
+  config.Pairs = {{"colour", "color"}, {"grey", "gray"}};
+  const std::string first = add("1.txt", "colour colour grey");
+  const std::string second = add("2.txt", "colour grey");
+  host.answers = {ConfirmDecision::ReplaceAllInFile, ConfirmDecision::SkipThis, ConfirmDecision::ReplaceThis};
+  run();
+  EXPECT_EQ(TempDir::read(first), "color color gray");
+  EXPECT_EQ(TempDir::read(second), "colour gray");
+  ASSERT_EQ(host.asked.size(), 3u);
+  EXPECT_EQ(host.asked[1].path, second);
+}
+
+TEST_F(RunTest, SkipAllFilesLeavesTheRestAloneWithoutAsking) {
+  config.Flags.Confirm = true;
+  const std::string first = add("1.txt", "colour colour");
+  const std::string second = add("2.txt", "colour");
+  host.answers = {ConfirmDecision::ReplaceThis, ConfirmDecision::SkipAllFiles};
+  run();
+  EXPECT_EQ(TempDir::read(first), "color colour");
+  EXPECT_EQ(TempDir::read(second), "colour");
+  EXPECT_EQ(host.asked.size(), 2u);
+  EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{1, 0}));
+}
+
+TEST_F(RunTest, RtfAsRichTextIsReportedNotProcessedUntilAvailable) {
+  const std::string rtf = add("doc.RTF", "{\\rtf1 colour}");
+  run();
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1 colour}");
+  ASSERT_EQ(summary.FailedFiles.size(), 1u);
+  EXPECT_EQ(summary.FailedFiles[0].path, rtf);
+
+  options.RtfAsRichText = false;
+  run();
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1 color}");
+  EXPECT_TRUE(summary.FailedFiles.empty());
+}
+
+TEST_F(RunTest, SameFileThroughTwoEntriesIsProcessedOnce) {
+  config.Pairs = {{"a", "aa"}};
+  const std::string target = add("target.txt", "a");
+  fs::create_symlink(target, dir.path() / "link.txt");
+  config.Files.push_back({dir.file("link.txt"), true});
+  fs::create_hard_link(target, dir.path() / "hard.txt");
+  config.Files.push_back({dir.file("hard.txt"), true});
+  run();
+  EXPECT_EQ(TempDir::read(target), "aa");
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "link.txt"));
+  EXPECT_EQ(summary.TotalReplacements, 1);
+}
+
+TEST_F(RunTest, DryRunWritesNothingAndHandsEveryChangeToTheHost) {
+  const std::string p = add("p.txt", "colour\n");
+  add("q.txt", "plain\n");
+  const Stamp before = stampOf(p);
+  run(RunMode{true});
+  EXPECT_TRUE(sameStamp(before, stampOf(p)));
+  EXPECT_FALSE(fs::exists(p + ".rpf"));
+  ASSERT_EQ(host.changes.size(), 1u);
+  EXPECT_EQ(host.changes[0].before, "colour\n");
+  EXPECT_EQ(host.changes[0].after, "color\n");
+  EXPECT_EQ(summary.TotalReplacements, 1);
+}
+
+TEST_F(RunTest, KeepsDateAndModeAsAsked) {
+  const std::string p = add("p.txt", "colour");
+  ::chmod(p.c_str(), 0640);
+  timespec times[2] = {{1000000000, 123456789}, {1000000000, 123456789}};
+  ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+  run();
+  struct stat info {};
+  ::stat(p.c_str(), &info);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
+  EXPECT_EQ(info.st_mtim.tv_nsec, 123456789);
+
+  options.SaveOldDate = false;
+  dir.write("p.txt", "colour");
+  ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+  run();
+  ::stat(p.c_str(), &info);
+  EXPECT_NE(info.st_mtim.tv_sec, 1000000000);
+}
+
+}  // namespace
+}  // namespace tw
