@@ -3,7 +3,10 @@
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
+#include "ui/Confirm.h"
 #include "ui/Mainform.h"
+#include "ui/Processing.h"
+#include "ui/Result.h"
 #include "ui/QSettingsStore.h"
 #include "ui/QtPrompts.h"
 
@@ -24,8 +27,13 @@ int main(int argc, char* argv[]) {
   tw::QtPrompts prompts;
   tw::QSettingsStore settings;
 
+  // The windows, created once in their fixed order; all but the main window are modal.
   tw::TForm1 form1(config, options, prompts, settings);
   prompts.setParent(&form1);
+  tw::TForm2 form2(&form1);
+  tw::TForm5 form5(prompts, &form1);
+  tw::TForm9 form9(form2, &form1);
+  form1.setRunWindows(&form9, &form5);
   form1.show();
   return QApplication::exec();
 }

@@ -3,6 +3,8 @@
 #include "ui/FileListModel.h"
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
+#include "ui/Processing.h"
+#include "ui/Result.h"
 
 #include "backup/Backups.h"
 #include "config/ConfigurationCommands.h"
@@ -81,16 +83,7 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
   resize(MainLayout::kMinimumWidth, MainLayout::kMinimumHeight);
   showConfiguration();
   FormResize();
-  markPendingCommands();
-}
-
-// Commands of the configuration that are not bound to the core yet.
-void TForm1::markPendingCommands() {
-  std::vector<QObject*> pending;
-  for (const char* name : {"BitBtn6", "ToolButton9"}) {
-    if (QObject* o = findChild<QObject*>(QString::fromLatin1(name))) pending.push_back(o);
-  }
-  markNotConnected(pending, QStringLiteral("Not connected yet"));
+  setRunWindows(nullptr, nullptr);
 }
 
 TForm1::~TForm1() = default;
@@ -827,9 +820,31 @@ void TForm1::CheckBoxClick(int which) {
   showConfiguration();
 }
 
+void TForm1::setRunWindows(TForm9* processing, TForm5* results) {
+  m_form9 = processing;
+  m_form5 = results;
+  const bool ready = m_form9 && m_form5;
+  for (const char* name : {"BitBtn6", "ToolButton9"}) {
+    QObject* o = findChild<QObject*>(QString::fromLatin1(name));
+    if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(ready);
+    if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(ready);
+  }
+}
+
 void TForm1::BitBtn6Click() {
+  if (!m_form9 || !m_form5) return;
   if (!CheckGoInput(m_config, m_prompts)) return;
-  // The run and its windows come with the replacement engine.
+  try {
+    const RunOutcome outcome = m_form9->execRun(m_config, m_options, *m_clock, m_summary);
+    if (outcome.Refused) {
+      // Nothing was touched: the input is wrong, there is nothing to show.
+      m_prompts.inform(outcome.Refusal, "Warning", PromptIcon::Warning);
+      return;
+    }
+  } catch (...) {
+    m_prompts.inform("Program Error!!! Please contact developer!!!", "Error", PromptIcon::Error);
+  }
+  m_form5->showResults(m_summary, m_config.Files);
 }
 
 void TForm1::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {

@@ -6,6 +6,8 @@
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
 #include "config/WindowCommands.h"
+#include "engine/Clock.h"
+#include "engine/RunSummary.h"
 #include "config/Prompts.h"
 #include "config/SettingsStore.h"
 #include "ui/MainLayout.h"
@@ -33,6 +35,8 @@ namespace tw {
 class FileListModel;
 class PairGrid;
 class PairTableModel;
+class TForm5;
+class TForm9;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -42,6 +46,14 @@ public:
   TForm1(Configuration& config, AppOptions& options, Prompts& prompts, SettingsStore& settings,
          QWidget* parent = nullptr);
   ~TForm1() override;
+
+  // The windows of a run: the processing window and the results window, created once by the
+  // program after the main window. Without them Go stays disabled.
+  void setRunWindows(TForm9* processing, TForm5* results);
+  // Where the run takes its begin and end times from (the system clock unless replaced).
+  void setClock(Clock& clock) { m_clock = &clock; }
+  // What the last run left behind.
+  const RunSummary& runSummary() const { return m_summary; }
 
   Configuration& configuration() { return m_config; }
   PairTableModel& pairModel() { return *m_pairModel; }
@@ -124,7 +136,6 @@ private:
   int selectedPair() const;  // row in Pairs, or -1
   void selectPair(int row);
   void updateScrollWidth();
-  void markPendingCommands();
   void markNotConnected(const std::vector<QObject*>& commands, const QString& reason);
 
   Configuration& m_config;
@@ -136,6 +147,11 @@ private:
   MainLayout m_layout;
   bool m_advanced = false;
   bool m_settingField = false;
+  TForm9* m_form9 = nullptr;
+  TForm5* m_form5 = nullptr;
+  SystemClock m_systemClock;
+  Clock* m_clock = &m_systemClock;
+  RunSummary m_summary;
 
   QWidget* m_client = nullptr;
   QToolBar* ToolBar1 = nullptr;

@@ -349,14 +349,6 @@ TEST_F(MainformCommands, SaveNewAndOpenThroughTheWindow) {
   EXPECT_TRUE(config.Changed);
 }
 
-TEST_F(MainformCommands, GoChecksItsInputFirst) {
-  QTest::mouseClick(button("BitBtn6"), Qt::LeftButton);
-  if (!button("BitBtn6")->isEnabled()) GTEST_SKIP() << "Go is not available in this build";
-  ASSERT_FALSE(prompts.shown.empty());
-  EXPECT_EQ(prompts.shown.back().text, "You didn't specify files to perform replacement at!");
-  EXPECT_EQ(prompts.shown.back().caption, "Textwright");
-}
-
 TEST_F(MainformCommands, ClosingWithUnsavedChangesAsks) {
   addPair("a", "b");
   prompts.answers = {PromptAnswer::Cancel};
