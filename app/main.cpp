@@ -3,6 +3,7 @@
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
+#include "config/ConfigurationCommands.h"
 #include "ui/Confirm.h"
 #include "ui/Mainform.h"
 #include "ui/Processing.h"
@@ -35,5 +36,8 @@ int main(int argc, char* argv[]) {
   tw::TForm9 form9(form2, &form1);
   form1.setRunWindows(&form9, &form5);
   form1.show();
+  // A configuration file named on the command line is opened at start, without a dialog.
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1) form1.openAtStart(args.at(1).toUtf8().toStdString());
   return QApplication::exec();
 }

@@ -76,6 +76,14 @@ TForm2::TForm2(QWidget* parent)
   m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_text->setMinimumSize(380, 180);
+  // The selected occurrence keeps its red: the selection only lays a light background
+  // under it, whether or not the view has the focus.
+  QPalette palette = m_text->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Highlight, QColor(255, 236, 150));
+    palette.setColor(group, QPalette::HighlightedText, Qt::red);
+  }
+  m_text->setPalette(palette);
   textCaption->setBuddy(m_text);
 
   auto* left = new QVBoxLayout;

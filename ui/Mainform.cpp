@@ -660,6 +660,16 @@ void TForm1::Open1Click() {
   updateScrollWidth();
 }
 
+void TForm1::openAtStart(const std::string& path) {
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    FileListModel::Reset files(*m_fileModel);
+    OpenConfigurationFile(m_config, m_prompts, m_settings, path);
+  }
+  showConfiguration();
+  updateScrollWidth();
+}
+
 void TForm1::Save1Click() {
   SaveConfiguration(m_config, m_prompts, m_settings);
   showConfiguration();

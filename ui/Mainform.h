@@ -69,6 +69,10 @@ public:
   std::string findText() const;
   std::string replaceText() const;
 
+  // Opens the configuration file `path` without a dialog (start-up); a missing file opens
+  // nothing and says nothing.
+  void openAtStart(const std::string& path);
+
   // Shows the core's state in every control: switches, menu check, enabled states.
   void showConfiguration();
 
