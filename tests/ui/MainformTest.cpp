@@ -263,3 +263,23 @@ TEST_F(MainformTest, CheckAllAndUncheckAllLeaveChangedAlone) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST_F(MainformTest, HelpTopicsFindsTheShippedHelpPage) {
+  // Nothing installed beside the test program, and no installation folder: a clear message.
+  settings.writeString("Path", dir.path().string());
+  EXPECT_TRUE(form.helpFile().isEmpty());
+  child<QAction>("ToolButton10")->trigger();
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_EQ(prompts.shown[0].kind, "inform");
+
+  // The installation folder named by "Path" holds help/index.html.
+  settings.writeString("Path", std::string(TEXTWRIGHT_SOURCE_DIR) + "/docs");
+  EXPECT_TRUE(form.helpFile().endsWith(QStringLiteral("/docs/help/index.html")))
+      << form.helpFile().toStdString();
+}
+
+}  // namespace
+}  // namespace tw
