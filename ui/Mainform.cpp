@@ -19,7 +19,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -30,7 +29,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -113,7 +111,9 @@ void TForm1::buildControls() {
   CheckListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
   CheckListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Long paths are shown whole; the list scrolls sideways to its widest entry.
   CheckListBox1->setTextElideMode(Qt::ElideNone);
+  CheckListBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   CheckListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
   CheckListBox1->installEventFilter(this);
   connect(CheckListBox1, &QListView::doubleClicked, this, &TForm1::OpenFile1Click);
@@ -490,18 +490,6 @@ void TForm1::selectPair(int row) {
   StringGrid1->setCurrentIndex(m_pairModel->index(row, 0));
 }
 
-// Long paths can be scrolled into view: the list's horizontal range covers its widest entry
-// plus 24 pixels.
-void TForm1::updateScrollWidth() {
-  const QFontMetrics metrics(CheckListBox1->font());
-  int widest = 0;
-  for (const FileEntry& e : m_config.Files)
-    widest = std::max(widest, metrics.horizontalAdvance(fromStd(e.Path)));
-  CheckListBox1->setMinimumWidth(0);
-  CheckListBox1->horizontalScrollBar()->setRange(
-      0, std::max(0, widest + 24 - CheckListBox1->viewport()->width()));
-}
-
 // ---------------------------------------------------------------------------------------
 // Layout
 
@@ -647,7 +635,6 @@ void TForm1::New1Click() {
     NewConfiguration(m_config, m_prompts, m_settings);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::Open1Click() {
@@ -657,7 +644,6 @@ void TForm1::Open1Click() {
     OpenConfiguration(m_config, m_prompts, m_settings);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::openAtStart(const std::string& path) {
@@ -667,7 +653,6 @@ void TForm1::openAtStart(const std::string& path) {
     OpenConfigurationFile(m_config, m_prompts, m_settings, path);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::Save1Click() {
@@ -762,7 +747,6 @@ void TForm1::AddFiles1Click() {
     AddFilesCommand(m_config, m_prompts, m_settings);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::DeleteFile1Click() {
@@ -773,7 +757,6 @@ void TForm1::DeleteFile1Click() {
                         m_prompts);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::DeleteallFiles1Click() {
@@ -782,7 +765,6 @@ void TForm1::DeleteallFiles1Click() {
     m_config.ClearFiles(m_options, m_prompts);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::CheckAll1Click() {

@@ -139,7 +139,6 @@ private:
   int selectedFile() const;  // row in Files, or -1
   int selectedPair() const;  // row in Pairs, or -1
   void selectPair(int row);
-  void updateScrollWidth();
   void markNotConnected(const std::vector<QObject*>& commands, const QString& reason);
 
   Configuration& m_config;

@@ -2,12 +2,10 @@
 
 #include "report/Report.h"
 
-#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScrollBar>
 
 namespace tw {
 
@@ -44,7 +42,9 @@ TForm5::TForm5(Prompts& prompts, QWidget* parent)
   ListBox2->setObjectName(QStringLiteral("ListBox2"));
   for (QListWidget* list : {ListBox1, ListBox2}) {
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Long lines are shown whole; the list scrolls sideways to its widest line.
     list->setTextElideMode(Qt::ElideNone);
+    list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     list->setUniformItemSizes(true);
   }
   Button1 = new QPushButton(QStringLiteral("OK"), this);
@@ -80,8 +80,6 @@ void TForm5::FormActivate() {
   const bool anyFailed = ListBox2->count() > 0;
   Label3->setVisible(anyFailed);
   ListBox2->setVisible(anyFailed);
-  setScrollWidth(ListBox1);
-  setScrollWidth(ListBox2);
 }
 
 void TForm5::resizeEvent(QResizeEvent* event) {
@@ -112,17 +110,6 @@ void TForm5::FormResize() {
   const int buttonWidth = std::max(90, Button2->sizeHint().width());
   Button1->setGeometry((listWidth - 38) / 2, buttonTop, buttonWidth, 25);
   Button2->setGeometry(Button1->x() - 12 - buttonWidth, buttonTop, buttonWidth, 25);
-  setScrollWidth(ListBox1);
-  setScrollWidth(ListBox2);
-}
-
-// The horizontal range covers the widest line plus 24 pixels.
-void TForm5::setScrollWidth(QListWidget* list) {
-  const QFontMetrics metrics(list->font());
-  int widest = 0;
-  for (int i = 0; i < list->count(); ++i)
-    widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
-  list->horizontalScrollBar()->setRange(0, std::max(0, widest + 24 - list->viewport()->width()));
 }
 
 void TForm5::Button2Click() {

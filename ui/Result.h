@@ -31,7 +31,6 @@ private:
   void FormActivate();
   void FormResize();
   void Button2Click();
-  static void setScrollWidth(QListWidget* list);
 
   Prompts& m_prompts;
   const RunSummary* m_summary = nullptr;

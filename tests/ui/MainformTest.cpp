@@ -283,3 +283,24 @@ TEST_F(MainformTest, HelpTopicsFindsTheShippedHelpPage) {
 
 }  // namespace
 }  // namespace tw
+
+#include <QScrollBar>
+
+namespace tw {
+namespace {
+
+TEST_F(MainformTest, LongPathsCanBeScrolledIntoView) {
+  const std::string longPath = "/" + std::string(40, 'd') + "/" + std::string(60, 'f') + ".html";
+  {
+    FileListModel::Reset reset(form.fileModel());
+    config.Files = {{longPath, true}};
+  }
+  auto* list = child<QListView>("CheckListBox1");
+  QApplication::processEvents();
+  // The whole path is shown, not cut with an ellipsis, and the list scrolls to its end.
+  EXPECT_EQ(list->textElideMode(), Qt::ElideNone);
+  EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
+}
+
+}  // namespace
+}  // namespace tw
