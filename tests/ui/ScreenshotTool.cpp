@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QIcon>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -42,9 +41,10 @@ int main(int argc, char* argv[]) {
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
   QDir().mkpath(out);
 
-  // A small site to work on.
-  QTemporaryDir work;
-  const QString site = work.path() + QStringLiteral("/site");
+  // A small site to work on, at a fixed place so that the pictures do not change between runs.
+  const QString workPath = QDir::tempPath() + QStringLiteral("/textwright-demo");
+  QDir(workPath).removeRecursively();
+  const QString site = workPath + QStringLiteral("/site");
   QDir().mkpath(site + QStringLiteral("/news"));
   write(site + "/index.html",
         "<html><body>\n<p>Our colour range for 2026.</p>\n<p>Copyright 2024 Brindlecove</p>\n"
@@ -105,5 +105,7 @@ int main(int argc, char* argv[]) {
     std::printf("timed out\n");
     QApplication::exit(2);
   });
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  QDir(workPath).removeRecursively();
+  return status;
 }
