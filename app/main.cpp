@@ -7,9 +7,9 @@
 #include "ui/Confirm.h"
 #include "ui/Mainform.h"
 #include "ui/Processing.h"
-#include "ui/Result.h"
 #include "ui/QSettingsStore.h"
 #include "ui/QtPrompts.h"
+#include "ui/Result.h"
 
 #include <QApplication>
 #include <QIcon>

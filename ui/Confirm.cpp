@@ -41,7 +41,9 @@ constexpr ButtonSpec kButtons[TForm2::kButtonCount] = {
 
 }  // namespace
 
-ConfirmDecision TForm2::answerOf(int topToBottom) { return kButtons[topToBottom].answer; }
+ConfirmDecision TForm2::answerOf(int topToBottom) {
+  return kButtons[topToBottom].answer;
+}
 
 TForm2::TForm2(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -128,7 +130,8 @@ ConfirmDecision TForm2::ask(const ConfirmRequest& request) {
 // makes of line ends and multi-byte characters: before, the occurrence, after.
 void TForm2::setExcerpt(const ConfirmRequest& request) {
   const std::string_view excerpt = request.excerpt;
-  const size_t start = std::min(size_t(std::max<int64_t>(0, request.occurrenceStart)), excerpt.size());
+  const size_t start =
+      std::min(size_t(std::max<int64_t>(0, request.occurrenceStart)), excerpt.size());
   const size_t length =
       std::min(size_t(std::max<int64_t>(0, request.occurrenceLength)), excerpt.size() - start);
   m_text->clear();
@@ -162,7 +165,9 @@ void TForm2::answer(ConfirmDecision decision) {
   accept();
 }
 
-void TForm2::reject() { answer(ConfirmDecision::SkipThis); }
+void TForm2::reject() {
+  answer(ConfirmDecision::SkipThis);
+}
 
 void TForm2::closeEvent(QCloseEvent* event) {
   m_answer = ConfirmDecision::SkipThis;

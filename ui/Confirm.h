@@ -15,7 +15,7 @@ namespace tw {
 
 class TForm2 : public QDialog {
   Q_OBJECT
-public:
+ public:
   explicit TForm2(QWidget* parent = nullptr);
 
   // Shows the occurrence modally and returns the answer.
@@ -26,12 +26,12 @@ public:
   QPushButton* button(int topToBottom) const { return m_buttons[topToBottom]; }
   static ConfirmDecision answerOf(int topToBottom);
 
-protected:
+ protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
 
-private:
+ private:
   void setExcerpt(const ConfirmRequest& request);
   void answer(ConfirmDecision decision);
 

@@ -5,11 +5,11 @@
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
+#include "config/Prompts.h"
+#include "config/SettingsStore.h"
 #include "config/WindowCommands.h"
 #include "engine/Clock.h"
 #include "engine/RunSummary.h"
-#include "config/Prompts.h"
-#include "config/SettingsStore.h"
 #include "ui/MainLayout.h"
 
 #include <QMainWindow>
@@ -40,7 +40,7 @@ class TForm9;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
-public:
+ public:
   // Every message box and file dialog goes through `prompts`; the settings (LastDir) through
   // `settings`. All four outlive the window.
   TForm1(Configuration& config, AppOptions& options, Prompts& prompts, SettingsStore& settings,
@@ -76,11 +76,11 @@ public:
   // Shows the core's state in every control: switches, menu check, enabled states.
   void showConfiguration();
 
-protected:
+ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
-private:
+ private:
   // File menu and its tool buttons.
   void New1Click();
   void Open1Click();
@@ -91,8 +91,8 @@ private:
   void AddString1Click();
   void EditString1Click();
   void DeleteString1Click();
-  void BitBtn4Click();  // pair "Add"
-  void BitBtn5Click();  // pair "Delete": asks per option, sets Changed
+  void BitBtn4Click();     // pair "Add"
+  void BitBtn5Click();     // pair "Delete": asks per option, sets Changed
   void Deleteall2Click();  // grid pop-up "Delete all"
   void StringGrid1DblClick();
   void StringGrid1DragDrop(int fromRow, int toRow);
@@ -175,10 +175,10 @@ private:
   QLineEdit* Edit1 = nullptr;      // the count
   QComboBox* ComboBox1 = nullptr;  // "Lines" / "Bytes"
   PairGrid* StringGrid1 = nullptr;
-  QLabel* Label1 = nullptr;        // "Find:"
-  QLabel* Label2 = nullptr;        // "Replace with:"
-  QPlainTextEdit* Memo1 = nullptr; // find field
-  QPlainTextEdit* Memo2 = nullptr; // replace field
+  QLabel* Label1 = nullptr;         // "Find:"
+  QLabel* Label2 = nullptr;         // "Replace with:"
+  QPlainTextEdit* Memo1 = nullptr;  // find field
+  QPlainTextEdit* Memo2 = nullptr;  // replace field
   QToolButton* SpeedButton1 = nullptr;
   QToolButton* SpeedButton2 = nullptr;
   QPushButton* BitBtn4 = nullptr;  // pair "Add"

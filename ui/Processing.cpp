@@ -90,8 +90,8 @@ void TForm9::showEvent(QShowEvent* event) {
 }
 
 void TForm9::FormActivate() {
-  const auto checked =
-      std::count_if(m_config->Files.begin(), m_config->Files.end(), [](const FileEntry& e) { return e.Checked; });
+  const auto checked = std::count_if(m_config->Files.begin(), m_config->Files.end(),
+                                     [](const FileEntry& e) { return e.Checked; });
   Label1->setText(QStringLiteral("Files to process: %1").arg(qint64(checked)));
   m_running = true;
   try {
@@ -116,16 +116,22 @@ void TForm9::Button1Click() {
   Button1->setText(QStringLiteral("Cancel"));
 }
 
-ConfirmDecision TForm9::confirm(const ConfirmRequest& request) { return m_confirm.ask(request); }
+ConfirmDecision TForm9::confirm(const ConfirmRequest& request) {
+  return m_confirm.ask(request);
+}
 
 void TForm9::fileStarted(const std::string& path) {
   Label2->setText(QStringLiteral("Procesing file : ") +
                   QString::fromUtf8(platform::fileNameOf(path).c_str()));
 }
 
-void TForm9::progress(int percent) { CGauge1->setValue(std::clamp(percent, 0, 100)); }
+void TForm9::progress(int percent) {
+  CGauge1->setValue(std::clamp(percent, 0, 100));
+}
 
-void TForm9::yield() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
+void TForm9::yield() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
 
 void TForm9::reject() {
   // Escape during a run is Cancel; the window closes on its own when the run ends.

@@ -25,7 +25,7 @@ class TForm2;
 
 class TForm9 : public QDialog, public RunHost {
   Q_OBJECT
-public:
+ public:
   TForm9(TForm2& confirm, QWidget* parent = nullptr);
 
   // Shows the window modally and runs `config` in it; returns when the window has closed.
@@ -42,12 +42,12 @@ public:
   void yield() override;
   bool cancelRequested() override { return m_cancelRequested; }
 
-protected:
+ protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
 
-private:
+ private:
   void FormActivate();
   void Button1Click();
   void Timer1Timer();

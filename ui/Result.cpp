@@ -15,7 +15,9 @@ constexpr int kMinimumWidth = 412;
 constexpr int kMinimumHeight = 275;
 constexpr int kFailedListHeight = 70;
 
-QString fromStd(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString fromStd(const std::string& s) {
+  return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 }  // namespace
 
@@ -73,9 +75,9 @@ void TForm5::FormActivate() {
   for (const std::string& line : m_summary->ResultLines) ListBox1->addItem(fromStd(line));
   ListBox2->clear();
   for (const FailedFile& failed : m_summary->FailedFiles) {
-    ListBox2->addItem(failed.path.empty() ? fromStd(failed.reason)
-                                          : fromStd(failed.path) + QStringLiteral(" - ") +
-                                                fromStd(failed.reason));
+    ListBox2->addItem(failed.path.empty()
+                          ? fromStd(failed.reason)
+                          : fromStd(failed.path) + QStringLiteral(" - ") + fromStd(failed.reason));
   }
   const bool anyFailed = ListBox2->count() > 0;
   Label3->setVisible(anyFailed);

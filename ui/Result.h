@@ -17,17 +17,17 @@ namespace tw {
 
 class TForm5 : public QDialog {
   Q_OBJECT
-public:
+ public:
   TForm5(Prompts& prompts, QWidget* parent = nullptr);
 
   // Shows the results of `summary` modally; the report covers the checked entries of `files`
   // at the moment it is saved.
   void showResults(const RunSummary& summary, const std::vector<FileEntry>& files);
 
-protected:
+ protected:
   void resizeEvent(QResizeEvent* event) override;
 
-private:
+ private:
   void FormActivate();
   void FormResize();
   void Button2Click();
@@ -38,10 +38,10 @@ private:
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
   QListWidget* ListBox1 = nullptr;
-  QLabel* Label3 = nullptr;        // "Files that could not be processed:"
-  QListWidget* ListBox2 = nullptr; // those files, with the reason
-  QPushButton* Button1 = nullptr;  // "OK"
-  QPushButton* Button2 = nullptr;  // "Save results"
+  QLabel* Label3 = nullptr;         // "Files that could not be processed:"
+  QListWidget* ListBox2 = nullptr;  // those files, with the reason
+  QPushButton* Button1 = nullptr;   // "OK"
+  QPushButton* Button2 = nullptr;   // "Save results"
 };
 
 }  // namespace tw

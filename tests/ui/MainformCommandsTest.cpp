@@ -29,7 +29,7 @@ namespace tw {
 namespace {
 
 class MainformCommands : public ::testing::Test {
-protected:
+ protected:
   MainformCommands()
       : settings(QString::fromStdString(dir.file("settings.conf"))),
         form(config, options, prompts, settings) {
@@ -67,7 +67,9 @@ protected:
     const QRect r = grid()->visualRect(form.pairModel().index(row, 0));
     return r.center();
   }
-  void clickRow(int row) { QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, rowCenter(row)); }
+  void clickRow(int row) {
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, rowCenter(row));
+  }
 
   std::vector<std::string> finds() const {
     std::vector<std::string> out;
@@ -106,7 +108,8 @@ TEST_F(MainformCommands, AddingPairsThroughTheFields) {
   QTest::mouseClick(button("BitBtn4"), Qt::LeftButton);
   ASSERT_EQ(config.Pairs.size(), 2u);
   EXPECT_EQ(config.Pairs[1], (StringPair{"one\r\ntwo", ""}));
-  EXPECT_EQ(form.pairModel().data(form.pairModel().index(1, 0)).toString(), QStringLiteral("one\ntwo"));
+  EXPECT_EQ(form.pairModel().data(form.pairModel().index(1, 0)).toString(),
+            QStringLiteral("one\ntwo"));
   EXPECT_EQ(grid()->currentIndex().row(), 1);
 }
 
@@ -194,7 +197,8 @@ TEST_F(MainformCommands, TheThreeWaysToDeleteAPair) {
   prompts.answers = {PromptAnswer::No};
   QTest::mouseClick(button("BitBtn5"), Qt::LeftButton);
   EXPECT_EQ(finds().size(), 4u);
-  EXPECT_EQ(prompts.shown.back().text, "Really delete the selcted string from the find/replace list?");
+  EXPECT_EQ(prompts.shown.back().text,
+            "Really delete the selcted string from the find/replace list?");
   prompts.answers = {PromptAnswer::Yes};
   QTest::mouseClick(button("BitBtn5"), Qt::LeftButton);
   EXPECT_EQ(finds(), (std::vector<std::string>{"b", "c", "d"}));
@@ -276,7 +280,9 @@ TEST_F(MainformCommands, SwitchesTheMenuEntryAndRegular) {
   auto* anything = child<QCheckBox>("CheckBox4");
   auto* confirm = child<QCheckBox>("CheckBox5");
   auto* regular = child<QCheckBox>("CheckBox6");
-  auto clickBox = [](QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); };
+  auto clickBox = [](QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+  };
 
   clickBox(caseSensitive);
   EXPECT_TRUE(config.Flags.CaseSensitive);
@@ -337,7 +343,8 @@ TEST_F(MainformCommands, SaveNewAndOpenThroughTheWindow) {
   prompts.openNames.push_back(dir.file("site.rpl"));
   action("ToolButton2")->trigger();
   EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"colour", "color"}}));
-  EXPECT_EQ(form.pairModel().data(form.pairModel().index(0, 1)).toString(), QStringLiteral("color"));
+  EXPECT_EQ(form.pairModel().data(form.pairModel().index(0, 1)).toString(),
+            QStringLiteral("color"));
   EXPECT_EQ(fileList()->model()->rowCount(), 1);
   EXPECT_FALSE(action("ToolButton3")->isEnabled());
 
@@ -354,8 +361,9 @@ TEST_F(MainformCommands, ClosingWithUnsavedChangesAsks) {
   prompts.answers = {PromptAnswer::Cancel};
   EXPECT_FALSE(form.close());
   EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(prompts.shown.back().text,
-            "The configuration file has changed since your last save. \nWould you like to save changes?");
+  EXPECT_EQ(
+      prompts.shown.back().text,
+      "The configuration file has changed since your last save. \nWould you like to save changes?");
   prompts.answers = {PromptAnswer::No};
   EXPECT_TRUE(form.close());
   EXPECT_TRUE(config.pairListEmpty());

@@ -33,7 +33,7 @@ namespace tw {
 namespace {
 
 class FixedClock : public Clock {
-public:
+ public:
   LocalMoment now() override { return {{9, 5, 7, 0}, {2026, 7, 3}}; }
 };
 
@@ -46,7 +46,7 @@ std::string contentOf(const std::string& path) {
 
 // Answers the modal windows of a run as they come up, one scripted step per window.
 class ModalScript {
-public:
+ public:
   using Step = std::function<void(QWidget*)>;
 
   ModalScript() {
@@ -57,7 +57,7 @@ public:
   bool done() const { return m_steps.empty(); }
   std::vector<std::string> seen;
 
-private:
+ private:
   void tick() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || modal == m_last || m_steps.empty()) return;
@@ -83,7 +83,7 @@ void clickButton(QWidget* window, const char* name) {
 }
 
 class RunWindows : public ::testing::Test {
-protected:
+ protected:
   RunWindows()
       : settings(QString::fromStdString(dir.file("settings.conf"))),
         form(config, options, prompts, settings),
@@ -165,7 +165,8 @@ TEST_F(RunWindows, RunShowsProgressThenTheResults) {
   EXPECT_EQ(results, QStringList{QString::fromStdString(a + " - 2 replacements made")});
   // The missing file is named with the reason, below the results.
   ASSERT_EQ(failed.size(), 1);
-  EXPECT_TRUE(failed[0].startsWith(QString::fromStdString(missing + " - "))) << failed[0].toStdString();
+  EXPECT_TRUE(failed[0].startsWith(QString::fromStdString(missing + " - ")))
+      << failed[0].toStdString();
   EXPECT_FALSE(form9.isVisible());
   EXPECT_FALSE(form5.isVisible());
 }

@@ -38,7 +38,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
     QIcon::setThemeName(QStringLiteral("Adwaita"));
-  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
+  const QString out =
+      argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
   QDir().mkpath(out);
 
   // A small site to work on, at a fixed place so that the pictures do not change between runs.
@@ -61,7 +62,8 @@ int main(int argc, char* argv[]) {
                   {(site + "/colours.html").toStdString(), true},
                   {(site + "/news/2025.html").toStdString(), true},
                   {(site + "/notes.txt").toStdString(), false}};
-  config.Pairs = {{"colour", "color"}, {"Copyright 2024", "Copyright 2026"}, {"<font%anything%>", ""}};
+  config.Pairs = {
+      {"colour", "color"}, {"Copyright 2024", "Copyright 2026"}, {"<font%anything%>", ""}};
   config.Flags.Confirm = true;
   config.FindField = "Colour";
   config.ReplaceField = "Color";
