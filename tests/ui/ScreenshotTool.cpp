@@ -92,6 +92,7 @@ int main(int argc, char* argv[]) {
       ++step;
       QTimer::singleShot(0, [&] { form1.findChild<QPushButton*>("BitBtn6")->click(); });
     } else if (step == 1 && modal == &form2) {
+      failures += !save(&form9, out + "/processing.png");
       failures += !save(&form2, out + "/confirm.png");
       ++step;
       form2.findChild<QPushButton*>("Button2")->click();  // replace all in all files
