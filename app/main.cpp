@@ -3,9 +3,13 @@
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
+#include "config/ConfigurationCommands.h"
+#include "ui/Confirm.h"
 #include "ui/Mainform.h"
+#include "ui/Processing.h"
 #include "ui/QSettingsStore.h"
 #include "ui/QtPrompts.h"
+#include "ui/Result.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -24,8 +28,16 @@ int main(int argc, char* argv[]) {
   tw::QtPrompts prompts;
   tw::QSettingsStore settings;
 
+  // The windows, created once in their fixed order; all but the main window are modal.
   tw::TForm1 form1(config, options, prompts, settings);
   prompts.setParent(&form1);
+  tw::TForm2 form2(&form1);
+  tw::TForm5 form5(prompts, &form1);
+  tw::TForm9 form9(form2, &form1);
+  form1.setRunWindows(&form9, &form5);
   form1.show();
+  // A configuration file named on the command line is opened at start, without a dialog.
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1) form1.openAtStart(args.at(1).toUtf8().toStdString());
   return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "cli/BackupCommands.h"
 #include "cli/RunCommands.h"
 #include "cli/ScanCommand.h"
 
@@ -14,6 +15,8 @@ constexpr std::array kCommands{
     Command{"run", "run CONFIG.rpl [switches] [options]", &RunCommand},
     Command{"replace", "replace [switches] [options] FIND REPLACE FILE...", &ReplaceCommand},
     Command{"scan", kScanUsage, &runScanCommand},
+    Command{"restore-backups", kRestoreBackupsUsage, &restoreBackupsCommand},
+    Command{"delete-backups", kDeleteBackupsUsage, &deleteBackupsCommand},
 };
 
 void printHelp(std::ostream& out) {

@@ -2,6 +2,7 @@
 
 #include "cli/TerminalHost.h"
 #include "engine/Clock.h"
+#include "engine/ProcessRtfFile.h"
 #include "engine/Run.h"
 #include "engine/RunSummary.h"
 #include "report/Report.h"
@@ -204,7 +205,7 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   bool richTextRefused = false;
   for (const FailedFile& failed : summary.FailedFiles) {
     io.err << "textwright-cli: " << (failed.path.empty() ? "" : failed.path + ": ") << failed.reason << "\n";
-    richTextRefused = richTextRefused || (options.RtfAsRichText && HasExtension(failed.path, ".rtf"));
+    richTextRefused = richTextRefused || failed.reason == kNotAnRtfDocument;
   }
   if (richTextRefused) {
     io.err << "textwright-cli: use --rtf-as-text to process RTF files as plain text\n";

@@ -32,15 +32,15 @@ enum class PairRemoval {
 std::string normalizeLineBreaks(std::string_view text);
 
 class Configuration {
-public:
+ public:
   // The rows of the pair grid, in order. Never empty: an empty pair list is exactly one row
   // whose two texts are both empty (the blank row).
   std::vector<StringPair> Pairs{StringPair{}};
   std::vector<FileEntry> Files;
   ReplaceFlags Flags;
   AdvancedSwitches Advanced;
-  std::string FileName;  // the .rpl file last opened or saved; empty until then
-  bool Changed = false;  // unsaved changes
+  std::string FileName;            // the .rpl file last opened or saved; empty until then
+  bool Changed = false;            // unsaved changes
   bool SaveButtonEnabled = false;  // the tool button "Save current configuration"
 
   // The main window's find and replace fields (multi-line, CR LF between lines).
@@ -127,7 +127,7 @@ public:
   // button disabled. Anything, Regular, Advanced, FileName and ScanResults stay.
   void ResetConfiguration();
 
-private:
+ private:
   void setMarked(bool& flag, bool on) {
     if (flag == on) return;
     flag = on;

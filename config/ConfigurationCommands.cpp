@@ -52,9 +52,7 @@ OpenOutcome load(Configuration& config, Prompts& prompts, SettingsStore& setting
     prompts.inform(kNotValidConfiguration, "Warning", PromptIcon::Error);
     return OpenOutcome::Rejected;
   }
-  config.Flags = content->Flags;
-  config.Files = std::move(content->Files);
-  config.Pairs = std::move(content->Pairs);
+  applyRplContent(config, std::move(*content));
   config.FileName = path;
   config.markSaved();
   return OpenOutcome::Loaded;
@@ -63,14 +61,14 @@ OpenOutcome load(Configuration& config, Prompts& prompts, SettingsStore& setting
 }  // namespace
 
 const std::vector<FileFilter>& openConfigurationFilters() {
-  static const std::vector<FileFilter> filters{
-      {"Textwright configuration file (*.rpl)", "*.rpl"}, {"Any file (*.*)", "*.*"}};
+  static const std::vector<FileFilter> filters{{"Textwright configuration file (*.rpl)", "*.rpl"},
+                                               {"Any file (*.*)", "*.*"}};
   return filters;
 }
 
 const std::vector<FileFilter>& saveConfigurationFilters() {
-  static const std::vector<FileFilter> filters{
-      {"TWright configuration file (*.rpl)", "*.rpl"}, {"Any file (*.*)", "*.*"}};
+  static const std::vector<FileFilter> filters{{"TWright configuration file (*.rpl)", "*.rpl"},
+                                               {"Any file (*.*)", "*.*"}};
   return filters;
 }
 
@@ -104,11 +102,9 @@ SaveOutcome SaveConfiguration(Configuration& config, Prompts& prompts, SettingsS
   return writeTo(config, prompts, config.FileName);
 }
 
-SaveOutcome SaveConfigurationAs(Configuration& config, Prompts& prompts,
-                                SettingsStore& settings) {
-  std::optional<SaveChoice> choice =
-      prompts.chooseSaveFile(kSaveConfigurationTitle, saveConfigurationFilters(),
-                             ReadLastDir(settings));
+SaveOutcome SaveConfigurationAs(Configuration& config, Prompts& prompts, SettingsStore& settings) {
+  std::optional<SaveChoice> choice = prompts.chooseSaveFile(
+      kSaveConfigurationTitle, saveConfigurationFilters(), ReadLastDir(settings));
   if (!choice) return SaveOutcome::Cancelled;
   StoreLastDir(settings, choice->path);
   return writeTo(config, prompts, rplTargetName(choice->path));
@@ -123,9 +119,8 @@ OpenOutcome OpenConfiguration(Configuration& config, Prompts& prompts, SettingsS
     case Guard::Proceed:
       break;
   }
-  std::optional<std::string> name =
-      prompts.chooseOpenFile(kOpenConfigurationTitle, openConfigurationFilters(),
-                             ReadLastDir(settings));
+  std::optional<std::string> name = prompts.chooseOpenFile(
+      kOpenConfigurationTitle, openConfigurationFilters(), ReadLastDir(settings));
   if (!name) {
     config.Changed = false;
     return OpenOutcome::Cancelled;
@@ -134,8 +129,8 @@ OpenOutcome OpenConfiguration(Configuration& config, Prompts& prompts, SettingsS
   return load(config, prompts, settings, *name);
 }
 
-OpenOutcome OpenConfigurationFile(Configuration& config, Prompts& prompts,
-                                  SettingsStore& settings, const std::string& path) {
+OpenOutcome OpenConfigurationFile(Configuration& config, Prompts& prompts, SettingsStore& settings,
+                                  const std::string& path) {
   switch (askToSave(config, prompts, settings)) {
     case Guard::Stop:
       return OpenOutcome::Kept;

@@ -53,8 +53,7 @@ enum class SaveOutcome {
 SaveOutcome SaveConfiguration(Configuration& config, Prompts& prompts, SettingsStore& settings);
 // Save Configuration as: always asks for a name (in the last folder), then writes to
 // rplTargetName(name); FileName becomes that name.
-SaveOutcome SaveConfigurationAs(Configuration& config, Prompts& prompts,
-                                SettingsStore& settings);
+SaveOutcome SaveConfigurationAs(Configuration& config, Prompts& prompts, SettingsStore& settings);
 
 enum class OpenOutcome {
   Loaded,
@@ -72,8 +71,8 @@ enum class OpenOutcome {
 OpenOutcome OpenConfiguration(Configuration& config, Prompts& prompts, SettingsStore& settings);
 // The same for a named file, without a dialog (start-up): a missing file loads nothing and
 // shows nothing.
-OpenOutcome OpenConfigurationFile(Configuration& config, Prompts& prompts,
-                                  SettingsStore& settings, const std::string& path);
+OpenOutcome OpenConfigurationFile(Configuration& config, Prompts& prompts, SettingsStore& settings,
+                                  const std::string& path);
 
 // New Configuration: after the save question (when Changed is set) resets the configuration
 // (Configuration::ResetConfiguration). Yes runs Save As instead and resets nothing.

@@ -10,7 +10,7 @@
 namespace tw {
 
 class MemorySettingsStore : public SettingsStore {
-public:
+ public:
   bool hasValue(const std::string& name) override { return m_values.count(name) > 0; }
   // A value of the other type reads as missing.
   std::optional<std::string> readString(const std::string& name) override;
@@ -23,7 +23,7 @@ public:
   void clear() { m_values.clear(); }
   size_t size() const { return m_values.size(); }
 
-private:
+ private:
   std::map<std::string, std::variant<std::string, int32_t>> m_values;
 };
 

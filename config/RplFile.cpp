@@ -103,7 +103,7 @@ std::string formatRpl(const Configuration& config) {
     out += file.Path;
     appendLine(out, file.Checked ? ",1" : ",0");
   }
-  if (config.pairListEmpty()) {
+  if (config.pairListEmpty() || config.Pairs.empty()) {
     appendLine(out, "Strings=0");
     appendLine(out, "Strings=0");
     return out;
@@ -176,6 +176,12 @@ std::optional<RplContent> parseRpl(std::string_view bytes) {
     row.Replace = joinLines(lines, replaceFirst, *replaceCount);
   }
   return content;
+}
+
+void applyRplContent(Configuration& config, RplContent content) {
+  config.Flags = content.Flags;
+  config.Files = std::move(content.Files);
+  config.Pairs = std::move(content.Pairs);
 }
 
 }  // namespace tw

@@ -45,4 +45,8 @@ std::string formatRpl(const Configuration& config);
 // break loses that one line break.
 std::optional<RplContent> parseRpl(std::string_view bytes);
 
+// Puts what a file holds into `config`: its switches, files and pairs. Nothing else changes
+// (not Changed, FileName, the fields or the advanced switches).
+void applyRplContent(Configuration& config, RplContent content);
+
 }  // namespace tw

@@ -12,7 +12,9 @@ int32_t readInteger(SettingsStore& store, const char* name, int32_t fallback) {
   return store.readInteger(name).value_or(fallback);
 }
 
-bool readShowTips(SettingsStore& store) { return readInteger(store, kTips, 1) == 1; }
+bool readShowTips(SettingsStore& store) {
+  return readInteger(store, kTips, 1) == 1;
+}
 
 void readKeptOptions(SettingsStore& store, AppOptions& options) {
   options.AutoSavePosition = readInteger(store, kSavePosition, 0) == 1;
@@ -23,7 +25,9 @@ void readKeptOptions(SettingsStore& store, AppOptions& options) {
 
 namespace tw {
 
-std::string ReadLastDir(SettingsStore& store) { return settings::readString(store, settings::kLastDir); }
+std::string ReadLastDir(SettingsStore& store) {
+  return settings::readString(store, settings::kLastDir);
+}
 
 void StoreLastDir(SettingsStore& store, const std::string& path) {
   store.writeString(settings::kLastDir, platform::folderOf(path));

@@ -12,15 +12,15 @@
 namespace tw::settings {
 
 // Value names. Integers are 32-bit; "LastDir" is a folder ending in "/".
-inline constexpr const char* kPath = "Path";                // string: folder of the help
-inline constexpr const char* kTips = "Tips";                // 1 or 0, missing: 1
+inline constexpr const char* kPath = "Path";                  // string: folder of the help
+inline constexpr const char* kTips = "Tips";                  // 1 or 0, missing: 1
 inline constexpr const char* kSavePosition = "SavePosition";  // 1 or 0
 inline constexpr const char* kLeft = "Left";
 inline constexpr const char* kTop = "Top";
 inline constexpr const char* kHeight = "Height";
 inline constexpr const char* kWidth = "Width";
-inline constexpr const char* kIsMaximized = "isMaximized";  // 1 or 0
-inline constexpr const char* kLoadPrevious = "LoadPrevious";  // 1 or 0
+inline constexpr const char* kIsMaximized = "isMaximized";          // 1 or 0
+inline constexpr const char* kLoadPrevious = "LoadPrevious";        // 1 or 0
 inline constexpr const char* kPreviousProject = "PreviousProject";  // full path
 inline constexpr const char* kLastDir = "LastDir";
 inline constexpr const char* kLanguage = "Language";  // file name in Language/; empty: English

@@ -85,8 +85,8 @@ bool ConfirmClose(Configuration& config, const AppOptions& options, Prompts& pro
   if (!options.ConfirmOnExit) return true;
   if (isEmptyState(config)) config.Changed = false;
   if (!config.Changed) return true;
-  switch (prompts.ask(kExitQuestion, "Question", PromptButtons::YesNoCancel,
-                      PromptIcon::Question)) {
+  switch (
+      prompts.ask(kExitQuestion, "Question", PromptButtons::YesNoCancel, PromptIcon::Question)) {
     case PromptAnswer::No:
       config.ResetConfiguration();
       config.Changed = false;

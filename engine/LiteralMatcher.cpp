@@ -1,6 +1,7 @@
 #include "engine/LiteralMatcher.h"
 
 #include "engine/ByteClasses.h"
+#include "engine/FilenameReferenceCheck.h"
 
 namespace tw {
 
@@ -15,16 +16,11 @@ bool IsWordDelimiter(unsigned char c) {
   return kWordDelimiters[c];
 }
 
-bool IsFilenameReference(std::string_view text, int64_t e) {
-  const auto n = static_cast<int64_t>(text.size());
-  if (e < 0 || e >= n) {
-    return false;
-  }
+namespace {
+
+// The rest of the filename-reference test, from the stop character at q (or -1) on.
+bool hrefValueAt(std::string_view text, int64_t q) {
   auto at = [&](int64_t i) { return static_cast<unsigned char>(text[static_cast<size_t>(i)]); };
-  int64_t q = e;
-  while (q >= 0 && !kReferenceStops[at(q)]) {
-    --q;
-  }
   if (q < 0 || at(q) != '"') {
     return false;
   }
@@ -44,6 +40,37 @@ bool IsFilenameReference(std::string_view text, int64_t e) {
   }
   return asciiUpper(at(j - 3)) == 'H' && asciiUpper(at(j - 2)) == 'R' &&
          asciiUpper(at(j - 1)) == 'E' && asciiUpper(at(j)) == 'F';
+}
+
+int64_t lastStopAtOrBefore(std::string_view text, int64_t e) {
+  while (e >= 0 && !kReferenceStops[static_cast<unsigned char>(text[static_cast<size_t>(e)])]) {
+    --e;
+  }
+  return e;
+}
+
+}  // namespace
+
+bool IsFilenameReference(std::string_view text, int64_t e) {
+  if (e < 0 || e >= static_cast<int64_t>(text.size())) {
+    return false;
+  }
+  return hrefValueAt(text, lastStopAtOrBefore(text, e));
+}
+
+bool FilenameReferenceCheck::operator()(int64_t e) {
+  if (e < 0 || e >= static_cast<int64_t>(m_text.size())) {
+    return false;
+  }
+  if (e < m_scanned) {
+    return hrefValueAt(m_text, lastStopAtOrBefore(m_text, e));
+  }
+  for (; m_scanned <= e; ++m_scanned) {
+    if (kReferenceStops[static_cast<unsigned char>(m_text[static_cast<size_t>(m_scanned)])]) {
+      m_lastStop = m_scanned;
+    }
+  }
+  return hrefValueAt(m_text, m_lastStop);
 }
 
 int64_t MatchLiteralAt(std::string_view text, int64_t s, std::string_view find,

@@ -1,6 +1,8 @@
 #include "engine/RegexProgram.h"
 
+#include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "engine/RegexMatcher.h"
 
@@ -182,16 +184,11 @@ private:
       default: return j;
     }
     size_t k = j + 1;
-    const int64_t first = readCount(p, k, true);
+    const int64_t first = readCount(p, k, true).value_or(0);
     if (k < len && p[k] == ',') {
       ++k;
-      const size_t before = k;
-      int64_t second = readCount(p, k, false);
-      bool hadDigit = false;
-      for (size_t x = before; x < k; ++x) hadDigit = hadDigit || isDigit(static_cast<unsigned char>(p[x]));
-      if (!hadDigit) second = kOpenMax;
       node.min = static_cast<int32_t>(first);
-      node.max = static_cast<int32_t>(second);
+      node.max = static_cast<int32_t>(readCount(p, k, false).value_or(kOpenMax));
     } else {
       node.min = node.max = static_cast<int32_t>(first);
     }
@@ -199,12 +196,13 @@ private:
     return k;
   }
 
-  // Collects the digits up to `}` (or `,` for the first count) or the end; others are skipped.
-  static int64_t readCount(std::string_view p, size_t& k, bool stopAtComma) {
-    int64_t value = 0;
+  // Collects the digits up to `}` (or `,` for the first count) or the end, skipping other
+  // characters; none without a digit. Any number of digits is read, saturating at 2^31 - 1.
+  static std::optional<int64_t> readCount(std::string_view p, size_t& k, bool stopAtComma) {
+    std::optional<int64_t> value;
     while (k < p.size() && p[k] != '}' && !(stopAtComma && p[k] == ',')) {
       const auto d = static_cast<unsigned char>(p[k]);
-      if (isDigit(d)) value = std::min(kCountCap, value * 10 + (d - '0'));
+      if (isDigit(d)) value = std::min(kCountCap, value.value_or(0) * 10 + (d - '0'));
       ++k;
     }
     return value;

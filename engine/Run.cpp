@@ -1,6 +1,7 @@
 #include "engine/Run.h"
 
 #include "engine/ApplyPair.h"
+#include "engine/ProcessRtfFile.h"
 #include "engine/Region.h"
 #include "engine/WritePool.h"
 #include "platform/FileReplace.h"
@@ -16,9 +17,6 @@ namespace tw {
 
 namespace {
 
-constexpr const char* kRichTextUnavailable =
-    "not processed: RTF files cannot be processed as rich text yet";
-
 enum class FileStatus { PassedOver, Processed, Failed };
 
 // Changed files are written by a few threads at once (see WritePool); the budget keeps the
@@ -32,6 +30,8 @@ struct FileOutcome {
   bool started = false;
   int64_t count = 0;
   std::string reason;
+  // Occurrences of an RTF file left alone (it is still processed), one sentence per kind.
+  std::vector<std::string> notes;
   std::shared_ptr<const WritePool::Job> write;  // the file's write-back, when it has one
 };
 
@@ -72,21 +72,7 @@ public:
   FileOutcome ProcessFile(const std::string& path) {
     FileOutcome outcome;
     platform::LoadedFile file;
-    std::string error;
-    switch (platform::loadFile(path, file, error)) {
-      case platform::LoadResult::Empty:
-        return outcome;
-      case platform::LoadResult::Missing:
-        outcome.status = FileStatus::Failed;
-        outcome.reason = error.empty() ? "the file does not exist" : error;
-        return outcome;
-      case platform::LoadResult::Failed:
-        outcome.status = FileStatus::Failed;
-        outcome.reason = error.empty() ? "the file could not be read" : error;
-        return outcome;
-      case platform::LoadResult::Loaded:
-        break;
-    }
+    if (!load(path, file, outcome)) return outcome;
     if (alreadyProcessed(file)) return outcome;
 
     m_decision.startFile();
@@ -115,18 +101,77 @@ public:
     std::string& result = buffers[next ^ 1];
     std::string().swap(buffers[next]);  // an older pass's text: not needed any more
     result.append(content.substr(static_cast<size_t>(h)));
-    m_host.fileChanged(path, content, result);
-    if (m_mode.DryRun) return outcome;
+    writeResult(file, result, outcome);
+    return outcome;
+  }
+
+  // One RTF entry, processed as rich text: its visible text is searched, and replacements
+  // are spliced into the document so that its formatting stays.
+  FileOutcome ProcessRtfFile(const std::string& path) {
+    FileOutcome outcome;
+    platform::LoadedFile file;
+    if (!load(path, file, outcome)) return outcome;
+    if (alreadyProcessed(file)) return outcome;
+
+    m_decision.startFile();
+    ++m_started;
+    outcome.started = true;
+    m_host.fileStarted(path);
+
+    std::vector<const PreparedPair*> pairs;
+    for (size_t i = 0; i < m_pairs.size(); ++i) {
+      // The Unix pair converts line ends; an RTF document's paragraph marks are none.
+      if (m_options.SaveAsUnix && i + 1 == m_pairs.size()) break;
+      pairs.push_back(m_pairs[i].get());
+    }
+    PassContext context{m_host, m_decision, m_throttle, m_settings, path};
+    RtfFileResult rtf = ReplaceInRtf(file.content, pairs, context);
+    if (!rtf.failure.empty()) {
+      outcome.status = FileStatus::Failed;
+      outcome.reason = rtf.failure;
+      return outcome;
+    }
+    outcome.status = FileStatus::Processed;
+    outcome.count = rtf.count;
+    outcome.notes = std::move(rtf.notReplaced);
+    if (rtf.changed) writeResult(file, rtf.rtf, outcome);
+    return outcome;
+  }
+
+private:
+  // Loads an entry; false when it is passed over (empty) or failed (reason set).
+  bool load(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
+    std::string error;
+    switch (platform::loadFile(path, file, error)) {
+      case platform::LoadResult::Empty:
+        return false;
+      case platform::LoadResult::Missing:
+        outcome.status = FileStatus::Failed;
+        outcome.reason = error.empty() ? "the file does not exist" : error;
+        return false;
+      case platform::LoadResult::Failed:
+        outcome.status = FileStatus::Failed;
+        outcome.reason = error.empty() ? "the file could not be read" : error;
+        return false;
+      case platform::LoadResult::Loaded:
+        break;
+    }
+    return true;
+  }
+
+  // Hands a changed file to the host and writes it back (not in a dry run).
+  // The write itself happens on the write pool; the outcome carries it.
+  void writeResult(platform::LoadedFile& file, std::string& result, FileOutcome& outcome) {
+    m_host.fileChanged(file.listedPath, file.content, result);
+    if (m_mode.DryRun) return;
     platform::WriteBackOptions writeOptions;
     writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
     writeOptions.keepDate = m_options.SaveOldDate;
     writeOptions.keepAttributes = m_options.SaveOldAttributes;
     if (!m_pool) m_pool = std::make_unique<WritePool>(kWriters, kWriteBudget, kMaxWritesWaiting);
     outcome.write = m_pool->submit(std::move(file), std::move(result), writeOptions);
-    return outcome;
   }
 
-private:
   // True when this file was already processed in this run through another entry.
   bool alreadyProcessed(const platform::LoadedFile& file) {
     const std::pair<uint64_t, uint64_t> id{file.identity.device, file.identity.inode};
@@ -228,6 +273,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       return;
     }
     if (file.status != FileStatus::Processed) return;
+    for (const std::string& note : file.notes) summary.FailedFiles.push_back({path, note});
     if (file.count > 0) {
       ++summary.FilesWithReplacements;
       summary.TotalReplacements += file.count;
@@ -260,18 +306,14 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       break;
     }
     anyHandled = true;
-    if (options.RtfAsRichText && HasExtension(entry.Path, ".rtf")) {
-      FileOutcome refused;
-      refused.status = FileStatus::Failed;
-      refused.reason = kRichTextUnavailable;
-      pending.push_back({index, std::move(refused)});
-    } else if (!HasExtension(entry.Path, ".mp3")) {
-      FileOutcome file = run.ProcessFile(entry.Path);
-      if (file.started) {
-        host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
-      }
-      pending.push_back({index, std::move(file)});
+    const bool richText = options.RtfAsRichText && HasExtension(entry.Path, ".rtf");
+    if (!richText && HasExtension(entry.Path, ".mp3")) continue;
+
+    FileOutcome file = richText ? run.ProcessRtfFile(entry.Path) : run.ProcessFile(entry.Path);
+    if (file.started) {
+      host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
     }
+    pending.push_back({index, std::move(file)});
     recordFinished(false);
   }
   recordFinished(true);

@@ -29,6 +29,12 @@ public:
 
   // The first start s with from <= s < text.size() at which an occurrence begins, with its
   // last index; none if there is no such s. A negative from counts as 0.
+  //
+  // Cost: candidates are found by memchr/memmem or byte-table scans (first bytes, a literal
+  // prefix, the rarest byte of a case-insensitive needle, line starts for `^`). Within one
+  // call, the look-ahead of a script token is remembered from one start to the next, so
+  // "a%anything%b" over a text of "a" is linear, and a pass ends as soon as a look-ahead
+  // or the find string runs out of text. Each call starts afresh.
   std::optional<Occurrence> findFrom(std::string_view text, int64_t from) const;
 
   class Impl;

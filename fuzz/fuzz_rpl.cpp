@@ -30,9 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (content->Pairs.empty()) std::abort();  // the grid always has a row
 
   tw::Configuration config;
-  config.Flags = content->Flags;
-  config.Files = content->Files;
-  config.Pairs = content->Pairs;
+  tw::applyRplContent(config, *content);
   std::optional<tw::RplContent> again = tw::parseRpl(tw::formatRpl(config));
   if (!again) std::abort();  // whatever was read can be written in a readable form
   if (survivesASave(*content) && !(*again == *content)) std::abort();

@@ -51,9 +51,8 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 void syncFolder(const std::string& path) {
-  std::string folder = folderOf(path);
-  if (folder.empty()) folder = ".";
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string folder = folderOf(path);
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);

@@ -13,6 +13,15 @@ ssize_t SystemFileOps::pwrite(int fd, const void* buffer, size_t count, off_t of
   return ::pwrite(fd, buffer, count, offset);
 }
 int SystemFileOps::fsync(int fd) { return ::fsync(fd); }
+int SystemFileOps::syncfs(int fd) {
+#ifdef __linux__
+  return ::syncfs(fd);
+#else
+  (void)fd;
+  ::sync();
+  return 0;
+#endif
+}
 int SystemFileOps::close(int fd) { return ::close(fd); }
 int SystemFileOps::fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
 int SystemFileOps::stat(const char* path, struct stat* st) { return ::stat(path, st); }

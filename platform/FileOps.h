@@ -18,6 +18,8 @@ public:
   virtual ssize_t read(int fd, void* buffer, size_t count) = 0;
   virtual ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) = 0;
   virtual int fsync(int fd) = 0;
+  // Flushes the whole file system that `fd` is on (syncfs(2); sync(2) where there is none).
+  virtual int syncfs(int fd) = 0;
   virtual int close(int fd) = 0;
   virtual int fstat(int fd, struct stat* st) = 0;
   virtual int stat(const char* path, struct stat* st) = 0;
@@ -43,6 +45,7 @@ public:
   ssize_t read(int fd, void* buffer, size_t count) override;
   ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override;
   int fsync(int fd) override;
+  int syncfs(int fd) override;
   int close(int fd) override;
   int fstat(int fd, struct stat* st) override;
   int stat(const char* path, struct stat* st) override;

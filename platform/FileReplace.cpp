@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <map>
 #include <vector>
 
 namespace tw::platform {
@@ -79,12 +80,24 @@ std::string randomSuffix() {
   return out;
 }
 
+// The name of a temporary file beside `path`. The file name is shortened so that the
+// temporary name stays within the usual limit of 255 bytes for a name.
+std::string tempNameBeside(const std::string& path) {
+  std::string name = fileNameOf(path);
+  if (name.size() > 200) name.resize(200);
+  std::string temp = folderOf(path);
+  temp += '.';
+  temp += name;
+  temp += kTempMark;
+  temp += randomSuffix();
+  return temp;
+}
+
 // Creates a new, empty file beside `path` (same folder) exclusively with mode 0600 and opens
 // it for writing. Returns the descriptor, or -1 with `errnum` set.
 int createTempBeside(FileOps& ops, const std::string& path, std::string& tempPath, int& errnum) {
-  std::string prefix = folderOf(path) + "." + fileNameOf(path) + kTempMark;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = prefix + randomSuffix();
+    tempPath = tempNameBeside(path);
     int fd = ops.open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd >= 0) return fd;
     if (errno != EEXIST) {
@@ -307,7 +320,8 @@ int writeCopy(FileOps& ops, const std::string& path, std::string_view bytes, mod
 // A hard link to the old file where the file system allows it and the file is about to be
 // replaced by a rename (`mayLink`); else a copy written the safe way, with the old mode and
 // date. Either way the backup is complete on disk before this returns success.
-IoStatus makeBackup(FileOps& ops, const LoadedFile& file, const struct stat& old, bool mayLink) {
+IoStatus makeBackup(FileOps& ops, const LoadedFile& file, const struct stat& old, bool mayLink,
+                    bool flush) {
   const std::string backup = file.listedPath + ".rpf";
   struct stat existing {};
   if (ops.stat(backup.c_str(), &existing) == 0 &&
@@ -324,7 +338,7 @@ IoStatus makeBackup(FileOps& ops, const LoadedFile& file, const struct stat& old
   if (mayLink) {
     std::string temp;
     for (int attempt = 0; attempt < 100; ++attempt) {
-      temp = folderOf(backup) + "." + fileNameOf(backup) + kTempMark + randomSuffix();
+      temp = tempNameBeside(backup);
       if (ops.link(file.resolvedPath.c_str(), temp.c_str()) == 0) break;
       if (errno != EEXIST) {
         temp.clear();
@@ -338,6 +352,7 @@ IoStatus makeBackup(FileOps& ops, const LoadedFile& file, const struct stat& old
         ops.unlink(temp.c_str());
         return fail("Cannot create the backup", backup, errnum);
       }
+      if (!flush) return IoStatus::success();
       if (int errnum = syncFolder(ops, folderToOpen(backup)); errnum != 0) {
         return fail("Cannot create the backup", backup, errnum);
       }
@@ -361,12 +376,11 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
   const std::string& path = file.listedPath;
   std::string copyPath;
   if (options.createBackup) {
-    IoStatus backedUp = makeBackup(ops, file, old, false);
+    IoStatus backedUp = makeBackup(ops, file, old, false, true);
     if (!backedUp) return backedUp;
     copyPath = file.listedPath + ".rpf";
   } else {
-    copyPath = folderOf(file.resolvedPath) + "." + fileNameOf(file.resolvedPath) + kTempMark +
-               randomSuffix();
+    copyPath = tempNameBeside(file.resolvedPath);
     struct timespec mtime = old.st_mtim;
     if (int errnum = writeCopy(ops, copyPath, file.content, 0600, &mtime); errnum != 0) {
       ops.unlink(copyPath.c_str());  // it may have got its name before the folder flush failed
@@ -440,6 +454,75 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
   }
   failure.error += "; its old content is kept in " + quoted(copyPath);
   return failure;
+}
+
+// Everything of a swap up to a complete temporary file beside the file (and the backup):
+// the file is not touched yet. With `flush` the temporary file and the backup's folder are
+// flushed to disk here; without, the caller flushes them before finishSwap. A file with
+// several hard links is rewritten in place instead; then `done` is set and the result is
+// that of the whole write.
+IoStatus prepareSwap(FileOps& ops, const LoadedFile& file, std::string_view newContent,
+                     const WriteBackOptions& options, bool flush, PreparedSwap& swap,
+                     bool& done) {
+  const std::string& path = file.listedPath;
+  const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
+
+  // The old file, as it is now: it must still be the one that was read.
+  int oldFd = ops.open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
+  if (oldFd < 0) {
+    if (errno == ENOENT || errno == ELOOP) return changedByOthers(path);
+    return fail("Cannot write", path, errno);
+  }
+  ReadFd oldGuard(ops, oldFd);
+  struct stat old {};
+  if (ops.fstat(oldFd, &old) != 0) return fail("Cannot write", path, errno);
+  if (!unchangedSince(file.identity, old)) return changedByOthers(path);
+
+  if (old.st_nlink > 1) {
+    done = true;
+    return rewriteInPlace(ops, file, newContent, options, old);
+  }
+
+  if (options.createBackup) {
+    IoStatus backedUp = makeBackup(ops, file, old, true, flush);
+    if (!backedUp) return backedUp;
+  }
+
+  TempFile temp(ops);
+  int errnum = 0;
+  if (!temp.create(real, errnum)) return fail("Cannot write", path, errnum);
+  if (!writeAllAt(ops, temp.fd(), newContent, 0, errnum) ||
+      !applyAttributes(ops, temp.fd(), oldFd, old, options.keepAttributes, errnum) ||
+      (options.keepDate && !setModificationTime(ops, temp.fd(), file.identity, errnum))) {
+    return fail("Cannot write", path, errnum);
+  }
+  if (flush && ops.fsync(temp.fd()) != 0) return fail("Cannot write", path, errno);
+  if (!temp.close(errnum)) return fail("Cannot write", path, errnum);
+  swap.listedPath = path;
+  swap.real = real;
+  swap.temp = temp.path();
+  swap.identity = file.identity;
+  temp.keep();
+  return IoStatus::success();
+}
+
+// Renames the complete temporary file over the file, unless another program changed the
+// file meanwhile (its change wins). On failure the temporary file is removed.
+IoStatus finishSwap(FileOps& ops, const PreparedSwap& swap) {
+  auto abandon = [&](IoStatus status) {
+    ops.unlink(swap.temp.c_str());
+    return status;
+  };
+  struct stat now {};
+  if (ops.stat(swap.real.c_str(), &now) != 0) {
+    if (errno == ENOENT) return abandon(changedByOthers(swap.listedPath));
+    return abandon(fail("Cannot write", swap.listedPath, errno));
+  }
+  if (!unchangedSince(swap.identity, now)) return abandon(changedByOthers(swap.listedPath));
+  if (ops.rename(swap.temp.c_str(), swap.real.c_str()) != 0) {
+    return abandon(fail("Cannot write", swap.listedPath, errno));
+  }
+  return IoStatus::success();
 }
 
 }  // namespace
@@ -533,53 +616,93 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
 
 IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
                    const WriteBackOptions& options, FileOps& ops) {
-  const std::string& path = file.listedPath;
-  const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
-
-  // The old file, as it is now: it must still be the one that was read.
-  int oldFd = ops.open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
-  if (oldFd < 0) {
-    if (errno == ENOENT || errno == ELOOP) return changedByOthers(path);
-    return fail("Cannot write", path, errno);
-  }
-  ReadFd oldGuard(ops, oldFd);
-  struct stat old {};
-  if (ops.fstat(oldFd, &old) != 0) return fail("Cannot write", path, errno);
-  if (!unchangedSince(file.identity, old)) return changedByOthers(path);
-
-  if (old.st_nlink > 1) return rewriteInPlace(ops, file, newContent, options, old);
-
-  if (options.createBackup) {
-    IoStatus backedUp = makeBackup(ops, file, old, true);
-    if (!backedUp) return backedUp;
-  }
-
-  TempFile temp(ops);
-  int errnum = 0;
-  if (!temp.create(real, errnum)) return fail("Cannot write", path, errnum);
-  if (!writeAllAt(ops, temp.fd(), newContent, 0, errnum) ||
-      !applyAttributes(ops, temp.fd(), oldFd, old, options.keepAttributes, errnum) ||
-      (options.keepDate && !setModificationTime(ops, temp.fd(), file.identity, errnum))) {
-    return fail("Cannot write", path, errnum);
-  }
-  if (ops.fsync(temp.fd()) != 0) return fail("Cannot write", path, errno);
-  if (!temp.close(errnum)) return fail("Cannot write", path, errnum);
-
-  // Another program may have written the file meanwhile; its change wins.
-  struct stat now {};
-  if (ops.stat(real.c_str(), &now) != 0) {
-    if (errno == ENOENT) return changedByOthers(path);
-    return fail("Cannot write", path, errno);
-  }
-  if (!unchangedSince(file.identity, now)) return changedByOthers(path);
-
-  if (ops.rename(temp.path().c_str(), real.c_str()) != 0) return fail("Cannot write", path, errno);
-  temp.keep();
-  if (int flushError = syncFolderOf(ops, real, options.deferredFlushes); flushError != 0) {
-    return IoStatus::failure(quoted(path) + " was written, but its folder could not be flushed "
-                             "to disk: " + errorText(flushError));
+  PreparedSwap swap;
+  bool done = false;
+  IoStatus prepared = prepareSwap(ops, file, newContent, options, true, swap, done);
+  if (!prepared || done) return prepared;
+  if (IoStatus swapped = finishSwap(ops, swap); !swapped) return swapped;
+  if (int flushError = syncFolderOf(ops, swap.real, options.deferredFlushes); flushError != 0) {
+    return IoStatus::failure(quoted(file.listedPath) +
+                             " was written, but its folder could not be flushed to disk: " +
+                             errorText(flushError));
   }
   return IoStatus::success();
+}
+
+WriteBackBatch::WriteBackBatch(const WriteBackOptions& options, FileOps& ops)
+    : m_options(options), m_ops(ops) {
+  m_options.deferredFlushes = nullptr;
+}
+
+WriteBackBatch::~WriteBackBatch() {
+  for (const PreparedSwap& swap : m_staged) m_ops.unlink(swap.temp.c_str());
+  for (const auto& [device, fd] : m_deviceFds) m_ops.close(fd);
+}
+
+IoStatus WriteBackBatch::add(const LoadedFile& file, std::string_view newContent) {
+  PreparedSwap swap;
+  bool done = false;
+  IoStatus prepared = prepareSwap(m_ops, file, newContent, m_options, false, swap, done);
+  if (!prepared || done) return prepared;
+  if (m_deviceFds.find(swap.identity.device) == m_deviceFds.end()) {
+    // Kept open from now on, so that a write error of the file system after this point is
+    // reported by the flush of commit().
+    int fd = m_ops.open(folderToOpen(swap.real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) {
+      int errnum = errno;
+      m_ops.unlink(swap.temp.c_str());
+      return fail("Cannot write", file.listedPath, errnum);
+    }
+    m_deviceFds.emplace(swap.identity.device, fd);
+  }
+  m_staged.push_back(std::move(swap));
+  return IoStatus::success();
+}
+
+std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
+  std::vector<PreparedSwap> staged = std::move(m_staged);
+  m_staged.clear();
+  std::vector<Outcome> outcomes;
+  outcomes.reserve(staged.size());
+
+  // The new contents and the backups, on disk before any name changes.
+  std::map<uint64_t, int> flushErrors;
+  for (const auto& [device, fd] : m_deviceFds) {
+    if (m_ops.syncfs(fd) != 0) flushErrors[device] = errno;
+  }
+  std::vector<const PreparedSwap*> swapped;
+  for (PreparedSwap& swap : staged) {
+    auto failed = flushErrors.find(swap.identity.device);
+    if (failed != flushErrors.end()) {
+      m_ops.unlink(swap.temp.c_str());
+      outcomes.push_back({swap.listedPath, fail("Cannot write", swap.listedPath, failed->second)});
+      continue;
+    }
+    outcomes.push_back({swap.listedPath, finishSwap(m_ops, swap)});
+    if (outcomes.back().status) swapped.push_back(&swap);
+  }
+
+  // The swaps themselves, on disk before the files are reported written.
+  std::map<uint64_t, int> swapErrors;
+  for (const auto& [device, fd] : m_deviceFds) {
+    if (m_ops.syncfs(fd) != 0) swapErrors[device] = errno;
+    m_ops.close(fd);
+  }
+  m_deviceFds.clear();
+  for (Outcome& outcome : outcomes) {
+    if (!outcome.status) continue;
+    for (const PreparedSwap* swap : swapped) {
+      if (swap->listedPath != outcome.listedPath) continue;
+      auto failed = swapErrors.find(swap->identity.device);
+      if (failed != swapErrors.end()) {
+        outcome.status = IoStatus::failure(quoted(outcome.listedPath) +
+                                           " was written, but it could not be flushed to disk: " +
+                                           errorText(failed->second));
+      }
+      break;
+    }
+  }
+  return outcomes;
 }
 
 }  // namespace tw::platform

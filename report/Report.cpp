@@ -113,7 +113,11 @@ std::vector<std::string> reportLines(ReportFormat format, const RunSummary& summ
       "<div align=\"center\"><p><font color=\"#0000FF\" size=\"5\"><b>Replacements "
       "result</b></font></p><br>",
       common.begin,
-      "</div>", "</TR>", "<TR>", "<HR>", "</TR>",
+      "</div>",
+      "</TR>",
+      "<TR>",
+      "<HR>",
+      "</TR>",
   };
   for (const CheckedFile& file : checked) {
     lines.push_back("<TR>File to scan - <A HREF=\"" + fileUrl(*file.path) + "\">" +
@@ -183,12 +187,23 @@ std::string htmlEscape(std::string_view text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;

@@ -12,7 +12,7 @@ namespace tw {
 
 class FileListModel : public QAbstractListModel {
   Q_OBJECT
-public:
+ public:
   explicit FileListModel(Configuration& config, QObject* parent = nullptr)
       : QAbstractListModel(parent), m_config(config) {}
 
@@ -26,17 +26,17 @@ public:
 
   // Brackets a change of the file list: begins a model reset now, ends it when destroyed.
   class Reset {
-  public:
+   public:
     explicit Reset(FileListModel& model) : m_model(model) { m_model.beginResetModel(); }
     ~Reset() { m_model.endResetModel(); }
     Reset(const Reset&) = delete;
     Reset& operator=(const Reset&) = delete;
 
-  private:
+   private:
     FileListModel& m_model;
   };
 
-private:
+ private:
   Configuration& m_config;
 };
 

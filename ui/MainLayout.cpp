@@ -11,16 +11,16 @@ constexpr int kButtonHeight = 25;
 constexpr int kSmallButtonWidth = 105;
 constexpr int kSmallButtonHeight = 16;
 constexpr int kMenuButtonSize = 10;
-constexpr int kGroupTop = 16;          // below a group's title
+constexpr int kGroupTop = 16;  // below a group's title
 constexpr int kGridLeft = 8;
-constexpr int kGridWidth = 320;        // the fields take what grows
+constexpr int kGridWidth = 320;  // the fields take what grows
 constexpr int kFieldsLeft = 336;
 constexpr int kFindFieldTop = 30;
 constexpr int kSwitchTop = 18;
 constexpr int kSwitchHeight = 18;
 constexpr int kSwitchStep = 19;
 constexpr int kSwitchWidth = MainLayout::kOptionsWidth - 8 - 6;
-constexpr int kAdvancedLeft = 190;     // the advanced controls, right of the six switches
+constexpr int kAdvancedLeft = 190;  // the advanced controls, right of the six switches
 
 }  // namespace
 
@@ -56,7 +56,8 @@ MainLayout computeMainLayout(int clientWidth, int clientHeight, bool advanced) {
   l.editFile = {fw - 113, fh - 20, kSmallButtonWidth, kSmallButtonHeight};
   l.fileList = {8, kGroupTop, fw - 16, fh - 36 - 4 - kGroupTop};
 
-  for (int i = 0; i < 6; ++i) l.switches[std::size_t(i)] = {8, kSwitchTop + i * kSwitchStep, kSwitchWidth, kSwitchHeight};
+  for (int i = 0; i < 6; ++i)
+    l.switches[std::size_t(i)] = {8, kSwitchTop + i * kSwitchStep, kSwitchWidth, kSwitchHeight};
   l.advancedButton = {8, bandHeight - 32, kButtonWidth, kButtonHeight};
   l.goButton = {8 + kButtonWidth + 15, bandHeight - 32, 75, kButtonHeight};
   const int advancedWidth = 250;

@@ -23,10 +23,10 @@ struct LayoutRect {
 };
 
 struct MainLayout {
-  static constexpr int kMinimumWidth = 570;   // also the window's starting size
+  static constexpr int kMinimumWidth = 570;  // also the window's starting size
   static constexpr int kMinimumHeight = 450;
   static constexpr int kHeightAboveClient = 70;
-  static constexpr int kBandHeight = 188;     // the band of the "Files" and "Options" groups
+  static constexpr int kBandHeight = 188;  // the band of the "Files" and "Options" groups
   static constexpr int kOptionsWidth = 181;
 
   // The band and the three groups.

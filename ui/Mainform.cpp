@@ -3,6 +3,8 @@
 #include "ui/FileListModel.h"
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
+#include "ui/Processing.h"
+#include "ui/Result.h"
 
 #include "backup/Backups.h"
 #include "config/ConfigurationCommands.h"
@@ -17,7 +19,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -28,7 +29,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -41,7 +41,9 @@ namespace {
 constexpr const char* kHomePage = "https://www.brindlecove.com/";
 constexpr const char* kOnlineHelp = "https://www.brindlecove.com/textwright/help/";
 
-QString fromStd(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString fromStd(const std::string& s) {
+  return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 // A field's text as the pair list keeps it: line breaks CR LF.
 std::string crlfText(const QPlainTextEdit* field) {
@@ -50,7 +52,9 @@ std::string crlfText(const QPlainTextEdit* field) {
   return text.toUtf8().toStdString();
 }
 
-void place(QWidget* w, const LayoutRect& r) { w->setGeometry(r.x, r.y, r.width, r.height); }
+void place(QWidget* w, const LayoutRect& r) {
+  w->setGeometry(r.x, r.y, r.width, r.height);
+}
 
 QIcon themeIcon(const char* name, QStyle::StandardPixmap fallback) {
   return QIcon::fromTheme(QString::fromLatin1(name), qApp->style()->standardIcon(fallback));
@@ -81,16 +85,7 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
   resize(MainLayout::kMinimumWidth, MainLayout::kMinimumHeight);
   showConfiguration();
   FormResize();
-  markPendingCommands();
-}
-
-// Commands of the configuration that are not bound to the core yet.
-void TForm1::markPendingCommands() {
-  std::vector<QObject*> pending;
-  for (const char* name : {"BitBtn6", "ToolButton9"}) {
-    if (QObject* o = findChild<QObject*>(QString::fromLatin1(name))) pending.push_back(o);
-  }
-  markNotConnected(pending, QStringLiteral("Not connected yet"));
+  setRunWindows(nullptr, nullptr);
 }
 
 TForm1::~TForm1() = default;
@@ -120,7 +115,9 @@ void TForm1::buildControls() {
   CheckListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
   CheckListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Long paths are shown whole; the list scrolls sideways to its widest entry.
   CheckListBox1->setTextElideMode(Qt::ElideNone);
+  CheckListBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   CheckListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
   CheckListBox1->installEventFilter(this);
   connect(CheckListBox1, &QListView::doubleClicked, this, &TForm1::OpenFile1Click);
@@ -153,10 +150,12 @@ void TForm1::buildControls() {
   // "Options"
   GroupBox2 = new QGroupBox(QStringLiteral("Options"), m_client);
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-  const QString switchCaptions[6] = {
-      QStringLiteral("Case Sensitive"),           QStringLiteral("Whole Words Only"),
-      QStringLiteral("Create Backup Files"),      QStringLiteral("Allow script %anything%"),
-      QStringLiteral("Confirm every replacement"), QStringLiteral("Regular expressions")};
+  const QString switchCaptions[6] = {QStringLiteral("Case Sensitive"),
+                                     QStringLiteral("Whole Words Only"),
+                                     QStringLiteral("Create Backup Files"),
+                                     QStringLiteral("Allow script %anything%"),
+                                     QStringLiteral("Confirm every replacement"),
+                                     QStringLiteral("Regular expressions")};
   for (int i = 0; i < 6; ++i) {
     CheckBox[i] = new QCheckBox(switchCaptions[i], GroupBox2);
     CheckBox[i]->setObjectName(QStringLiteral("CheckBox%1").arg(i + 1));
@@ -184,7 +183,8 @@ void TForm1::buildControls() {
     w->hide();
   // The options box has a fixed width; with a wide desktop font its captions get a slightly
   // smaller size rather than being cut off.
-  const int switchWidth = computeMainLayout(MainLayout::kMinimumWidth, 400, false).switches[0].width;
+  const int switchWidth =
+      computeMainLayout(MainLayout::kMinimumWidth, 400, false).switches[0].width;
   QFont optionsFont = GroupBox2->font();
   auto widest = [this] {
     int w = 0;
@@ -273,7 +273,8 @@ void TForm1::buildMenus() {
   QMenu* strings = bar->addMenu(QStringLiteral("&Strings"));
   strings->setObjectName(QStringLiteral("Strings1"));
   strings->addAction(action("AddString1", QStringLiteral("Add String"), &TForm1::AddString1Click));
-  strings->addAction(action("EditString1", QStringLiteral("Edit String"), &TForm1::EditString1Click));
+  strings->addAction(
+      action("EditString1", QStringLiteral("Edit String"), &TForm1::EditString1Click));
   strings->addAction(
       action("DeleteString1", QStringLiteral("Delete String"), &TForm1::DeleteString1Click));
 
@@ -282,12 +283,14 @@ void TForm1::buildMenus() {
   QAction* addFiles = action("AddFiles1", QStringLiteral("Add Files"), &TForm1::AddFiles1Click);
   addFiles->setIcon(BitBtn1->icon());
   QAction* scan = action("ScanforFiles1", QStringLiteral("Scan for Files"), nullptr);
-  QAction* deleteFile = action("DeleteFile1", QStringLiteral("Delete File"), &TForm1::DeleteFile1Click);
+  QAction* deleteFile =
+      action("DeleteFile1", QStringLiteral("Delete File"), &TForm1::DeleteFile1Click);
   deleteFile->setIcon(BitBtn3->icon());
   QAction* deleteAll =
       action("DeleteallFiles1", QStringLiteral("Delete all Files"), &TForm1::DeleteallFiles1Click);
   QAction* checkAll = action("CheckAll1", QStringLiteral("Check All"), &TForm1::CheckAll1Click);
-  QAction* uncheckAll = action("UncheckAll1", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
+  QAction* uncheckAll =
+      action("UncheckAll1", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
   QAction* browse = action("BrowseFile1", QStringLiteral("Browse File"), nullptr);
   QAction* edit = action("EditFile1", QStringLiteral("Edit File"), nullptr);
   QAction* openFile = action("OpenFile1", QStringLiteral("Open File"), &TForm1::OpenFile1Click);
@@ -335,10 +338,13 @@ void TForm1::buildMenus() {
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
   QAction* addFile2 = action("Addfile2", QStringLiteral("Add file"), &TForm1::AddFiles1Click);
   QAction* scan2 = action("Scanforfiles2", QStringLiteral("Scan for files"), nullptr);
-  QAction* deleteFile2 = action("Deletefile2", QStringLiteral("Delete file"), &TForm1::DeleteFile1Click);
-  QAction* deleteAll2 = action("Deleteall1", QStringLiteral("Delete all"), &TForm1::DeleteallFiles1Click);
+  QAction* deleteFile2 =
+      action("Deletefile2", QStringLiteral("Delete file"), &TForm1::DeleteFile1Click);
+  QAction* deleteAll2 =
+      action("Deleteall1", QStringLiteral("Delete all"), &TForm1::DeleteallFiles1Click);
   QAction* checkAll2 = action("CheckAll2", QStringLiteral("Check All"), &TForm1::CheckAll1Click);
-  QAction* uncheckAll2 = action("UncheckAll2", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
+  QAction* uncheckAll2 =
+      action("UncheckAll2", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
   QAction* browse2 = action("BrowseFile2", QStringLiteral("Browse File"), nullptr);
   QAction* edit2 = action("EditFile2", QStringLiteral("Edit File"), nullptr);
   QAction* openFile2 = action("OpenFile2", QStringLiteral("Open File"), &TForm1::OpenFile1Click);
@@ -355,9 +361,12 @@ void TForm1::buildMenus() {
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
   PopupMenu2->addAction(action("Addstring2", QStringLiteral("Add string"), &TForm1::BitBtn4Click));
-  PopupMenu2->addAction(action("Editstring2", QStringLiteral("Edit string"), &TForm1::EditString1Click));
-  PopupMenu2->addAction(action("Deletestring2", QStringLiteral("Delete string"), &TForm1::BitBtn5Click));
-  PopupMenu2->addAction(action("Deleteall2", QStringLiteral("Delete all"), &TForm1::Deleteall2Click));
+  PopupMenu2->addAction(
+      action("Editstring2", QStringLiteral("Edit string"), &TForm1::EditString1Click));
+  PopupMenu2->addAction(
+      action("Deletestring2", QStringLiteral("Delete string"), &TForm1::BitBtn5Click));
+  PopupMenu2->addAction(
+      action("Deleteall2", QStringLiteral("Delete all"), &TForm1::Deleteall2Click));
   connect(StringGrid1, &QWidget::customContextMenuRequested, this,
           [this](QPoint pos) { PopupMenu2->popup(StringGrid1->viewport()->mapToGlobal(pos)); });
 
@@ -370,7 +379,8 @@ void TForm1::buildMenus() {
     QAction* load = menu->addAction(QStringLiteral("Load %1 string from file").arg(what));
     load->setObjectName(QStringLiteral("Load%1stringfromfile1").arg(what));
     const PairField which = field == Memo1 ? PairField::Find : PairField::Replace;
-    connect(load, &QAction::triggered, this, [this, field, which] { LoadFieldFromFile(field, which); });
+    connect(load, &QAction::triggered, this,
+            [this, field, which] { LoadFieldFromFile(field, which); });
     QAction* copy = menu->addAction(QStringLiteral("Copy %1 string to clipboard").arg(what));
     copy->setObjectName(QStringLiteral("Copy%1stringtoclipboard1").arg(what));
     connect(copy, &QAction::triggered, this, [this, field] { CopyFieldToClipboard(field); });
@@ -382,9 +392,9 @@ void TForm1::buildMenus() {
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { PopupMenu4->popup(QCursor::pos()); });
 
   // Commands whose windows are not part of the program yet stay visibly unavailable.
-  markNotConnected({options, scan, scan2, BitBtn2, browse, edit, browse2, edit2, Button1,
-                    Button2, tips, about},
-                   QStringLiteral("Not available in this version yet"));
+  markNotConnected(
+      {options, scan, scan2, BitBtn2, browse, edit, browse2, edit2, Button1, Button2, tips, about},
+      QStringLiteral("Not available in this version yet"));
 }
 
 void TForm1::buildToolBar() {
@@ -398,14 +408,15 @@ void TForm1::buildToolBar() {
   setContextMenuPolicy(Qt::NoContextMenu);
   auto tool = [this](int position, const QString& hint, const QIcon& icon,
                      void (TForm1::*handler)()) {
-    QAction* a = action(QStringLiteral("ToolButton%1").arg(position).toLatin1().constData(), hint,
-                        handler);
+    QAction* a =
+        action(QStringLiteral("ToolButton%1").arg(position).toLatin1().constData(), hint, handler);
     a->setToolTip(hint);
     a->setIcon(icon);
     ToolBar1->addAction(a);
     return a;
   };
-  tool(1, QStringLiteral("New configuration"), findChild<QAction*>("New1")->icon(), &TForm1::New1Click);
+  tool(1, QStringLiteral("New configuration"), findChild<QAction*>("New1")->icon(),
+       &TForm1::New1Click);
   tool(2, QStringLiteral("Open existing configuration"), findChild<QAction*>("Open1")->icon(),
        &TForm1::Open1Click);
   ToolButton3 = tool(3, QStringLiteral("Save current configuration"),
@@ -465,9 +476,13 @@ void TForm1::showConfiguration() {
   ComboBox1->setCurrentIndex(a.FirstUnit == "Bytes" ? 1 : 0);
 }
 
-std::string TForm1::findText() const { return crlfText(Memo1); }
+std::string TForm1::findText() const {
+  return crlfText(Memo1);
+}
 
-std::string TForm1::replaceText() const { return crlfText(Memo2); }
+std::string TForm1::replaceText() const {
+  return crlfText(Memo2);
+}
 
 void TForm1::setField(QPlainTextEdit* field, const std::string& text) {
   QString s = fromStd(text);
@@ -495,18 +510,6 @@ void TForm1::selectPair(int row) {
   if (row < 0 || m_pairModel->rowCount() == 0) return;
   row = std::min(row, m_pairModel->rowCount() - 1);
   StringGrid1->setCurrentIndex(m_pairModel->index(row, 0));
-}
-
-// Long paths can be scrolled into view: the list's horizontal range covers its widest entry
-// plus 24 pixels.
-void TForm1::updateScrollWidth() {
-  const QFontMetrics metrics(CheckListBox1->font());
-  int widest = 0;
-  for (const FileEntry& e : m_config.Files)
-    widest = std::max(widest, metrics.horizontalAdvance(fromStd(e.Path)));
-  CheckListBox1->setMinimumWidth(0);
-  CheckListBox1->horizontalScrollBar()->setRange(
-      0, std::max(0, widest + 24 - CheckListBox1->viewport()->width()));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -571,11 +574,17 @@ void TForm1::BitBtn7Click() {
   FormResize();
 }
 
-void TForm1::CheckBox7Click() { m_config.Advanced.DoNotChangeFilenameReferences = CheckBox7->isChecked(); }
+void TForm1::CheckBox7Click() {
+  m_config.Advanced.DoNotChangeFilenameReferences = CheckBox7->isChecked();
+}
 
-void TForm1::CheckBox8Click() { m_config.Advanced.ReplaceOnlyInFirst = CheckBox8->isChecked(); }
+void TForm1::CheckBox8Click() {
+  m_config.Advanced.ReplaceOnlyInFirst = CheckBox8->isChecked();
+}
 
-void TForm1::Edit1Change() { m_config.Advanced.FirstCount = Edit1->text().toUtf8().toStdString(); }
+void TForm1::Edit1Change() {
+  m_config.Advanced.FirstCount = Edit1->text().toUtf8().toStdString();
+}
 
 void TForm1::ComboBox1Change() {
   m_config.Advanced.FirstUnit = ComboBox1->currentIndex() == 1 ? "Bytes" : "Lines";
@@ -591,7 +600,9 @@ void TForm1::OpenFile1Click() {
   QDesktopServices::openUrl(QUrl::fromLocalFile(fromStd(m_config.Files[size_t(row)].Path)));
 }
 
-void TForm1::ClearField(QPlainTextEdit* field) { field->clear(); }
+void TForm1::ClearField(QPlainTextEdit* field) {
+  field->clear();
+}
 
 // The fields are the configuration's FindField and ReplaceField: every edit is written
 // through at once, and a text set by a command is shown without being written back, so that
@@ -638,10 +649,13 @@ void TForm1::Brindlecovehomepage1Click() {
   QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
 }
 
-void TForm1::Onlinehelp1Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelp))); }
+void TForm1::Onlinehelp1Click() {
+  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelp)));
+}
 
-void TForm1::Exit1Click() { close(); }
-
+void TForm1::Exit1Click() {
+  close();
+}
 
 // ---------------------------------------------------------------------------------------
 // Commands of the configuration: each is one call into the core, then the window shows the
@@ -654,7 +668,6 @@ void TForm1::New1Click() {
     NewConfiguration(m_config, m_prompts, m_settings);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::Open1Click() {
@@ -664,7 +677,15 @@ void TForm1::Open1Click() {
     OpenConfiguration(m_config, m_prompts, m_settings);
   }
   showConfiguration();
-  updateScrollWidth();
+}
+
+void TForm1::openAtStart(const std::string& path) {
+  {
+    PairTableModel::Reset pairs(*m_pairModel);
+    FileListModel::Reset files(*m_fileModel);
+    OpenConfigurationFile(m_config, m_prompts, m_settings, path);
+  }
+  showConfiguration();
 }
 
 void TForm1::Save1Click() {
@@ -703,9 +724,13 @@ void TForm1::removePair(PairRemoval via) {
   selectPair(row);
 }
 
-void TForm1::DeleteString1Click() { removePair(PairRemoval::MenuEntry); }
+void TForm1::DeleteString1Click() {
+  removePair(PairRemoval::MenuEntry);
+}
 
-void TForm1::BitBtn5Click() { removePair(PairRemoval::Button); }
+void TForm1::BitBtn5Click() {
+  removePair(PairRemoval::Button);
+}
 
 void TForm1::BitBtn4Click() {
   const int row = selectedPair();
@@ -727,7 +752,9 @@ void TForm1::Deleteall2Click() {
   selectPair(0);
 }
 
-void TForm1::StringGrid1DblClick() { EditString1Click(); }
+void TForm1::StringGrid1DblClick() {
+  EditString1Click();
+}
 
 void TForm1::StringGrid1DragDrop(int fromRow, int toRow) {
   bool moved = false;
@@ -759,7 +786,6 @@ void TForm1::AddFiles1Click() {
     AddFilesCommand(m_config, m_prompts, m_settings);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::DeleteFile1Click() {
@@ -770,7 +796,6 @@ void TForm1::DeleteFile1Click() {
                         m_prompts);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::DeleteallFiles1Click() {
@@ -779,7 +804,6 @@ void TForm1::DeleteallFiles1Click() {
     m_config.ClearFiles(m_options, m_prompts);
   }
   showConfiguration();
-  updateScrollWidth();
 }
 
 void TForm1::CheckAll1Click() {
@@ -816,20 +840,55 @@ void TForm1::DeleteBackupFiles1Click() {
 void TForm1::CheckBoxClick(int which) {
   const bool on = CheckBox[which]->isChecked();
   switch (which) {
-    case 0: m_config.setCaseSensitive(on); break;
-    case 1: m_config.setWholeWordsOnly(on); break;
-    case 2: m_config.setCreateBackupFiles(on); break;
-    case 3: m_config.setAnything(on); break;
-    case 4: m_config.setConfirm(on); break;
-    case 5: m_config.setRegular(on); break;
-    default: break;
+    case 0:
+      m_config.setCaseSensitive(on);
+      break;
+    case 1:
+      m_config.setWholeWordsOnly(on);
+      break;
+    case 2:
+      m_config.setCreateBackupFiles(on);
+      break;
+    case 3:
+      m_config.setAnything(on);
+      break;
+    case 4:
+      m_config.setConfirm(on);
+      break;
+    case 5:
+      m_config.setRegular(on);
+      break;
+    default:
+      break;
   }
   showConfiguration();
 }
 
+void TForm1::setRunWindows(TForm9* processing, TForm5* results) {
+  m_form9 = processing;
+  m_form5 = results;
+  const bool ready = m_form9 && m_form5;
+  for (const char* name : {"BitBtn6", "ToolButton9"}) {
+    QObject* o = findChild<QObject*>(QString::fromLatin1(name));
+    if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(ready);
+    if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(ready);
+  }
+}
+
 void TForm1::BitBtn6Click() {
+  if (!m_form9 || !m_form5) return;
   if (!CheckGoInput(m_config, m_prompts)) return;
-  // The run and its windows come with the replacement engine.
+  try {
+    const RunOutcome outcome = m_form9->execRun(m_config, m_options, *m_clock, m_summary);
+    if (outcome.Refused) {
+      // Nothing was touched: the input is wrong, there is nothing to show.
+      m_prompts.inform(outcome.Refusal, "Warning", PromptIcon::Warning);
+      return;
+    }
+  } catch (...) {
+    m_prompts.inform("Program Error!!! Please contact developer!!!", "Error", PromptIcon::Error);
+  }
+  m_form5->showResults(m_summary, m_config.Files);
 }
 
 void TForm1::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {

@@ -5,9 +5,11 @@
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
-#include "config/WindowCommands.h"
 #include "config/Prompts.h"
 #include "config/SettingsStore.h"
+#include "config/WindowCommands.h"
+#include "engine/Clock.h"
+#include "engine/RunSummary.h"
 #include "ui/MainLayout.h"
 
 #include <QMainWindow>
@@ -33,15 +35,25 @@ namespace tw {
 class FileListModel;
 class PairGrid;
 class PairTableModel;
+class TForm5;
+class TForm9;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
-public:
+ public:
   // Every message box and file dialog goes through `prompts`; the settings (LastDir) through
   // `settings`. All four outlive the window.
   TForm1(Configuration& config, AppOptions& options, Prompts& prompts, SettingsStore& settings,
          QWidget* parent = nullptr);
   ~TForm1() override;
+
+  // The windows of a run: the processing window and the results window, created once by the
+  // program after the main window. Without them Go stays disabled.
+  void setRunWindows(TForm9* processing, TForm5* results);
+  // Where the run takes its begin and end times from (the system clock unless replaced).
+  void setClock(Clock& clock) { m_clock = &clock; }
+  // What the last run left behind.
+  const RunSummary& runSummary() const { return m_summary; }
 
   Configuration& configuration() { return m_config; }
   PairTableModel& pairModel() { return *m_pairModel; }
@@ -57,14 +69,18 @@ public:
   std::string findText() const;
   std::string replaceText() const;
 
+  // Opens the configuration file `path` without a dialog (start-up); a missing file opens
+  // nothing and says nothing.
+  void openAtStart(const std::string& path);
+
   // Shows the core's state in every control: switches, menu check, enabled states.
   void showConfiguration();
 
-protected:
+ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
-private:
+ private:
   // File menu and its tool buttons.
   void New1Click();
   void Open1Click();
@@ -75,8 +91,8 @@ private:
   void AddString1Click();
   void EditString1Click();
   void DeleteString1Click();
-  void BitBtn4Click();  // pair "Add"
-  void BitBtn5Click();  // pair "Delete": asks per option, sets Changed
+  void BitBtn4Click();     // pair "Add"
+  void BitBtn5Click();     // pair "Delete": asks per option, sets Changed
   void Deleteall2Click();  // grid pop-up "Delete all"
   void StringGrid1DblClick();
   void StringGrid1DragDrop(int fromRow, int toRow);
@@ -123,8 +139,6 @@ private:
   int selectedFile() const;  // row in Files, or -1
   int selectedPair() const;  // row in Pairs, or -1
   void selectPair(int row);
-  void updateScrollWidth();
-  void markPendingCommands();
   void markNotConnected(const std::vector<QObject*>& commands, const QString& reason);
 
   Configuration& m_config;
@@ -136,6 +150,11 @@ private:
   MainLayout m_layout;
   bool m_advanced = false;
   bool m_settingField = false;
+  TForm9* m_form9 = nullptr;
+  TForm5* m_form5 = nullptr;
+  SystemClock m_systemClock;
+  Clock* m_clock = &m_systemClock;
+  RunSummary m_summary;
 
   QWidget* m_client = nullptr;
   QToolBar* ToolBar1 = nullptr;
@@ -156,10 +175,10 @@ private:
   QLineEdit* Edit1 = nullptr;      // the count
   QComboBox* ComboBox1 = nullptr;  // "Lines" / "Bytes"
   PairGrid* StringGrid1 = nullptr;
-  QLabel* Label1 = nullptr;        // "Find:"
-  QLabel* Label2 = nullptr;        // "Replace with:"
-  QPlainTextEdit* Memo1 = nullptr; // find field
-  QPlainTextEdit* Memo2 = nullptr; // replace field
+  QLabel* Label1 = nullptr;         // "Find:"
+  QLabel* Label2 = nullptr;         // "Replace with:"
+  QPlainTextEdit* Memo1 = nullptr;  // find field
+  QPlainTextEdit* Memo2 = nullptr;  // replace field
   QToolButton* SpeedButton1 = nullptr;
   QToolButton* SpeedButton2 = nullptr;
   QPushButton* BitBtn4 = nullptr;  // pair "Add"

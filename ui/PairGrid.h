@@ -9,22 +9,22 @@ namespace tw {
 
 class PairGrid : public QTableView {
   Q_OBJECT
-public:
+ public:
   explicit PairGrid(QWidget* parent = nullptr);
 
   // Grid rows as the pair operations count them: the header row is 0, the first pair is 1;
   // -1 is outside the rows (below the last one, or outside the grid).
   int gridRowAt(QPoint viewportPos) const;
 
-signals:
+ signals:
   void pairDragged(int fromRow, int toRow);
 
-protected:
+ protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+ private:
   int m_dragFrom = -1;
   bool m_dragging = false;
 };

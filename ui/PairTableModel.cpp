@@ -17,7 +17,9 @@ int PairTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : int(m_config.Pairs.size());
 }
 
-int PairTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int PairTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 2;
+}
 
 QVariant PairTableModel::data(const QModelIndex& index, int role) const {
   if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))

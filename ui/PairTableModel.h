@@ -11,7 +11,7 @@ namespace tw {
 
 class PairTableModel : public QAbstractTableModel {
   Q_OBJECT
-public:
+ public:
   explicit PairTableModel(Configuration& config, QObject* parent = nullptr)
       : QAbstractTableModel(parent), m_config(config) {}
 
@@ -24,17 +24,17 @@ public:
 
   // Brackets a change of the pair list: begins a model reset now, ends it when destroyed.
   class Reset {
-  public:
+   public:
     explicit Reset(PairTableModel& model) : m_model(model) { m_model.beginResetModel(); }
     ~Reset() { m_model.endResetModel(); }
     Reset(const Reset&) = delete;
     Reset& operator=(const Reset&) = delete;
 
-  private:
+   private:
     PairTableModel& m_model;
   };
 
-private:
+ private:
   Configuration& m_config;
 };
 

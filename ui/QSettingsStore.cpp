@@ -8,7 +8,9 @@ namespace tw {
 
 namespace {
 
-QString key(const std::string& name) { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
+QString key(const std::string& name) {
+  return QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
 
 }  // namespace
 
@@ -23,7 +25,9 @@ static std::unique_ptr<QSettings> open(const QString& iniPath) {
   return std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
 }
 
-bool QSettingsStore::hasValue(const std::string& name) { return open(m_iniPath)->contains(key(name)); }
+bool QSettingsStore::hasValue(const std::string& name) {
+  return open(m_iniPath)->contains(key(name));
+}
 
 std::optional<std::string> QSettingsStore::readString(const std::string& name) {
   auto settings = open(m_iniPath);

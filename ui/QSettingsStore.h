@@ -10,7 +10,7 @@
 namespace tw {
 
 class QSettingsStore : public SettingsStore {
-public:
+ public:
   // The program's own store.
   QSettingsStore();
   // A store kept in the INI file `iniPath` (tests, portable installs).
@@ -22,7 +22,7 @@ public:
   void writeString(const std::string& name, const std::string& value) override;
   void writeInteger(const std::string& name, int32_t value) override;
 
-private:
+ private:
   QString m_iniPath;  // empty: the program's own store
 };
 

@@ -7,17 +7,26 @@ namespace tw {
 
 namespace {
 
-QString fromStd(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString fromStd(const std::string& s) {
+  return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
-std::string toStd(const QString& s) { return s.toUtf8().toStdString(); }
+std::string toStd(const QString& s) {
+  return s.toUtf8().toStdString();
+}
 
 QMessageBox::Icon qtIcon(PromptIcon icon) {
   switch (icon) {
-    case PromptIcon::Warning: return QMessageBox::Warning;
-    case PromptIcon::Question: return QMessageBox::Question;
-    case PromptIcon::Error: return QMessageBox::Critical;
-    case PromptIcon::Information: return QMessageBox::Information;
-    case PromptIcon::None: break;
+    case PromptIcon::Warning:
+      return QMessageBox::Warning;
+    case PromptIcon::Question:
+      return QMessageBox::Question;
+    case PromptIcon::Error:
+      return QMessageBox::Critical;
+    case PromptIcon::Information:
+      return QMessageBox::Information;
+    case PromptIcon::None:
+      break;
   }
   return QMessageBox::NoIcon;
 }
@@ -47,7 +56,8 @@ QString qtNameFilter(const FileFilter& filter) {
     if (p.isEmpty()) continue;
     patterns << (p == u"*.*" ? QStringLiteral("*") : p);
   }
-  return fromStd(filter.caption) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+  return fromStd(filter.caption) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+         QLatin1Char(')');
 }
 
 PromptAnswer QtPrompts::ask(const std::string& text, const std::string& caption,
@@ -72,10 +82,14 @@ PromptAnswer QtPrompts::ask(const std::string& text, const std::string& caption,
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
   switch (clicked ? box.standardButton(clicked) : QMessageBox::NoButton) {
-    case QMessageBox::Ok: return PromptAnswer::Ok;
-    case QMessageBox::Yes: return PromptAnswer::Yes;
-    case QMessageBox::No: return PromptAnswer::No;
-    default: break;
+    case QMessageBox::Ok:
+      return PromptAnswer::Ok;
+    case QMessageBox::Yes:
+      return PromptAnswer::Yes;
+    case QMessageBox::No:
+      return PromptAnswer::No;
+    default:
+      break;
   }
   return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Cancel;
 }

@@ -19,7 +19,7 @@ QString qtNameFilter(const FileFilter& filter);
 // Qt's button and icon for each of the core's message-box kinds; closing a box without a
 // button answers Cancel, or No where there is no Cancel.
 class QtPrompts : public Prompts {
-public:
+ public:
   explicit QtPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
 
   void setParent(QWidget* parent) { m_parent = parent; }
@@ -40,7 +40,7 @@ public:
                                            const std::vector<FileFilter>& filters,
                                            const std::string& folder) override;
 
-private:
+ private:
   QWidget* m_parent;
 };
 

@@ -187,11 +187,13 @@ private:
   }
   std::uint16_t codePage() {
     const GroupState& s = m_stack.back();
-    if (s.font >= 0) {
+    if (s.font < 0) return m_docCodePage;
+    if (s.font != m_lastFont) {
       auto it = m_fontCodePages.find(s.font);
-      if (it != m_fontCodePages.end() && it->second != 0) return it->second;
+      m_lastFont = s.font;
+      m_lastFontCodePage = it != m_fontCodePages.end() ? it->second : 0;
     }
-    return m_docCodePage;
+    return m_lastFontCodePage != 0 ? m_lastFontCodePage : m_docCodePage;
   }
   std::uint32_t formatIndex();
 
@@ -215,6 +217,7 @@ private:
     if (charset != m_fontCharsets.end()) cp = codePageOfCharset(charset->second);
     if (cp != kCodePageSymbol && cpg != m_fontCpgs.end()) cp = cpg->second;
     m_fontCodePages[font] = cp;
+    m_lastFont = -1;
   }
   void paragraphEnd(std::size_t unit, int minLevel);
 
@@ -240,6 +243,10 @@ private:
   int m_red = 0, m_green = 0, m_blue = 0;
   bool m_colourGiven = false;
   std::unordered_map<std::uint64_t, std::uint32_t> m_formatIndex;
+  std::uint64_t m_lastFormatKey = 0;
+  std::uint32_t m_lastFormat = 0;
+  int m_lastFont = -1;  // the font whose code page m_lastFontCodePage caches
+  std::uint16_t m_lastFontCodePage = 0;
 
   // \uN fallback still to skip, and the unit that owns it (kNone when not visible).
   std::uint32_t m_skip = 0;
@@ -272,8 +279,11 @@ std::uint32_t Walker::formatIndex() {
   const std::uint64_t key = (f.bold ? 1u : 0u) | (f.italic ? 2u : 0u) | (f.underline ? 4u : 0u) |
                             (std::uint64_t{f.halfPoints} << 3) |
                             (f.colour ? (std::uint64_t{1} << 19) | (std::uint64_t{*f.colour} << 20) : 0);
+  if (key == m_lastFormatKey && !m_doc.formats.empty()) return m_lastFormat;
   auto [it, added] = m_formatIndex.try_emplace(key, static_cast<std::uint32_t>(m_doc.formats.size()));
   if (added) m_doc.formats.push_back(f);
+  m_lastFormatKey = key;
+  m_lastFormat = it->second;
   return it->second;
 }
 
@@ -354,6 +364,8 @@ void Walker::run() {
         // "{\*" not followed by a word: still a group to ignore.
         decideDestination(Word::Destination);
         m_doc.irregular = true;
+      } else if (top().dest == Dest::Outside) {
+        top().dest = Dest::Opaque;  // a group outside the document that is no document
       }
       top().atStart = false;
     } else if (t.kind == TokenKind::ControlSymbol && t.name == "*") {

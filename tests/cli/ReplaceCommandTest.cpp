@@ -79,15 +79,23 @@ TEST_F(ReplaceCommand, FailedFilesGoToStandardErrorWithExitOne) {
   EXPECT_EQ(TempDir::read(a), "color");
 }
 
-TEST_F(ReplaceCommand, RtfAsRichTextIsRefusedWithAHint) {
-  const std::string rtf = dir.write("d.rtf", "{\\rtf1 colour}");
-  CliRun r = run({"replace", "colour", "color", rtf});
+TEST_F(ReplaceCommand, RtfFilesAreReplacedAsRichTextUnlessAskedOtherwise) {
+  const std::string rtf = dir.write("d.rtf", "{\\rtf1\\ansi {\\b colour}\\par}");
+  CliRun r = run({"replace", "par", "X", rtf});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1\\ansi {\\b colour}\\par}");
+  r = run({"replace", "colour", "color", rtf});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1\\ansi {\\b color}\\par}");
+  r = run({"replace", "--rtf-as-text", "par", "X", rtf});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1\\ansi {\\b color}\\X}");
+  // A ".rtf" file that is no RTF document is left alone, with a hint.
+  const std::string text = dir.write("t.rtf", "colour");
+  r = run({"replace", "colour", "color", text});
   EXPECT_EQ(r.status, kExitFailed);
   EXPECT_NE(r.err.find("--rtf-as-text"), std::string::npos);
-  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1 colour}");
-  r = run({"replace", "--rtf-as-text", "colour", "color", rtf});
-  EXPECT_EQ(r.status, kExitOk);
-  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1 color}");
+  EXPECT_EQ(TempDir::read(text), "colour");
 }
 
 TEST_F(ReplaceCommand, UsageErrorsExitTwoAndTouchNothing) {

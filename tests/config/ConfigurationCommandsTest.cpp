@@ -20,7 +20,7 @@ const std::string kValidFile =
     "Strings=1\r\nfind\r\nStrings=1\r\nreplace\r\n";
 
 class ConfigurationCommands : public test::TempDirTest {
-protected:
+ protected:
   // A configuration with unsaved edits, as the user leaves it before a command.
   Configuration edited() {
     Configuration config;
@@ -90,7 +90,8 @@ TEST_F(ConfigurationCommands, FailedSaveNamesTheFileAndKeepsTheOldContent) {
     FakePrompts failing;
     EXPECT_EQ(SaveConfiguration(lost, failing, settings), SaveOutcome::Failed);
     ASSERT_EQ(failing.shown.size(), 1u);
-    EXPECT_NE(failing.shown[0].text.find(lost.FileName), std::string::npos) << failing.shown[0].text;
+    EXPECT_NE(failing.shown[0].text.find(lost.FileName), std::string::npos)
+        << failing.shown[0].text;
     EXPECT_EQ(failing.shown[0].caption, "Textwright");
     EXPECT_EQ(failing.shown[0].icon, PromptIcon::Error);
     EXPECT_TRUE(lost.Changed);

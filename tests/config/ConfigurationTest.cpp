@@ -150,8 +150,8 @@ TEST(Configuration, MovePairReordersAndNormalisesLineBreaks) {
   EXPECT_TRUE(config.MovePair(2, 5));
   EXPECT_EQ(order(config), "1 3 4 5 2 6 ");
 
-  for (auto [from, to] : std::vector<std::pair<int, int>>{{3, 3}, {3, 0}, {0, 3}, {3, 7}, {7, 3},
-                                                          {-1, 2}, {2, -1}}) {
+  for (auto [from, to] :
+       std::vector<std::pair<int, int>>{{3, 3}, {3, 0}, {0, 3}, {3, 7}, {7, 3}, {-1, 2}, {2, -1}}) {
     config.Pairs = numbered(6);
     EXPECT_FALSE(config.MovePair(from, to)) << from << " -> " << to;
     EXPECT_EQ(order(config), "1 2 3 4 5 6 ");
@@ -176,8 +176,8 @@ TEST(Configuration, AddFilesSkipsPathsAlreadyThereByteForByte) {
   Configuration config;
   config.Files = {{"/a/x.htm", false}};
   config.AddFiles({"/a/x.htm", "/a/X.htm", "/b", "/b"});
-  EXPECT_EQ(config.Files, (std::vector<FileEntry>{{"/a/x.htm", false}, {"/a/X.htm", true},
-                                                 {"/b", true}}));
+  EXPECT_EQ(config.Files,
+            (std::vector<FileEntry>{{"/a/x.htm", false}, {"/a/X.htm", true}, {"/b", true}}));
   EXPECT_TRUE(config.Changed);
   config.markSaved();
   config.AddFiles({"/b"});

@@ -38,6 +38,8 @@ TEST(RplFile, EmptyConfigurationIsSixSwitchLinesAndTwoEmptyBlocks) {
   Configuration config;
   EXPECT_EQ(formatRpl(config), kDefaultSwitches + "Strings=0\r\nStrings=0\r\n");
   std::optional<RplContent> back = parseRpl(formatRpl(config));
+  config.Pairs.clear();  // a grid without rows is written as an empty list too
+  EXPECT_EQ(formatRpl(config), kDefaultSwitches + "Strings=0\r\nStrings=0\r\n");
   ASSERT_TRUE(back);
   EXPECT_EQ(back->Flags, ReplaceFlags{});
   EXPECT_TRUE(back->Files.empty());
@@ -84,13 +86,12 @@ TEST(RplFile, TextEndingInALineBreakLosesThatBreak) {
 }
 
 TEST(RplFile, PathsSplitAtTheLastComma) {
-  std::optional<RplContent> back =
-      parseRpl(kDefaultSwitches + "File=/data/a,b/x=y.txt,1\r\nFile=/c,d,0\r\nFxx=/e,\r\n"
-                                  "Strings=0\r\nStrings=0\r\n");
+  std::optional<RplContent> back = parseRpl(kDefaultSwitches +
+                                            "File=/data/a,b/x=y.txt,1\r\nFile=/c,d,0\r\nFxx=/e,\r\n"
+                                            "Strings=0\r\nStrings=0\r\n");
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->Files, (std::vector<FileEntry>{{"/data/a,b/x=y.txt", true},
-                                                {"/c,d", false},
-                                                {"/e", false}}));
+  EXPECT_EQ(back->Files,
+            (std::vector<FileEntry>{{"/data/a,b/x=y.txt", true}, {"/c,d", false}, {"/e", false}}));
 }
 
 TEST(RplFile, LinesOfThePairSectionStartingWithFAreText) {
@@ -145,17 +146,24 @@ TEST(RplFile, RejectsWhatThePositionalReadingCannotRead) {
   EXPECT_TRUE(parseRpl(kDefaultSwitches + pairs));
 
   EXPECT_FALSE(parseRpl(""));
-  EXPECT_FALSE(parseRpl("CaseSensitive=true\r\n\r\nCreateBackupFiles=true\r\nConfirm=false\r\n"
-                        "Anything=true\r\nRegular=false\r\n" + pairs))
+  EXPECT_FALSE(
+      parseRpl("CaseSensitive=true\r\n\r\nCreateBackupFiles=true\r\nConfirm=false\r\n"
+               "Anything=true\r\nRegular=false\r\n" +
+               pairs))
       << "empty line 2";
-  EXPECT_FALSE(parseRpl("CaseSensitive=true\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\n"
-                        "Confirm=false\r\nAnything=true\r\n"))
+  EXPECT_FALSE(
+      parseRpl("CaseSensitive=true\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\n"
+               "Confirm=false\r\nAnything=true\r\n"))
       << "five lines";
-  EXPECT_FALSE(parseRpl("CaseSensitive=\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\n"
-                        "Confirm=false\r\nAnything=true\r\nRegular=false\r\n" + pairs))
+  EXPECT_FALSE(
+      parseRpl("CaseSensitive=\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\n"
+               "Confirm=false\r\nAnything=true\r\nRegular=false\r\n" +
+               pairs))
       << "value missing after =";
-  EXPECT_FALSE(parseRpl("CaseSensitive=true\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\n"
-                        "Confirm=false\r\nAnything=true\r\nRegular\r\n" + pairs))
+  EXPECT_FALSE(
+      parseRpl("CaseSensitive=true\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\n"
+               "Confirm=false\r\nAnything=true\r\nRegular\r\n" +
+               pairs))
       << "short line 6";
   EXPECT_FALSE(parseRpl(kDefaultSwitches)) << "no pair block";
   EXPECT_FALSE(parseRpl(kDefaultSwitches + "File=/a,1\r\n")) << "no pair block after files";
@@ -178,8 +186,8 @@ TEST(RplFile, RejectsWhatThePositionalReadingCannotRead) {
 
 TEST(RplFile, PositionalReadingQuirks) {
   // Each "Strings=0" of an empty list is read as an empty block and lands in the blank row.
-  std::optional<RplContent> leading = parseRpl(
-      kDefaultSwitches + "Strings=0\r\nStrings=0\r\nStrings=1\r\na\r\nStrings=1\r\nb\r\n");
+  std::optional<RplContent> leading =
+      parseRpl(kDefaultSwitches + "Strings=0\r\nStrings=0\r\nStrings=1\r\na\r\nStrings=1\r\nb\r\n");
   ASSERT_TRUE(leading);
   EXPECT_EQ(leading->Pairs, (std::vector<StringPair>{{"a", "b"}}));
 
@@ -191,8 +199,9 @@ TEST(RplFile, PositionalReadingQuirks) {
 
   // Only one empty line after a block is passed over; the key of a header is not compared.
   std::optional<RplContent> keys =
-      parseRpl(kDefaultSwitches + "Xxxxxxx=1\r\na\r\n\r\nYyyyyyy=1\r\nb\r\n\r\nZzzzzzz=1\r\n"
-                                  "\r\nQqqqqqq=0\r\n");
+      parseRpl(kDefaultSwitches +
+               "Xxxxxxx=1\r\na\r\n\r\nYyyyyyy=1\r\nb\r\n\r\nZzzzzzz=1\r\n"
+               "\r\nQqqqqqq=0\r\n");
   ASSERT_TRUE(keys);
   EXPECT_EQ(keys->Pairs, (std::vector<StringPair>{{"a", "b"}, {"", ""}}));
 
@@ -219,8 +228,7 @@ TEST(RplFile, RowWithEmptyFindStaysReadable) {
 
   Configuration config = makeConfig({}, {{"a", "b"}, {"", "x"}, {"", ""}});
   const std::string bytes = formatRpl(config);
-  EXPECT_NE(bytes.find("Strings=1\r\nb\r\nStrings=1\r\n\r\nStrings=1\r\nx\r\n"),
-            std::string::npos);
+  EXPECT_NE(bytes.find("Strings=1\r\nb\r\nStrings=1\r\n\r\nStrings=1\r\nx\r\n"), std::string::npos);
   std::optional<RplContent> back = parseRpl(bytes);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->Pairs, config.Pairs);
@@ -230,8 +238,8 @@ TEST(RplFile, RowWithEmptyFindStaysReadable) {
 // final line break of each text and lone CR or LF, which come back as CR LF.
 TEST(RplFile, RoundTripOverRandomTexts) {
   std::mt19937 rng(20261208);
-  const std::vector<std::string> pieces = {"a", "Zz", " ", ",", "=", "File=", "F", "Strings=",
-                                           "1", "\r\n", "\r", "\n", "\t", "\xe9"};
+  const std::vector<std::string> pieces = {"a",        "Zz", " ",    ",",  "=",  "File=", "F",
+                                           "Strings=", "1",  "\r\n", "\r", "\n", "\t",    "\xe9"};
   auto randomText = [&](size_t maxPieces) {
     std::string text;
     size_t n = std::uniform_int_distribution<size_t>(0, maxPieces)(rng);

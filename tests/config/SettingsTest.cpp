@@ -50,12 +50,5 @@ TEST(Settings, MemoryStoreKeepsTypes) {
   EXPECT_EQ(settings::readInteger(store, "Language", 7), 7);
 }
 
-TEST(AppOptions, ProgramStartDefaults) {
-  const AppOptions options;
-  const AppOptions expected{false, false, false, false, false, true, true,
-                            true,  true,  false, true,  true,  true};
-  EXPECT_EQ(options, expected);
-}
-
 }  // namespace
 }  // namespace tw

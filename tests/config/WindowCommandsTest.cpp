@@ -15,7 +15,7 @@ namespace {
 using test::FakePrompts;
 
 class WindowCommands : public test::TempDirTest {
-protected:
+ protected:
   Configuration config;
   AppOptions options;
   FakePrompts prompts;
@@ -32,13 +32,14 @@ TEST_F(WindowCommands, AddFilesAppendsTheNewPathsAndRemembersTheFolder) {
   EXPECT_EQ(prompts.shown[0].text, kAddFilesTitle);
   EXPECT_EQ(prompts.shown[0].folder, dir.path().string() + "/");
   ASSERT_EQ(prompts.shown[0].filters.size(), 7u);
-  EXPECT_EQ(prompts.shown[0].filters.front().caption, "HTML files (*.htm; *.html; *.asp; *.jsp; *.css)");
+  EXPECT_EQ(prompts.shown[0].filters.front().caption,
+            "HTML files (*.htm; *.html; *.asp; *.jsp; *.css)");
   EXPECT_EQ(prompts.shown[0].filters[2].caption, "Pascal files (*. pas; *.dpr)");
   EXPECT_EQ(prompts.shown[0].filters.back(), (FileFilter{"All Files (*.*)", "*.*"}));
   // The path already listed is skipped; one that differs in letter case is another file.
-  EXPECT_EQ(config.Files, (std::vector<FileEntry>{{dir.file("a.htm"), false},
-                                                  {dir.file("b.htm"), true},
-                                                  {dir.file("A.htm"), true}}));
+  EXPECT_EQ(config.Files,
+            (std::vector<FileEntry>{
+                {dir.file("a.htm"), false}, {dir.file("b.htm"), true}, {dir.file("A.htm"), true}}));
   EXPECT_TRUE(config.Changed);
   EXPECT_TRUE(config.SaveButtonEnabled);
 }

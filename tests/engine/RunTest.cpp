@@ -243,17 +243,16 @@ TEST_F(RunTest, SkipAllFilesLeavesTheRestAloneWithoutAsking) {
   EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{1, 0}));
 }
 
-TEST_F(RunTest, RtfAsRichTextIsReportedNotProcessedUntilAvailable) {
-  const std::string rtf = add("doc.RTF", "{\\rtf1 colour}");
+TEST_F(RunTest, RtfFilesGoToRichTextProcessingUnlessTreatedAsText) {
+  config.Pairs = {{"colour", "color"}, {"ansi", "x"}};
+  const std::string rtf = add("doc.RTF", "{\\rtf1\\ansi colour}");
   run();
-  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1 colour}");
-  ASSERT_EQ(summary.FailedFiles.size(), 1u);
-  EXPECT_EQ(summary.FailedFiles[0].path, rtf);
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1\\ansi color}");  // the control word \ansi is no text
+  EXPECT_TRUE(summary.FailedFiles.empty());
 
   options.RtfAsRichText = false;
   run();
-  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1 color}");
-  EXPECT_TRUE(summary.FailedFiles.empty());
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1\\x color}");
 }
 
 TEST_F(RunTest, SameFileThroughTwoEntriesIsProcessedOnce) {

@@ -50,6 +50,35 @@ TEST(Searcher, RegexFindsSuccessiveOccurrences) {
   EXPECT_TRUE(allOf(Searcher::regex("", true), "abc").empty());
 }
 
+TEST(Searcher, ScriptTokenOverLongRuns) {
+  const LiteralOptions o{true, false, true};
+  std::string text(100000, 'a');
+  EXPECT_FALSE(Searcher::literal("a%anything%b", o).findFrom(text, 0).has_value());
+  text += "xb";
+  const auto n = static_cast<int64_t>(text.size());
+  const Searcher s = Searcher::literal("a%anything%b", o);
+  EXPECT_EQ(s.findFrom(text, 0)->last, n - 1);
+  EXPECT_EQ(s.findFrom(text, 77777)->start, 77777);
+  EXPECT_EQ(s.findFrom(text, 77777)->last, n - 1);
+  // The first character must be followed directly by x; the scan for b is shared.
+  EXPECT_EQ(Searcher::literal("ax%anything%b", o).findFrom(text, 0)->start, 99999);
+  // Whole words: every start after the first follows an "a".
+  EXPECT_FALSE(Searcher::literal("a%anything%b", LiteralOptions{true, true, true}).findFrom(text, 1).has_value());
+}
+
+TEST(Searcher, AnchoredPatternsOnlyAtLineStarts) {
+  std::string text;
+  for (int k = 0; k < 1000; ++k) text += (k % 3 == 0) ? "abc\n" : (k % 3 == 1 ? "xabc\r\n" : "abc\r");
+  const Searcher s = Searcher::regex("^abc", true);
+  Found expected;
+  for (int64_t p = 0; p < static_cast<int64_t>(text.size()); ++p) {
+    const int64_t e = RegexMatchAt(text, p, "^abc", true);
+    if (e >= 0) expected.emplace_back(p, e);
+  }
+  EXPECT_EQ(allOf(s, text), expected);
+  EXPECT_EQ(expected.size(), 334u);
+}
+
 TEST(Searcher, CopiesShareTheCompiledForm) {
   Searcher a = Searcher::regex("(ab|cd)+x", true);
   const Searcher b = a;

@@ -118,6 +118,14 @@ TEST_F(FileReplaceTest, KeepsModeAndModificationTimeToTheNanosecond) {
   EXPECT_NE(statOf(path).st_mtim.tv_sec, 1234567890);
 }
 
+TEST_F(FileReplaceTest, NameOfTheLongestLengthIsWrittenBack) {
+  std::string path = dir.write(std::string(251, 'n'), "old");  // its backup's name: 255 bytes
+  IoStatus s = writeBack(load(path), "new", {});
+  ASSERT_TRUE(s) << s.error;
+  EXPECT_EQ(TempDir::read(path), "new");
+  EXPECT_EQ(TempDir::read(path + ".rpf"), "old");
+}
+
 TEST_F(FileReplaceTest, WithoutKeepingAttributesNeverWidensAccess) {
   std::string path = dir.write("secret", "old");
   ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
@@ -271,6 +279,91 @@ TEST_F(FileReplaceTest, ReadErrorIsAnErrorNeverAnEnd) {
   EXPECT_EQ(loadFile(path, file, error, ops), LoadResult::Failed);
   EXPECT_EQ(error, "Cannot read \"" + path + "\": Input/output error");
   EXPECT_TRUE(file.content.empty());
+}
+
+TEST_F(FileReplaceTest, BatchSwapsOnlyAtCommitAndReportsEachFile) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 5; ++i) paths.push_back(dir.write("f" + std::to_string(i), binaryText(static_cast<char>(i))));
+  std::string twin = dir.file("twin");
+  ASSERT_EQ(::link(paths[4].c_str(), twin.c_str()), 0);
+  test::FaultyFileOps ops;
+  {
+    WriteBackBatch batch({}, ops);
+    std::vector<LoadedFile> files;
+    for (const std::string& p : paths) files.push_back(load(p));
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(batch.add(files[i], "new " + std::to_string(i)));
+    EXPECT_EQ(batch.staged(), 4u);  // the hard-linked one is written at once
+    EXPECT_EQ(TempDir::read(twin), "new 4");
+    EXPECT_EQ(TempDir::read(paths[0]), binaryText(0));
+    dir.write("f2", "theirs");  // changed by another program before the commit
+    std::vector<WriteBackBatch::Outcome> outcomes = batch.commit();
+    ASSERT_EQ(outcomes.size(), 4u);
+    EXPECT_EQ(outcomes[0].listedPath, paths[0]);
+    EXPECT_TRUE(outcomes[0].status);
+    EXPECT_FALSE(outcomes[2].status);
+    EXPECT_NE(outcomes[2].status.error.find("changed by another program"), std::string::npos);
+    EXPECT_EQ(batch.staged(), 0u);
+  }
+  EXPECT_EQ(std::count(ops.calls().begin(), ops.calls().end(), "syncfs"), 2);
+  EXPECT_EQ(TempDir::read(paths[0]), "new 0");
+  EXPECT_EQ(TempDir::read(paths[0] + ".rpf"), binaryText(0));
+  EXPECT_EQ(TempDir::read(paths[2]), "theirs");
+  EXPECT_EQ(TempDir::read(paths[3]), "new 3");
+  for (const std::string& name : namesIn(dir.path())) {
+    EXPECT_FALSE(isTemporaryName(name)) << name;
+  }
+
+  // A batch dropped before its commit leaves the files as they were and nothing beside.
+  {
+    WriteBackBatch batch({.createBackup = false});
+    ASSERT_TRUE(batch.add(load(paths[0]), "dropped"));
+  }
+  EXPECT_EQ(TempDir::read(paths[0]), "new 0");
+  for (const std::string& name : namesIn(dir.path())) {
+    EXPECT_FALSE(isTemporaryName(name)) << name;
+  }
+}
+
+TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
+  for (int errnum : {EIO, ENOSPC}) {
+    for (int nth = 1;; ++nth) {
+      TempDir d;
+      std::vector<std::string> paths, olds;
+      for (int i = 0; i < 3; ++i) {
+        olds.push_back(binaryText(static_cast<char>(10 + i)));
+        paths.push_back(d.write("f" + std::to_string(i), olds.back()));
+      }
+      std::vector<LoadedFile> files;
+      for (const std::string& p : paths) files.push_back(load(p));
+      test::FaultyFileOps ops;
+      ops.failCall(nth, errnum);
+      std::vector<bool> reportedWritten(3, false), addFailed(3, false);
+      {
+        WriteBackBatch batch({}, ops);
+        for (int i = 0; i < 3; ++i) addFailed[i] = !batch.add(files[i], "new");
+        for (const WriteBackBatch::Outcome& o : batch.commit()) {
+          for (int i = 0; i < 3; ++i) {
+            if (o.listedPath == paths[i]) {
+              reportedWritten[i] = o.status || o.status.error.find("was written") != std::string::npos;
+            }
+          }
+        }
+      }
+      SCOPED_TRACE("errno " + std::to_string(errnum) + ", call " + std::to_string(nth));
+      for (int i = 0; i < 3; ++i) {
+        std::string now = TempDir::read(paths[i]);
+        EXPECT_EQ(now, reportedWritten[i] ? "new" : olds[i]) << paths[i];
+        if (now == "new") {
+          EXPECT_EQ(TempDir::read(paths[i] + ".rpf"), olds[i]);
+        }
+      }
+      for (const std::string& name : namesIn(d.path())) {
+        EXPECT_FALSE(isTemporaryName(name)) << name;
+      }
+      if (!ops.failed()) break;
+      ASSERT_LT(nth, 300);
+    }
+  }
 }
 
 TEST_F(FileReplaceTest, DeferredFolderFlushesAreDoneOnce) {

@@ -35,12 +35,12 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-// The driver's change: every "o" becomes "0" and a line is added.
+// The driver's change: every "o" becomes "0".
 std::string newContentOf(std::string text) {
   for (char& c : text) {
     if (c == 'o') c = '0';
   }
-  return text + "\nchanged\n";
+  return text;
 }
 
 std::string oldContent(int seed, size_t size) {
@@ -124,6 +124,13 @@ public:
   }
   const TempDir& dir() const { return m_dir; }
 
+  // Whether every file holds its new content (as after a run that was not disturbed).
+  bool allNew() const {
+    return TempDir::read(m_dir.file("plain.txt")) == newContentOf(m_plainOld) &&
+           TempDir::read(m_dir.file("real/target.txt")) == newContentOf(m_targetOld) &&
+           TempDir::read(m_dir.file("hard.txt")) == newContentOf(m_hardOld);
+  }
+
   // Problems found, empty when everything holds. `clean`: the run was not killed, so no
   // temporary file may be left either, except one that the driver's report names.
   std::vector<std::string> problems(bool clean, const std::string& report = {}) const {
@@ -201,10 +208,34 @@ private:
   std::string m_plainOld, m_targetOld, m_hardOld;
 };
 
-std::vector<std::string> driverArgs(const Scene& scene, bool backup) {
-  std::vector<std::string> args = {WRITEBACK_DRIVER};
-  if (!backup) args.push_back("--no-backup");
-  for (const std::string& f : scene.files()) args.push_back(f);
+struct SweepCase {
+  bool backup;
+  bool batch;
+  bool cli;  // through "textwright-cli replace" instead of the driver
+};
+
+// The command line of the run that a sweep watches, over `scene`'s files (none: the calls
+// the program makes before its first file).
+std::vector<std::string> runArgs(const Scene* scene, const SweepCase& c) {
+  std::vector<std::string> args;
+  if (c.cli) {
+    args = {TEXTWRIGHT_CLI, "replace", "--case-sensitive", "--quiet"};
+    if (!c.backup) args.push_back("--no-backup");
+    args.push_back("o");
+    args.push_back("0");
+  } else {
+    args = {WRITEBACK_DRIVER};
+    if (!c.backup) args.push_back("--no-backup");
+    if (c.batch) {
+      args.push_back("--batch");
+      args.push_back("2");
+    }
+  }
+  if (scene != nullptr) {
+    for (const std::string& f : scene->files()) args.push_back(f);
+  } else if (c.cli) {
+    args.push_back("/nonexistent/file");
+  }
   return args;
 }
 
@@ -227,21 +258,23 @@ std::map<std::string, int> callCounts(std::vector<std::string> args, const TempD
   return counts;
 }
 
-class CrashSweep : public ::testing::TestWithParam<bool> {};
+class CrashSweep : public ::testing::TestWithParam<SweepCase> {};
 
 // The driver killed just before each of its file-system calls in turn (the calls before its
 // first file, made by the loader and the runtime, are left out).
 TEST_P(CrashSweep, KillBeforeEveryFileSystemCallLosesNothing) {
   if (!haveProgram("strace")) GTEST_SKIP() << "strace is not installed";
-  const bool backup = GetParam();
+  const SweepCase c = GetParam();
+  const bool backup = c.backup;
   TempDir work;
-  std::map<std::string, int> before = callCounts({WRITEBACK_DRIVER}, work);
+  std::map<std::string, int> before = callCounts(runArgs(nullptr, c), work);
   std::map<std::string, int> all;
   {
     Scene scene(backup);
-    all = callCounts(driverArgs(scene, backup), work);
+    all = callCounts(runArgs(&scene, c), work);
     std::vector<std::string> problems = scene.problems(true);
     ASSERT_TRUE(problems.empty()) << problems.front();
+    ASSERT_TRUE(scene.allNew()) << "the undisturbed run did not write every file";
     ASSERT_FALSE(all.empty()) << "strace recorded nothing: " << TempDir::read(work.file("strace.err"));
   }
   int runs = 0, kills = 0;
@@ -251,7 +284,7 @@ TEST_P(CrashSweep, KillBeforeEveryFileSystemCallLosesNothing) {
       std::vector<std::string> argv = {"strace", "-qq", "-o", "/dev/null", "-e", "trace=" + call,
                                        "-e",     "inject=" + call + ":signal=KILL:when=" +
                                                      std::to_string(n)};
-      std::vector<std::string> args = driverArgs(scene, backup);
+      std::vector<std::string> args = runArgs(&scene, c);
       argv.insert(argv.end(), args.begin(), args.end());
       ProcessResult r = runProcess(argv, work.file("run.err"));
       ++runs;
@@ -276,13 +309,17 @@ TEST_P(CrashSweep, InjectedErrorOnEveryCallIsReportedAndLeavesNoTrace) {
   // fails; the plain build runs this sweep, and the fault-injecting FileOps covers the rest.
   GTEST_SKIP() << "not under the sanitizers";
 #endif
-  const bool backup = GetParam();
+  // The command-line tool has more to do before and beside the files (its output); its
+  // write errors are covered by the engine's own tests.
+  if (GetParam().cli) GTEST_SKIP() << "the kill sweep covers the command-line tool";
+  const SweepCase c = GetParam();
+  const bool backup = c.backup;
   TempDir work;
-  std::map<std::string, int> before = callCounts({WRITEBACK_DRIVER}, work);
+  std::map<std::string, int> before = callCounts(runArgs(nullptr, c), work);
   std::map<std::string, int> all;
   {
     Scene scene(backup);
-    all = callCounts(driverArgs(scene, backup), work);
+    all = callCounts(runArgs(&scene, c), work);
   }
   int failures = 0;
   for (const auto& [call, count] : all) {
@@ -291,7 +328,7 @@ TEST_P(CrashSweep, InjectedErrorOnEveryCallIsReportedAndLeavesNoTrace) {
       std::vector<std::string> argv = {"strace", "-qq", "-o", "/dev/null", "-e", "trace=" + call,
                                        "-e",     "inject=" + call + ":error=EIO:when=" +
                                                      std::to_string(n)};
-      std::vector<std::string> args = driverArgs(scene, backup);
+      std::vector<std::string> args = runArgs(&scene, c);
       argv.insert(argv.end(), args.begin(), args.end());
       ProcessResult r = runProcess(argv, work.file("run.err"));
       std::vector<std::string> problems = scene.problems(true, r.err);
@@ -312,49 +349,68 @@ TEST_P(CrashSweep, InjectedErrorOnEveryCallIsReportedAndLeavesNoTrace) {
   EXPECT_GT(failures, 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backups, CrashSweep, ::testing::Bool(),
+INSTANTIATE_TEST_SUITE_P(Modes, CrashSweep,
+                         ::testing::Values(SweepCase{true, false, false},
+                                           SweepCase{false, false, false},
+                                           SweepCase{true, true, false},
+                                           SweepCase{false, true, false},
+                                           SweepCase{true, false, true},
+                                           SweepCase{false, false, true}),
                          [](const auto& param) {
-                           return std::string(param.param ? "WithBackup" : "WithoutBackup");
+                           return std::string(param.param.cli ? "Cli" : "Driver") +
+                                  (param.param.backup ? "WithBackup" : "WithoutBackup") +
+                                  (param.param.batch ? "Batched" : "");
                          });
 
-// Thousands of files, the driver killed at random moments: each file is old or new, and a
-// new one has its old content in its backup.
+// Thousands of files, the driver killed at random moments and run again over the same files
+// until it ends on its own: after every kill each file is old or new, and a new one has its
+// old content in its backup.
 TEST(RandomKills, EveryFileIsOldOrNewWithItsBackup) {
   std::random_device seeder;
   unsigned seed = seeder();
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 random(seed);
-  constexpr int kFilesPerRound = 1000;
-  int newFiles = 0, killedRounds = 0;
-  for (int round = 0; round < 3; ++round) {
+  int kills = 0;
+  for (int batch : {0, 100}) {
+    const int files = batch == 0 ? 500 : 1500;
     TempDir dir;
     std::vector<std::string> paths, olds;
     std::ofstream list(dir.file("list"));
-    for (int i = 0; i < kFilesPerRound; ++i) {
+    for (int i = 0; i < files; ++i) {
       std::string name = "d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
-      olds.push_back(oldContent(round * kFilesPerRound + i, 200 + (i * 37) % 3000));
+      olds.push_back(oldContent(batch * files + i, 200 + (i * 37) % 3000));
       paths.push_back(dir.write(name, olds.back()));
       list << paths.back() << "\n";
     }
     list.close();
-    auto delay = std::chrono::microseconds(20000 + random() % 600000);
-    ProcessResult r = runProcess({WRITEBACK_DRIVER, "--list", dir.file("list")},
-                                 dir.file("err"), delay);
-    if (r.killed) ++killedRounds;
-    for (int i = 0; i < kFilesPerRound; ++i) {
-      std::string now = TempDir::read(paths[i]);
-      bool isNew = now == newContentOf(olds[i]);
-      ASSERT_TRUE(now == olds[i] || isNew) << paths[i] << " holds neither old nor new";
-      if (isNew) {
-        ++newFiles;
-        ASSERT_EQ(TempDir::read(paths[i] + ".rpf"), olds[i]) << paths[i];
-      } else if (fs::exists(paths[i] + ".rpf")) {
-        ASSERT_EQ(TempDir::read(paths[i] + ".rpf"), olds[i]) << paths[i];
+    std::vector<std::string> argv = {WRITEBACK_DRIVER, "--list", dir.file("list")};
+    if (batch != 0) {
+      argv.push_back("--batch");
+      argv.push_back(std::to_string(batch));
+    }
+    for (int round = 0; round < 10; ++round) {
+      // Eight runs killed at a random moment, then one that may end on its own.
+      auto delay = std::chrono::microseconds(round < 8 ? 5000 + random() % 400000 : -1);
+      ProcessResult r = runProcess(argv, dir.file("err"), delay);
+      if (r.killed) ++kills;
+      int newFiles = 0;
+      for (int i = 0; i < files; ++i) {
+        std::string now = TempDir::read(paths[i]);
+        bool isNew = now == newContentOf(olds[i]);
+        ASSERT_TRUE(now == olds[i] || isNew) << paths[i] << " holds neither old nor new";
+        if (isNew) ++newFiles;
+        if (isNew || fs::exists(paths[i] + ".rpf")) {
+          ASSERT_EQ(TempDir::read(paths[i] + ".rpf"), olds[i]) << paths[i];
+        }
+      }
+      if (!r.killed) {
+        EXPECT_EQ(r.exitStatus, 0) << r.err;
+        EXPECT_EQ(newFiles, files);
+        break;
       }
     }
   }
-  std::cout << "random kills: " << killedRounds << " of 3 rounds killed, " << newFiles
-            << " files written before\n";
+  EXPECT_GE(kills, 8);
 }
 
 // A real full file system: a small tmpfs filled up (root only; skipped elsewhere).
@@ -452,6 +508,26 @@ TEST(Permissions, UnreadableFileAndReadOnlyFolderAreReportedAndKept) {
     EXPECT_EQ(left, std::vector<std::string>{"file.txt"});
   }
   ::chmod(dir.file("ro").c_str(), 0755);
+}
+
+// Someone else's setuid file, writable by all, rewritten by a user who cannot give it back
+// its owner: the new file must not be setuid for that user.
+TEST(Permissions, SetuidIsDroppedWhenTheOwnerCannotBeKept) {
+  if (::geteuid() != 0 || !haveProgram("setpriv")) GTEST_SKIP() << "needs root and setpriv";
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  std::string path = dir.write("suid.txt", "colour");
+  ASSERT_EQ(::chmod(path.c_str(), 06777), 0);
+  ProcessResult r = runProcess({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                WRITEBACK_DRIVER, path},
+                               dir.file("err"));
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(TempDir::read(path), newContentOf("colour"));
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0777u);
+  EXPECT_EQ(TempDir::read(path + ".rpf"), "colour");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Loads each file named on the command line (or listed, one per line, in the file after
 // --list), changes its content the way ReliabilityTest expects (newContent below) and
 // writes it back. Failures go to standard error, one line each; the exit status is 1 when
-// a file failed. Options: --no-backup, --no-keep-date, --no-keep-attributes.
+// a file failed. Options: --no-backup, --no-keep-date, --no-keep-attributes, --batch N
+// (write back through WriteBackBatch, committing every N files and at the end).
 
 #include "platform/FileReplace.h"
 
@@ -12,12 +13,13 @@
 
 namespace {
 
-// Every "o" becomes "0" and a line is added, so the new content always differs.
+// Every "o" becomes "0". A file without one is left alone, so a second run over the same
+// files writes only those the first did not get to.
 std::string newContent(std::string text) {
   for (char& c : text) {
     if (c == 'o') c = '0';
   }
-  return text + "\nchanged\n";
+  return text;
 }
 
 }  // namespace
@@ -25,6 +27,7 @@ std::string newContent(std::string text) {
 int main(int argc, char** argv) {
   tw::platform::WriteBackOptions options;
   std::vector<std::string> files;
+  size_t batchSize = 0;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--no-backup") {
@@ -33,6 +36,8 @@ int main(int argc, char** argv) {
       options.keepDate = false;
     } else if (arg == "--no-keep-attributes") {
       options.keepAttributes = false;
+    } else if (arg == "--batch" && i + 1 < argc) {
+      batchSize = std::stoul(argv[++i]);
     } else if (arg == "--list" && i + 1 < argc) {
       std::ifstream list(argv[++i]);
       for (std::string line; std::getline(list, line);) files.push_back(line);
@@ -41,6 +46,16 @@ int main(int argc, char** argv) {
     }
   }
   int status = 0;
+  auto report = [&](const tw::platform::IoStatus& written) {
+    if (!written) {
+      std::cerr << written.error << "\n";
+      status = 1;
+    }
+  };
+  tw::platform::WriteBackBatch batch(options);
+  auto commit = [&] {
+    for (const auto& outcome : batch.commit()) report(outcome.status);
+  };
   for (const std::string& path : files) {
     tw::platform::LoadedFile file;
     std::string error;
@@ -51,12 +66,14 @@ int main(int argc, char** argv) {
       continue;
     }
     if (loaded != tw::platform::LoadResult::Loaded) continue;
-    tw::platform::IoStatus written =
-        tw::platform::writeBack(file, newContent(file.content), options);
-    if (!written) {
-      std::cerr << written.error << "\n";
-      status = 1;
+    if (newContent(file.content) == file.content) continue;
+    if (batchSize == 0) {
+      report(tw::platform::writeBack(file, newContent(file.content), options));
+      continue;
     }
+    report(batch.add(file, newContent(file.content)));
+    if (batch.staged() >= batchSize) commit();
   }
+  commit();
   return status;
 }

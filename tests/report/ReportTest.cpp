@@ -39,8 +39,10 @@ struct Sample {
 TEST(Report, SummaryLineAsTheResultsWindowShowsIt) {
   Sample s;
   EXPECT_EQ(resultSummary(s.summary), "3 replacement(s) in 1 following file(s).");
-  EXPECT_EQ(resultSummaryLine(s.summary), "Textwright made 3 replacement(s) in 1 following file(s).");
-  EXPECT_EQ(resultSummaryLine(RunSummary{}), "Textwright made 0 replacement(s) in 0 following file(s).");
+  EXPECT_EQ(resultSummaryLine(s.summary),
+            "Textwright made 3 replacement(s) in 1 following file(s).");
+  EXPECT_EQ(resultSummaryLine(RunSummary{}),
+            "Textwright made 0 replacement(s) in 0 following file(s).");
 }
 
 TEST(Report, TimesDatesAndDurations) {

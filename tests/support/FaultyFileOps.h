@@ -34,6 +34,7 @@ public:
     return fault("write") ? -1 : SystemFileOps::pwrite(fd, b, n, o);
   }
   int fsync(int fd) override { return fault("fsync") ? -1 : SystemFileOps::fsync(fd); }
+  int syncfs(int fd) override { return fault("syncfs") ? -1 : SystemFileOps::syncfs(fd); }
   int close(int fd) override {
     // A failed close still releases the descriptor, as on Linux.
     if (fault("close")) {

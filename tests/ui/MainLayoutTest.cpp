@@ -5,8 +5,12 @@
 namespace tw {
 namespace {
 
-int right(const LayoutRect& r) { return r.x + r.width; }
-int bottom(const LayoutRect& r) { return r.y + r.height; }
+int right(const LayoutRect& r) {
+  return r.x + r.width;
+}
+int bottom(const LayoutRect& r) {
+  return r.y + r.height;
+}
 
 TEST(MainLayout, SizeRulesAtTheMinimumSize) {
   // A client area of 570 x 395 stands for an outer window of 570 x 465.

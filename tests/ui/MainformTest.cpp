@@ -30,7 +30,7 @@ namespace tw {
 namespace {
 
 class MainformTest : public ::testing::Test {
-protected:
+ protected:
   MainformTest()
       : settings(QString::fromStdString(dir.file("settings.conf"))),
         form(config, options, prompts, settings) {
@@ -78,23 +78,23 @@ TEST_F(MainformTest, CaptionSizeAndMenus) {
                          "Save Configuration as", "-", "Options...", "-", "Exit"}));
   EXPECT_EQ(entries(child<QMenu>("Strings1")),
             (QStringList{"Add String", "Edit String", "Delete String"}));
-  EXPECT_EQ(entries(child<QMenu>("Files1")),
-            (QStringList{"Add Files", "Scan for Files", "Delete File", "Delete all Files", "-",
-                         "Check All", "Uncheck All", "-", "Browse File", "Edit File", "-",
-                         "Open File"}));
-  EXPECT_EQ(entries(child<QMenu>("BackupFiles1")),
-            (QStringList{"Create Backup Files", "-", "Restore Backup Files", "Delete Backup Files"}));
-  EXPECT_EQ(entries(child<QMenu>("Help1")),
-            (QStringList{"Help Topics", "Tip of the Day...", "-", "Brindlecove home page", "-",
-                         "About"}));
+  EXPECT_EQ(
+      entries(child<QMenu>("Files1")),
+      (QStringList{"Add Files", "Scan for Files", "Delete File", "Delete all Files", "-",
+                   "Check All", "Uncheck All", "-", "Browse File", "Edit File", "-", "Open File"}));
+  EXPECT_EQ(
+      entries(child<QMenu>("BackupFiles1")),
+      (QStringList{"Create Backup Files", "-", "Restore Backup Files", "Delete Backup Files"}));
+  EXPECT_EQ(entries(child<QMenu>("Help1")), (QStringList{"Help Topics", "Tip of the Day...", "-",
+                                                         "Brindlecove home page", "-", "About"}));
   EXPECT_FALSE(child<QAction>("Onlinehelp1")->isVisible());
   EXPECT_EQ(child<QAction>("Exit1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
   EXPECT_TRUE(child<QAction>("CreateBackupFiles1")->isChecked());
 
-  EXPECT_EQ(entries(child<QMenu>("PopupMenu1")),
-            (QStringList{"Add file", "Scan for files", "Delete file", "Delete all", "-",
-                         "Check All", "Uncheck All", "-", "Browse File", "Edit File", "-",
-                         "Open File"}));
+  EXPECT_EQ(
+      entries(child<QMenu>("PopupMenu1")),
+      (QStringList{"Add file", "Scan for files", "Delete file", "Delete all", "-", "Check All",
+                   "Uncheck All", "-", "Browse File", "Edit File", "-", "Open File"}));
   EXPECT_EQ(entries(child<QMenu>("PopupMenu2")),
             (QStringList{"Add string", "Edit string", "Delete string", "Delete all"}));
   EXPECT_EQ(entries(child<QMenu>("PopupMenu3")),
@@ -112,8 +112,8 @@ TEST_F(MainformTest, ToolBarHintsInOrder) {
   EXPECT_EQ(hints, (QStringList{"New configuration", "Open existing configuration",
                                 "Save current configuration", "Save Configuration as", "-",
                                 "Add file(s) to File list", "Delete file from File list", "-",
-                                "Add string to String list", "Delete string from String list",
-                                "-", "Go", "-", "Help"}));
+                                "Add string to String list", "Delete string from String list", "-",
+                                "Go", "-", "Help"}));
   for (QAction* a : child<QToolBar>("ToolBar1")->actions())
     if (!a->isSeparator()) {
       EXPECT_FALSE(a->icon().isNull()) << a->toolTip().toStdString();
@@ -126,9 +126,9 @@ TEST_F(MainformTest, ControlsAndCaptions) {
   EXPECT_EQ(child<QGroupBox>("GroupBox1")->title(), QStringLiteral("Files"));
   EXPECT_EQ(child<QGroupBox>("GroupBox2")->title(), QStringLiteral("Options"));
   EXPECT_EQ(child<QGroupBox>("GroupBox3")->title(), QStringLiteral("Strings"));
-  const char* switches[6] = {"Case Sensitive",         "Whole Words Only",
-                             "Create Backup Files",    "Allow script %anything%",
-                             "Confirm every replacement", "Regular expressions"};
+  const char* switches[6] = {
+      "Case Sensitive",          "Whole Words Only",          "Create Backup Files",
+      "Allow script %anything%", "Confirm every replacement", "Regular expressions"};
   const bool defaults[6] = {false, false, true, true, false, false};
   int lastTop = -1;
   for (int i = 0; i < 6; ++i) {
@@ -154,8 +154,8 @@ TEST_F(MainformTest, ControlsAndCaptions) {
   EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
   EXPECT_FALSE(child<QPushButton>("Button2")->isEnabled());
   // The windows of a later version are not offered.
-  for (const char* name : {"Options1", "ScanforFiles1", "TipoftheDay1", "About1", "BrowseFile1",
-                           "EditFile1"})
+  for (const char* name :
+       {"Options1", "ScanforFiles1", "TipoftheDay1", "About1", "BrowseFile1", "EditFile1"})
     EXPECT_FALSE(child<QAction>(name)->isEnabled()) << name;
   EXPECT_FALSE(child<QPushButton>("BitBtn2")->isEnabled());
 }
@@ -254,11 +254,53 @@ TEST_F(MainformTest, CheckAllAndUncheckAllLeaveChangedAlone) {
   option.initFrom(list);
   option.rect = item;
   option.features |= QStyleOptionViewItem::HasCheckIndicator;
-  const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+  const QRect box =
+      list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
   EXPECT_FALSE(config.Files[0].Checked);
   EXPECT_TRUE(config.Files[1].Checked);
   EXPECT_FALSE(config.Changed);
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST_F(MainformTest, HelpTopicsFindsTheShippedHelpPage) {
+  // Nothing installed beside the test program, and no installation folder: a clear message.
+  settings.writeString("Path", dir.path().string());
+  EXPECT_TRUE(form.helpFile().isEmpty());
+  child<QAction>("ToolButton10")->trigger();
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_EQ(prompts.shown[0].kind, "inform");
+
+  // The installation folder named by "Path" holds help/index.html.
+  settings.writeString("Path", std::string(TEXTWRIGHT_SOURCE_DIR) + "/docs");
+  EXPECT_TRUE(form.helpFile().endsWith(QStringLiteral("/docs/help/index.html")))
+      << form.helpFile().toStdString();
+}
+
+}  // namespace
+}  // namespace tw
+
+#include <QScrollBar>
+
+namespace tw {
+namespace {
+
+TEST_F(MainformTest, LongPathsCanBeScrolledIntoView) {
+  const std::string longPath = "/" + std::string(40, 'd') + "/" + std::string(60, 'f') + ".html";
+  {
+    FileListModel::Reset reset(form.fileModel());
+    config.Files = {{longPath, true}};
+  }
+  auto* list = child<QListView>("CheckListBox1");
+  QApplication::processEvents();
+  // The whole path is shown, not cut with an ellipsis, and the list scrolls to its end.
+  EXPECT_EQ(list->textElideMode(), Qt::ElideNone);
+  EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
 }
 
 }  // namespace

@@ -54,14 +54,15 @@ TEST(QtPrompts, AskShowsCaptionTextAndIconAndMapsTheButtons) {
     icon = box->icon();
     box->button(QMessageBox::No)->click();
   });
-  EXPECT_EQ(prompts.ask("Really delete all files from the list?", "Question",
-                        PromptButtons::YesNo, PromptIcon::Question),
+  EXPECT_EQ(prompts.ask("Really delete all files from the list?", "Question", PromptButtons::YesNo,
+                        PromptIcon::Question),
             PromptAnswer::No);
   EXPECT_EQ(caption, QStringLiteral("Question"));
   EXPECT_EQ(text, QStringLiteral("Really delete all files from the list?"));
   EXPECT_EQ(icon, QMessageBox::Question);
 
-  whenModalShows([](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); });
+  whenModalShows(
+      [](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); });
   EXPECT_EQ(prompts.ask("q", "Warning", PromptButtons::YesNoCancel, PromptIcon::Warning),
             PromptAnswer::Yes);
 
