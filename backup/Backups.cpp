@@ -75,6 +75,7 @@ BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& promp
     return outcome;
   };
   for (const FileEntry& entry : files) {
+    if (entry.Path.empty()) continue;  // no file, so no backup (".rpf" alone is no one's)
     const std::string backup = BackupName(entry.Path);
     bool isThere = false;
     std::string error;
@@ -108,6 +109,7 @@ BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOption
     return outcome;
   }
   for (const FileEntry& entry : files) {
+    if (entry.Path.empty()) continue;  // no file, so no backup (".rpf" alone is no one's)
     const std::string backup = BackupName(entry.Path);
     bool isThere = false;
     std::string error;

@@ -73,10 +73,11 @@ struct WriteBackOptions {
   FolderFlushes* deferredFlushes = nullptr;
 };
 
-// Replaces the content of `file` with `newContent` by the rules above. Without a backup the
-// old content is kept nowhere once the swap is done. When `file` was not changed since
-// loadFile but every step failed cleanly, the file keeps its old content and no temporary
-// file remains; `error` names the file and the reason.
+// Replaces the content of `file` with `newContent` by the rules above. On failure the message
+// names the file and the reason, and the file keeps its old content with no temporary file
+// left beside it; the only exceptions say so in the message: "... was written, but ..." (the
+// swap was done, a later flush or clean-up failed) and "... its old content is kept in ..."
+// (a hard-linked file whose old content could not be put back).
 IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
                    const WriteBackOptions& options);
 

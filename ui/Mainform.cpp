@@ -38,8 +38,10 @@ namespace tw {
 
 namespace {
 
-constexpr const char* kHomePage = "https://www.brindlecove.com/";
-constexpr const char* kOnlineHelp = "https://www.brindlecove.com/textwright/help/";
+// The maker's web addresses. None is known yet: the entries stay disabled while these are
+// empty, rather than sending the user to a guessed address.
+constexpr const char* kHomePage = "";
+constexpr const char* kOnlineHelp = "";
 
 QString fromStd(const std::string& s) {
   return QString::fromUtf8(s.data(), qsizetype(s.size()));
@@ -323,10 +325,13 @@ void TForm1::buildMenus() {
   QAction* tips = action("TipoftheDay1", QStringLiteral("Tip of the Day..."), nullptr);
   help->addAction(tips);
   help->addSeparator();
-  help->addAction(action("Brindlecovehomepage1", QStringLiteral("Brindlecove home page"),
-                         &TForm1::Brindlecovehomepage1Click));
+  QAction* home = action("Brindlecovehomepage1", QStringLiteral("Brindlecove home page"),
+                         &TForm1::Brindlecovehomepage1Click);
+  home->setEnabled(*kHomePage != '\0');
+  help->addAction(home);
   QAction* online = action("Onlinehelp1", QStringLiteral("Online help"), &TForm1::Onlinehelp1Click);
   online->setVisible(false);
+  online->setEnabled(*kOnlineHelp != '\0');
   help->addAction(online);
   help->addSeparator();
   QAction* about = action("About1", QStringLiteral("About"), nullptr);

@@ -173,6 +173,20 @@ TEST_F(Backups, DeleteCountsOnlyRealDeletionsAndNamesTheRest) {
   EXPECT_TRUE(fs::exists(dir.file("b.txt.rpf")));
 }
 
+TEST_F(Backups, EntryWithoutAPathHasNoBackup) {
+  std::string cwd = fs::current_path().string();
+  fs::current_path(dir.path());
+  dir.write(".rpf", "someone's file");
+  AppOptions options;
+  options.ConfirmDeleteBackups = false;
+  BackupOutcome deleted = DeleteBackups({FileEntry{"", true}}, options, prompts);
+  BackupOutcome restored = RestoreBackups({FileEntry{"", true}}, prompts);
+  fs::current_path(cwd);
+  EXPECT_EQ(deleted.count, 0);
+  EXPECT_EQ(restored.count, 0);
+  EXPECT_TRUE(fs::exists(dir.file(".rpf")));
+}
+
 TEST_F(Backups, NothingToDoReportsZero) {
   AppOptions options;
   prompts.answers = {PromptAnswer::Yes};
