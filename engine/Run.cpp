@@ -3,7 +3,6 @@
 #include "engine/ApplyPair.h"
 #include "engine/ProcessRtfFile.h"
 #include "engine/Region.h"
-#include "engine/WritePool.h"
 #include "platform/FileReplace.h"
 
 #include <deque>
@@ -19,11 +18,11 @@ namespace {
 
 enum class FileStatus { PassedOver, Processed, Failed };
 
-// Changed files are written by a few threads at once (see WritePool); the budget keeps the
-// contents waiting to be written small next to the largest file.
-constexpr size_t kWriters = 8;
-constexpr size_t kWriteBudget = 16u << 20;
-constexpr size_t kMaxWritesWaiting = 64;
+// Changed files are staged (complete temporary files beside them, not yet flushed) and
+// swapped in together: one flush of the file system per commit instead of one per file.
+// A file counts as written only once its commit said so.
+constexpr size_t kCommitFiles = 256;
+constexpr size_t kCommitBytes = 128u << 20;
 
 struct FileOutcome {
   FileStatus status = FileStatus::PassedOver;
@@ -32,7 +31,8 @@ struct FileOutcome {
   std::string reason;
   // Occurrences of an RTF file left alone (it is still processed), one sentence per kind.
   std::vector<std::string> notes;
-  std::shared_ptr<const WritePool::Job> write;  // the file's write-back, when it has one
+  bool staged = false;        // waiting for the commit of its new content
+  std::string resolvedPath;   // the file behind the entry, for a staged file
 };
 
 class ReplacementRun {
@@ -57,16 +57,23 @@ public:
 
   int64_t startedCount() const { return m_started; }
 
-  // Waits for every write, then puts the folders of the files written on disk; until then a
-  // swapped file may not have reached the disk. Returns the first failure.
-  platform::IoStatus flushFolders() { return m_pool ? m_pool->flushFolders() : platform::IoStatus{}; }
+  // Whether enough files or bytes are staged to commit them now.
+  bool commitDue() const {
+    return m_batch && (m_batch->staged() >= kCommitFiles || m_stagedBytes >= kCommitBytes);
+  }
 
-  bool writeDone(const WritePool::Job& job) { return m_pool->isDone(job); }
-  void waitFor(const WritePool::Job& job) { m_pool->wait(job); }
+  // Swaps every staged file in; one status per staged file, in staging order.
+  std::vector<platform::IoStatus> commit() {
+    std::vector<platform::IoStatus> statuses;
+    if (!m_batch) return statuses;
+    for (platform::WriteBackBatch::Outcome& done : m_batch->commit()) statuses.push_back(std::move(done.status));
+    m_stagedBytes = 0;
+    return statuses;
+  }
 
   // A file written: another entry that leads to it (now perhaps under a new identity) is the
   // same file.
-  void written(const WritePool::Job& job) { remember(job.file.resolvedPath); }
+  void written(const std::string& resolvedPath) { remember(resolvedPath); }
 
   // One entry of the file list.
   FileOutcome ProcessFile(const std::string& path) {
@@ -160,16 +167,30 @@ private:
   }
 
   // Hands a changed file to the host and writes it back (not in a dry run).
-  // The write itself happens on the write pool; the outcome carries it.
-  void writeResult(platform::LoadedFile& file, std::string& result, FileOutcome& outcome) {
+  // The new content is staged; the outcome waits for the commit.
+  void writeResult(const platform::LoadedFile& file, std::string_view result, FileOutcome& outcome) {
     m_host.fileChanged(file.listedPath, file.content, result);
     if (m_mode.DryRun) return;
     platform::WriteBackOptions writeOptions;
     writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
     writeOptions.keepDate = m_options.SaveOldDate;
     writeOptions.keepAttributes = m_options.SaveOldAttributes;
-    if (!m_pool) m_pool = std::make_unique<WritePool>(kWriters, kWriteBudget, kMaxWritesWaiting);
-    outcome.write = m_pool->submit(std::move(file), std::move(result), writeOptions);
+    if (!m_batch) m_batch.emplace(writeOptions);
+    const size_t stagedBefore = m_batch->staged();
+    const platform::IoStatus added = m_batch->add(file, result);
+    if (!added) {
+      outcome.status = FileStatus::Failed;
+      outcome.reason = added.error.empty() ? "the file could not be written" : added.error;
+      return;
+    }
+    if (m_batch->staged() == stagedBefore) {
+      // Written at once (a file with several hard links is rewritten in place).
+      remember(file.resolvedPath);
+      return;
+    }
+    outcome.staged = true;
+    outcome.resolvedPath = file.resolvedPath;
+    m_stagedBytes += result.size();
   }
 
   // True when this file was already processed in this run through another entry.
@@ -199,7 +220,8 @@ private:
   YieldThrottle m_throttle;
   RunDecision m_decision;
   std::vector<std::unique_ptr<PreparedPair>> m_pairs;
-  std::unique_ptr<WritePool> m_pool;
+  std::optional<platform::WriteBackBatch> m_batch;
+  size_t m_stagedBytes = 0;
   std::set<std::pair<uint64_t, uint64_t>> m_seenIds;
   std::set<std::string> m_seenPaths;
   int64_t m_started = 0;
@@ -250,8 +272,8 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
 
   ReplacementRun run(config, options, host, mode, firstCount);
 
-  // Each checked entry's outcome is recorded in list order, a changed file once its write
-  // has ended.
+  // Each checked entry's outcome is recorded in list order, a changed file once the commit
+  // of its new content has ended.
   struct Pending {
     size_t index;
     FileOutcome file;
@@ -260,14 +282,6 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   auto record = [&](Pending& done) {
     const std::string& path = config.Files[done.index].Path;
     FileOutcome& file = done.file;
-    if (file.write) {
-      if (!file.write->status) {
-        file.status = FileStatus::Failed;
-        file.reason = file.write->status.error.empty() ? "the file could not be written" : file.write->status.error;
-      } else {
-        run.written(*file.write);
-      }
-    }
     if (file.status == FileStatus::Failed) {
       summary.FailedFiles.push_back({path, file.reason});
       return;
@@ -281,17 +295,25 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
     }
     summary.FileCounts[done.index] = file.count;
   };
-  auto recordFinished = [&](bool all) {
-    while (!pending.empty()) {
-      Pending& front = pending.front();
-      if (front.file.write) {
-        if (all) {
-          run.waitFor(*front.file.write);
-        } else if (!run.writeDone(*front.file.write)) {
-          return;
+  auto recordFinished = [&](bool commitNow) {
+    if (commitNow || run.commitDue()) {
+      std::vector<platform::IoStatus> statuses = run.commit();
+      size_t next = 0;
+      for (Pending& waiting : pending) {
+        if (!waiting.file.staged) continue;
+        waiting.file.staged = false;
+        const platform::IoStatus status =
+            next < statuses.size() ? statuses[next++] : platform::IoStatus::failure("the file was not written");
+        if (!status) {
+          waiting.file.status = FileStatus::Failed;
+          waiting.file.reason = status.error.empty() ? "the file could not be written" : status.error;
+        } else {
+          run.written(waiting.file.resolvedPath);
         }
       }
-      record(front);
+    }
+    while (!pending.empty() && !pending.front().file.staged) {
+      record(pending.front());
       pending.pop_front();
     }
   };
@@ -318,9 +340,6 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   }
   recordFinished(true);
   outcome.StartedCount = run.startedCount();
-  if (const platform::IoStatus flushed = run.flushFolders(); !flushed) {
-    summary.FailedFiles.push_back({"", "the changed files may not be on disk: " + flushed.error});
-  }
 
   const LocalMoment end = clock.now();
   summary.EndTime = end.time;
