@@ -16,18 +16,26 @@ bool askYes(Prompts& prompts, const std::string& text) {
 
 }  // namespace
 
-std::string normalizeLineBreaks(std::string_view text) {
+std::string withCrLfLineBreaks(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
+  out.reserve(text.size() + text.size() / 32);
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (c != '\r' && c != '\n') {
+    if (c == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += "\r\n";
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
       out += c;
-      continue;
     }
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    if (i + 1 < text.size()) out += "\r\n";
   }
+  return out;
+}
+
+std::string normalizeLineBreaks(std::string_view text) {
+  std::string out = withCrLfLineBreaks(text);
+  if (out.ends_with("\r\n")) out.resize(out.size() - 2);
   return out;
 }
 

@@ -31,6 +31,9 @@ enum class PairRemoval {
 // end is dropped. What a moved pair's texts become, and what a saved text reads back as.
 std::string normalizeLineBreaks(std::string_view text);
 
+// Every line break of `text` (CR LF, CR or LF) as CR LF; a break at the end stays.
+std::string withCrLfLineBreaks(std::string_view text);
+
 class Configuration {
  public:
   // The rows of the pair grid, in order. Never empty: an empty pair list is exactly one row

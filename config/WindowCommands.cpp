@@ -27,23 +27,6 @@ bool AddFilesCommand(Configuration& config, Prompts& prompts, SettingsStore& set
   return true;
 }
 
-std::string withCrLfLineBreaks(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += "\r\n";
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 bool LoadFieldFromFile(Configuration& config, PairField field, Prompts& prompts,
                        SettingsStore& settings) {
   const char* title =

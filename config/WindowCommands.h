@@ -30,9 +30,6 @@ const std::vector<FileFilter>& addFilesFilters();
 // marking a change. Returns whether the dialog was confirmed.
 bool AddFilesCommand(Configuration& config, Prompts& prompts, SettingsStore& settings);
 
-// Every line break of `text` (CR LF, CR or LF) as CR LF; a break at the end stays.
-std::string withCrLfLineBreaks(std::string_view text);
-
 enum class PairField { Find, Replace };
 
 // "Load Find string from file" / "Load Replace string from file": an open dialog with the

@@ -1,5 +1,6 @@
 #include "engine/rtf/RtfEscape.h"
 
+#include "config/Configuration.h"
 #include "engine/rtf/CodePages.h"
 
 namespace tw::rtf {
@@ -97,21 +98,6 @@ std::optional<std::string> escapeText(std::string_view utf8, std::uint16_t codeP
   return out;
 }
 
-std::string normalisedPlain(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const char c = utf8[i];
-    if (c == '\r') {
-      if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
-      out += "\r\n";
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+std::string normalisedPlain(std::string_view utf8) { return withCrLfLineBreaks(utf8); }
 
 }  // namespace tw::rtf
