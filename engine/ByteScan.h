@@ -91,6 +91,7 @@ private:
   std::vector<unsigned char> m_b;
   bool m_exact = true;   // every position accepts one byte
   int64_t m_rare = 0;    // the position scanned for
+  int64_t m_second = 0;  // the next rarest position, checked together with it
 };
 
 }  // namespace tw
