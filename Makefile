@@ -44,7 +44,8 @@ fuzz: deps
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-bench: deps
+bench:
+	@scripts/install-deps.sh --bench
 	@cmake -S . -B $(BENCH_BUILD) $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release \
 	  -DTEXTWRIGHT_BUILD_BENCH=ON -DTEXTWRIGHT_BUILD_TESTS=OFF -DTEXTWRIGHT_BUILD_GUI=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)

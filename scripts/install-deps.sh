@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the fuzzers and the benchmarks need.
+# Installs the Debian packages the build, the tests and the fuzzers need (with --bench, also
+# the tools the benchmarks compare against).
 # Idempotent and quiet: it only calls apt-get when something is missing.
 set -euo pipefail
 
@@ -12,6 +13,11 @@ packages=(
   qt6-base-dev                      # the desktop program
   xvfb xauth                        # headless GUI tests and screenshots
 )
+
+# make bench also measures the peers.
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(hyperfine sd perl sed time)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -389,8 +389,9 @@ TEST(RandomKills, EveryFileIsOldOrNewWithItsBackup) {
       argv.push_back(std::to_string(batch));
     }
     for (int round = 0; round < 10; ++round) {
-      // Eight runs killed at a random moment, then one that may end on its own.
-      auto delay = std::chrono::microseconds(round < 8 ? 5000 + random() % 400000 : -1);
+      // Eight runs killed at a random moment, then one that may end on its own. The moments
+      // are early enough that eight kills together cannot outlast the work on a fast machine.
+      auto delay = std::chrono::microseconds(round < 8 ? 2000 + random() % 20000 : -1);
       ProcessResult r = runProcess(argv, dir.file("err"), delay);
       if (r.killed) ++kills;
       int newFiles = 0;
