@@ -98,26 +98,26 @@ std::optional<std::string> ParseRunArguments(std::span<const std::string> args, 
       continue;
     }
     bool known = false;
-    for (const SwitchSpec& spec : kSwitches) {
-      if (arg == spec.on || arg == spec.off) {
-        parsed.*spec.field = arg == spec.on;
+    for (const SwitchSpec& option : kSwitches) {
+      if (arg == option.on || arg == option.off) {
+        parsed.*option.field = arg == option.on;
         known = true;
       }
     }
-    for (const FlagSpec& spec : kFlags) {
-      if (arg == spec.name) {
-        parsed.*spec.field = true;
+    for (const FlagSpec& option : kFlags) {
+      if (arg == option.name) {
+        parsed.*option.field = true;
         known = true;
       }
     }
-    for (const ValueSpec& spec : kValues) {
-      const std::string name = spec.name;
+    for (const ValueSpec& option : kValues) {
+      const std::string name = option.name;
       if (arg == name) {
         if (i + 1 >= args.size()) return name + " needs a value";
-        parsed.*spec.field = args[++i];
+        parsed.*option.field = args[++i];
         known = true;
       } else if (arg.rfind(name + "=", 0) == 0) {
-        parsed.*spec.field = arg.substr(name.size() + 1);
+        parsed.*option.field = arg.substr(name.size() + 1);
         known = true;
       }
     }

@@ -2,6 +2,8 @@
 
 #include "support/TempDir.h"
 
+#include "support/CliRun.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,17 +15,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
-CliRun run(std::vector<std::string> args, const std::string& input = "") {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  int status = runCli(args, {in, out, err, false});
-  return {status, out.str(), err.str()};
+CliRun run(const std::vector<std::string>& args, const std::string& input = "") {
+  return test::runCliWith(args, input);
 }
 
 class BackupCommands : public test::TempDirTest {

@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "support/CliRun.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -7,17 +9,10 @@
 namespace tw::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
-CliRun run(std::vector<std::string> args, const std::string& input = "") {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  int status = runCli(args, {in, out, err, false});
-  return {status, out.str(), err.str()};
+CliRun run(const std::vector<std::string>& args, const std::string& input = "") {
+  return test::runCliWith(args, input);
 }
 
 TEST(Cli, HelpListsEveryCommand) {
