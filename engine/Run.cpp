@@ -75,17 +75,24 @@ public:
   // same file.
   void written(const std::string& resolvedPath) { remember(resolvedPath); }
 
-  // One entry of the file list.
-  FileOutcome ProcessFile(const std::string& path) {
-    FileOutcome outcome;
-    platform::LoadedFile file;
-    if (!load(path, file, outcome)) return outcome;
-    if (alreadyProcessed(file)) return outcome;
-
+  // Loads an entry and starts its processing: the per-file decisions are reset, the file
+  // counts as started and the host is told. False for a file passed over (missing, empty,
+  // failed to load, or already processed through another entry).
+  bool startFile(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
+    if (!load(path, file, outcome)) return false;
+    if (alreadyProcessed(file)) return false;
     m_decision.startFile();
     ++m_started;
     outcome.started = true;
     m_host.fileStarted(path);
+    return true;
+  }
+
+  // One entry of the file list.
+  FileOutcome ProcessFile(const std::string& path) {
+    FileOutcome outcome;
+    platform::LoadedFile file;
+    if (!startFile(path, file, outcome)) return outcome;
 
     const std::string_view content = file.content;
     const int64_t h = RegionLength(content, m_config.Advanced.ReplaceOnlyInFirst, m_firstCount,
@@ -117,13 +124,7 @@ public:
   FileOutcome ProcessRtfFile(const std::string& path) {
     FileOutcome outcome;
     platform::LoadedFile file;
-    if (!load(path, file, outcome)) return outcome;
-    if (alreadyProcessed(file)) return outcome;
-
-    m_decision.startFile();
-    ++m_started;
-    outcome.started = true;
-    m_host.fileStarted(path);
+    if (!startFile(path, file, outcome)) return outcome;
 
     std::vector<const PreparedPair*> pairs;
     for (size_t i = 0; i < m_pairs.size(); ++i) {

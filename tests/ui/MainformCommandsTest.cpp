@@ -3,6 +3,8 @@
 
 #include "ui/Mainform.h"
 
+#include "MainformFixture.h"
+
 #include "ui/FileListModel.h"
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
@@ -28,22 +30,8 @@
 namespace tw {
 namespace {
 
-class MainformCommands : public ::testing::Test {
- protected:
-  MainformCommands()
-      : settings(QString::fromStdString(dir.file("settings.conf"))),
-        form(config, options, prompts, settings) {
-    form.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
-  }
-
-  template <class T>
-  T* child(const char* name) {
-    T* w = form.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
-  QPushButton* button(const char* name) { return child<QPushButton>(name); }
+class MainformCommands : public test::MainformFixture {
+ protected:  QPushButton* button(const char* name) { return child<QPushButton>(name); }
   QAction* action(const char* name) { return child<QAction>(name); }
   PairGrid* grid() { return child<PairGrid>("StringGrid1"); }
   QListView* fileList() { return child<QListView>("CheckListBox1"); }
@@ -81,13 +69,6 @@ class MainformCommands : public ::testing::Test {
     config.markSaved();
     form.showConfiguration();
   }
-
-  test::TempDir dir;
-  Configuration config;
-  AppOptions options;
-  test::FakePrompts prompts;
-  QSettingsStore settings;
-  TForm1 form;
 };
 
 TEST_F(MainformCommands, AddingPairsThroughTheFields) {

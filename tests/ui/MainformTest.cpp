@@ -1,5 +1,7 @@
 #include "ui/Mainform.h"
 
+#include "MainformFixture.h"
+
 #include "ui/FileListModel.h"
 #include "ui/PairGrid.h"
 
@@ -29,22 +31,8 @@
 namespace tw {
 namespace {
 
-class MainformTest : public ::testing::Test {
+class MainformTest : public test::MainformFixture {
  protected:
-  MainformTest()
-      : settings(QString::fromStdString(dir.file("settings.conf"))),
-        form(config, options, prompts, settings) {
-    form.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
-  }
-
-  template <class T>
-  T* child(const char* name) {
-    T* w = form.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
-
   // The entries of a menu as captions, separators as "-", hidden entries left out.
   static QStringList entries(const QMenu* menu) {
     QStringList list;
@@ -54,13 +42,6 @@ class MainformTest : public ::testing::Test {
     }
     return list;
   }
-
-  test::TempDir dir;
-  Configuration config;
-  AppOptions options;
-  test::FakePrompts prompts;
-  QSettingsStore settings;
-  TForm1 form;
 };
 
 TEST_F(MainformTest, CaptionSizeAndMenus) {
