@@ -3,9 +3,9 @@
 #include "platform/FileIo.h"
 #include "platform/FileReplace.h"
 
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace tw {
 
@@ -15,7 +15,9 @@ constexpr const char* kCaption = "Backup Files";
 // An error that ends a command is shown as the program shows any failed file operation.
 constexpr const char* kErrorCaption = "Textwright";
 
-std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string quoted(const std::string& path) {
+  return "\"" + path + "\"";
+}
 
 std::string failure(const char* what, const std::string& path, int errnum) {
   return std::string(what) + " " + quoted(path) + ": " + platform::errorText(errnum);
@@ -62,9 +64,13 @@ platform::IoStatus restoreContent(const std::string& path, const std::string& by
 
 }  // namespace
 
-std::string BackupName(const std::string& path) { return path + ".rpf"; }
+std::string BackupName(const std::string& path) {
+  return path + ".rpf";
+}
 
-std::string WorkName(const std::string& path) { return path + ".rpf1"; }
+std::string WorkName(const std::string& path) {
+  return path + ".rpf1";
+}
 
 BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts) {
   BackupOutcome outcome;

@@ -12,7 +12,8 @@ namespace {
 const std::string& corpus() {
   static const std::string text = [] {
     std::mt19937 rng(7);
-    const char* words[] = {"the", "paint", "of", "grey", "harbour", "<p>", "</p>", "color", "and", "a"};
+    const char* words[] = {"the", "paint", "of",    "grey", "harbour",
+                           "<p>", "</p>",  "color", "and",  "a"};
     std::string t;
     while (t.size() < (16u << 20)) {
       t += (rng() % 200 == 0) ? "colour" : words[rng() % 10];
@@ -24,12 +25,14 @@ const std::string& corpus() {
 }
 
 class NullHost : public tw::RunHost {
-public:
-  tw::ConfirmDecision confirm(const tw::ConfirmRequest&) override { return tw::ConfirmDecision::ReplaceThis; }
+ public:
+  tw::ConfirmDecision confirm(const tw::ConfirmRequest&) override {
+    return tw::ConfirmDecision::ReplaceThis;
+  }
 };
 
-void runPass(benchmark::State& state, const tw::StringPair& pair, bool regular, bool unixPair = false,
-             bool caseSensitive = false) {
+void runPass(benchmark::State& state, const tw::StringPair& pair, bool regular,
+             bool unixPair = false, bool caseSensitive = false) {
   tw::PassSettings settings;
   settings.Flags.Regular = regular;
   settings.Flags.CaseSensitive = caseSensitive;
@@ -42,14 +45,25 @@ void runPass(benchmark::State& state, const tw::StringPair& pair, bool regular, 
   for (auto _ : state) {
     benchmark::DoNotOptimize(tw::ApplyPair(corpus(), prepared, context, output));
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(corpus().size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(corpus().size()));
 }
 
-void BM_LiteralPass(benchmark::State& state) { runPass(state, {"colour", "color"}, false); }
-void BM_LiteralPassCaseSensitive(benchmark::State& state) { runPass(state, {"colour", "color"}, false, false, true); }
-void BM_LiteralPassNoOccurrence(benchmark::State& state) { runPass(state, {"zebra", "x"}, false); }
-void BM_RegexPass(benchmark::State& state) { runPass(state, {"col[aeiou]ur", "color"}, true); }
-void BM_UnixPass(benchmark::State& state) { runPass(state, {"\\r\\n", "\n"}, false, true); }
+void BM_LiteralPass(benchmark::State& state) {
+  runPass(state, {"colour", "color"}, false);
+}
+void BM_LiteralPassCaseSensitive(benchmark::State& state) {
+  runPass(state, {"colour", "color"}, false, false, true);
+}
+void BM_LiteralPassNoOccurrence(benchmark::State& state) {
+  runPass(state, {"zebra", "x"}, false);
+}
+void BM_RegexPass(benchmark::State& state) {
+  runPass(state, {"col[aeiou]ur", "color"}, true);
+}
+void BM_UnixPass(benchmark::State& state) {
+  runPass(state, {"\\r\\n", "\n"}, false, true);
+}
 
 BENCHMARK(BM_LiteralPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LiteralPassCaseSensitive)->Unit(benchmark::kMillisecond);

@@ -16,15 +16,21 @@ constexpr size_t kTextSize = 64u << 20;
 const std::string& proseText() {
   static const std::string text = [] {
     static const std::vector<std::string> words = {
-        "the", "of", "and", "to", "a", "in", "is", "that", "for", "it", "as", "was", "with", "be", "by",
-        "on", "not", "he", "this", "are", "or", "his", "from", "at", "which", "but", "have", "an", "had",
-        "they", "you", "were", "their", "one", "all", "we", "can", "her", "has", "there", "been", "if",
-        "more", "when", "will", "would", "who", "so", "no", "about", "time", "people", "into", "could",
-        "state", "years", "other", "new", "some", "first", "made", "over", "world", "after", "work",
-        "between", "system", "house", "number", "program", "color", "colour", "window", "file", "files",
-        "replace", "search", "interface", "data", "record", "morning", "garden", "river", "account",
-        "language", "character", "backup", "options", "settings", "question", "answer", "because",
-        "through", "public", "important", "example", "government", "development", "information"};
+        "the",        "of",        "and",     "to",        "a",        "in",         "is",
+        "that",       "for",       "it",      "as",        "was",      "with",       "be",
+        "by",         "on",        "not",     "he",        "this",     "are",        "or",
+        "his",        "from",      "at",      "which",     "but",      "have",       "an",
+        "had",        "they",      "you",     "were",      "their",    "one",        "all",
+        "we",         "can",       "her",     "has",       "there",    "been",       "if",
+        "more",       "when",      "will",    "would",     "who",      "so",         "no",
+        "about",      "time",      "people",  "into",      "could",    "state",      "years",
+        "other",      "new",       "some",    "first",     "made",     "over",       "world",
+        "after",      "work",      "between", "system",    "house",    "number",     "program",
+        "color",      "colour",    "window",  "file",      "files",    "replace",    "search",
+        "interface",  "data",      "record",  "morning",   "garden",   "river",      "account",
+        "language",   "character", "backup",  "options",   "settings", "question",   "answer",
+        "because",    "through",   "public",  "important", "example",  "government", "development",
+        "information"};
     std::mt19937 rng(20261208);
     // Zipf-like: earlier words are more common.
     std::vector<double> weights;
@@ -105,7 +111,8 @@ void runPass(benchmark::State& state, const tw::Searcher& searcher, const std::s
     }
     benchmark::DoNotOptimize(occurrences);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
   state.counters["occurrences"] = static_cast<double>(occurrences);
 }
 

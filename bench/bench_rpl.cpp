@@ -9,9 +9,9 @@ namespace {
 tw::Configuration largeConfiguration() {
   tw::Configuration config;
   for (int k = 0; k < 10000; ++k) {
-    config.Files.push_back({"/srv/www/site/section" + std::to_string(k % 97) + "/page" +
-                                std::to_string(k) + ".htm",
-                            k % 3 != 0});
+    config.Files.push_back(
+        {"/srv/www/site/section" + std::to_string(k % 97) + "/page" + std::to_string(k) + ".htm",
+         k % 3 != 0});
   }
   config.Pairs.clear();
   for (int k = 0; k < 1000; ++k) {

@@ -49,8 +49,8 @@ Corpus& corpus() {
     made.root = fs::path(base ? base : fs::temp_directory_path().string()) / "tw-bench-writeback";
     fs::remove_all(made.root);
     std::mt19937 random(20261208);
-    static const char* kWords[] = {"the ", "of ", "text ", "file ", "replace ", "many ",
-                                   "folder ", "line ", "word ", "and "};
+    static const char* kWords[] = {"the ",  "of ",     "text ", "file ", "replace ",
+                                   "many ", "folder ", "line ", "word ", "and "};
     for (int i = 0; i < kFiles; ++i) {
       fs::path folder = made.root / numbered("d", i % 20) / numbered("s", i % 10);
       fs::create_directories(folder);
@@ -158,7 +158,8 @@ void BM_LoadAndWriteBackBatched(benchmark::State& state) {
     written = 0;
     WriteBackBatch batch(options);
     auto commit = [&] {
-      for (const WriteBackBatch::Outcome& outcome : batch.commit()) written += outcome.status ? 1 : 0;
+      for (const WriteBackBatch::Outcome& outcome : batch.commit())
+        written += outcome.status ? 1 : 0;
     };
     for (const std::string& path : c.paths) {
       LoadedFile file;

@@ -1,8 +1,8 @@
 // restore-backups and delete-backups: the two commands of the menu "Backup Files" on the
 // file list of a saved configuration.
 
-#include "backup/Backups.h"
 #include "cli/BackupCommands.h"
+#include "backup/Backups.h"
 #include "config/RplFile.h"
 #include "platform/FileIo.h"
 
@@ -17,7 +17,7 @@ namespace {
 // of standard input; "y" or "yes" (any case) is Yes, anything else, or the end of the
 // input, is No. Messages are printed by the commands themselves from what they return.
 class TerminalPrompts : public Prompts {
-public:
+ public:
   explicit TerminalPrompts(CliIo& io) : m_io(io) {}
 
   PromptAnswer ask(const std::string& text, const std::string&, PromptButtons,
@@ -42,7 +42,7 @@ public:
     return std::nullopt;
   }
 
-private:
+ private:
   CliIo& m_io;
 };
 

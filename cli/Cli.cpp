@@ -27,7 +27,9 @@ void printHelp(std::ostream& out) {
 
 }  // namespace
 
-std::span<const Command> commands() { return kCommands; }
+std::span<const Command> commands() {
+  return kCommands;
+}
 
 int runCli(const std::vector<std::string>& args, CliIo io) {
   if (args.empty()) {

@@ -32,7 +32,8 @@ int RunCommand(std::span<const std::string> args, CliIo& io) {
   if (std::optional<std::string> error = ParseRunArguments(args, parsed)) {
     return UsageError(io, "run", *error);
   }
-  if (parsed.positionals.size() != 1) return UsageError(io, "run", "run needs exactly one CONFIG.rpl");
+  if (parsed.positionals.size() != 1)
+    return UsageError(io, "run", "run needs exactly one CONFIG.rpl");
   const std::string& rplPath = parsed.positionals[0];
 
   std::string bytes;

@@ -85,7 +85,8 @@ int UsageError(CliIo& io, const std::string& command, const std::string& message
   return kExitUsage;
 }
 
-std::optional<std::string> ParseRunArguments(std::span<const std::string> args, RunArguments& parsed) {
+std::optional<std::string> ParseRunArguments(std::span<const std::string> args,
+                                             RunArguments& parsed) {
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -196,7 +197,8 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   for (const auto& [path, format] : {std::pair{parsed.report, ReportFormat::Text},
                                      std::pair{parsed.htmlReport, ReportFormat::Html}}) {
     if (!path) continue;
-    if (const platform::IoStatus written = writeReport(*path, format, summary, config.Files); !written) {
+    if (const platform::IoStatus written = writeReport(*path, format, summary, config.Files);
+        !written) {
       io.err << "textwright-cli: the report was not written: " << written.error << "\n";
       reportFailed = true;
     }
@@ -204,7 +206,8 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
 
   bool richTextRefused = false;
   for (const FailedFile& failed : summary.FailedFiles) {
-    io.err << "textwright-cli: " << (failed.path.empty() ? "" : failed.path + ": ") << failed.reason << "\n";
+    io.err << "textwright-cli: " << (failed.path.empty() ? "" : failed.path + ": ") << failed.reason
+           << "\n";
     richTextRefused = richTextRefused || failed.reason == kNotAnRtfDocument;
   }
   if (richTextRefused) {
@@ -212,7 +215,8 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   }
   if (parsed.dryRun && !parsed.quiet) io.err << "textwright-cli: dry run, no file was written\n";
   if (!summary.FailedFiles.empty()) {
-    io.err << "textwright-cli: " << summary.FailedFiles.size() << " file(s) could not be processed\n";
+    io.err << "textwright-cli: " << summary.FailedFiles.size()
+           << " file(s) could not be processed\n";
     return kExitFailed;
   }
   if (outcome.Cancelled || reportFailed) return kExitFailed;

@@ -40,7 +40,8 @@ struct RunArguments {
 };
 
 // Parses `args`; on a usage error returns the message.
-std::optional<std::string> ParseRunArguments(std::span<const std::string> args, RunArguments& parsed);
+std::optional<std::string> ParseRunArguments(std::span<const std::string> args,
+                                             RunArguments& parsed);
 
 // Applies the switches and options to `config` and `options`.
 void ApplyRunArguments(const RunArguments& parsed, Configuration& config, AppOptions& options);

@@ -35,13 +35,26 @@ std::optional<ConfirmDecision> ParseConfirmAnswer(std::string_view line) {
   if (line.empty()) return ConfirmDecision::ReplaceThis;
   if (line.size() != 1) return std::nullopt;
   switch (line[0]) {
-    case 'y': case 'Y': return ConfirmDecision::ReplaceThis;
-    case 'n': case 'N': return ConfirmDecision::SkipThis;
-    case 'f': case 'F': return ConfirmDecision::ReplaceAllInFile;
-    case 's': case 'S': return ConfirmDecision::SkipAllInFile;
-    case 'a': case 'A': return ConfirmDecision::ReplaceAllFiles;
-    case 'q': case 'Q': return ConfirmDecision::SkipAllFiles;
-    default: return std::nullopt;
+    case 'y':
+    case 'Y':
+      return ConfirmDecision::ReplaceThis;
+    case 'n':
+    case 'N':
+      return ConfirmDecision::SkipThis;
+    case 'f':
+    case 'F':
+      return ConfirmDecision::ReplaceAllInFile;
+    case 's':
+    case 'S':
+      return ConfirmDecision::SkipAllInFile;
+    case 'a':
+    case 'A':
+      return ConfirmDecision::ReplaceAllFiles;
+    case 'q':
+    case 'Q':
+      return ConfirmDecision::SkipAllFiles;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -110,7 +123,9 @@ void TerminalHost::fileChanged(const std::string& path, std::string_view oldCont
   m_io.out << UnifiedDiff(path, oldContent, newContent);
 }
 
-void TerminalHost::finish() { clearBar(); }
+void TerminalHost::finish() {
+  clearBar();
+}
 
 void TerminalHost::drawBar() {
   if (!m_settings.progressBar) return;

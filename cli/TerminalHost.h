@@ -14,10 +14,10 @@
 namespace tw::cli {
 
 class TerminalHost : public RunHost {
-public:
+ public:
   struct Settings {
-    bool progressBar = false;  // draw a progress bar on `err` (a terminal)
-    bool showDiffs = false;    // write the unified diff of every change to `out`
+    bool progressBar = false;     // draw a progress bar on `err` (a terminal)
+    bool showDiffs = false;       // write the unified diff of every change to `out`
     bool watchInterrupt = false;  // take Ctrl-C as Cancel while the run lasts
   };
 
@@ -36,7 +36,7 @@ public:
   // Removes the progress bar from the terminal line, if one is drawn.
   void finish();
 
-private:
+ private:
   void drawBar();
   void clearBar();
 

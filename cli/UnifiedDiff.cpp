@@ -49,13 +49,15 @@ bool shortestEdits(const std::vector<std::string_view>& a, int64_t aBegin, int64
     trace.push_back(v);
     for (int64_t k = -d; k <= d; k += 2) {
       int64_t x;
-      if (k == -d || (k != d && v[static_cast<size_t>(offset + k - 1)] < v[static_cast<size_t>(offset + k + 1)])) {
+      if (k == -d || (k != d && v[static_cast<size_t>(offset + k - 1)] <
+                                    v[static_cast<size_t>(offset + k + 1)])) {
         x = v[static_cast<size_t>(offset + k + 1)];
       } else {
         x = v[static_cast<size_t>(offset + k - 1)] + 1;
       }
       int64_t y = x - k;
-      while (x < n && y < m && a[static_cast<size_t>(aBegin + x)] == b[static_cast<size_t>(bBegin + y)]) {
+      while (x < n && y < m &&
+             a[static_cast<size_t>(aBegin + x)] == b[static_cast<size_t>(bBegin + y)]) {
         ++x;
         ++y;
       }
@@ -75,7 +77,8 @@ bool shortestEdits(const std::vector<std::string_view>& a, int64_t aBegin, int64
     const std::vector<int64_t>& prev = trace[static_cast<size_t>(d)];
     const int64_t k = x - y;
     int64_t prevK;
-    if (k == -d || (k != d && prev[static_cast<size_t>(offset + k - 1)] < prev[static_cast<size_t>(offset + k + 1)])) {
+    if (k == -d || (k != d && prev[static_cast<size_t>(offset + k - 1)] <
+                                  prev[static_cast<size_t>(offset + k + 1)])) {
       prevK = k + 1;
     } else {
       prevK = k - 1;
@@ -126,7 +129,9 @@ std::string UnifiedDiff(const std::string& path, std::string_view before, std::s
   const int64_t n = static_cast<int64_t>(a.size());
   const int64_t m = static_cast<int64_t>(b.size());
   int64_t prefix = 0;
-  while (prefix < n && prefix < m && a[static_cast<size_t>(prefix)] == b[static_cast<size_t>(prefix)]) ++prefix;
+  while (prefix < n && prefix < m &&
+         a[static_cast<size_t>(prefix)] == b[static_cast<size_t>(prefix)])
+    ++prefix;
   int64_t suffix = 0;
   while (suffix < n - prefix && suffix < m - prefix &&
          a[static_cast<size_t>(n - 1 - suffix)] == b[static_cast<size_t>(m - 1 - suffix)]) {

@@ -28,7 +28,7 @@ struct SaveChoice {
 };
 
 class Prompts {
-public:
+ public:
   virtual ~Prompts() = default;
 
   // A message box with a question; closing it without a button counts as Cancel (or No

@@ -6,12 +6,12 @@ namespace tw {
 
 // The six switches that travel with a configuration file, at their program-start values.
 struct ReplaceFlags {
-  bool CaseSensitive = false;      // "Case Sensitive"
-  bool WholeWordsOnly = false;     // "Whole Words Only"
-  bool CreateBackupFiles = true;   // "Create Backup Files"
-  bool Confirm = false;            // "Confirm every replacement" (also an application option)
-  bool Anything = true;            // "Allow script %anything%"
-  bool Regular = false;            // "Regular expressions"
+  bool CaseSensitive = false;     // "Case Sensitive"
+  bool WholeWordsOnly = false;    // "Whole Words Only"
+  bool CreateBackupFiles = true;  // "Create Backup Files"
+  bool Confirm = false;           // "Confirm every replacement" (also an application option)
+  bool Anything = true;           // "Allow script %anything%"
+  bool Regular = false;           // "Regular expressions"
 
   bool operator==(const ReplaceFlags&) const = default;
 };

@@ -9,7 +9,7 @@
 namespace tw {
 
 class SettingsStore {
-public:
+ public:
   virtual ~SettingsStore() = default;
 
   virtual bool hasValue(const std::string& name) = 0;

@@ -16,7 +16,8 @@ constexpr int64_t kExcerptFrom = 500;
 std::string SearchedFindText(std::string_view find, bool removeLeading, bool removeTrailing) {
   if (find.find_first_not_of(' ') == std::string_view::npos) return std::string(find);
   if (removeLeading && find.size() > 1) find.remove_prefix(find.find_first_not_of(' '));
-  if (removeTrailing && find.size() > 1) find.remove_suffix(find.size() - 1 - find.find_last_not_of(' '));
+  if (removeTrailing && find.size() > 1)
+    find.remove_suffix(find.size() - 1 - find.find_last_not_of(' '));
   return std::string(find);
 }
 
@@ -27,7 +28,8 @@ PreparedPair::PreparedPair(const StringPair& pair, const PassSettings& settings,
     m_searcher.emplace(Searcher::literal(m_searched, LiteralOptions{true, false, false}));
     return;
   }
-  m_searched = SearchedFindText(pair.Find, settings.RemoveLeadingSpaces, settings.RemoveTrailingSpaces);
+  m_searched =
+      SearchedFindText(pair.Find, settings.RemoveLeadingSpaces, settings.RemoveTrailingSpaces);
   if (m_searched.empty()) return;
   const ReplaceFlags& flags = settings.Flags;
   if (flags.Regular) {
@@ -41,13 +43,18 @@ PreparedPair::PreparedPair(const StringPair& pair, const PassSettings& settings,
 ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outputSoFar,
                                    int64_t start, int64_t length) {
   ConfirmRequest request;
-  const int64_t beforeLength = std::min<int64_t>(kExcerptBefore, static_cast<int64_t>(outputSoFar.size()));
-  request.excerpt.assign(outputSoFar.substr(outputSoFar.size() - static_cast<size_t>(beforeLength)));
-  request.excerpt.append(text.substr(static_cast<size_t>(start), static_cast<size_t>(kExcerptFrom)));
-  if (size_t zero = request.excerpt.find('\0'); zero != std::string::npos) request.excerpt.resize(zero);
+  const int64_t beforeLength =
+      std::min<int64_t>(kExcerptBefore, static_cast<int64_t>(outputSoFar.size()));
+  request.excerpt.assign(
+      outputSoFar.substr(outputSoFar.size() - static_cast<size_t>(beforeLength)));
+  request.excerpt.append(
+      text.substr(static_cast<size_t>(start), static_cast<size_t>(kExcerptFrom)));
+  if (size_t zero = request.excerpt.find('\0'); zero != std::string::npos)
+    request.excerpt.resize(zero);
   const int64_t excerptLength = static_cast<int64_t>(request.excerpt.size());
   request.occurrenceStart = std::min(beforeLength, excerptLength);
-  request.occurrenceLength = std::clamp<int64_t>(excerptLength - request.occurrenceStart, 0, length);
+  request.occurrenceLength =
+      std::clamp<int64_t>(excerptLength - request.occurrenceStart, 0, length);
   return request;
 }
 

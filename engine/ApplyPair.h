@@ -50,7 +50,7 @@ inline constexpr std::string_view kUnixPairFind = "\\r\\n";
 // its searcher, built once per run. Not movable: the searcher may refer to the text it was
 // built from.
 class PreparedPair {
-public:
+ public:
   // `unixPair`: the pair appended by "Save as UNIX file", which finds CR LF and, converting
   // every line end, ignores Whole Words Only.
   PreparedPair(const StringPair& pair, const PassSettings& settings, bool unixPair = false);
@@ -63,7 +63,7 @@ public:
   bool active() const { return m_searcher.has_value(); }
   const Searcher& searcher() const { return *m_searcher; }
 
-private:
+ private:
   StringPair m_listed;
   std::string m_searched;
   std::optional<Searcher> m_searcher;
@@ -71,7 +71,7 @@ private:
 
 // Calls the host's yield() a few times per second at most, however often it is asked.
 class YieldThrottle {
-public:
+ public:
   explicit YieldThrottle(RunHost& host) : m_host(host) {}
   void tick() {
     if (++m_calls % 64 != 0) return;
@@ -81,7 +81,7 @@ public:
     m_host.yield();
   }
 
-private:
+ private:
   RunHost& m_host;
   uint32_t m_calls = 0;
   std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
@@ -104,8 +104,8 @@ ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outpu
 
 // Applies `pair` to `text`, writing the result to `output`, and returns the number of
 // replacements made. When that is 0 the result is `text` itself and `output` holds nothing
-// useful (a pass without occurrences copies nothing). With confirmation on, asks the host about each occurrence
-// while the run's decision asks, and takes its answer as the decision.
+// useful (a pass without occurrences copies nothing). With confirmation on, asks the host about
+// each occurrence while the run's decision asks, and takes its answer as the decision.
 int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& context,
                   std::string& output);
 

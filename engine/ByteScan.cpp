@@ -15,10 +15,28 @@ int byteCommonness(unsigned char c) {
     }
   }
   switch (c) {
-    case ' ': return 120;
-    case '<': case '>': case '/': case '"': case '=': case '.': case ',': case '\n': return 40;
-    case '\r': case '\t': case '-': case ':': case ';': case '\'': case '(': case ')': return 20;
-    default: break;
+    case ' ':
+      return 120;
+    case '<':
+    case '>':
+    case '/':
+    case '"':
+    case '=':
+    case '.':
+    case ',':
+    case '\n':
+      return 40;
+    case '\r':
+    case '\t':
+    case '-':
+    case ':':
+    case ';':
+    case '\'':
+    case '(':
+    case ')':
+      return 20;
+    default:
+      break;
   }
   if (c >= '0' && c <= '9') return 20;
   if (c < 32 || c >= 127) return 2;

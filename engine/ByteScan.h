@@ -22,7 +22,9 @@ namespace detail {
 constexpr uint64_t kOnes = 0x0101010101010101ULL;
 constexpr uint64_t kHighs = 0x8080808080808080ULL;
 // Marks the zero bytes of x; the lowest marked byte is always a true zero.
-constexpr uint64_t zeroBytes(uint64_t x) { return (x - kOnes) & ~x & kHighs; }
+constexpr uint64_t zeroBytes(uint64_t x) {
+  return (x - kOnes) & ~x & kHighs;
+}
 }  // namespace detail
 
 inline int64_t scanEither(const unsigned char* t, int64_t n, int64_t from, unsigned char a,
@@ -67,7 +69,7 @@ int byteCommonness(unsigned char c);
 
 // A needle of one or more positions, each accepting the byte `a` or the byte `b`.
 class NeedleScanner {
-public:
+ public:
   NeedleScanner() = default;
   explicit NeedleScanner(std::vector<std::pair<unsigned char, unsigned char>> needle);
 
@@ -86,7 +88,7 @@ public:
     return true;
   }
 
-private:
+ private:
   std::vector<unsigned char> m_a;
   std::vector<unsigned char> m_b;
   bool m_exact = true;   // every position accepts one byte

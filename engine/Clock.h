@@ -11,14 +11,14 @@ struct LocalMoment {
 };
 
 class Clock {
-public:
+ public:
   virtual ~Clock() = default;
   virtual LocalMoment now() = 0;
 };
 
 // The machine's local time, to hundredths of a second.
 class SystemClock : public Clock {
-public:
+ public:
   LocalMoment now() override;
 };
 

@@ -20,7 +20,7 @@ enum class ConfirmDecision {
 // The run's decision with its file-only mark. The file-wide answers are held as the run-wide
 // value of the same kind plus a mark that they end with the current file.
 class RunDecision {
-public:
+ public:
   ConfirmDecision value() const {
     if (m_fileOnly) {
       return m_value == ConfirmDecision::ReplaceAllFiles ? ConfirmDecision::ReplaceAllInFile
@@ -64,15 +64,15 @@ public:
     return m_value == ConfirmDecision::ReplaceThis || m_value == ConfirmDecision::ReplaceAllFiles;
   }
 
-private:
+ private:
   ConfirmDecision m_value = ConfirmDecision::ReplaceThis;
   bool m_fileOnly = false;
 };
 
 // What the confirmation dialog is given for one occurrence.
 struct ConfirmRequest {
-  std::string path;     // the file's full path (the dialog shows its name part)
-  std::string find;     // the pair's texts as the pair list holds them (before any trimming)
+  std::string path;  // the file's full path (the dialog shows its name part)
+  std::string find;  // the pair's texts as the pair list holds them (before any trimming)
   std::string replace;
   // Up to 300 bytes before the occurrence (from the pass's output so far, so earlier
   // replacements of this pass show) joined to up to 500 bytes from the occurrence on (from

@@ -10,13 +10,13 @@ namespace tw {
 // in increasing order of e cost time linear in the text overall (IsFilenameReference alone
 // may look back to the start of the text every time). Any order gives the same answers.
 class FilenameReferenceCheck {
-public:
+ public:
   explicit FilenameReferenceCheck(std::string_view text) : m_text(text) {}
 
   // The same answer as IsFilenameReference(text, e).
   bool operator()(int64_t e);
 
-private:
+ private:
   std::string_view m_text;
   int64_t m_scanned = 0;    // every index below this one has been looked at
   int64_t m_lastStop = -1;  // the last stop character below m_scanned, or -1

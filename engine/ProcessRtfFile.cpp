@@ -12,7 +12,9 @@ namespace {
 
 constexpr int64_t kExcerptReach = 100;
 
-bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool isContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 }  // namespace
 
@@ -72,8 +74,9 @@ RtfFileResult ReplaceInRtf(std::string content, const std::vector<const Prepared
       s = found->start;
       const int64_t e = found->last;
       context.throttle.tick();
-      const rtf::EditStatus fits = writable ? rtf::checkRange(doc, static_cast<size_t>(s), static_cast<size_t>(e - s + 1))
-                                            : rtf::EditStatus::InvalidReplacement;
+      const rtf::EditStatus fits =
+          writable ? rtf::checkRange(doc, static_cast<size_t>(s), static_cast<size_t>(e - s + 1))
+                   : rtf::EditStatus::InvalidReplacement;
       if (fits != rtf::EditStatus::Applied) {
         ++refused[fits];
         ++s;

@@ -25,7 +25,8 @@ namespace tw {
 // bytes) to just before the nearest full stop at or after `last` (looking on at most 100
 // bytes), cut to whole UTF-8 characters; the occurrence's part inside it is marked.
 // The reason given for a ".rtf" file whose content is not an RTF document.
-inline constexpr std::string_view kNotAnRtfDocument = "not processed: the file is not an RTF document";
+inline constexpr std::string_view kNotAnRtfDocument =
+    "not processed: the file is not an RTF document";
 
 ConfirmRequest BuildRtfConfirmRequest(std::string_view text, int64_t start, int64_t last);
 

@@ -16,18 +16,32 @@ constexpr int64_t kCountCap = std::numeric_limits<int32_t>::max();
 // Fixed tables of the escapes; their indices in every Compiled::sets.
 enum : uint32_t { kDigit, kNotDigit, kSpace, kNotSpace, kWord, kNotWord, kFixedSets };
 
-constexpr bool isDigit(unsigned c) { return c >= '0' && c <= '9'; }
+constexpr bool isDigit(unsigned c) {
+  return c >= '0' && c <= '9';
+}
 
 ByteTable makeSet(uint32_t which) {
   ByteTable t{};
   for (unsigned c = 0; c < 256; ++c) {
     switch (which) {
-      case kDigit: t[c] = isDigit(c); break;
-      case kNotDigit: t[c] = !isDigit(c); break;
-      case kSpace: t[c] = c == ' ' || c == '\t'; break;
-      case kNotSpace: t[c] = !(c == ' ' || c == '\t'); break;
-      case kWord: t[c] = !(isDigit(c) || isRegexPunctuation(c)); break;
-      default: t[c] = isDigit(c) || isRegexPunctuation(c); break;
+      case kDigit:
+        t[c] = isDigit(c);
+        break;
+      case kNotDigit:
+        t[c] = !isDigit(c);
+        break;
+      case kSpace:
+        t[c] = c == ' ' || c == '\t';
+        break;
+      case kNotSpace:
+        t[c] = !(c == ' ' || c == '\t');
+        break;
+      case kWord:
+        t[c] = !(isDigit(c) || isRegexPunctuation(c));
+        break;
+      default:
+        t[c] = isDigit(c) || isRegexPunctuation(c);
+        break;
     }
   }
   return t;
@@ -43,27 +57,38 @@ int hexValue(unsigned char c) {
 // The fixed set of an escape letter inside or outside a class, or -1.
 int escapeSet(unsigned char letter) {
   switch (letter) {
-    case 'd': return kDigit;
-    case 'D': return kNotDigit;
-    case 's': return kSpace;
-    case 'S': return kNotSpace;
-    case 'w': return kWord;
-    case 'W': return kNotWord;
-    default: return -1;
+    case 'd':
+      return kDigit;
+    case 'D':
+      return kNotDigit;
+    case 's':
+      return kSpace;
+    case 'S':
+      return kNotSpace;
+    case 'w':
+      return kWord;
+    case 'W':
+      return kNotWord;
+    default:
+      return -1;
   }
 }
 
 int escapeByte(unsigned char letter) {
   switch (letter) {
-    case 'r': return '\r';
-    case 'n': return '\n';
-    case 't': return '\t';
-    default: return -1;
+    case 'r':
+      return '\r';
+    case 'n':
+      return '\n';
+    case 't':
+      return '\t';
+    default:
+      return -1;
   }
 }
 
 class Parser {
-public:
+ public:
   Parser(bool caseSensitive, std::vector<ByteTable>& sets) : m_cs(caseSensitive), m_sets(sets) {}
 
   Program parse(std::string_view p, int depth) {
@@ -93,7 +118,8 @@ public:
           if (letter == 'x' && i + 2 < len) {
             if (i + 3 < len && hexValue(uc(i + 2)) >= 0 && hexValue(uc(i + 3)) >= 0) {
               node.op = Op::Chars;
-              node.a = node.b = static_cast<unsigned char>(hexValue(uc(i + 2)) * 16 + hexValue(uc(i + 3)));
+              node.a = node.b =
+                  static_cast<unsigned char>(hexValue(uc(i + 2)) * 16 + hexValue(uc(i + 3)));
               next = i + 4;
             } else {
               node.op = Op::Fail;
@@ -165,7 +191,7 @@ public:
     return prog;
   }
 
-private:
+ private:
   void setLiteral(Node& node, unsigned char c) const {
     node.op = Op::Chars;
     node.a = c;
@@ -177,11 +203,22 @@ private:
     const size_t len = p.size();
     if (j >= len) return j;
     switch (p[j]) {
-      case '*': node.min = 0; node.max = kStarMax; return j + 1;
-      case '+': node.min = 1; node.max = kStarMax; return j + 1;
-      case '?': node.min = 0; node.max = 1; return j + 1;
-      case '{': break;
-      default: return j;
+      case '*':
+        node.min = 0;
+        node.max = kStarMax;
+        return j + 1;
+      case '+':
+        node.min = 1;
+        node.max = kStarMax;
+        return j + 1;
+      case '?':
+        node.min = 0;
+        node.max = 1;
+        return j + 1;
+      case '{':
+        break;
+      default:
+        return j;
     }
     size_t k = j + 1;
     const int64_t first = readCount(p, k, true).value_or(0);
@@ -239,7 +276,8 @@ private:
         const unsigned char letter = uc(j + 1);
         if (letter == 'x' && j + 2 < len) {
           if (j + 3 < len && hexValue(uc(j + 2)) >= 0 && hexValue(uc(j + 3)) >= 0) {
-            members[static_cast<unsigned char>(hexValue(uc(j + 2)) * 16 + hexValue(uc(j + 3)))] = true;
+            members[static_cast<unsigned char>(hexValue(uc(j + 2)) * 16 + hexValue(uc(j + 3)))] =
+                true;
             j += 4;
           } else {
             j = std::min(j + 4, len);

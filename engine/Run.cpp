@@ -5,10 +5,10 @@
 #include "engine/Region.h"
 #include "platform/FileReplace.h"
 
+#include <sys/stat.h>
 #include <deque>
 #include <memory>
 #include <set>
-#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -31,12 +31,12 @@ struct FileOutcome {
   std::string reason;
   // Occurrences of an RTF file left alone (it is still processed), one sentence per kind.
   std::vector<std::string> notes;
-  bool staged = false;        // waiting for the commit of its new content
-  std::string resolvedPath;   // the file behind the entry, for a staged file
+  bool staged = false;       // waiting for the commit of its new content
+  std::string resolvedPath;  // the file behind the entry, for a staged file
 };
 
 class ReplacementRun {
-public:
+ public:
   ReplacementRun(const Configuration& config, const AppOptions& options, RunHost& host,
                  const RunMode& mode, int64_t firstCount)
       : m_config(config),
@@ -50,8 +50,8 @@ public:
       m_pairs.push_back(std::make_unique<PreparedPair>(pair, m_settings));
     }
     if (options.SaveAsUnix) {
-      m_pairs.push_back(std::make_unique<PreparedPair>(
-          StringPair{std::string(kUnixPairFind), "\n"}, m_settings, true));
+      m_pairs.push_back(std::make_unique<PreparedPair>(StringPair{std::string(kUnixPairFind), "\n"},
+                                                       m_settings, true));
     }
   }
 
@@ -66,7 +66,8 @@ public:
   std::vector<platform::IoStatus> commit() {
     std::vector<platform::IoStatus> statuses;
     if (!m_batch) return statuses;
-    for (platform::WriteBackBatch::Outcome& done : m_batch->commit()) statuses.push_back(std::move(done.status));
+    for (platform::WriteBackBatch::Outcome& done : m_batch->commit())
+      statuses.push_back(std::move(done.status));
     m_stagedBytes = 0;
     return statuses;
   }
@@ -146,7 +147,7 @@ public:
     return outcome;
   }
 
-private:
+ private:
   // Loads an entry; false when it is passed over (empty) or failed (reason set).
   bool load(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
     std::string error;
@@ -169,7 +170,8 @@ private:
 
   // Hands a changed file to the host and writes it back (not in a dry run).
   // The new content is staged; the outcome waits for the commit.
-  void writeResult(const platform::LoadedFile& file, std::string_view result, FileOutcome& outcome) {
+  void writeResult(const platform::LoadedFile& file, std::string_view result,
+                   FileOutcome& outcome) {
     m_host.fileChanged(file.listedPath, file.content, result);
     if (m_mode.DryRun) return;
     platform::WriteBackOptions writeOptions;
@@ -263,7 +265,8 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   summary.FailedFiles.clear();
   summary.TotalReplacements = 0;
   summary.FilesWithReplacements = 0;
-  if (summary.FileCounts.size() < config.Files.size()) summary.FileCounts.resize(config.Files.size(), 0);
+  if (summary.FileCounts.size() < config.Files.size())
+    summary.FileCounts.resize(config.Files.size(), 0);
 
   for (const FileEntry& entry : config.Files) outcome.CheckedCount += entry.Checked ? 1 : 0;
   host.progress(0);
@@ -304,10 +307,12 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
         if (!waiting.file.staged) continue;
         waiting.file.staged = false;
         const platform::IoStatus status =
-            next < statuses.size() ? statuses[next++] : platform::IoStatus::failure("the file was not written");
+            next < statuses.size() ? statuses[next++]
+                                   : platform::IoStatus::failure("the file was not written");
         if (!status) {
           waiting.file.status = FileStatus::Failed;
-          waiting.file.reason = status.error.empty() ? "the file could not be written" : status.error;
+          waiting.file.reason =
+              status.error.empty() ? "the file could not be written" : status.error;
         } else {
           run.written(waiting.file.resolvedPath);
         }

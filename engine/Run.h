@@ -29,9 +29,9 @@ struct RunMode {
 };
 
 struct RunOutcome {
-  bool Refused = false;     // nothing was touched; Refusal says why
+  bool Refused = false;  // nothing was touched; Refusal says why
   std::string Refusal;
-  bool Cancelled = false;   // stopped between files at the user's request
+  bool Cancelled = false;  // stopped between files at the user's request
   int64_t CheckedCount = 0;
   int64_t StartedCount = 0;
 };

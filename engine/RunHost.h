@@ -11,7 +11,7 @@
 namespace tw {
 
 class RunHost {
-public:
+ public:
   virtual ~RunHost() = default;
 
   // Asks about one occurrence; called only while the decision asks (confirmation on). A

@@ -10,7 +10,7 @@
 namespace tw {
 
 class Searcher::Impl {
-public:
+ public:
   virtual ~Impl() = default;
   virtual std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from) const = 0;
 };
@@ -24,10 +24,12 @@ BytePair literalPair(unsigned char c, bool caseSensitive) {
   return {asciiLower(c), asciiUpper(c)};
 }
 
-bool charsMatch(unsigned char t, BytePair f) { return t == f.first || t == f.second; }
+bool charsMatch(unsigned char t, BytePair f) {
+  return t == f.first || t == f.second;
+}
 
 class NeverMatches final : public Searcher::Impl {
-public:
+ public:
   std::optional<Occurrence> find(const unsigned char*, int64_t, int64_t) const override {
     return std::nullopt;
   }
@@ -35,11 +37,12 @@ public:
 
 // A find string without a script token: every occurrence is the needle itself.
 class PlainLiteral final : public Searcher::Impl {
-public:
+ public:
   PlainLiteral(std::string_view find, const LiteralOptions& options)
       : m_wholeWords(options.WholeWordsOnly) {
     std::vector<BytePair> needle;
-    for (char c : find) needle.push_back(literalPair(static_cast<unsigned char>(c), options.CaseSensitive));
+    for (char c : find)
+      needle.push_back(literalPair(static_cast<unsigned char>(c), options.CaseSensitive));
     m_needle = NeedleScanner(std::move(needle));
   }
 
@@ -54,7 +57,7 @@ public:
     return std::nullopt;
   }
 
-private:
+ private:
   bool m_wholeWords;
   NeedleScanner m_needle;
 };
@@ -63,7 +66,7 @@ private:
 // position, or a scan for the first position holding a character (the token and the
 // character after it).
 class ScriptLiteral final : public Searcher::Impl {
-public:
+ public:
   struct Item {
     bool scan;
     BytePair c;
@@ -73,7 +76,8 @@ public:
       : m_items(std::move(items)), m_first(first), m_wholeWords(wholeWords) {
     std::vector<BytePair> prefix{first};
     if (!m_items.front().scan) {
-      for (size_t j = 1; j < m_items.size() && !m_items[j].scan; ++j) prefix.push_back(m_items[j].c);
+      for (size_t j = 1; j < m_items.size() && !m_items[j].scan; ++j)
+        prefix.push_back(m_items[j].c);
     }
     m_prefix = NeedleScanner(std::move(prefix));
     while (!m_items[m_firstScan].scan) ++m_firstScan;
@@ -92,7 +96,7 @@ public:
     return std::nullopt;
   }
 
-private:
+ private:
   struct Memo {
     int64_t from = -1;
     int64_t found = -1;
@@ -147,7 +151,7 @@ private:
 };
 
 class CompiledRegex final : public Searcher::Impl {
-public:
+ public:
   CompiledRegex(std::string_view pattern, bool caseSensitive)
       : m_compiled(regex::compile(pattern, caseSensitive)) {
     const auto& nodes = m_compiled.top.nodes;
@@ -157,7 +161,9 @@ public:
       k = 1;
     }
     std::vector<BytePair> prefix;
-    for (; k < nodes.size() && nodes[k].op == regex::Op::Chars && nodes[k].min == 1 && nodes[k].max == 1; ++k) {
+    for (; k < nodes.size() && nodes[k].op == regex::Op::Chars && nodes[k].min == 1 &&
+           nodes[k].max == 1;
+         ++k) {
       prefix.emplace_back(nodes[k].a, nodes[k].b);
     }
     m_prefix = NeedleScanner(std::move(prefix));
@@ -185,7 +191,7 @@ public:
     return std::nullopt;
   }
 
-private:
+ private:
   // The bytes with which a match can begin. A match takes at least one character, and the
   // first element to take one (or to pass over one) takes the character at the start.
   void addFirstBytes(const regex::Program& program) {
@@ -277,8 +283,8 @@ Searcher Searcher::literal(std::string_view find, const LiteralOptions& options)
     }
   }
   if (!script) return Searcher(std::make_shared<PlainLiteral>(find, options));
-  return Searcher(std::make_shared<ScriptLiteral>(std::move(items), literalPair(at(0), options.CaseSensitive),
-                                                  options.WholeWordsOnly));
+  return Searcher(std::make_shared<ScriptLiteral>(
+      std::move(items), literalPair(at(0), options.CaseSensitive), options.WholeWordsOnly));
 }
 
 Searcher Searcher::regex(std::string_view pattern, bool caseSensitive) {

@@ -21,7 +21,7 @@ struct Occurrence {
 // instead of a test at every position. Immutable after construction; copies share the
 // compiled form and may be used from several threads.
 class Searcher {
-public:
+ public:
   // A literal find string with its switches. An empty find string never matches.
   static Searcher literal(std::string_view find, const LiteralOptions& options);
   // A pattern of the regular-expression language (engine/RegexMatcher.h).
@@ -39,7 +39,7 @@ public:
 
   class Impl;
 
-private:
+ private:
   explicit Searcher(std::shared_ptr<const Impl> impl);
   std::shared_ptr<const Impl> m_impl;
 };

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -25,8 +25,9 @@
 namespace {
 
 [[noreturn]] void mismatch(const char* what, int64_t at, int64_t fast, int64_t slow) {
-  std::fprintf(stderr, "%s differs at %lld: fast %lld, reference %lld\n", what, static_cast<long long>(at),
-               static_cast<long long>(fast), static_cast<long long>(slow));
+  std::fprintf(stderr, "%s differs at %lld: fast %lld, reference %lld\n", what,
+               static_cast<long long>(at), static_cast<long long>(fast),
+               static_cast<long long>(slow));
   std::abort();
 }
 
@@ -44,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t onceLength = size - 2 - findLength;
   const size_t repeats = size_t{1} << ((switches >> 4) & 7);
   const std::unique_ptr<char[]> textBytes(new char[std::max<size_t>(onceLength * repeats, 1)]);
-  for (size_t k = 0; k < repeats; ++k) std::memcpy(textBytes.get() + k * onceLength, data + 2 + findLength, onceLength);
+  for (size_t k = 0; k < repeats; ++k)
+    std::memcpy(textBytes.get() + k * onceLength, data + 2 + findLength, onceLength);
   const std::string_view text(textBytes.get(), onceLength * repeats);
   const auto n = static_cast<int64_t>(text.size());
 
@@ -52,17 +54,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool isRegex = (switches & 8) != 0;
   const tw::LiteralOptions options{cs, (switches & 2) != 0, (switches & 4) == 0};
   const tw::reference::Flags flags{options.CaseSensitive, options.WholeWordsOnly, options.Anything};
-  const tw::Searcher searcher = isRegex ? tw::Searcher::regex(find, cs) : tw::Searcher::literal(find, options);
+  const tw::Searcher searcher =
+      isRegex ? tw::Searcher::regex(find, cs) : tw::Searcher::literal(find, options);
 
   auto reference = [&](int64_t s) {
-    return isRegex ? tw::reference::regexAt(text, s, find, cs) : tw::reference::literalAt(text, s, find, flags);
+    return isRegex ? tw::reference::regexAt(text, s, find, cs)
+                   : tw::reference::literalAt(text, s, find, flags);
   };
 
   if (n <= 256 && find.size() <= 64) {
     std::vector<int64_t> expected(static_cast<size_t>(n));
     for (int64_t s = 0; s < n; ++s) {
       const int64_t slow = reference(s);
-      const int64_t fast = isRegex ? tw::RegexMatchAt(text, s, find, cs) : tw::MatchLiteralAt(text, s, find, options);
+      const int64_t fast = isRegex ? tw::RegexMatchAt(text, s, find, cs)
+                                   : tw::MatchLiteralAt(text, s, find, options);
       if (fast != slow) mismatch(isRegex ? "RegexMatchAt" : "MatchLiteralAt", s, fast, slow);
       expected[static_cast<size_t>(s)] = slow;
     }
@@ -79,14 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (int64_t e = 0; e < n; ++e) {
       if (tw::IsFilenameReference(text, e) != tw::reference::filenameReference(text, e)) {
-        mismatch("IsFilenameReference", e, !tw::reference::filenameReference(text, e), tw::reference::filenameReference(text, e));
+        mismatch("IsFilenameReference", e, !tw::reference::filenameReference(text, e),
+                 tw::reference::filenameReference(text, e));
       }
     }
   } else {
     // Longer inputs: no reference, but a whole pass must stay inside the text and agree
     // with the position test at every occurrence it reports.
     auto positionTest = [&](int64_t s) {
-      return isRegex ? tw::RegexMatchAt(text, s, find, cs) : tw::MatchLiteralAt(text, s, find, options);
+      return isRegex ? tw::RegexMatchAt(text, s, find, cs)
+                     : tw::MatchLiteralAt(text, s, find, options);
     };
     const bool everyPosition = n <= (isRegex ? 1024 : 8192) && find.size() <= 64;
     int64_t from = 0;
@@ -95,11 +102,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const int64_t until = occ ? occ->start : n;
       if (occ && (occ->start < from || occ->last < occ->start || occ->last >= n)) std::abort();
       for (int64_t s = from; everyPosition && s < until; ++s) {
-        if (positionTest(s) >= 0) mismatch("findFrom passed over an occurrence", s, -1, positionTest(s));
+        if (positionTest(s) >= 0)
+          mismatch("findFrom passed over an occurrence", s, -1, positionTest(s));
       }
       if (!occ) break;
       const int64_t at = positionTest(occ->start);
-      if (at != occ->last) mismatch("findFrom against the position test", occ->start, occ->last, at);
+      if (at != occ->last)
+        mismatch("findFrom against the position test", occ->start, occ->last, at);
       from = occ->start + 1;
     }
   }

@@ -16,20 +16,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The last 4 bytes, when there are enough, choose the edits; the rest is the document.
   std::uint32_t choice = 0;
   if (size >= 8) {
-    for (int i = 0; i < 4; ++i) choice = (choice << 8) | data[size - 4 + static_cast<std::size_t>(i)];
+    for (int i = 0; i < 4; ++i)
+      choice = (choice << 8) | data[size - 4 + static_cast<std::size_t>(i)];
     size -= 4;
   }
   const Document doc = parse(std::string(reinterpret_cast<const char*>(data), size));
   std::uint32_t at = 0;
   for (const Unit& u : doc.units) {
-    if (u.plainBegin != at || u.plainEnd <= u.plainBegin || u.srcEnd() > doc.source.size()) std::abort();
+    if (u.plainBegin != at || u.plainEnd <= u.plainBegin || u.srcEnd() > doc.source.size())
+      std::abort();
     at = u.plainEnd;
   }
   if (at != doc.plain.size()) std::abort();
   (void)formattedText(doc);
   if (doc.units.empty()) return 0;
 
-  static const char* const kReplacements[] = {"", "x", "{", "}", "\\", "é", "€", "😀", "\r\n", "a b", "-1"};
+  static const char* const kReplacements[] = {"",  "x", "{",    "}",   "\\", "é",
+                                              "€", "😀", "\r\n", "a b", "-1"};
   std::vector<Edit> edits;
   std::size_t unit = choice % doc.units.size();
   for (int k = 0; k < 3 && unit < doc.units.size(); ++k) {

@@ -1,11 +1,11 @@
 #include "platform/FileIo.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 namespace tw::platform {
 
@@ -13,7 +13,7 @@ namespace {
 
 // Closes a descriptor once; a failed close is reported by the caller that cares.
 class Fd {
-public:
+ public:
   explicit Fd(int fd) : m_fd(fd) {}
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
@@ -27,7 +27,7 @@ public:
     return fd;
   }
 
-private:
+ private:
   int m_fd;
 };
 
@@ -61,7 +61,9 @@ void syncFolder(const std::string& path) {
 
 }  // namespace
 
-std::string errorText(int errnum) { return std::strerror(errnum); }
+std::string errorText(int errnum) {
+  return std::strerror(errnum);
+}
 
 std::string folderOf(const std::string& path) {
   size_t slash = path.rfind('/');

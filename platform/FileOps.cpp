@@ -1,18 +1,24 @@
 #include "platform/FileOps.h"
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <cstdlib>
 
 namespace tw::platform {
 
-int SystemFileOps::open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-ssize_t SystemFileOps::read(int fd, void* buffer, size_t count) { return ::read(fd, buffer, count); }
+int SystemFileOps::open(const char* path, int flags, mode_t mode) {
+  return ::open(path, flags, mode);
+}
+ssize_t SystemFileOps::read(int fd, void* buffer, size_t count) {
+  return ::read(fd, buffer, count);
+}
 ssize_t SystemFileOps::pwrite(int fd, const void* buffer, size_t count, off_t offset) {
   return ::pwrite(fd, buffer, count, offset);
 }
-int SystemFileOps::fsync(int fd) { return ::fsync(fd); }
+int SystemFileOps::fsync(int fd) {
+  return ::fsync(fd);
+}
 int SystemFileOps::syncfs(int fd) {
 #ifdef __linux__
   return ::syncfs(fd);
@@ -22,17 +28,39 @@ int SystemFileOps::syncfs(int fd) {
   return 0;
 #endif
 }
-int SystemFileOps::close(int fd) { return ::close(fd); }
-int SystemFileOps::fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
-int SystemFileOps::stat(const char* path, struct stat* st) { return ::stat(path, st); }
-int SystemFileOps::lstat(const char* path, struct stat* st) { return ::lstat(path, st); }
-int SystemFileOps::rename(const char* from, const char* to) { return ::rename(from, to); }
-int SystemFileOps::link(const char* from, const char* to) { return ::link(from, to); }
-int SystemFileOps::unlink(const char* path) { return ::unlink(path); }
-int SystemFileOps::ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
-int SystemFileOps::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
-int SystemFileOps::fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
-int SystemFileOps::futimens(int fd, const struct timespec times[2]) { return ::futimens(fd, times); }
+int SystemFileOps::close(int fd) {
+  return ::close(fd);
+}
+int SystemFileOps::fstat(int fd, struct stat* st) {
+  return ::fstat(fd, st);
+}
+int SystemFileOps::stat(const char* path, struct stat* st) {
+  return ::stat(path, st);
+}
+int SystemFileOps::lstat(const char* path, struct stat* st) {
+  return ::lstat(path, st);
+}
+int SystemFileOps::rename(const char* from, const char* to) {
+  return ::rename(from, to);
+}
+int SystemFileOps::link(const char* from, const char* to) {
+  return ::link(from, to);
+}
+int SystemFileOps::unlink(const char* path) {
+  return ::unlink(path);
+}
+int SystemFileOps::ftruncate(int fd, off_t length) {
+  return ::ftruncate(fd, length);
+}
+int SystemFileOps::fchmod(int fd, mode_t mode) {
+  return ::fchmod(fd, mode);
+}
+int SystemFileOps::fchown(int fd, uid_t owner, gid_t group) {
+  return ::fchown(fd, owner, group);
+}
+int SystemFileOps::futimens(int fd, const struct timespec times[2]) {
+  return ::futimens(fd, times);
+}
 ssize_t SystemFileOps::flistxattr(int fd, char* list, size_t size) {
   return ::flistxattr(fd, list, size);
 }

@@ -11,7 +11,7 @@
 namespace tw::platform {
 
 class FileOps {
-public:
+ public:
   virtual ~FileOps() = default;
 
   virtual int open(const char* path, int flags, mode_t mode) = 0;
@@ -40,7 +40,7 @@ public:
 
 // The real calls of the operating system.
 class SystemFileOps : public FileOps {
-public:
+ public:
   int open(const char* path, int flags, mode_t mode) override;
   ssize_t read(int fd, void* buffer, size_t count) override;
   ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override;

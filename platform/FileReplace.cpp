@@ -1,14 +1,14 @@
 #include "platform/FileReplace.h"
 
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <map>
+#include <random>
 #include <vector>
 
 namespace tw::platform {
@@ -17,7 +17,9 @@ namespace {
 
 constexpr const char* kTempMark = ".twtmp-";
 
-std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string quoted(const std::string& path) {
+  return "\"" + path + "\"";
+}
 
 IoStatus fail(const std::string& what, const std::string& path, int errnum) {
   return IoStatus::failure(what + " " + quoted(path) + ": " + errorText(errnum));
@@ -135,7 +137,7 @@ int syncFolderOf(FileOps& ops, const std::string& path, FolderFlushes* deferred)
 
 // A temporary file being written: removed again unless it was renamed into place.
 class TempFile {
-public:
+ public:
   explicit TempFile(FileOps& ops) : m_ops(ops) {}
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
@@ -167,7 +169,7 @@ public:
     m_path.clear();
   }
 
-private:
+ private:
   FileOps& m_ops;
   int m_fd = -1;
   std::string m_path;
@@ -175,7 +177,7 @@ private:
 
 // A descriptor closed on every path; its close result does not matter (read only).
 class ReadFd {
-public:
+ public:
   ReadFd(FileOps& ops, int fd) : m_ops(ops), m_fd(fd) {}
   ReadFd(const ReadFd&) = delete;
   ReadFd& operator=(const ReadFd&) = delete;
@@ -184,7 +186,7 @@ public:
   }
   int get() const { return m_fd; }
 
-private:
+ private:
   FileOps& m_ops;
   int m_fd;
 };
@@ -415,8 +417,9 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
   }
 
   int errnum = 0;
-  bool ok = writeAllAt(ops, fd, newContent, 0, errnum) &&
-            (ops.ftruncate(fd, static_cast<off_t>(newContent.size())) == 0 || (errnum = errno, false));
+  bool ok =
+      writeAllAt(ops, fd, newContent, 0, errnum) &&
+      (ops.ftruncate(fd, static_cast<off_t>(newContent.size())) == 0 || (errnum = errno, false));
   if (ok && options.keepAttributes && (old.st_mode & (S_ISUID | S_ISGID)) != 0) {
     // A write by the owner may have cleared setuid and setgid; give them back where allowed.
     if (ops.fchmod(fd, old.st_mode & 07777) != 0 && errno != EPERM) ok = (errnum = errno, false);
@@ -431,8 +434,7 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
   if (ok) {
     if (int errnum2 = dropCopy(); errnum2 != 0) {
       return IoStatus::failure(quoted(path) + " was written, but its temporary copy " +
-                               quoted(copyPath) + " could not be removed: " +
-                               errorText(errnum2));
+                               quoted(copyPath) + " could not be removed: " + errorText(errnum2));
     }
     return IoStatus::success();
   }
@@ -462,8 +464,7 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
 // several hard links is rewritten in place instead; then `done` is set and the result is
 // that of the whole write.
 IoStatus prepareSwap(FileOps& ops, const LoadedFile& file, std::string_view newContent,
-                     const WriteBackOptions& options, bool flush, PreparedSwap& swap,
-                     bool& done) {
+                     const WriteBackOptions& options, bool flush, PreparedSwap& swap, bool& done) {
   const std::string& path = file.listedPath;
   const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
 
@@ -622,9 +623,9 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
   if (!prepared || done) return prepared;
   if (IoStatus swapped = finishSwap(ops, swap); !swapped) return swapped;
   if (int flushError = syncFolderOf(ops, swap.real, options.deferredFlushes); flushError != 0) {
-    return IoStatus::failure(quoted(file.listedPath) +
-                             " was written, but its folder could not be flushed to disk: " +
-                             errorText(flushError));
+    return IoStatus::failure(
+        quoted(file.listedPath) +
+        " was written, but its folder could not be flushed to disk: " + errorText(flushError));
   }
   return IoStatus::success();
 }
@@ -695,9 +696,9 @@ std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
       if (swap->listedPath != outcome.listedPath) continue;
       auto failed = swapErrors.find(swap->identity.device);
       if (failed != swapErrors.end()) {
-        outcome.status = IoStatus::failure(quoted(outcome.listedPath) +
-                                           " was written, but it could not be flushed to disk: " +
-                                           errorText(failed->second));
+        outcome.status = IoStatus::failure(
+            quoted(outcome.listedPath) +
+            " was written, but it could not be flushed to disk: " + errorText(failed->second));
       }
       break;
     }

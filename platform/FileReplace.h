@@ -15,10 +15,10 @@
 
 #include <cstdint>
 #include <map>
-#include <vector>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tw::platform {
 
@@ -42,7 +42,7 @@ struct LoadedFile {
   std::string listedPath;    // the path as the file list holds it
   std::string resolvedPath;  // the real file behind it (symbolic links followed)
   FileIdentity identity;
-  std::string content;       // every byte of the file
+  std::string content;  // every byte of the file
 };
 
 enum class LoadResult { Loaded, Missing, Empty, Failed };
@@ -55,13 +55,13 @@ LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string&
 // flushes each folder once. A swapped file is only known to be on disk once flush() returned
 // success: call it before the run reports its files as written.
 class FolderFlushes {
-public:
+ public:
   void add(const std::string& folder) { m_folders.insert(folder); }
   bool empty() const { return m_folders.empty(); }
   // Flushes every folder added since the last call; the first failure names its folder.
   IoStatus flush(FileOps& ops = systemFileOps());
 
-private:
+ private:
   std::set<std::string> m_folders;
 };
 
@@ -103,7 +103,7 @@ struct PreparedSwap {
 // Destroying a batch with files still staged removes their temporary files; those files
 // keep their old content.
 class WriteBackBatch {
-public:
+ public:
   explicit WriteBackBatch(const WriteBackOptions& options, FileOps& ops = systemFileOps());
   ~WriteBackBatch();
   WriteBackBatch(const WriteBackBatch&) = delete;
@@ -123,7 +123,7 @@ public:
   // Swaps every staged file in; one outcome per staged file, in the order of add().
   std::vector<Outcome> commit();
 
-private:
+ private:
   WriteBackOptions m_options;
   FileOps& m_ops;
   std::vector<PreparedSwap> m_staged;

@@ -56,10 +56,45 @@ namespace {
 enum class Word : std::uint8_t {
   Other,
   Destination,  // a group starting with it is kept but not read as text
-  Fldrslt, Fonttbl, Colortbl, ListNumber, Upr, Ud, Rtf,
-  Par, Sect, Row, NestRow, Cell, NestCell, Char,  // Char: `ch` is the visible character
-  U, Uc, Ansi, Mac, Pc, Pca, Ansicpg, Deff, F, Fcharset, Cpg,
-  Plain, Pard, Intbl, Itap, V, B, I, Ul, UlNone, Fs, Cf, Red, Green, Blue,
+  Fldrslt,
+  Fonttbl,
+  Colortbl,
+  ListNumber,
+  Upr,
+  Ud,
+  Rtf,
+  Par,
+  Sect,
+  Row,
+  NestRow,
+  Cell,
+  NestCell,
+  Char,  // Char: `ch` is the visible character
+  U,
+  Uc,
+  Ansi,
+  Mac,
+  Pc,
+  Pca,
+  Ansicpg,
+  Deff,
+  F,
+  Fcharset,
+  Cpg,
+  Plain,
+  Pard,
+  Intbl,
+  Itap,
+  V,
+  B,
+  I,
+  Ul,
+  UlNone,
+  Fs,
+  Cf,
+  Red,
+  Green,
+  Blue,
 };
 
 struct WordInfo {
@@ -71,32 +106,180 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
   static const std::unordered_map<std::string_view, WordInfo> table = [] {
     std::unordered_map<std::string_view, WordInfo> t;
     // Destinations of the RTF format whose content is not body text.
-    for (std::string_view d :
-         {"aftncn", "aftnsep", "aftnsepc", "annotation", "atnauthor", "atndate", "atnicn",
-          "atnid", "atnparent", "atnref", "atntime", "atrfend", "atrfstart", "author",
-          "background", "bkmkend", "bkmkstart", "blipuid", "buptim", "category",
-          "colorschememapping", "comment", "company", "creatim", "datafield", "datastore",
-          "defchp", "defpap", "do", "doccomm", "docvar", "dptxbxtext", "ebcend", "ebcstart",
-          "factoidname", "falt", "fchars", "ffdeftext", "ffentrymcr", "ffexitmcr", "ffformat",
-          "ffhelptext", "ffl", "ffname", "ffstattext", "file", "filetbl", "fldinst", "fldtype",
-          "fname", "fontemb", "fontfile", "footer", "footerf", "footerl", "footerr", "footnote",
-          "formfield", "ftncn", "ftnsep", "ftnsepc", "g", "generator", "gridtbl", "header",
-          "headerf", "headerl", "headerr", "hl", "hlfr", "hlinkbase", "hlloc", "hlsrc", "hsv",
-          "htmltag", "info", "keycode", "keywords", "latentstyles", "lchars", "levelnumbers",
-          "leveltext", "lfolevel", "linkval", "list", "listlevel", "listname", "listoverride",
-          "listoverridetable", "listpicture", "liststylename", "listtable", "lsdlockedexcept",
-          "macc", "maccPr", "mailmerge", "manager", "mmath", "mmathPict", "mmathPr", "moMath",
-          "moMathPara", "moMathParaPr", "nesttableprops", "nextfile", "nonesttables",
-          "nonshppict", "objalias", "objclass", "objdata", "object", "objname", "objsect",
-          "objtime", "oldcprops", "oldpprops", "oldsprops", "oldtprops", "oleclsid", "operator",
-          "panose", "password", "passwordhash", "pgp", "pgptbl", "picprop", "pict", "pn",
-          "pnseclvl", "pntxta", "pntxtb", "printim", "private", "propname", "protend",
-          "protstart", "protusertbl", "pxe", "result", "revtbl", "revtim", "rsidtbl", "rxe",
-          "shp", "shpgrp", "shpinst", "shppict", "shprslt", "shptxt", "sn", "sp", "staticval",
-          "stylesheet", "subject", "sv", "svb", "tc", "template", "themedata", "title", "txe",
-          "userprops", "wgrffmtfilter", "windowcaption", "writereservation",
-          "writereservhash", "xe", "xform", "xmlattrname", "xmlattrvalue", "xmlclose",
-          "xmlname", "xmlnstbl", "xmlopen"}) {
+    for (std::string_view d : {"aftncn",
+                               "aftnsep",
+                               "aftnsepc",
+                               "annotation",
+                               "atnauthor",
+                               "atndate",
+                               "atnicn",
+                               "atnid",
+                               "atnparent",
+                               "atnref",
+                               "atntime",
+                               "atrfend",
+                               "atrfstart",
+                               "author",
+                               "background",
+                               "bkmkend",
+                               "bkmkstart",
+                               "blipuid",
+                               "buptim",
+                               "category",
+                               "colorschememapping",
+                               "comment",
+                               "company",
+                               "creatim",
+                               "datafield",
+                               "datastore",
+                               "defchp",
+                               "defpap",
+                               "do",
+                               "doccomm",
+                               "docvar",
+                               "dptxbxtext",
+                               "ebcend",
+                               "ebcstart",
+                               "factoidname",
+                               "falt",
+                               "fchars",
+                               "ffdeftext",
+                               "ffentrymcr",
+                               "ffexitmcr",
+                               "ffformat",
+                               "ffhelptext",
+                               "ffl",
+                               "ffname",
+                               "ffstattext",
+                               "file",
+                               "filetbl",
+                               "fldinst",
+                               "fldtype",
+                               "fname",
+                               "fontemb",
+                               "fontfile",
+                               "footer",
+                               "footerf",
+                               "footerl",
+                               "footerr",
+                               "footnote",
+                               "formfield",
+                               "ftncn",
+                               "ftnsep",
+                               "ftnsepc",
+                               "g",
+                               "generator",
+                               "gridtbl",
+                               "header",
+                               "headerf",
+                               "headerl",
+                               "headerr",
+                               "hl",
+                               "hlfr",
+                               "hlinkbase",
+                               "hlloc",
+                               "hlsrc",
+                               "hsv",
+                               "htmltag",
+                               "info",
+                               "keycode",
+                               "keywords",
+                               "latentstyles",
+                               "lchars",
+                               "levelnumbers",
+                               "leveltext",
+                               "lfolevel",
+                               "linkval",
+                               "list",
+                               "listlevel",
+                               "listname",
+                               "listoverride",
+                               "listoverridetable",
+                               "listpicture",
+                               "liststylename",
+                               "listtable",
+                               "lsdlockedexcept",
+                               "macc",
+                               "maccPr",
+                               "mailmerge",
+                               "manager",
+                               "mmath",
+                               "mmathPict",
+                               "mmathPr",
+                               "moMath",
+                               "moMathPara",
+                               "moMathParaPr",
+                               "nesttableprops",
+                               "nextfile",
+                               "nonesttables",
+                               "nonshppict",
+                               "objalias",
+                               "objclass",
+                               "objdata",
+                               "object",
+                               "objname",
+                               "objsect",
+                               "objtime",
+                               "oldcprops",
+                               "oldpprops",
+                               "oldsprops",
+                               "oldtprops",
+                               "oleclsid",
+                               "operator",
+                               "panose",
+                               "password",
+                               "passwordhash",
+                               "pgp",
+                               "pgptbl",
+                               "picprop",
+                               "pict",
+                               "pn",
+                               "pnseclvl",
+                               "pntxta",
+                               "pntxtb",
+                               "printim",
+                               "private",
+                               "propname",
+                               "protend",
+                               "protstart",
+                               "protusertbl",
+                               "pxe",
+                               "result",
+                               "revtbl",
+                               "revtim",
+                               "rsidtbl",
+                               "rxe",
+                               "shp",
+                               "shpgrp",
+                               "shpinst",
+                               "shppict",
+                               "shprslt",
+                               "shptxt",
+                               "sn",
+                               "sp",
+                               "staticval",
+                               "stylesheet",
+                               "subject",
+                               "sv",
+                               "svb",
+                               "tc",
+                               "template",
+                               "themedata",
+                               "title",
+                               "txe",
+                               "userprops",
+                               "wgrffmtfilter",
+                               "windowcaption",
+                               "writereservation",
+                               "writereservhash",
+                               "xe",
+                               "xform",
+                               "xmlattrname",
+                               "xmlattrvalue",
+                               "xmlclose",
+                               "xmlname",
+                               "xmlnstbl",
+                               "xmlopen"}) {
       t[d] = {Word::Destination, 0};
     }
     t["fldrslt"] = {Word::Fldrslt, 0};
@@ -114,12 +297,11 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     t["cell"] = {Word::Cell, 0};
     t["nestcell"] = {Word::NestCell, 0};
     const std::pair<std::string_view, char32_t> chars[] = {
-        {"line", 0x0B},       {"tab", 0x09},        {"page", 0x0C},       {"column", 0x0C},
-        {"emdash", 0x2014},   {"endash", 0x2013},   {"bullet", 0x2022},   {"lquote", 0x2018},
-        {"rquote", 0x2019},   {"ldblquote", 0x201C}, {"rdblquote", 0x201D},
-        {"enspace", 0x2002},  {"emspace", 0x2003},  {"qmspace", 0x2005}, {"zwj", 0x200D},
-        {"zwnj", 0x200C},     {"ltrmark", 0x200E},  {"rtlmark", 0x200F}, {"zwbo", 0x200B},
-        {"zwnbo", 0x2060}};
+        {"line", 0x0B},      {"tab", 0x09},         {"page", 0x0C},        {"column", 0x0C},
+        {"emdash", 0x2014},  {"endash", 0x2013},    {"bullet", 0x2022},    {"lquote", 0x2018},
+        {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"enspace", 0x2002},
+        {"emspace", 0x2003}, {"qmspace", 0x2005},   {"zwj", 0x200D},       {"zwnj", 0x200C},
+        {"ltrmark", 0x200E}, {"rtlmark", 0x200F},   {"zwbo", 0x200B},      {"zwnbo", 0x2060}};
     for (const auto& [name, ch] : chars) t[name] = {Word::Char, ch};
     t["u"] = {Word::U, 0};
     t["uc"] = {Word::Uc, 0};
@@ -140,8 +322,8 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     t["b"] = {Word::B, 0};
     t["i"] = {Word::I, 0};
     for (std::string_view u : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",
-                               "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd",
-                               "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"}) {
+                               "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
+                               "ulthldash", "ululdbwave", "ulw", "ulwave"}) {
       t[u] = {Word::Ul, 0};
     }
     t["ulnone"] = {Word::UlNone, 0};
@@ -174,12 +356,12 @@ struct GroupState {
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
 class Walker {
-public:
+ public:
   Walker(Document& doc) : m_doc(doc) { m_stack.emplace_back(); }
 
   void run();
 
-private:
+ private:
   GroupState& top() { return m_stack.back(); }
   bool visible() {
     const GroupState& s = m_stack.back();
@@ -276,11 +458,13 @@ std::uint32_t Walker::formatIndex() {
   if (s.colourIndex > 0 && static_cast<std::size_t>(s.colourIndex) < m_colours.size()) {
     f.colour = m_colours[s.colourIndex];
   }
-  const std::uint64_t key = (f.bold ? 1u : 0u) | (f.italic ? 2u : 0u) | (f.underline ? 4u : 0u) |
-                            (std::uint64_t{f.halfPoints} << 3) |
-                            (f.colour ? (std::uint64_t{1} << 19) | (std::uint64_t{*f.colour} << 20) : 0);
+  const std::uint64_t key =
+      (f.bold ? 1u : 0u) | (f.italic ? 2u : 0u) | (f.underline ? 4u : 0u) |
+      (std::uint64_t{f.halfPoints} << 3) |
+      (f.colour ? (std::uint64_t{1} << 19) | (std::uint64_t{*f.colour} << 20) : 0);
   if (key == m_lastFormatKey && !m_doc.formats.empty()) return m_lastFormat;
-  auto [it, added] = m_formatIndex.try_emplace(key, static_cast<std::uint32_t>(m_doc.formats.size()));
+  auto [it, added] =
+      m_formatIndex.try_emplace(key, static_cast<std::uint32_t>(m_doc.formats.size()));
   if (added) m_doc.formats.push_back(f);
   m_lastFormatKey = key;
   m_lastFormat = it->second;
@@ -374,25 +558,36 @@ void Walker::run() {
       // A destination word after the start of its group does not start a destination; text
       // deleted before it would make it start one.
       auto it = wordTable().find(t.name);
-      if (it != wordTable().end() && it->second.word >= Word::Destination && it->second.word <= Word::Rtf &&
-          it->second.word != Word::Fldrslt) {
+      if (it != wordTable().end() && it->second.word >= Word::Destination &&
+          it->second.word <= Word::Rtf && it->second.word != Word::Fldrslt) {
         m_doc.irregular = true;
       }
     }
     switch (t.kind) {
-      case TokenKind::GroupOpen: onGroupOpen(t); break;
-      case TokenKind::GroupClose: onGroupClose(t); break;
+      case TokenKind::GroupOpen:
+        onGroupOpen(t);
+        break;
+      case TokenKind::GroupClose:
+        onGroupClose(t);
+        break;
       case TokenKind::ControlWord:
         // A multi-byte character never spans a control word: its unit would take the word along.
         if (t.name != "u") flushMultiByte();
         onWord(t);
         break;
-      case TokenKind::ControlSymbol: onSymbol(t); break;
+      case TokenKind::ControlSymbol:
+        onSymbol(t);
+        break;
       case TokenKind::HexByte:
-      case TokenKind::Text: onByte(t, static_cast<std::uint8_t>(t.param)); break;
-      case TokenKind::Binary: flushPending(); break;
+      case TokenKind::Text:
+        onByte(t, static_cast<std::uint8_t>(t.param));
+        break;
+      case TokenKind::Binary:
+        flushPending();
+        break;
       case TokenKind::LineBreak:
-      case TokenKind::End: break;
+      case TokenKind::End:
+        break;
     }
   }
   flushPending();
@@ -416,15 +611,24 @@ void Walker::decideDestination(Word word) {
       return;
   }
   switch (word) {
-    case Word::Fldrslt: return;
-    case Word::Fonttbl: s.dest = Dest::FontTable; return;
-    case Word::Colortbl: s.dest = Dest::ColorTable; return;
-    case Word::Upr: s.dest = Dest::Upr; return;
+    case Word::Fldrslt:
+      return;
+    case Word::Fonttbl:
+      s.dest = Dest::FontTable;
+      return;
+    case Word::Colortbl:
+      s.dest = Dest::ColorTable;
+      return;
+    case Word::Upr:
+      s.dest = Dest::Upr;
+      return;
     case Word::ListNumber:
       s.dest = Dest::Opaque;
       s.listNumber = true;
       return;
-    case Word::Destination: s.dest = Dest::Opaque; return;
+    case Word::Destination:
+      s.dest = Dest::Opaque;
+      return;
     default:
       if (s.starred) s.dest = Dest::Opaque;
       return;
@@ -563,22 +767,42 @@ void Walker::onWord(const Token& t) {
       s.hidden = false;
       s.font = m_defaultFont;
       return;
-    case Word::Pard: s.tableLevel = 0; return;
-    case Word::Intbl: s.tableLevel = std::max(s.tableLevel, 1); return;
-    case Word::Itap: s.tableLevel = std::clamp(t.hasParam ? param : 1, 0, 255); return;
-    case Word::V: s.hidden = !off; return;
-    case Word::B: s.fmt.bold = !off; return;
-    case Word::I: s.fmt.italic = !off; return;
-    case Word::Ul: s.fmt.underline = !off; return;
-    case Word::UlNone: s.fmt.underline = false; return;
-    case Word::Fs:
-      s.fmt.halfPoints = static_cast<std::uint16_t>(t.hasParam && param > 0 ? std::min(param, 65535) : 24);
+    case Word::Pard:
+      s.tableLevel = 0;
       return;
-    case Word::Cf: s.colourIndex = std::max(param, 0); return;
+    case Word::Intbl:
+      s.tableLevel = std::max(s.tableLevel, 1);
+      return;
+    case Word::Itap:
+      s.tableLevel = std::clamp(t.hasParam ? param : 1, 0, 255);
+      return;
+    case Word::V:
+      s.hidden = !off;
+      return;
+    case Word::B:
+      s.fmt.bold = !off;
+      return;
+    case Word::I:
+      s.fmt.italic = !off;
+      return;
+    case Word::Ul:
+      s.fmt.underline = !off;
+      return;
+    case Word::UlNone:
+      s.fmt.underline = false;
+      return;
+    case Word::Fs:
+      s.fmt.halfPoints =
+          static_cast<std::uint16_t>(t.hasParam && param > 0 ? std::min(param, 65535) : 24);
+      return;
+    case Word::Cf:
+      s.colourIndex = std::max(param, 0);
+      return;
     case Word::F:
       if (t.hasParam) s.font = param;
       return;
-    default: break;
+    default:
+      break;
   }
 
   // Words that stand for visible characters.
@@ -612,7 +836,8 @@ void Walker::onWord(const Token& t) {
       flushPending();
       addUnit(t, info.ch);
       return;
-    default: return;
+    default:
+      return;
   }
 }
 
@@ -622,10 +847,18 @@ void Walker::onSymbol(const Token& t) {
   switch (t.name[0]) {
     case '\\':
     case '{':
-    case '}': addUnit(t, static_cast<char32_t>(t.name[0])); return;
-    case '~': addUnit(t, 0x00A0); return;
-    case '-': addUnit(t, 0x00AD); return;
-    case '_': addUnit(t, 0x2011); return;
+    case '}':
+      addUnit(t, static_cast<char32_t>(t.name[0]));
+      return;
+    case '~':
+      addUnit(t, 0x00A0);
+      return;
+    case '-':
+      addUnit(t, 0x00AD);
+      return;
+    case '_':
+      addUnit(t, 0x2011);
+      return;
     case '\r':
     case '\n': {
       const std::size_t u = beginUnit(t.begin, t.end, Unit::ParaMark);
@@ -633,7 +866,8 @@ void Walker::onSymbol(const Token& t) {
       paragraphEnd(u, 0);
       return;
     }
-    default: return;
+    default:
+      return;
   }
 }
 
@@ -641,11 +875,11 @@ void Walker::onByte(const Token& t, std::uint8_t byte) {
   const GroupState& s = top();
   if (s.dest == Dest::ColorTable) {
     if (byte == ';') {
-      m_colours.push_back(m_colourGiven ? std::optional<std::uint32_t>(
-                                              (static_cast<std::uint32_t>(m_red) << 16) |
-                                              (static_cast<std::uint32_t>(m_green) << 8) |
-                                              static_cast<std::uint32_t>(m_blue))
-                                        : std::nullopt);
+      m_colours.push_back(
+          m_colourGiven ? std::optional<std::uint32_t>((static_cast<std::uint32_t>(m_red) << 16) |
+                                                       (static_cast<std::uint32_t>(m_green) << 8) |
+                                                       static_cast<std::uint32_t>(m_blue))
+                        : std::nullopt);
       m_red = m_green = m_blue = 0;
       m_colourGiven = false;
     }
@@ -679,8 +913,10 @@ void Walker::onByte(const Token& t, std::uint8_t byte) {
   }
   flushPending();
   if (cp == kCodePageUtf8 && byte >= 0x80) {
-    int need = byte >= 0xC2 && byte <= 0xDF ? 1 : byte >= 0xE0 && byte <= 0xEF ? 2
-             : byte >= 0xF0 && byte <= 0xF4 ? 3 : 0;
+    int need = byte >= 0xC2 && byte <= 0xDF   ? 1
+               : byte >= 0xE0 && byte <= 0xEF ? 2
+               : byte >= 0xF0 && byte <= 0xF4 ? 3
+                                              : 0;
     const std::size_t u = beginUnit(t.begin, t.end);
     if (need == 0) {
       finishUnit(u, char32_t{0xFFFD});

@@ -31,7 +31,7 @@ struct Unit {
   std::uint16_t codePage = 1252;  // code page in force at the unit's first source byte
   std::uint16_t uc = 1;           // \uc in force at the unit's first source byte
   std::uint8_t flags = 0;
-  std::uint32_t format = 0;       // index into Document::formats
+  std::uint32_t format = 0;  // index into Document::formats
 
   std::uint32_t srcBegin() const { return src[0][0]; }
   std::uint32_t srcEnd() const { return src[pieces - 1][1]; }
@@ -42,8 +42,8 @@ struct CharFormat {
   bool bold = false;
   bool italic = false;
   bool underline = false;
-  std::uint16_t halfPoints = 24;           // \fsN
-  std::optional<std::uint32_t> colour;     // 0xRRGGBB; none for the automatic colour
+  std::uint16_t halfPoints = 24;        // \fsN
+  std::optional<std::uint32_t> colour;  // 0xRRGGBB; none for the automatic colour
 
   bool operator==(const CharFormat&) const = default;
 };
@@ -53,10 +53,10 @@ struct ParseOptions {
 };
 
 struct Document {
-  std::string source;                // the RTF bytes as read
-  std::string plain;                 // the visible text, UTF-8
-  std::vector<Unit> units;           // in plain-text order, contiguous over `plain`
-  std::vector<CharFormat> formats;   // distinct formats the units refer to
+  std::string source;               // the RTF bytes as read
+  std::string plain;                // the visible text, UTF-8
+  std::vector<Unit> units;          // in plain-text order, contiguous over `plain`
+  std::vector<CharFormat> formats;  // distinct formats the units refer to
   // Source offsets where a bare control word ends (sorted): writing a letter, digit, space
   // or '-' right there would change that word.
   std::vector<std::uint32_t> bareWordEnds;

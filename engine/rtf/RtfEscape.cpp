@@ -17,10 +17,14 @@ bool decodeUtf8(std::string_view utf8, std::vector<char32_t>& out) {
     int need;
     char32_t ch;
     char32_t min;
-    if (b >= 0xC2 && b <= 0xDF) need = 1, ch = b & 0x1F, min = 0x80;
-    else if (b >= 0xE0 && b <= 0xEF) need = 2, ch = b & 0x0F, min = 0x800;
-    else if (b >= 0xF0 && b <= 0xF4) need = 3, ch = b & 0x07, min = 0x10000;
-    else return false;
+    if (b >= 0xC2 && b <= 0xDF)
+      need = 1, ch = b & 0x1F, min = 0x80;
+    else if (b >= 0xE0 && b <= 0xEF)
+      need = 2, ch = b & 0x0F, min = 0x800;
+    else if (b >= 0xF0 && b <= 0xF4)
+      need = 3, ch = b & 0x07, min = 0x10000;
+    else
+      return false;
     if (i + static_cast<std::size_t>(need) >= utf8.size()) return false;
     for (int k = 1; k <= need; ++k) {
       const auto c = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
@@ -42,8 +46,10 @@ void appendUnicode(std::string& out, char32_t unit, std::string_view fallback, s
   out += std::to_string(signedValue);
   out += ' ';
   for (std::uint16_t k = 0; k < uc; ++k) {
-    if (k == 0) out += fallback;
-    else out += '?';
+    if (k == 0)
+      out += fallback;
+    else
+      out += '?';
   }
 }
 
@@ -63,17 +69,38 @@ std::optional<std::string> escapeText(std::string_view utf8, std::uint16_t codeP
         if (i + 1 < chars.size() && chars[i + 1] == '\n') ++i;
         out += "\\par ";
         continue;
-      case '\n': out += "\\par "; continue;
-      case '\t': out += "\\tab "; continue;
-      case 0x0B: out += "\\line "; continue;
-      case 0x0C: out += "\\page "; continue;
-      case '\\': out += "\\\\"; continue;
-      case '{': out += "\\{"; continue;
-      case '}': out += "\\}"; continue;
-      case 0x00A0: out += "\\~"; continue;
-      case 0x00AD: out += "\\-"; continue;
-      case 0x2011: out += "\\_"; continue;
-      default: break;
+      case '\n':
+        out += "\\par ";
+        continue;
+      case '\t':
+        out += "\\tab ";
+        continue;
+      case 0x0B:
+        out += "\\line ";
+        continue;
+      case 0x0C:
+        out += "\\page ";
+        continue;
+      case '\\':
+        out += "\\\\";
+        continue;
+      case '{':
+        out += "\\{";
+        continue;
+      case '}':
+        out += "\\}";
+        continue;
+      case 0x00A0:
+        out += "\\~";
+        continue;
+      case 0x00AD:
+        out += "\\-";
+        continue;
+      case 0x2011:
+        out += "\\_";
+        continue;
+      default:
+        break;
     }
     if (ch < 0x20 || ch == 0x7F || (ch >= 0xFFF9 && ch <= 0xFFFB)) return std::nullopt;
     const std::optional<std::uint8_t> byte = encodeByte(codePage, ch);
@@ -98,6 +125,8 @@ std::optional<std::string> escapeText(std::string_view utf8, std::uint16_t codeP
   return out;
 }
 
-std::string normalisedPlain(std::string_view utf8) { return withCrLfLineBreaks(utf8); }
+std::string normalisedPlain(std::string_view utf8) {
+  return withCrLfLineBreaks(utf8);
+}
 
 }  // namespace tw::rtf

@@ -34,14 +34,14 @@ struct Token {
 };
 
 class RtfLexer {
-public:
+ public:
   explicit RtfLexer(std::string_view source) : m_src(source) {}
 
   // The next token; TokenKind::End at the end of the source (and on every later call).
   Token next();
   std::uint32_t position() const { return m_pos; }
 
-private:
+ private:
   std::string_view m_src;
   std::uint32_t m_pos = 0;
 };

@@ -10,11 +10,16 @@ namespace tw::rtf {
 std::string_view describe(EditStatus status) {
   switch (status) {
     case EditStatus::Applied:
-    case EditStatus::Unchanged: return {};
-    case EditStatus::SplitsCharacter: return "splits a character";
-    case EditStatus::RemovesStructure: return "would remove table or section structure";
-    case EditStatus::InvalidReplacement: return "the replacement holds characters RTF text cannot";
-    case EditStatus::OutOfOrder: return "lies outside the text or overlaps another replacement";
+    case EditStatus::Unchanged:
+      return {};
+    case EditStatus::SplitsCharacter:
+      return "splits a character";
+    case EditStatus::RemovesStructure:
+      return "would remove table or section structure";
+    case EditStatus::InvalidReplacement:
+      return "the replacement holds characters RTF text cannot";
+    case EditStatus::OutOfOrder:
+      return "lies outside the text or overlaps another replacement";
   }
   return {};
 }
@@ -65,7 +70,8 @@ SpliceOutput spliceEdits(const Document& doc, std::span<const Edit> edits) {
   for (const Edit& edit : edits) {
     Span span;
     EditStatus status = locate(doc, edit.plainBegin, edit.plainLength, span);
-    if (status == EditStatus::Applied && edit.plainBegin < previousEnd) status = EditStatus::OutOfOrder;
+    if (status == EditStatus::Applied && edit.plainBegin < previousEnd)
+      status = EditStatus::OutOfOrder;
     std::optional<std::string> escaped;
     if (status == EditStatus::Applied) {
       const Unit& at = span.first < doc.units.size() ? doc.units[span.first] : doc.units.back();
@@ -87,7 +93,7 @@ SpliceOutput spliceEdits(const Document& doc, std::span<const Edit> edits) {
     plainDone = previousEnd;
 
     const std::uint32_t insertAt = span.first < doc.units.size() ? doc.units[span.first].srcBegin()
-                                                                  : doc.units.back().srcEnd();
+                                                                 : doc.units.back().srcEnd();
     insertions.push_back({insertAt, std::move(*escaped)});
     for (std::size_t i = span.first; i < span.last; ++i) {
       const Unit& u = doc.units[i];
@@ -130,7 +136,8 @@ SpliceOutput spliceEdits(const Document& doc, std::span<const Edit> edits) {
   std::size_t del = 0;
   while (ins < insertions.size() || del < deleted.size()) {
     // At one position the insertion comes first: it goes where the first replaced byte was.
-    if (ins < insertions.size() && (del == deleted.size() || insertions[ins].at <= deleted[del].first)) {
+    if (ins < insertions.size() &&
+        (del == deleted.size() || insertions[ins].at <= deleted[del].first)) {
       copyTo(insertions[ins].at);
       const std::string& text = insertions[ins].text;
       if (!text.empty()) {

@@ -47,9 +47,9 @@ struct SpliceResult {
   // False when the edited source did not read back as the expected text: `rtf` is then the
   // original source and nothing may be written.
   bool verified = true;
-  std::string rtf;                   // the new source (the original when nothing changed)
-  std::string expectedPlain;         // the plain text the edits should give
-  Document document;                 // `rtf` read again (a copy of the input when unchanged)
+  std::string rtf;            // the new source (the original when nothing changed)
+  std::string expectedPlain;  // the plain text the edits should give
+  Document document;          // `rtf` read again (a copy of the input when unchanged)
 
   bool changed() const { return verified && applied > 0; }
 };

@@ -18,7 +18,7 @@ using test::FakePrompts;
 using test::TempDir;
 
 class Backups : public test::TempDirTest {
-protected:
+ protected:
   std::vector<FileEntry> list(std::initializer_list<std::pair<const char*, bool>> entries) {
     std::vector<FileEntry> files;
     for (auto [name, checked] : entries) files.push_back({dir.file(name), checked});
@@ -166,9 +166,8 @@ TEST_F(Backups, DeleteCountsOnlyRealDeletionsAndNamesTheRest) {
   BackupOutcome out = DeleteBackups(list({{"a.txt", true}, {"b.txt", true}}), options, prompts);
   EXPECT_EQ(out.count, 1);
   ASSERT_EQ(out.failures.size(), 1u);
-  EXPECT_EQ(prompts.shown.back().text,
-            "1 backup file(s) deleted.\nCannot delete \"" + dir.file("b.txt.rpf") +
-                "\": Is a directory");
+  EXPECT_EQ(prompts.shown.back().text, "1 backup file(s) deleted.\nCannot delete \"" +
+                                           dir.file("b.txt.rpf") + "\": Is a directory");
   EXPECT_EQ(prompts.shown.back().icon, PromptIcon::Warning);
   EXPECT_TRUE(fs::exists(dir.file("b.txt.rpf")));
 }

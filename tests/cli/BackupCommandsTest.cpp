@@ -22,14 +22,16 @@ CliRun run(const std::vector<std::string>& args, const std::string& input = "") 
 }
 
 class BackupCommands : public test::TempDirTest {
-protected:
+ protected:
   // A configuration listing a.txt (checked) and b.txt (unchecked) of the folder.
   std::string config() {
     return dir.write("job.rpl",
                      "CaseSensitive=false\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\n"
                      "Confirm=false\r\nAnything=true\r\nRegular=false\r\n"
-                     "File=" + dir.file("a.txt") + ",1\r\nFile=" + dir.file("b.txt") + ",0\r\n"
-                     "Strings=1\r\ncolour\r\nStrings=1\r\ncolor\r\n");
+                     "File=" +
+                         dir.file("a.txt") + ",1\r\nFile=" + dir.file("b.txt") +
+                         ",0\r\n"
+                         "Strings=1\r\ncolour\r\nStrings=1\r\ncolor\r\n");
   }
 };
 

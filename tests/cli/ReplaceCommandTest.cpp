@@ -45,7 +45,8 @@ TEST_F(ReplaceCommand, NothingReplacedIsStillSuccess) {
 
 TEST_F(ReplaceCommand, SwitchesAndOptionsReachTheEngine) {
   const std::string a = dir.write("a.txt", "Cat cat concat\r\n");
-  CliRun r = run({"replace", "--case-sensitive", "--whole-words", "--no-backup", "--unix", "cat", "dog", a});
+  CliRun r = run(
+      {"replace", "--case-sensitive", "--whole-words", "--no-backup", "--unix", "cat", "dog", a});
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(TempDir::read(a), "Cat dog concat\n");
   EXPECT_FALSE(fs::exists(a + ".rpf"));
@@ -69,7 +70,8 @@ TEST_F(ReplaceCommand, FailedFilesGoToStandardErrorWithExitOne) {
   const std::string a = dir.write("a.txt", "colour");
   CliRun r = run({"replace", "colour", "color", dir.file("missing.txt"), a});
   EXPECT_EQ(r.status, kExitFailed);
-  EXPECT_EQ(r.out, "Textwright made 1 replacement(s) in 1 following file(s).\n" + a + " - 1 replacements made\n");
+  EXPECT_EQ(r.out, "Textwright made 1 replacement(s) in 1 following file(s).\n" + a +
+                       " - 1 replacements made\n");
   EXPECT_NE(r.err.find(dir.file("missing.txt") + ": "), std::string::npos);
   EXPECT_EQ(TempDir::read(a), "color");
 }
@@ -110,7 +112,8 @@ TEST_F(ReplaceCommand, UsageErrorsExitTwoAndTouchNothing) {
     EXPECT_NE(r.err.find("textwright-cli: "), std::string::npos);
   }
   EXPECT_EQ(TempDir::read(a), "colour");
-  EXPECT_NE(run({"replace", "--first", "x", "colour", "color", a}).err.find("whole number"), std::string::npos);
+  EXPECT_NE(run({"replace", "--first", "x", "colour", "color", a}).err.find("whole number"),
+            std::string::npos);
 }
 
 TEST_F(ReplaceCommand, DoubleHyphenEndsOptions) {
@@ -133,7 +136,8 @@ TEST_F(ReplaceCommand, DryRunPrintsADiffAndWritesNothing) {
   const std::string a = dir.write("a.txt", "one\ncolour\nthree\n");
   CliRun r = run({"replace", "--dry-run", "colour", "color", a});
   EXPECT_EQ(r.status, kExitOk);
-  EXPECT_EQ(r.out, "--- " + a + "\n+++ " + a + "\n@@ -1,3 +1,3 @@\n one\n-colour\n+color\n three\n" +
+  EXPECT_EQ(r.out, "--- " + a + "\n+++ " + a +
+                       "\n@@ -1,3 +1,3 @@\n one\n-colour\n+color\n three\n" +
                        "Textwright made 1 replacement(s) in 1 following file(s).\n" + a +
                        " - 1 replacements made\n");
   EXPECT_EQ(TempDir::read(a), "one\ncolour\nthree\n");
@@ -147,22 +151,26 @@ TEST_F(ReplaceCommand, ConfirmAnswersComeLineByLineAndEndOfInputSkipsTheRest) {
   EXPECT_EQ(r.status, kExitOk);
   EXPECT_EQ(TempDir::read(a), "cat dog dog");
   EXPECT_EQ(TempDir::read(b), "cat cat");
-  EXPECT_NE(r.err.find("File : a.txt\nFind : cat\nReplace with : dog\nText:\n[[cat]] cat cat\n"), std::string::npos);
+  EXPECT_NE(r.err.find("File : a.txt\nFind : cat\nReplace with : dog\nText:\n[[cat]] cat cat\n"),
+            std::string::npos);
   EXPECT_NE(r.err.find("Please answer y, n, f, s, a or q."), std::string::npos);
   EXPECT_NE(r.err.find("File : b.txt"), std::string::npos);
 }
 
-
 TEST_F(ReplaceCommand, ReportsAreWrittenToExactlyTheNamesGiven) {
   const std::string a = dir.write("a.txt", "colour");
   const std::string b = dir.write("b.txt", "plain");
-  CliRun r = run({"replace", "--report", dir.file("out"), "--html-report=" + dir.file("out.htm"), "colour", "color", a, b});
+  CliRun r = run({"replace", "--report", dir.file("out"), "--html-report=" + dir.file("out.htm"),
+                  "colour", "color", a, b});
   EXPECT_EQ(r.status, kExitOk) << r.err;
   const std::string text = TempDir::read(dir.file("out"));
   EXPECT_EQ(text.rfind("The replacement process began at ", 0), 0u);
-  EXPECT_NE(text.find("\r\nFile to scan - " + a + "\r\n" + a + " - 1 replacements made\r\n"), std::string::npos);
-  EXPECT_NE(text.find("File to scan - " + b + "\r\n" + b + " - 0 replacements made\r\n"), std::string::npos);
-  EXPECT_NE(text.find("2 files have been processed\r\n1 replacements made in 1 files\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nFile to scan - " + a + "\r\n" + a + " - 1 replacements made\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("File to scan - " + b + "\r\n" + b + " - 0 replacements made\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("2 files have been processed\r\n1 replacements made in 1 files\r\n"),
+            std::string::npos);
   EXPECT_EQ(TempDir::read(dir.file("out.htm")).rfind("<HTML>\r\n", 0), 0u);
   EXPECT_FALSE(fs::exists(dir.file("out.txt")));
 }
@@ -188,7 +196,8 @@ TEST_F(ReplaceCommand, ProgressBarOnlyOnATerminal) {
   std::istringstream in;
   std::ostringstream out, err;
   EXPECT_EQ(runCli({"replace", "colour", "color", a, b}, {in, out, err, true}), kExitOk);
-  EXPECT_NE(err.str().find("\r[###############               ] 50%  a.txt"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("\r[###############               ] 50%  a.txt"), std::string::npos)
+      << err.str();
   EXPECT_NE(err.str().find("] 100%"), std::string::npos);
   EXPECT_EQ(out.str().find('\r'), std::string::npos);
   EXPECT_EQ(run({"replace", "colour", "color", a}).err, "");

@@ -59,7 +59,8 @@ TEST_F(RunCommand, RunsCheckedFilesInListOrderWithTheConfigurationsSwitches) {
 
 TEST_F(RunCommand, RelativePathsAreTakenFromTheConfigurationsFolder) {
   const std::string a = dir.write("proj/site/a.html", "colour");
-  const std::string config = dir.write("proj/job.rpl", rpl(kDefaults, {"site/a.html,1"}, {{"colour", "color"}}));
+  const std::string config =
+      dir.write("proj/job.rpl", rpl(kDefaults, {"site/a.html,1"}, {{"colour", "color"}}));
   CliRun r = run({"run", config});
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(TempDir::read(a), "color");
@@ -68,7 +69,8 @@ TEST_F(RunCommand, RelativePathsAreTakenFromTheConfigurationsFolder) {
 
 TEST_F(RunCommand, CommandLineSwitchesOverrideTheConfiguration) {
   const std::string a = dir.write("a.txt", "Colour");
-  const std::string config = dir.write("job.rpl", rpl(kDefaults, {a + ",1"}, {{"colour", "color"}}));
+  const std::string config =
+      dir.write("job.rpl", rpl(kDefaults, {a + ",1"}, {{"colour", "color"}}));
   CliRun r = run({"run", config, "--case-sensitive", "--no-backup"});
   EXPECT_EQ(TempDir::read(a), "Colour");
   r = run({"run", "--ignore-case", "--no-backup", config});

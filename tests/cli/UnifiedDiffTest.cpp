@@ -5,7 +5,9 @@
 namespace tw::cli {
 namespace {
 
-TEST(UnifiedDiff, EqualTextsGiveNothing) { EXPECT_EQ(UnifiedDiff("f", "a\nb\n", "a\nb\n"), ""); }
+TEST(UnifiedDiff, EqualTextsGiveNothing) {
+  EXPECT_EQ(UnifiedDiff("f", "a\nb\n", "a\nb\n"), "");
+}
 
 TEST(UnifiedDiff, OneChangedLineWithThreeLinesOfContext) {
   const std::string before = "1\n2\n3\n4\ncolour\n6\n7\n8\n9\n";

@@ -23,7 +23,8 @@ struct Pass {
   YieldThrottle throttle{host};
   std::string path = "/data/site/page.htm";
 
-  std::pair<std::string, int64_t> apply(std::string_view text, const StringPair& pair, bool unixPair = false) {
+  std::pair<std::string, int64_t> apply(std::string_view text, const StringPair& pair,
+                                        bool unixPair = false) {
     PreparedPair prepared(pair, settings, unixPair);
     PassContext context{host, decision, throttle, settings, path};
     std::string output;
@@ -35,9 +36,11 @@ struct Pass {
 TEST(ApplyPair, ReplacedOccurrencesDoNotOverlapAndInsertedTextIsNotRescanned) {
   Pass pass;
   EXPECT_EQ(pass.apply("aaaa", {"aa", "a"}), std::make_pair(std::string("aa"), int64_t{2}));
-  EXPECT_EQ(pass.apply("abab", {"ab", "abab"}), std::make_pair(std::string("abababab"), int64_t{2}));
+  EXPECT_EQ(pass.apply("abab", {"ab", "abab"}),
+            std::make_pair(std::string("abababab"), int64_t{2}));
   EXPECT_EQ(pass.apply("", {"x", "y"}), std::make_pair(std::string(""), int64_t{0}));
-  EXPECT_EQ(pass.apply("no match here", {"zz", "y"}), std::make_pair(std::string("no match here"), int64_t{0}));
+  EXPECT_EQ(pass.apply("no match here", {"zz", "y"}),
+            std::make_pair(std::string("no match here"), int64_t{0}));
 }
 
 TEST(ApplyPair, KeepsEveryByteOutsideOccurrences) {
@@ -90,7 +93,7 @@ TEST(SearchedFindText, TrimsSpacesOnlyWhileLongerThanOneCharacter) {
   EXPECT_EQ(SearchedFindText(" a ", false, true), " a");
   EXPECT_EQ(SearchedFindText(" a ", false, false), " a ");
   EXPECT_EQ(SearchedFindText(" ", true, true), " ");
-  EXPECT_EQ(SearchedFindText("   ", true, true), "   ");  // never trimmed to nothing
+  EXPECT_EQ(SearchedFindText("   ", true, true), "   ");      // never trimmed to nothing
   EXPECT_EQ(SearchedFindText("\ta\t", true, true), "\ta\t");  // only spaces are trimmed
 }
 
@@ -111,7 +114,8 @@ TEST(ApplyPair, UnixPairConvertsEveryCrLfEvenWithWholeWordsOnly) {
     Pass pass;
     pass.settings.Flags.WholeWordsOnly = true;
     pass.settings.Flags.Regular = regular;
-    auto [out, count] = pass.apply("abc\r\ndef\r\n\r\nlone\rcr\n", {std::string(kUnixPairFind), "\n"}, true);
+    auto [out, count] =
+        pass.apply("abc\r\ndef\r\n\r\nlone\rcr\n", {std::string(kUnixPairFind), "\n"}, true);
     EXPECT_EQ(out, "abc\ndef\n\nlone\rcr\n");
     EXPECT_EQ(count, 3);
   }
@@ -189,17 +193,18 @@ namespace tw {
 namespace {
 
 // The simple algorithm the searcher stands in for: ask the matcher at every position.
-int64_t ApplyPairOneByOne(std::string_view text, const std::string& find, const std::string& replace,
-                          const PassSettings& settings, RunDecision& decision, RunHost& host,
-                          std::string& output) {
+int64_t ApplyPairOneByOne(std::string_view text, const std::string& find,
+                          const std::string& replace, const PassSettings& settings,
+                          RunDecision& decision, RunHost& host, std::string& output) {
   output.clear();
   const int64_t n = static_cast<int64_t>(text.size());
   int64_t count = 0;
   int64_t s = 0;
   const ReplaceFlags& f = settings.Flags;
   while (s < n) {
-    int64_t e = f.Regular ? RegexMatchAt(text, s, find, f.CaseSensitive)
-                          : MatchLiteralAt(text, s, find, {f.CaseSensitive, f.WholeWordsOnly, f.Anything});
+    int64_t e =
+        f.Regular ? RegexMatchAt(text, s, find, f.CaseSensitive)
+                  : MatchLiteralAt(text, s, find, {f.CaseSensitive, f.WholeWordsOnly, f.Anything});
     if (e >= 0 && settings.DoNotChangeFilenameReferences && IsFilenameReference(text, e)) e = -1;
     if (e >= 0 && f.Confirm && decision.asks()) {
       ConfirmRequest request;
@@ -219,27 +224,30 @@ int64_t ApplyPairOneByOne(std::string_view text, const std::string& find, const 
 
 // Answers from a fixed pseudo-random sequence, the same for both algorithms.
 class SequenceHost : public RunHost {
-public:
+ public:
   explicit SequenceHost(uint32_t seed) : m_state(seed) {}
   ConfirmDecision confirm(const ConfirmRequest&) override {
     m_state = m_state * 1103515245u + 12345u;
     static constexpr ConfirmDecision kAnswers[] = {
-        ConfirmDecision::ReplaceThis, ConfirmDecision::ReplaceThis, ConfirmDecision::SkipThis,
-        ConfirmDecision::SkipThis, ConfirmDecision::ReplaceAllInFile, ConfirmDecision::SkipAllInFile};
+        ConfirmDecision::ReplaceThis,      ConfirmDecision::ReplaceThis,
+        ConfirmDecision::SkipThis,         ConfirmDecision::SkipThis,
+        ConfirmDecision::ReplaceAllInFile, ConfirmDecision::SkipAllInFile};
     return kAnswers[(m_state >> 16) % 6];
   }
 
-private:
+ private:
   uint32_t m_state;
 };
 
 TEST(ApplyPair, GivesTheResultsOfTestingEveryPosition) {
   std::mt19937 rng(4242);
   const std::string alphabet = "aab b\"=hrefHREF<>%\r\n.x";
-  const std::vector<std::string> literalFinds = {"a", "ab", "aa", "b a", "a%anything%b", "%anything%a",
-                                                 "x%anything%", "A", "\r\n", "href", ".x", "ba", " "};
-  const std::vector<std::string> patterns = {"a+", "a*b", "[ab]", "^a", "a$", "(a|b)x", "\\r\\n", ".a",
-                                             "a?b", "[^a]b", "x{1,2}", "\\w+", "b{}"};
+  const std::vector<std::string> literalFinds = {
+      "a",    "ab", "aa", "b a", "a%anything%b", "%anything%a", "x%anything%", "A", "\r\n",
+      "href", ".x", "ba", " "};
+  const std::vector<std::string> patterns = {"a+",     "a*b",    "[ab]", "^a",  "a$",
+                                             "(a|b)x", "\\r\\n", ".a",   "a?b", "[^a]b",
+                                             "x{1,2}", "\\w+",   "b{}"};
   auto randomText = [&](size_t length) {
     std::string text;
     for (size_t i = 0; i < length; ++i) text += alphabet[rng() % alphabet.size()];
@@ -267,8 +275,8 @@ TEST(ApplyPair, GivesTheResultsOfTestingEveryPosition) {
     std::string fast, slow;
     const int64_t fastCount = ApplyPair(text, prepared, context, fast);
     if (fastCount == 0) fast = text;
-    const int64_t slowCount = ApplyPairOneByOne(text, prepared.searchedFind(), pair.Replace, settings,
-                                                slowDecision, slowHost, slow);
+    const int64_t slowCount = ApplyPairOneByOne(text, prepared.searchedFind(), pair.Replace,
+                                                settings, slowDecision, slowHost, slow);
     ASSERT_EQ(fast, slow) << "find \"" << pair.Find << "\" in \"" << text << "\" round " << round;
     ASSERT_EQ(fastCount, slowCount) << round;
     ASSERT_EQ(fastDecision.value(), slowDecision.value()) << round;

@@ -22,8 +22,10 @@ TEST(CharsMatch, FoldsAsciiLettersOnly) {
   EXPECT_FALSE(CharsMatch('[', '{', false));
   for (int t = 0; t < 256; ++t) {
     for (int f = 0; f < 256; ++f) {
-      const bool folded = CharsMatch(static_cast<unsigned char>(t), static_cast<unsigned char>(f), false);
-      EXPECT_EQ(folded, CharsMatch(static_cast<unsigned char>(f), static_cast<unsigned char>(t), false));
+      const bool folded =
+          CharsMatch(static_cast<unsigned char>(t), static_cast<unsigned char>(f), false);
+      EXPECT_EQ(folded,
+                CharsMatch(static_cast<unsigned char>(f), static_cast<unsigned char>(t), false));
     }
   }
 }
@@ -77,7 +79,10 @@ TEST(MatchLiteralAt, WholeWordsAtLineStartsAndEnds) {
   EXPECT_EQ(MatchLiteralAt("a\r\ncat\r\n", 3, "cat", ww), 5);
   EXPECT_EQ(MatchLiteralAt("\tcat\v", 1, "cat", ww), 3);
   EXPECT_EQ(MatchLiteralAt("\fcat\f", 1, "cat", ww), 3);
-  EXPECT_EQ(MatchLiteralAt("\x01" "cat", 1, "cat", ww), -1);
+  EXPECT_EQ(MatchLiteralAt("\x01"
+                           "cat",
+                           1, "cat", ww),
+            -1);
 }
 
 TEST(MatchLiteralAt, ScriptTokenTakesShortestRunWithoutBacktracking) {

@@ -21,7 +21,7 @@ namespace tw {
 namespace {
 
 class Generator {
-public:
+ public:
   explicit Generator(uint32_t seed) : m_rng(seed) {}
 
   int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
@@ -88,41 +88,55 @@ public:
     const int pieces = below(5);
     for (int k = 0; k < pieces; ++k) {
       switch (below(6)) {
-        case 0: f += "%anything%"; break;
-        case 1: f += chance(50) ? "%ANYTHING%" : "%anything"; break;
-        default: f += textChar(); break;
+        case 0:
+          f += "%anything%";
+          break;
+        case 1:
+          f += chance(50) ? "%ANYTHING%" : "%anything";
+          break;
+        default:
+          f += textChar();
+          break;
       }
     }
     if (f.empty()) f += textChar();
-    if (chance(20) && f.size() > 2) f.insert(static_cast<size_t>(below(static_cast<int>(f.size()))), "%anything%");
+    if (chance(20) && f.size() > 2)
+      f.insert(static_cast<size_t>(below(static_cast<int>(f.size()))), "%anything%");
     return f;
   }
 
   std::string quantifier() {
-    static const std::vector<std::string> q = {"*", "+", "?", "{2}", "{1,3}", "{,2}", "{2,}", "{}", "{,}",
-                                               "{0}", "{ 1 , 2 }", "{1000}", "{3,1}", "{1", "{x}", "**",
-                                               "{0,}", "{2,0300}", "?+"};
+    static const std::vector<std::string> q = {
+        "*",         "+",      "?",     "{2}", "{1,3}", "{,2}", "{2,}", "{}",       "{,}", "{0}",
+        "{ 1 , 2 }", "{1000}", "{3,1}", "{1",  "{x}",   "**",   "{0,}", "{2,0300}", "?+"};
     return q[static_cast<size_t>(below(static_cast<int>(q.size())))];
   }
 
   std::string element(int depth) {
-    static const std::vector<std::string> escapes = {"\\d", "\\D", "\\s", "\\S", "\\w", "\\W", "\\r", "\\n",
-                                                     "\\t", "\\x41", "\\x61", "\\xe9", "\\xG1", "\\x4",
-                                                     "\\.", "\\(", "\\)", "\\\\", "\\q", "\\A", "\\|", "\\-"};
-    static const std::vector<std::string> members = {"a", "b", "A", "a-c", "z-a", "\\d", "\\s", "\\w", "\\W",
-                                                     "\\-", "\\]", "-", "^", "\\x41", "\\xZZ", "\\n", "\r",
-                                                     "\xE9", "\x80-z", "0-9", "\\a-c", "]"};
+    static const std::vector<std::string> escapes = {
+        "\\d",   "\\D",   "\\s",  "\\S", "\\w", "\\W", "\\r",  "\\n", "\\t", "\\x41", "\\x61",
+        "\\xe9", "\\xG1", "\\x4", "\\.", "\\(", "\\)", "\\\\", "\\q", "\\A", "\\|",   "\\-"};
+    static const std::vector<std::string> members = {
+        "a", "b", "A",     "a-c",   "z-a", "\\d", "\\s",  "\\w",    "\\W", "\\-",   "\\]",
+        "-", "^", "\\x41", "\\xZZ", "\\n", "\r",  "\xE9", "\x80-z", "0-9", "\\a-c", "]"};
     std::string e;
     switch (below(depth > 3 ? 7 : 9)) {
       case 0:
       case 1:
-      case 2: e = std::string(1, textChar()); break;
-      case 3: e = escapes[static_cast<size_t>(below(static_cast<int>(escapes.size())))]; break;
-      case 4: e = "."; break;
+      case 2:
+        e = std::string(1, textChar());
+        break;
+      case 3:
+        e = escapes[static_cast<size_t>(below(static_cast<int>(escapes.size())))];
+        break;
+      case 4:
+        e = ".";
+        break;
       case 5: {
         e = chance(30) ? "[^" : "[";
         const int count = below(4);
-        for (int k = 0; k < count; ++k) e += members[static_cast<size_t>(below(static_cast<int>(members.size())))];
+        for (int k = 0; k < count; ++k)
+          e += members[static_cast<size_t>(below(static_cast<int>(members.size())))];
         if (chance(90)) e += "]";
         break;
       }
@@ -160,11 +174,12 @@ public:
     if (text.empty()) return "a";
     const int start = below(static_cast<int>(text.size()));
     std::string p = text.substr(static_cast<size_t>(start), static_cast<size_t>(1 + below(4)));
-    if (chance(50)) p.insert(static_cast<size_t>(below(static_cast<int>(p.size()) + 1)), element(1));
+    if (chance(50))
+      p.insert(static_cast<size_t>(below(static_cast<int>(p.size()) + 1)), element(1));
     return p;
   }
 
-private:
+ private:
   std::mt19937 m_rng;
   std::string m_palette;
 };
@@ -172,13 +187,14 @@ private:
 // A string in a heap block of its exact size, so that the sanitizer build catches a read
 // past its end (a std::string has a terminating zero and often spare capacity).
 class ExactCopy {
-public:
-  explicit ExactCopy(std::string_view s) : m_bytes(new char[std::max<size_t>(s.size(), 1)]), m_size(s.size()) {
+ public:
+  explicit ExactCopy(std::string_view s)
+      : m_bytes(new char[std::max<size_t>(s.size(), 1)]), m_size(s.size()) {
     if (!s.empty()) std::memcpy(m_bytes.get(), s.data(), s.size());
   }
   std::string_view view() const { return {m_bytes.get(), m_size}; }
 
-private:
+ private:
   std::unique_ptr<char[]> m_bytes;
   size_t m_size;
 };
@@ -197,14 +213,16 @@ Expected expectedFor(const std::string& text, Ask ask) {
   x.next.assign(static_cast<size_t>(n) + 1, n);
   for (int64_t s = n - 1; s >= 0; --s) {
     x.at[static_cast<size_t>(s)] = ask(s);
-    x.next[static_cast<size_t>(s)] = x.at[static_cast<size_t>(s)] >= 0 ? s : x.next[static_cast<size_t>(s) + 1];
+    x.next[static_cast<size_t>(s)] =
+        x.at[static_cast<size_t>(s)] >= 0 ? s : x.next[static_cast<size_t>(s) + 1];
   }
   return x;
 }
 
 // Asks the searcher from every start of a short text; in a long one, from the starts a pass
 // would resume at (after each occurrence) and from some others.
-::testing::AssertionResult searcherAgrees(const Searcher& searcher, std::string_view text, const Expected& x) {
+::testing::AssertionResult searcherAgrees(const Searcher& searcher, std::string_view text,
+                                          const Expected& x) {
   const auto n = static_cast<int64_t>(text.size());
   std::vector<bool> ask(static_cast<size_t>(n) + 1, n <= 64);
   for (int64_t s = 0; s < n; ++s) {
@@ -222,10 +240,14 @@ Expected expectedFor(const std::string& text, Ask ask) {
     const auto occ = searcher.findFrom(text, from);
     const int64_t s = x.next[static_cast<size_t>(from)];
     if (s == n) {
-      if (occ) return ::testing::AssertionFailure() << "from " << from << ": found " << occ->start << " but none expected";
+      if (occ)
+        return ::testing::AssertionFailure()
+               << "from " << from << ": found " << occ->start << " but none expected";
     } else if (!occ || occ->start != s || occ->last != x.at[static_cast<size_t>(s)]) {
-      return ::testing::AssertionFailure() << "from " << from << ": expected " << s << ".." << x.at[static_cast<size_t>(s)]
-                                           << ", found " << (occ ? std::to_string(occ->start) + ".." + std::to_string(occ->last) : "none");
+      return ::testing::AssertionFailure()
+             << "from " << from << ": expected " << s << ".." << x.at[static_cast<size_t>(s)]
+             << ", found "
+             << (occ ? std::to_string(occ->start) + ".." + std::to_string(occ->last) : "none");
     }
   }
   return ::testing::AssertionSuccess();
@@ -256,14 +278,19 @@ TEST(MatcherDifferential, LiteralMatchesReferenceAtEveryPosition) {
     const ExactCopy exactFind(find);
     for (int flags = 0; flags < 8; ++flags) {
       const LiteralOptions options{(flags & 1) != 0, (flags & 2) != 0, (flags & 4) == 0};
-      const reference::Flags refFlags{options.CaseSensitive, options.WholeWordsOnly, options.Anything};
-      const Expected x = expectedFor(text, [&](int64_t s) { return reference::literalAt(text, s, find, refFlags); });
+      const reference::Flags refFlags{options.CaseSensitive, options.WholeWordsOnly,
+                                      options.Anything};
+      const Expected x = expectedFor(
+          text, [&](int64_t s) { return reference::literalAt(text, s, find, refFlags); });
       for (int64_t s = 0; s < static_cast<int64_t>(text.size()); ++s) {
-        ASSERT_EQ(MatchLiteralAt(exactText.view(), s, exactFind.view(), options), x.at[static_cast<size_t>(s)])
-            << "text \"" << printable(text) << "\" find \"" << printable(find) << "\" s " << s << " flags " << flags;
+        ASSERT_EQ(MatchLiteralAt(exactText.view(), s, exactFind.view(), options),
+                  x.at[static_cast<size_t>(s)])
+            << "text \"" << printable(text) << "\" find \"" << printable(find) << "\" s " << s
+            << " flags " << flags;
       }
       ASSERT_TRUE(searcherAgrees(Searcher::literal(exactFind.view(), options), exactText.view(), x))
-          << "text \"" << printable(text) << "\" find \"" << printable(find) << "\" flags " << flags;
+          << "text \"" << printable(text) << "\" find \"" << printable(find) << "\" flags "
+          << flags;
     }
   }
 }
@@ -275,13 +302,16 @@ TEST(MatcherDifferential, RegexMatchesReferenceAtEveryPosition) {
     const std::string text = gen.text(round % 10 == 0 ? 400 : 40);
     const std::string pattern = gen.chance(25) ? gen.patternFromText(text) : gen.pattern(0, 5);
     const bool cs = gen.chance(50);
-    const Expected x = expectedFor(text, [&](int64_t s) { return reference::regexAt(text, s, pattern, cs); });
+    const Expected x =
+        expectedFor(text, [&](int64_t s) { return reference::regexAt(text, s, pattern, cs); });
     const ExactCopy exactText(text);
     const ExactCopy exactPattern(pattern);
     if (text.size() <= 64) {
       for (int64_t s = 0; s < static_cast<int64_t>(text.size()); ++s) {
-        ASSERT_EQ(RegexMatchAt(exactText.view(), s, exactPattern.view(), cs), x.at[static_cast<size_t>(s)])
-            << "text \"" << printable(text) << "\" pattern \"" << printable(pattern) << "\" s " << s << " cs " << cs;
+        ASSERT_EQ(RegexMatchAt(exactText.view(), s, exactPattern.view(), cs),
+                  x.at[static_cast<size_t>(s)])
+            << "text \"" << printable(text) << "\" pattern \"" << printable(pattern) << "\" s " << s
+            << " cs " << cs;
       }
     }
     ASSERT_TRUE(searcherAgrees(Searcher::regex(exactPattern.view(), cs), exactText.view(), x))
@@ -291,20 +321,22 @@ TEST(MatcherDifferential, RegexMatchesReferenceAtEveryPosition) {
 
 TEST(MatcherDifferential, FilenameReferenceMatchesReference) {
   Generator gen(4242);
-  const std::vector<std::string> pieces = {"href", "HREF", "HrEf", "title", " ", "=", "\"", "'", "<a ", ">",
-                                           "x.htm", "#", "\\", "a", "\r\n"};
+  const std::vector<std::string> pieces = {"href", "HREF", "HrEf",  "title", " ",  "=", "\"",  "'",
+                                           "<a ",  ">",    "x.htm", "#",     "\\", "a", "\r\n"};
   for (int round = 0; round < 3000; ++round) {
     std::string text;
     const int count = gen.below(12);
     for (int k = 0; k < count; ++k) {
-      text += gen.chance(90) ? pieces[static_cast<size_t>(gen.below(static_cast<int>(pieces.size())))]
-                             : std::string(1, gen.textChar());
+      text += gen.chance(90)
+                  ? pieces[static_cast<size_t>(gen.below(static_cast<int>(pieces.size())))]
+                  : std::string(1, gen.textChar());
     }
     FilenameReferenceCheck inOrder(text);
     FilenameReferenceCheck anyOrder(text);
     for (int64_t e = -1; e <= static_cast<int64_t>(text.size()); ++e) {
       const bool expected = reference::filenameReference(text, e);
-      ASSERT_EQ(IsFilenameReference(text, e), expected) << "text \"" << printable(text) << "\" e " << e;
+      ASSERT_EQ(IsFilenameReference(text, e), expected)
+          << "text \"" << printable(text) << "\" e " << e;
       ASSERT_EQ(inOrder(e), expected) << "text \"" << printable(text) << "\" e " << e;
       const int64_t other = gen.below(static_cast<int>(text.size()) + 1);
       ASSERT_EQ(anyOrder(other), reference::filenameReference(text, other))

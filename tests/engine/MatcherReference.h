@@ -15,8 +15,12 @@
 
 namespace tw::reference {
 
-inline unsigned char toLower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-inline unsigned char toUpper(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+inline unsigned char toLower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+inline unsigned char toUpper(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
 
 inline bool charsMatch(unsigned char t, unsigned char f, bool caseSensitive) {
   if (caseSensitive) return t == f;
@@ -39,17 +43,18 @@ struct Flags {
 };
 
 // Steps 1 to 7 of the occurrence test.
-inline int64_t matchLiteralAt(const unsigned char* text, int64_t n, int64_t s, const unsigned char* find,
-                              int64_t m, Flags flags) {
+inline int64_t matchLiteralAt(const unsigned char* text, int64_t n, int64_t s,
+                              const unsigned char* find, int64_t m, Flags flags) {
   if (m < 1 || s < 0 || s >= n) return -1;
   static const char token[] = "%anything%";
   if (!charsMatch(text[s], find[0], flags.caseSensitive)) return -1;  // 1
-  int64_t t = s;                                                       // 2
+  int64_t t = s;                                                      // 2
   int64_t k = 0;
   while (true) {
     if (flags.anything && k + 10 < m) {  // 3
       bool isToken = true;
-      for (int64_t x = 0; x < 10; ++x) isToken = isToken && find[k + x] == static_cast<unsigned char>(token[x]);
+      for (int64_t x = 0; x < 10; ++x)
+        isToken = isToken && find[k + x] == static_cast<unsigned char>(token[x]);
       if (isToken) {
         int64_t w = t;
         while (w < n && !charsMatch(text[w], find[k + 10], flags.caseSensitive)) ++w;
@@ -58,9 +63,9 @@ inline int64_t matchLiteralAt(const unsigned char* text, int64_t n, int64_t s, c
         k = k + 10;
       }
     }
-    if (!charsMatch(text[t], find[k], flags.caseSensitive)) return -1;  // 4
+    if (!charsMatch(text[t], find[k], flags.caseSensitive)) return -1;                    // 4
     if (t == s && s > 0 && flags.wholeWords && !isWordDelimiter(text[s - 1])) return -1;  // 5
-    if (k == m - 1) {  // 6
+    if (k == m - 1) {                                                                     // 6
       if (t + 1 < n && flags.wholeWords && !isWordDelimiter(text[t + 1])) return -1;
       return t;
     }
@@ -92,7 +97,9 @@ inline bool isFilenameReference(const unsigned char* text, int64_t n, int64_t e)
 
 // --- The regular-expression matcher -------------------------------------------------
 
-inline bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+inline bool isDigit(unsigned char c) {
+  return c >= '0' && c <= '9';
+}
 inline bool isHex(unsigned char c) {
   return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
@@ -109,16 +116,26 @@ inline bool isPunct31(unsigned char c) {
 // Whether escape letter L (one of r n t d D s S w W) accepts c.
 inline bool escapeAccepts(unsigned char letter, unsigned char c) {
   switch (letter) {
-    case 'r': return c == 13;
-    case 'n': return c == 10;
-    case 't': return c == 9;
-    case 'd': return isDigit(c);
-    case 'D': return !isDigit(c);
-    case 's': return c == 32 || c == 9;
-    case 'S': return !(c == 32 || c == 9);
-    case 'w': return !(isDigit(c) || isPunct31(c));
-    case 'W': return isDigit(c) || isPunct31(c);
-    default: return false;
+    case 'r':
+      return c == 13;
+    case 'n':
+      return c == 10;
+    case 't':
+      return c == 9;
+    case 'd':
+      return isDigit(c);
+    case 'D':
+      return !isDigit(c);
+    case 's':
+      return c == 32 || c == 9;
+    case 'S':
+      return !(c == 32 || c == 9);
+    case 'w':
+      return !(isDigit(c) || isPunct31(c));
+    case 'W':
+      return isDigit(c) || isPunct31(c);
+    default:
+      return false;
   }
 }
 inline bool isEscapeLetter(unsigned char c) {
@@ -178,16 +195,18 @@ struct Member {
   unsigned char letter = 0;
 };
 
-inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s, const unsigned char* pat,
-                            int64_t m, bool cs, int depth = 0);
+inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s,
+                            const unsigned char* pat, int64_t m, bool cs, int depth = 0);
 
 // The main loop, with the pattern index i, the text position p and the consumed count c.
-inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s, const unsigned char* pat,
-                            int64_t m, bool cs, int depth) {
+inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s,
+                            const unsigned char* pat, int64_t m, bool cs, int depth) {
   int64_t i = 0;
   int64_t p = s;
   int64_t c = 0;
-  auto litEq = [cs](unsigned char t, unsigned char f) { return cs ? t == f : toUpper(t) == toUpper(f); };
+  auto litEq = [cs](unsigned char t, unsigned char f) {
+    return cs ? t == f : toUpper(t) == toUpper(f);
+  };
   while (i < m) {
     const unsigned char ch = pat[i];
     // 1. start anchor (also at the start of the text and after a lone LF)
@@ -226,7 +245,8 @@ inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s, con
             Member mem;
             if (j + 3 < m && isHex(pat[j + 2]) && isHex(pat[j + 3])) {
               mem.kind = Member::Range;
-              mem.lo = mem.hi = static_cast<signed char>(hexOf(pat[j + 2]) * 16 + hexOf(pat[j + 3]));
+              mem.lo = mem.hi =
+                  static_cast<signed char>(hexOf(pat[j + 2]) * 16 + hexOf(pat[j + 3]));
             }
             members.push_back(mem);
             j = std::min(j + 4, m);
@@ -248,7 +268,8 @@ inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s, con
           single = pat[j];
           j += 1;
         }
-        Member mem{Member::Range, static_cast<signed char>(single), static_cast<signed char>(single), 0};
+        Member mem{Member::Range, static_cast<signed char>(single),
+                   static_cast<signed char>(single), 0};
         if (j + 1 < m && pat[j] == '-') {
           mem.hi = static_cast<signed char>(pat[j + 1]);
           if (mem.hi < mem.lo) std::swap(mem.lo, mem.hi);
@@ -346,8 +367,9 @@ inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s, con
       if (kind == Never) return -1;
       if (kind == Group) {
         for (const std::string& alt : alternatives) {
-          const int64_t e = regexMatchAt(text, n, at, reinterpret_cast<const unsigned char*>(alt.data()),
-                                         static_cast<int64_t>(alt.size()), cs, depth + 1);
+          const int64_t e =
+              regexMatchAt(text, n, at, reinterpret_cast<const unsigned char*>(alt.data()),
+                           static_cast<int64_t>(alt.size()), cs, depth + 1);
           if (e >= 0) return e - at + 1;
         }
         return -1;
@@ -355,7 +377,8 @@ inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s, con
       if (at >= n) return -1;
       const unsigned char t = text[at];
       if (any) return 1;
-      if (acceptLetter >= 0) return escapeAccepts(static_cast<unsigned char>(acceptLetter), t) ? 1 : -1;
+      if (acceptLetter >= 0)
+        return escapeAccepts(static_cast<unsigned char>(acceptLetter), t) ? 1 : -1;
       if (exact >= 0) return t == exact ? 1 : -1;
       return litEq(t, static_cast<unsigned char>(literal)) ? 1 : -1;
     };
@@ -381,8 +404,12 @@ inline int64_t regexMatchAt(const unsigned char* text, int64_t n, int64_t s, con
 
 // --- Convenience forms and the naive search -----------------------------------------
 
-inline const unsigned char* bytes(std::string_view s) { return reinterpret_cast<const unsigned char*>(s.data()); }
-inline int64_t size(std::string_view s) { return static_cast<int64_t>(s.size()); }
+inline const unsigned char* bytes(std::string_view s) {
+  return reinterpret_cast<const unsigned char*>(s.data());
+}
+inline int64_t size(std::string_view s) {
+  return static_cast<int64_t>(s.size());
+}
 
 inline int64_t literalAt(std::string_view text, int64_t s, std::string_view find, Flags flags) {
   return matchLiteralAt(bytes(text), size(text), s, bytes(find), size(find), flags);
@@ -396,7 +423,8 @@ inline bool filenameReference(std::string_view text, int64_t e) {
 
 // The first occurrence at or after `from`, asking at every position in turn.
 template <typename AskAt>
-std::optional<std::pair<int64_t, int64_t>> firstFrom(std::string_view text, int64_t from, AskAt ask) {
+std::optional<std::pair<int64_t, int64_t>> firstFrom(std::string_view text, int64_t from,
+                                                     AskAt ask) {
   for (int64_t s = std::max<int64_t>(from, 0); s < size(text); ++s) {
     const int64_t e = ask(s);
     if (e >= 0) return std::make_pair(s, e);

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 using test::TempDir;
 
 class ProcessRtfFile : public test::TempDirTest {
-protected:
+ protected:
   Configuration config;
   AppOptions options;
   test::ScriptedHost host;
@@ -28,7 +28,9 @@ protected:
     config.Files.push_back({path, true});
     return path;
   }
-  RunOutcome run(RunMode mode = {}) { return RunReplacement(config, options, host, clock, summary, mode); }
+  RunOutcome run(RunMode mode = {}) {
+    return RunReplacement(config, options, host, clock, summary, mode);
+  }
 };
 
 TEST_F(ProcessRtfFile, ControlWordsAreNoTextUnlessRtfIsTreatedAsText) {
@@ -89,9 +91,12 @@ TEST_F(ProcessRtfFile, RunCountsTextAndRtfFilesAlikeAndLimitsOnlyTextFiles) {
 TEST_F(ProcessRtfFile, ExcerptRunsBetweenFullStops) {
   const std::string text = "First sentence. The word here. Next.";
   const std::size_t at = text.find("word");
-  ConfirmRequest r = BuildRtfConfirmRequest(text, static_cast<int64_t>(at), static_cast<int64_t>(at + 3));
+  ConfirmRequest r =
+      BuildRtfConfirmRequest(text, static_cast<int64_t>(at), static_cast<int64_t>(at + 3));
   EXPECT_EQ(r.excerpt, ". The word here");
-  EXPECT_EQ(r.excerpt.substr(static_cast<size_t>(r.occurrenceStart), static_cast<size_t>(r.occurrenceLength)), "word");
+  EXPECT_EQ(r.excerpt.substr(static_cast<size_t>(r.occurrenceStart),
+                             static_cast<size_t>(r.occurrenceLength)),
+            "word");
   // An occurrence that ends with a full stop has an empty excerpt.
   r = BuildRtfConfirmRequest(text, 26, 29);
   EXPECT_EQ(r.excerpt, "");
@@ -111,8 +116,10 @@ TEST_F(ProcessRtfFile, ExcerptRunsBetweenFullStops) {
 TEST_F(ProcessRtfFile, ConfirmationAsksWithTheExcerptAndSkipsResumeOneByteOn) {
   config.Flags.Confirm = true;
   config.Pairs = {{"word", "term"}, {"aa", "X"}};
-  const std::string p = add("d.rtf", "{\\rtf1\\ansi First sentence. The {\\b word} here. Next aaa.}");
-  host.answers = {ConfirmDecision::ReplaceThis, ConfirmDecision::SkipThis, ConfirmDecision::ReplaceThis};
+  const std::string p =
+      add("d.rtf", "{\\rtf1\\ansi First sentence. The {\\b word} here. Next aaa.}");
+  host.answers = {ConfirmDecision::ReplaceThis, ConfirmDecision::SkipThis,
+                  ConfirmDecision::ReplaceThis};
   run();
   ASSERT_EQ(host.asked.size(), 3u);
   EXPECT_EQ(host.asked[0].excerpt, ". The word here");
@@ -130,16 +137,18 @@ TEST_F(ProcessRtfFile, ConfirmationAsksWithTheExcerptAndSkipsResumeOneByteOn) {
 
 TEST_F(ProcessRtfFile, StructureIsKeptAndReportedWhileTheRestIsReplaced) {
   config.Pairs = {{"A1\tB1", "x"}, {"B2", "Z"}};
-  const std::string p = add("t.rtf",
-                            "{\\rtf1\\ansi\\trowd\\cellx2000\\cellx4000\\pard\\intbl A1\\cell B1\\cell\\row "
-                            "\\pard\\intbl A2\\cell B2\\cell\\row}");
+  const std::string p =
+      add("t.rtf",
+          "{\\rtf1\\ansi\\trowd\\cellx2000\\cellx4000\\pard\\intbl A1\\cell B1\\cell\\row "
+          "\\pard\\intbl A2\\cell B2\\cell\\row}");
   run();
   EXPECT_EQ(TempDir::read(p),
             "{\\rtf1\\ansi\\trowd\\cellx2000\\cellx4000\\pard\\intbl A1\\cell B1\\cell\\row "
             "\\pard\\intbl A2\\cell Z\\cell\\row}");
   EXPECT_EQ(summary.ResultLines, (std::vector<std::string>{p + " - 1 replacements made"}));
   EXPECT_EQ(summary.FailedFiles,
-            (std::vector<FailedFile>{{p, "1 occurrence(s) not replaced: would remove table or section structure"}}));
+            (std::vector<FailedFile>{
+                {p, "1 occurrence(s) not replaced: would remove table or section structure"}}));
 }
 
 TEST_F(ProcessRtfFile, AReplacementRtfTextCannotHoldIsRefusedWithoutAsking) {
@@ -150,8 +159,10 @@ TEST_F(ProcessRtfFile, AReplacementRtfTextCannotHoldIsRefusedWithoutAsking) {
   run();
   EXPECT_EQ(host.asked.size(), 1u);
   EXPECT_EQ(TempDir::read(p), "{\\rtf1\\ansi colour and colour at day}");
-  EXPECT_EQ(summary.FailedFiles,
-            (std::vector<FailedFile>{{p, "2 occurrence(s) not replaced: the replacement holds characters RTF text cannot"}}));
+  EXPECT_EQ(
+      summary.FailedFiles,
+      (std::vector<FailedFile>{
+          {p, "2 occurrence(s) not replaced: the replacement holds characters RTF text cannot"}}));
 }
 
 TEST_F(ProcessRtfFile, AFileThatIsNoRtfDocumentIsReportedAndKept) {
@@ -159,7 +170,8 @@ TEST_F(ProcessRtfFile, AFileThatIsNoRtfDocumentIsReportedAndKept) {
   const std::string p = add("plain.rtf", "colour, not RTF");
   run();
   EXPECT_EQ(TempDir::read(p), "colour, not RTF");
-  EXPECT_EQ(summary.FailedFiles, (std::vector<FailedFile>{{p, "not processed: the file is not an RTF document"}}));
+  EXPECT_EQ(summary.FailedFiles,
+            (std::vector<FailedFile>{{p, "not processed: the file is not an RTF document"}}));
 }
 
 TEST_F(ProcessRtfFile, DryRunShowsTheNewDocumentWithoutWriting) {

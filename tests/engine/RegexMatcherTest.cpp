@@ -107,14 +107,14 @@ TEST(RegexMatchAt, MalformedEscapes) {
   EXPECT_EQ(rx("xG1", "\\xG1"), -1);
   EXPECT_EQ(rx("ab", "a\\xG1?b"), 1);  // an invalid \x with zero repetitions allowed
   EXPECT_EQ(rx("ab", "a\\xG1{0}b"), 1);
-  EXPECT_EQ(rx("ab", "a\\x4"), -1);     // only one character after the x
-  EXPECT_EQ(rx("ab", "a\\x4*"), -1);    // the * belongs to the invalid escape's text
+  EXPECT_EQ(rx("ab", "a\\x4"), -1);   // only one character after the x
+  EXPECT_EQ(rx("ab", "a\\x4*"), -1);  // the * belongs to the invalid escape's text
 }
 
 TEST(RegexMatchAt, Anchors) {
   EXPECT_EQ(rx("x\r\nabc", "^abc", 3), 5);
-  EXPECT_EQ(rx("x\nabc", "^abc", 2), 4);  // after a lone LF
-  EXPECT_EQ(rx("abc", "^abc", 0), 2);     // at the start of the text
+  EXPECT_EQ(rx("x\nabc", "^abc", 2), 4);   // after a lone LF
+  EXPECT_EQ(rx("abc", "^abc", 0), 2);      // at the start of the text
   EXPECT_EQ(rx("x\rabc", "^abc", 2), -1);  // a lone CR is not a line end
   EXPECT_EQ(rx("xabc", "^abc", 1), -1);
   EXPECT_EQ(rx("end\r\n", "end$"), 2);
@@ -140,14 +140,14 @@ TEST(RegexMatchAt, Groups) {
   EXPECT_EQ(rx("abcdabx", "(ab|cd)+x"), 6);
   EXPECT_EQ(rx("abc", "(a|ab)c"), -1);
   EXPECT_EQ(rx("ac", "(a|ab)c"), 1);
-  EXPECT_EQ(rx("b", "(|b)"), 0);        // an empty alternative never matches
+  EXPECT_EQ(rx("b", "(|b)"), 0);  // an empty alternative never matches
   EXPECT_EQ(rx("ab", "(a(b|c))"), 1);
   EXPECT_EQ(rx("a|b", "(a\\|b)"), -1);  // an escaped | splits too
   EXPECT_EQ(rx("b", "(a\\|b)"), 0);
-  EXPECT_EQ(rx("abc", "(abc"), 2);      // an unbalanced group runs to the end
+  EXPECT_EQ(rx("abc", "(abc"), 2);  // an unbalanced group runs to the end
   EXPECT_EQ(rx("a)", "a)"), 1);
   EXPECT_EQ(rx("x(y", "x\\(y"), 2);
-  EXPECT_EQ(rx("b", "(a\\)?b"), 0);     // an escaped ) still closes the group
+  EXPECT_EQ(rx("b", "(a\\)?b"), 0);  // an escaped ) still closes the group
   EXPECT_EQ(rx("AB", "(ab)", 0, false), 1);
   EXPECT_EQ(rx("aaa", "(a*)"), 2);
   EXPECT_EQ(rx("xab", "(*ab)", 0), 2);  // a stray quantifier at an alternative's start
@@ -163,7 +163,8 @@ TEST(RegexMatchAt, GroupAlternativesOfAnyLength) {
 
 TEST(RegexMatchAt, NestingBeyondTheLimitAcceptsNothing) {
   auto nested = [](int depth, const std::string& core, const std::string& quantifier) {
-    return std::string(static_cast<size_t>(depth), '(') + core + std::string(static_cast<size_t>(depth), ')') + quantifier;
+    return std::string(static_cast<size_t>(depth), '(') + core +
+           std::string(static_cast<size_t>(depth), ')') + quantifier;
   };
   EXPECT_EQ(rx("ab", nested(kMaxRegexGroupDepth, "a", "") + "b"), 1);
   EXPECT_EQ(rx("ab", nested(kMaxRegexGroupDepth + 1, "a", "") + "b"), -1);
@@ -186,22 +187,22 @@ TEST(RegexMatchAt, Classes) {
   EXPECT_EQ(rx("a", "[]"), -1);
   EXPECT_EQ(rx("\n", "[^]"), 0);
   EXPECT_EQ(rx("", "[^]"), -1);
-  EXPECT_EQ(rx("]", "[]]"), -1);      // [] then a literal ]
+  EXPECT_EQ(rx("]", "[]]"), -1);  // [] then a literal ]
   EXPECT_EQ(rx("]]", "[\\]]]"), 1);
   EXPECT_EQ(rx("^", "[a^]"), 0);
   EXPECT_EQ(rx("\xE9", "[\\x00-\\x7f]"), -1);
-  EXPECT_EQ(rx("\xE9", "[\x80-z]"), 0);   // signed order: 128..255 sort below ASCII
-  EXPECT_EQ(rx("\xE9", "[a-\x80]"), 0);   // swapped when the last is below the first
+  EXPECT_EQ(rx("\xE9", "[\x80-z]"), 0);  // signed order: 128..255 sort below ASCII
+  EXPECT_EQ(rx("\xE9", "[a-\x80]"), 0);  // swapped when the last is below the first
   EXPECT_EQ(rx("7", "[\\d]"), 0);
-  EXPECT_EQ(rx("-", "[\\d-z]"), 0);       // an escape class does not start a range
+  EXPECT_EQ(rx("-", "[\\d-z]"), 0);  // an escape class does not start a range
   EXPECT_EQ(rx("5", "[\\d-z]"), 0);
   EXPECT_EQ(rx("y", "[\\d-z]"), -1);
   EXPECT_EQ(rx("\t", "[\\t]"), 0);
-  EXPECT_EQ(rx("b", "[a-]"), -1);         // a-] is a range; the class runs to the end
+  EXPECT_EQ(rx("b", "[a-]"), -1);  // a-] is a range; the class runs to the end
   EXPECT_EQ(rx("]", "[a-]"), 0);
-  EXPECT_EQ(rx("abc", "[a"), 0);          // an unclosed class runs to the end
-  EXPECT_EQ(rx("x", "[\\x"), 0);          // \x at the end is the letter
-  EXPECT_EQ(rx("x", "[\\xZZx]"), 0);      // an invalid \x member accepts nothing
+  EXPECT_EQ(rx("abc", "[a"), 0);      // an unclosed class runs to the end
+  EXPECT_EQ(rx("x", "[\\x"), 0);      // \x at the end is the letter
+  EXPECT_EQ(rx("x", "[\\xZZx]"), 0);  // an invalid \x member accepts nothing
   EXPECT_EQ(rx("Z", "[\\xZZx]"), -1);
   EXPECT_EQ(rx("\\", "[\\"), -1);
   EXPECT_EQ(rx("ab", "[a]b"), 1);
@@ -212,7 +213,7 @@ TEST(RegexMatchAt, StrayQuantifiersPassOverOneCharacter) {
   EXPECT_EQ(rx("ab", "*ab"), -1);
   EXPECT_EQ(rx("aab", "a**b"), -1);  // * then stray * passes over b, then b fails at end
   EXPECT_EQ(rx("aaxb", "a**b"), 3);
-  EXPECT_EQ(rx("a", "a*?"), 0);      // a last stray quantifier ends the pattern
+  EXPECT_EQ(rx("a", "a*?"), 0);  // a last stray quantifier ends the pattern
   EXPECT_EQ(rx("x", "*"), -1);
   EXPECT_EQ(rx("xy", "{y"), 1);
   EXPECT_EQ(rx("aa", "[a]{2}"), -1);  // after a class, { is stray and 2} are literals

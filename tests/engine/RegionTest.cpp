@@ -42,7 +42,8 @@ TEST(ParseFirstCount, AcceptsWholeNumbersOfZeroOrMore) {
 
 TEST(ParseFirstCount, RefusalNamesTheText) {
   EXPECT_EQ(FirstCountRefusal("-3"),
-            "\"Replace only in first\" needs a whole number of 0 or more, not \"-3\"; no file was touched.");
+            "\"Replace only in first\" needs a whole number of 0 or more, not \"-3\"; no file was "
+            "touched.");
 }
 
 }  // namespace

@@ -31,8 +31,9 @@ TEST(RtfCorpus, WordProcessorDocumentsReadAsTheirText) {
   }
   for (const char* name : {"pandoc-report.rtf", "lo-report-odt.rtf", "lo-report-html.rtf"}) {
     const Document doc = parse(test::readRtfData(name));
-    for (const char* expected : {"Red figures were rare; underlined notes follow.", "Über-große Änderungen",
-                                 "π ≈ 3.14159, 😀 smile, Ελληνικά, 日本語.", "Centered closing line."}) {
+    for (const char* expected :
+         {"Red figures were rare; underlined notes follow.", "Über-große Änderungen",
+          "π ≈ 3.14159, 😀 smile, Ελληνικά, 日本語.", "Centered closing line."}) {
       EXPECT_NE(doc.plain.find(expected), std::string::npos) << name << ": " << expected;
     }
   }
@@ -57,7 +58,8 @@ bool keptInOrder(const std::string& part, const std::string& whole) {
 // pass must read back as exactly the expected text (the safety net never has to step in),
 // and every source byte outside the deleted characters must still be there, in order.
 TEST(RtfCorpus, RandomEditsReadBackAsExpectedAndKeepEverythingElse) {
-  const std::vector<std::string> replacements = {"{", "}", "\\", "é", "€", "😀", "\r\n", "x1", "-", "", "a b"};
+  const std::vector<std::string> replacements = {"{",    "}",  "\\", "é", "€",  "😀",
+                                                 "\r\n", "x1", "-",  "",  "a b"};
   std::size_t passes = 0;
   std::size_t applied = 0;
   for (const std::string& name : test::rtfCorpus()) {
@@ -73,7 +75,8 @@ TEST(RtfCorpus, RandomEditsReadBackAsExpectedAndKeepEverythingElse) {
           const std::size_t length = std::uniform_int_distribution<std::size_t>(0, 6)(rng);
           const std::size_t last = std::min(doc.units.size(), unit + length);
           const std::size_t begin = doc.units[unit].plainBegin;
-          const std::size_t end = last < doc.units.size() ? doc.units[last].plainBegin : doc.plain.size();
+          const std::size_t end =
+              last < doc.units.size() ? doc.units[last].plainBegin : doc.plain.size();
           edits.push_back({begin, end - begin, replacements[rng() % replacements.size()]});
           unit = last + std::uniform_int_distribution<std::size_t>(0, 40)(rng);
         }
@@ -89,7 +92,8 @@ TEST(RtfCorpus, RandomEditsReadBackAsExpectedAndKeepEverythingElse) {
 
         SpliceResult r = applyEdits(doc, edits);
         ASSERT_TRUE(r.verified) << name << " round " << round << " pass " << pass << "\n"
-                                << doc.source << "\n---\n" << raw.rtf;
+                                << doc.source << "\n---\n"
+                                << raw.rtf;
         ASSERT_EQ(r.rtf, raw.applied ? raw.rtf : doc.source);
         ++passes;
         applied += r.applied;

@@ -63,8 +63,9 @@ TEST(RtfDocument, UnicodeSkipsItsFallbackByTheUcInForce) {
   EXPECT_EQ(doc.units[4].uc, 1);  // inside {\uc1 ...}
   EXPECT_EQ(doc.units[7].uc, 2);  // the group ended: \uc2 again
   // The unit covers \uN, its space and its fallback.
-  EXPECT_EQ(doc.source.substr(doc.units[1].srcBegin(), doc.units[1].srcEnd() - doc.units[1].srcBegin()),
-            "\\u8364 ??");
+  EXPECT_EQ(
+      doc.source.substr(doc.units[1].srcBegin(), doc.units[1].srcEnd() - doc.units[1].srcBegin()),
+      "\\u8364 ??");
   // A negative N is N + 65536; the second \'80 after a one-character fallback is text.
   EXPECT_EQ(parse(test::readRtfData("cases/euro.rtf")).plain, "x€€y");
   EXPECT_EQ(plainOf("\\u-4064 ?"), "\uF020");
@@ -119,7 +120,8 @@ TEST(RtfDocument, TableAndSectionStructureIsProtected) {
   EXPECT_EQ(doc.plain, "Before\r\nA1\tB1\t\r\nA2\tB2\t\r\nAfter\r\nNext section\r\n");
   std::string marks;
   for (const Unit& u : doc.units) {
-    if (u.flags & Unit::Protected) marks += doc.plain.substr(u.plainBegin, u.plainEnd - u.plainBegin) == "\t" ? 'C' : 'P';
+    if (u.flags & Unit::Protected)
+      marks += doc.plain.substr(u.plainBegin, u.plainEnd - u.plainBegin) == "\t" ? 'C' : 'P';
   }
   // The mark before the table, every cell and row end, the section end; not the last mark.
   EXPECT_EQ(marks, "PCCPCCPP");

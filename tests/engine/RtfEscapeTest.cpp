@@ -27,9 +27,9 @@ TEST(RtfEscape, LineEndsAndSpecialCharactersBecomeControlWords) {
 TEST(RtfEscape, RefusesWhatTextCannotHold) {
   EXPECT_EQ(escapeText(std::string("a\0b", 3), 1252, 1), std::nullopt);
   EXPECT_EQ(escapeText("a\x7f", 1252, 1), std::nullopt);
-  EXPECT_EQ(escapeText("\xC3", 1252, 1), std::nullopt);         // truncated
-  EXPECT_EQ(escapeText("\xC0\xAF", 1252, 1), std::nullopt);     // overlong
-  EXPECT_EQ(escapeText("\xED\xA0\x80", 1252, 1), std::nullopt); // surrogate
+  EXPECT_EQ(escapeText("\xC3", 1252, 1), std::nullopt);          // truncated
+  EXPECT_EQ(escapeText("\xC0\xAF", 1252, 1), std::nullopt);      // overlong
+  EXPECT_EQ(escapeText("\xED\xA0\x80", 1252, 1), std::nullopt);  // surrogate
   EXPECT_EQ(escapeText("\uFFF9", 1252, 1), std::nullopt);
 }
 
@@ -42,16 +42,24 @@ class RtfEscapeRoundTrip : public ::testing::TestWithParam<std::tuple<int, int>>
 
 TEST_P(RtfEscapeRoundTrip, ReadsBackAsTheSameText) {
   const auto [codePage, uc] = GetParam();
-  const char* samples[] = {"plain ASCII", "crème brûlée €5", "Привет мир", "Ωμέγα",
-                           "😀🌱 and 日本語", "{braces} \\ back", "a\r\nb\nc\rd\te\vf\fg",
-                           "\u00A0\u00AD\u2011", "\u0080\u009F\uF0B7\uFFFD", "-1 x"};
+  const char* samples[] = {"plain ASCII",
+                           "crème brûlée €5",
+                           "Привет мир",
+                           "Ωμέγα",
+                           "😀🌱 and 日本語",
+                           "{braces} \\ back",
+                           "a\r\nb\nc\rd\te\vf\fg",
+                           "\u00A0\u00AD\u2011",
+                           "\u0080\u009F\uF0B7\uFFFD",
+                           "-1 x"};
   for (const char* sample : samples) {
-    const auto escaped = escapeText(sample, static_cast<std::uint16_t>(codePage),
-                                    static_cast<std::uint16_t>(uc));
+    const auto escaped =
+        escapeText(sample, static_cast<std::uint16_t>(codePage), static_cast<std::uint16_t>(uc));
     ASSERT_TRUE(escaped) << sample;
     // The font table gives the code page; \uc is set in the group; an x follows, which a
     // fallback too many would swallow.
-    std::string doc = "{\\rtf1\\ansi\\ansicpg" + std::to_string(codePage == kCodePageSymbol ? 1252 : codePage) +
+    std::string doc = "{\\rtf1\\ansi\\ansicpg" +
+                      std::to_string(codePage == kCodePageSymbol ? 1252 : codePage) +
                       "{\\fonttbl{\\f0" + (codePage == kCodePageSymbol ? "\\fcharset2" : "") +
                       " F;}}\\f0\\uc" + std::to_string(uc) + " " + *escaped +
                       *escapeText("x", static_cast<std::uint16_t>(codePage), 0) + "}";
@@ -60,8 +68,8 @@ TEST_P(RtfEscapeRoundTrip, ReadsBackAsTheSameText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CodePagesAndUc, RtfEscapeRoundTrip,
-                         ::testing::Combine(::testing::Values(1252, 1251, 1253, 437, 10000,
-                                                              65001, 932, kCodePageSymbol),
+                         ::testing::Combine(::testing::Values(1252, 1251, 1253, 437, 10000, 65001,
+                                                              932, kCodePageSymbol),
                                             ::testing::Values(0, 1, 2)));
 
 }  // namespace

@@ -10,7 +10,8 @@ namespace {
 TEST(RtfFormattedText, RunsCarryBoldItalicUnderlineSizeAndColour) {
   const Document doc = parse(
       "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}"
-      "Plain {\\b bold {\\i both}}\\ul under\\ulnone  {\\fs36\\cf1 big red}\\cf2 navy\\cf0 auto\\par "
+      "Plain {\\b bold {\\i both}}\\ul under\\ulnone  {\\fs36\\cf1 big red}\\cf2 navy\\cf0 "
+      "auto\\par "
       "\\pard {\\i\\b0 x}\\plain y}");
   const auto paragraphs = formattedText(doc);
   ASSERT_EQ(paragraphs.size(), 2u);

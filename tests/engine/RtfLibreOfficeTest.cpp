@@ -18,7 +18,9 @@
 namespace tw::rtf {
 namespace {
 
-bool haveSoffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
+bool haveSoffice() {
+  return std::system("command -v soffice >/dev/null 2>&1") == 0;
+}
 
 std::string readText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -65,14 +67,16 @@ class RtfLibreOffice : public ::testing::TestWithParam<const char*> {};
 TEST_P(RtfLibreOffice, SeesTheSameFormattingAfterReplacements) {
   if (!haveSoffice()) GTEST_SKIP() << "soffice is not installed";
   const std::vector<std::pair<std::string, std::string>> words = {
-      {"steady", "firm"}, {"quarter", "Quartal €"}, {"Red figures", "Losses"}, {"large", "huge"},
-      {"garden", "orchard"}, {"seeds", "bulbs"}, {"Tomato", "Pepper"}, {"North", "Nord"},
-      {"Nested item", "Inner point"}, {"Ωμέγα", "Omega"}};
+      {"steady", "firm"},   {"quarter", "Quartal €"}, {"Red figures", "Losses"},
+      {"large", "huge"},    {"garden", "orchard"},    {"seeds", "bulbs"},
+      {"Tomato", "Pepper"}, {"North", "Nord"},        {"Nested item", "Inner point"},
+      {"Ωμέγα", "Omega"}};
   Document doc = parse(test::readRtfData(GetParam()));
   std::size_t applied = 0;
   for (const auto& [find, replace] : words) {
     std::vector<Edit> edits;
-    for (std::size_t at = doc.plain.find(find); at != std::string::npos; at = doc.plain.find(find, at + 1)) {
+    for (std::size_t at = doc.plain.find(find); at != std::string::npos;
+         at = doc.plain.find(find, at + 1)) {
       edits.push_back({at, find.size(), replace});
     }
     SpliceResult r = applyEdits(doc, edits);
@@ -85,9 +89,10 @@ TEST_P(RtfLibreOffice, SeesTheSameFormattingAfterReplacements) {
   test::TempDir dir;
   dir.write("before.rtf", test::readRtfData(GetParam()));
   dir.write("after.rtf", doc.source);
-  const std::string command = "cd '" + dir.path().string() +
-                              "' && timeout 300 soffice -env:UserInstallation=file://" + dir.path().string() +
-                              "/profile --headless --convert-to fodt before.rtf after.rtf >/dev/null 2>&1";
+  const std::string command =
+      "cd '" + dir.path().string() + "' && timeout 300 soffice -env:UserInstallation=file://" +
+      dir.path().string() +
+      "/profile --headless --convert-to fodt before.rtf after.rtf >/dev/null 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   const Markup before = split(stylesAndBody(readText(dir.file("before.fodt"))));
   const Markup after = split(stylesAndBody(readText(dir.file("after.fodt"))));
@@ -102,7 +107,8 @@ TEST_P(RtfLibreOffice, SeesTheSameFormattingAfterReplacements) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, RtfLibreOffice,
-                         ::testing::Values("lo-report-html.rtf", "pandoc-letter.rtf", "lo-letter.rtf"));
+                         ::testing::Values("lo-report-html.rtf", "pandoc-letter.rtf",
+                                           "lo-letter.rtf"));
 
 }  // namespace
 }  // namespace tw::rtf

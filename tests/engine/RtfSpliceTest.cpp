@@ -13,13 +13,15 @@ namespace {
 // Replaces every occurrence of `find` in the document's plain text.
 SpliceResult replaceAll(const Document& doc, const std::string& find, const std::string& replace) {
   std::vector<Edit> edits;
-  for (std::size_t at = doc.plain.find(find); at != std::string::npos; at = doc.plain.find(find, at + find.size())) {
+  for (std::size_t at = doc.plain.find(find); at != std::string::npos;
+       at = doc.plain.find(find, at + find.size())) {
     edits.push_back({at, find.size(), replace});
   }
   return applyEdits(doc, edits);
 }
 
-std::string replaced(const std::string& caseFile, const std::string& find, const std::string& replace) {
+std::string replaced(const std::string& caseFile, const std::string& find,
+                     const std::string& replace) {
   const Document doc = parse(test::readRtfData("cases/" + caseFile));
   const SpliceResult r = replaceAll(doc, find, replace);
   EXPECT_TRUE(r.verified) << caseFile;
@@ -31,8 +33,9 @@ TEST(RtfSplice, ReplacedTextTakesTheFormattingOfTheFirstCharacter) {
   EXPECT_EQ(replaced("group-tail.rtf", "abcd", "X"), "{\\rtf1\\ansi X{\\b }}\n");
   EXPECT_EQ(replaced("group-head.rtf", "bc", "X"), "{\\rtf1\\ansi {\\b aX}d}\n");
   EXPECT_EQ(replaced("hidden.rtf", "bc", "Y"), "{\\rtf1\\ansi aY{\\v H}d}\n");
-  EXPECT_EQ(replaced("field.rtf", "link tail", "L"),
-            "{\\rtf1\\ansi {\\field{\\*\\fldinst HYPERLINK \"http://example.org/\"}{\\fldrslt L}}}\n");
+  EXPECT_EQ(
+      replaced("field.rtf", "link tail", "L"),
+      "{\\rtf1\\ansi {\\field{\\*\\fldinst HYPERLINK \"http://example.org/\"}{\\fldrslt L}}}\n");
   EXPECT_EQ(replaced("bin.rtf", "AB", "ok"), "{\\rtf1\\ansi ok{\\pict\\bin4 }{\\\\x}}\n");
 }
 
@@ -42,7 +45,8 @@ TEST(RtfSplice, ParagraphMarksMergeAndSplit) {
   EXPECT_EQ(replaced("line.rtf", "follows\vnext", "A\r\nB"), "{\\rtf1\\ansi A\\par B}\n");
   // A merged list paragraph loses its list number with the mark.
   const std::string list = replaced("list.rtf", "item\r\nSecond", "and");
-  EXPECT_NE(list.find("{\\listtext\\u8226\\'95\\tab}First and\n item\\par"), std::string::npos) << list;
+  EXPECT_NE(list.find("{\\listtext\\u8226\\'95\\tab}First and\n item\\par"), std::string::npos)
+      << list;
   EXPECT_EQ(list.find("listtext", list.find("First and")), std::string::npos);
 }
 
@@ -52,10 +56,13 @@ TEST(RtfSplice, UnicodeCharactersAreRemovedWhole) {
   // Both halves go, the \uc1 between them stays, and later fallbacks still read right.
   EXPECT_EQ(replaced("surrogate.rtf", "😀", ""), "{\\rtf1\\ansi \\uc0 \\uc1 x\\u233\\'e9y}\n");
   // Inserted text uses the \uc and code page of its place.
-  EXPECT_EQ(replaced("uc2.rtf", "B", "é"), "{\\rtf1\\ansi\\uc2 A\\u8364 ??\\u233 \\'e9?{\\uc1 C\\u8364 ?D}E\\u8364\\'80\\'80F}\n");
-  EXPECT_EQ(replaced("uc2.rtf", "D", "é"), "{\\rtf1\\ansi\\uc2 A\\u8364 ??B{\\uc1 C\\u8364 ?\\u233 \\'e9}E\\u8364\\'80\\'80F}\n");
+  EXPECT_EQ(replaced("uc2.rtf", "B", "é"),
+            "{\\rtf1\\ansi\\uc2 A\\u8364 ??\\u233 \\'e9?{\\uc1 C\\u8364 ?D}E\\u8364\\'80\\'80F}\n");
+  EXPECT_EQ(replaced("uc2.rtf", "D", "é"),
+            "{\\rtf1\\ansi\\uc2 A\\u8364 ??B{\\uc1 C\\u8364 ?\\u233 \\'e9}E\\u8364\\'80\\'80F}\n");
   EXPECT_EQ(replaced("ansicpg1251.rtf", "Привет", "Мир"),
-            "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial;}{\\f1\\fcharset0 "
+            "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset204 "
+            "Arial;}{\\f1\\fcharset0 "
             "Times;}}\\f0 \\u1052 \\'cc\\u1080 \\'e8\\u1088 \\'f0 {\\f1 caf\\'e9}}\n");
 }
 
@@ -78,9 +85,10 @@ TEST(RtfSplice, TableAndSectionStructureIsRefused) {
       {doc.plain.find("section"), 7, "part"},     // plain text: replaced
   };
   const SpliceResult r = applyEdits(doc, edits);
-  EXPECT_EQ(r.statuses, (std::vector<EditStatus>{EditStatus::RemovesStructure, EditStatus::RemovesStructure,
-                                                 EditStatus::RemovesStructure, EditStatus::RemovesStructure,
-                                                 EditStatus::Applied}));
+  EXPECT_EQ(r.statuses,
+            (std::vector<EditStatus>{EditStatus::RemovesStructure, EditStatus::RemovesStructure,
+                                     EditStatus::RemovesStructure, EditStatus::RemovesStructure,
+                                     EditStatus::Applied}));
   EXPECT_EQ(r.applied, 1u);
   EXPECT_TRUE(r.changed());
   EXPECT_NE(r.rtf.find("Next part\\par"), std::string::npos);
@@ -111,12 +119,13 @@ TEST(RtfSplice, RefusesEditsThatDoNotFitTheText) {
       {0, 1, std::string("\x01", 1)},  // a control character
       {6, 2, "x"},                     // past the end
       {5, 1, "B"},
-      {5, 1, "C"},                     // overlaps the one before
+      {5, 1, "C"},  // overlaps the one before
   };
   const SpliceResult r = applyEdits(doc, edits);
-  EXPECT_EQ(r.statuses, (std::vector<EditStatus>{EditStatus::SplitsCharacter, EditStatus::SplitsCharacter,
-                                                 EditStatus::InvalidReplacement, EditStatus::OutOfOrder,
-                                                 EditStatus::Applied, EditStatus::OutOfOrder}));
+  EXPECT_EQ(r.statuses,
+            (std::vector<EditStatus>{EditStatus::SplitsCharacter, EditStatus::SplitsCharacter,
+                                     EditStatus::InvalidReplacement, EditStatus::OutOfOrder,
+                                     EditStatus::Applied, EditStatus::OutOfOrder}));
   EXPECT_EQ(r.document.plain, "aé\r\nB");
   EXPECT_EQ(describe(EditStatus::SplitsCharacter), "splits a character");
 }

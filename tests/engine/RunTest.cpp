@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <cstdlib>
+#include <filesystem>
 
 namespace tw {
 namespace {
@@ -30,11 +30,12 @@ Stamp stampOf(const std::string& path) {
 }
 
 bool sameStamp(const Stamp& a, const Stamp& b) {
-  return a.inode == b.inode && a.mtime.tv_sec == b.mtime.tv_sec && a.mtime.tv_nsec == b.mtime.tv_nsec;
+  return a.inode == b.inode && a.mtime.tv_sec == b.mtime.tv_sec &&
+         a.mtime.tv_nsec == b.mtime.tv_nsec;
 }
 
 class RunTest : public test::TempDirTest {
-protected:
+ protected:
   Configuration config;
   AppOptions options;
   ScriptedHost host;
@@ -49,21 +50,24 @@ protected:
     return path;
   }
 
-  RunOutcome run(RunMode mode = {}) { return RunReplacement(config, options, host, clock, summary, mode); }
+  RunOutcome run(RunMode mode = {}) {
+    return RunReplacement(config, options, host, clock, summary, mode);
+  }
 };
 
 TEST_F(RunTest, ResultLinesTotalsAndCountsOfEveryProcessedFile) {
   const std::string a = add("a.txt", "colour colour colour colour colour colour colour");
   const std::string b = add("b.txt", "nothing here");
   const std::string c = add("c.txt", "one colour");
-  clock.moments = {LocalMoment{{23, 59, 50, 12}, {2026, 7, 3}}, LocalMoment{{0, 0, 10, 3}, {2026, 7, 4}}};
+  clock.moments = {LocalMoment{{23, 59, 50, 12}, {2026, 7, 3}},
+                   LocalMoment{{0, 0, 10, 3}, {2026, 7, 4}}};
   RunOutcome outcome = run();
   EXPECT_FALSE(outcome.Refused);
   EXPECT_EQ(outcome.CheckedCount, 3);
   EXPECT_EQ(summary.TotalReplacements, 8);
   EXPECT_EQ(summary.FilesWithReplacements, 2);
-  EXPECT_EQ(summary.ResultLines, (std::vector<std::string>{a + " - 7 replacements made",
-                                                            c + " - 1 replacements made"}));
+  EXPECT_EQ(summary.ResultLines,
+            (std::vector<std::string>{a + " - 7 replacements made", c + " - 1 replacements made"}));
   EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{7, 0, 1}));
   EXPECT_EQ(summary.BeginTime, (RunTime{23, 59, 50, 12}));
   EXPECT_EQ(summary.BeginDate, (RunDate{2026, 7, 3}));
@@ -223,7 +227,8 @@ TEST_F(RunTest, FileWideAnswerCoversLaterPairsAndEndsWithTheFile) {
   config.Pairs = {{"colour", "color"}, {"grey", "gray"}};
   const std::string first = add("1.txt", "colour colour grey");
   const std::string second = add("2.txt", "colour grey");
-  host.answers = {ConfirmDecision::ReplaceAllInFile, ConfirmDecision::SkipThis, ConfirmDecision::ReplaceThis};
+  host.answers = {ConfirmDecision::ReplaceAllInFile, ConfirmDecision::SkipThis,
+                  ConfirmDecision::ReplaceThis};
   run();
   EXPECT_EQ(TempDir::read(first), "color color gray");
   EXPECT_EQ(TempDir::read(second), "colour gray");
@@ -301,10 +306,9 @@ TEST_F(RunTest, KeepsDateAndModeAsAsked) {
   EXPECT_NE(info.st_mtim.tv_sec, 1000000000);
 }
 
-
 // A folder that even root cannot write in (immutable), where the tool is available.
 class ImmutableFolder {
-public:
+ public:
   explicit ImmutableFolder(std::string path) : m_path(std::move(path)) {
     m_ok = std::system(("chattr +i '" + m_path + "' 2>/dev/null").c_str()) == 0;
   }
@@ -313,7 +317,7 @@ public:
   }
   bool ok() const { return m_ok; }
 
-private:
+ private:
   std::string m_path;
   bool m_ok = false;
 };
@@ -327,10 +331,11 @@ TEST_F(RunTest, FileThatCannotBeWrittenIsReportedInListOrderAndKeepsItsContent) 
   run();
   ASSERT_EQ(summary.FailedFiles.size(), 1u);
   EXPECT_EQ(summary.FailedFiles[0].path, locked);
-  EXPECT_NE(summary.FailedFiles[0].reason.find(locked), std::string::npos) << summary.FailedFiles[0].reason;
+  EXPECT_NE(summary.FailedFiles[0].reason.find(locked), std::string::npos)
+      << summary.FailedFiles[0].reason;
   EXPECT_EQ(TempDir::read(locked), "colour");
   EXPECT_EQ(summary.ResultLines, (std::vector<std::string>{first + " - 1 replacements made",
-                                                            last + " - 1 replacements made"}));
+                                                           last + " - 1 replacements made"}));
   EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{1, 0, 1}));
 }
 
@@ -338,8 +343,9 @@ TEST_F(RunTest, ManyChangedFilesAreAllWrittenAndRecordedInListOrder) {
   std::vector<std::string> expected;
   for (int i = 0; i < 300; ++i) {
     const bool changes = i % 3 != 1;
-    const std::string path = add("d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt",
-                                 std::string(static_cast<size_t>(i) * 37, 'x') + (changes ? "colour" : "plain"));
+    const std::string path =
+        add("d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt",
+            std::string(static_cast<size_t>(i) * 37, 'x') + (changes ? "colour" : "plain"));
     if (changes) expected.push_back(ResultLine(path, 1));
   }
   run();

@@ -14,7 +14,7 @@
 namespace tw::test {
 
 class ScriptedHost : public RunHost {
-public:
+ public:
   std::deque<ConfirmDecision> answers;  // missing answers fail the test
   std::vector<ConfirmRequest> asked;
   std::vector<std::string> started;
@@ -41,14 +41,15 @@ public:
   bool cancelRequested() override {
     return cancelAfterStarted >= 0 && static_cast<int>(started.size()) >= cancelAfterStarted;
   }
-  void fileChanged(const std::string& path, std::string_view before, std::string_view after) override {
+  void fileChanged(const std::string& path, std::string_view before,
+                   std::string_view after) override {
     changes.push_back({path, std::string(before), std::string(after)});
   }
 };
 
 // A clock that gives the moments queued, then repeats the last.
 class FixedClock : public Clock {
-public:
+ public:
   std::deque<LocalMoment> moments{LocalMoment{{9, 5, 7, 0}, {2026, 7, 3}}};
   LocalMoment now() override {
     LocalMoment m = moments.front();

@@ -26,8 +26,9 @@ Found allOf(const Searcher& searcher, std::string_view text) {
 TEST(Searcher, LiteralFindsSuccessiveOccurrences) {
   const LiteralOptions cs{true, false, true};
   EXPECT_EQ(allOf(Searcher::literal("aa", cs), "aaaaa"), (Found{{0, 1}, {2, 3}}));
-  EXPECT_EQ(allOf(Searcher::literal("cat", LiteralOptions{false, true, true}), "Cat concat CAT\ncat"),
-            (Found{{0, 2}, {11, 13}, {15, 17}}));
+  EXPECT_EQ(
+      allOf(Searcher::literal("cat", LiteralOptions{false, true, true}), "Cat concat CAT\ncat"),
+      (Found{{0, 2}, {11, 13}, {15, 17}}));
   EXPECT_EQ(allOf(Searcher::literal("a%anything%b", cs), "a1b a2 b"), (Found{{0, 2}, {4, 7}}));
   EXPECT_TRUE(allOf(Searcher::literal("", cs), "abc").empty());
   EXPECT_TRUE(allOf(Searcher::literal("a", cs), "").empty());
@@ -63,12 +64,15 @@ TEST(Searcher, ScriptTokenOverLongRuns) {
   // The first character must be followed directly by x; the scan for b is shared.
   EXPECT_EQ(Searcher::literal("ax%anything%b", o).findFrom(text, 0)->start, 99999);
   // Whole words: every start after the first follows an "a".
-  EXPECT_FALSE(Searcher::literal("a%anything%b", LiteralOptions{true, true, true}).findFrom(text, 1).has_value());
+  EXPECT_FALSE(Searcher::literal("a%anything%b", LiteralOptions{true, true, true})
+                   .findFrom(text, 1)
+                   .has_value());
 }
 
 TEST(Searcher, AnchoredPatternsOnlyAtLineStarts) {
   std::string text;
-  for (int k = 0; k < 1000; ++k) text += (k % 3 == 0) ? "abc\n" : (k % 3 == 1 ? "xabc\r\n" : "abc\r");
+  for (int k = 0; k < 1000; ++k)
+    text += (k % 3 == 0) ? "abc\n" : (k % 3 == 1 ? "xabc\r\n" : "abc\r");
   const Searcher s = Searcher::regex("^abc", true);
   Found expected;
   for (int64_t p = 0; p < static_cast<int64_t>(text.size()); ++p) {

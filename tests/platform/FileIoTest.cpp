@@ -1,8 +1,8 @@
 #include "platform/FileIo.h"
 #include "support/TempDir.h"
 
-#include <filesystem>
 #include <sys/stat.h>
+#include <filesystem>
 
 namespace tw::platform {
 namespace {

@@ -153,7 +153,8 @@ TEST_F(FileReplaceTest, LinkToItsOwnBackupNameIsRefused) {
   fs::create_symlink("x.rpf", dir.file("x"));
   IoStatus s = writeBack(load(dir.file("x")), "new", {});
   EXPECT_FALSE(s);
-  EXPECT_EQ(s.error, "Cannot create the backup \"" + dir.file("x.rpf") + "\": it is the file itself");
+  EXPECT_EQ(s.error,
+            "Cannot create the backup \"" + dir.file("x.rpf") + "\": it is the file itself");
   EXPECT_EQ(TempDir::read(target), "old");
 }
 
@@ -186,8 +187,9 @@ TEST_F(FileReplaceTest, FileChangedByAnotherProgramIsLeftAlone) {
   dir.write("a.txt", "theirs");
   IoStatus s = writeBack(file, "new", {});
   EXPECT_FALSE(s);
-  EXPECT_EQ(s.error, "\"" + path + "\" was changed by another program since it was read; it was "
-                     "left as it is");
+  EXPECT_EQ(s.error, "\"" + path +
+                         "\" was changed by another program since it was read; it was "
+                         "left as it is");
   EXPECT_EQ(TempDir::read(path), "theirs");
   EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"a.txt"}));
 
@@ -283,7 +285,8 @@ TEST_F(FileReplaceTest, ReadErrorIsAnErrorNeverAnEnd) {
 
 TEST_F(FileReplaceTest, BatchSwapsOnlyAtCommitAndReportsEachFile) {
   std::vector<std::string> paths;
-  for (int i = 0; i < 5; ++i) paths.push_back(dir.write("f" + std::to_string(i), binaryText(static_cast<char>(i))));
+  for (int i = 0; i < 5; ++i)
+    paths.push_back(dir.write("f" + std::to_string(i), binaryText(static_cast<char>(i))));
   std::string twin = dir.file("twin");
   ASSERT_EQ(::link(paths[4].c_str(), twin.c_str()), 0);
   test::FaultyFileOps ops;
@@ -344,7 +347,8 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
         for (const WriteBackBatch::Outcome& o : batch.commit()) {
           for (int i = 0; i < 3; ++i) {
             if (o.listedPath == paths[i]) {
-              reportedWritten[i] = o.status || o.status.error.find("was written") != std::string::npos;
+              reportedWritten[i] =
+                  o.status || o.status.error.find("was written") != std::string::npos;
             }
           }
         }

@@ -19,13 +19,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <random>
 #include <set>
-#include <cstdlib>
-#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -97,11 +97,13 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   return result;
 }
 
-bool isTemporary(const fs::path& p) { return platform::isTemporaryName(p.filename().string()); }
+bool isTemporary(const fs::path& p) {
+  return platform::isTemporaryName(p.filename().string());
+}
 
 // The files one driver run works on, and the check of what it left.
 class Scene {
-public:
+ public:
   explicit Scene(bool backup) : m_backup(backup) {
     ::chmod(m_dir.path().c_str(), 0755);
     m_plainOld = oldContent(1, 3000);
@@ -142,7 +144,8 @@ public:
     bool plainNew = plain == newContentOf(m_plainOld);
     expect(plain == m_plainOld || plainNew, "plain.txt holds neither old nor new content");
     std::string plainBackup = TempDir::read(m_dir.file("plain.txt.rpf"));
-    if (plainNew && m_backup) expect(plainBackup == m_plainOld, "plain.txt.rpf is not the old content");
+    if (plainNew && m_backup)
+      expect(plainBackup == m_plainOld, "plain.txt.rpf is not the old content");
     if (!plainNew || !m_backup) {
       expect(plainBackup == "older backup" || plainBackup == m_plainOld,
              "plain.txt.rpf lost its content");
@@ -172,7 +175,8 @@ public:
     // is on disk: torn in between is allowed only while that copy exists.
     std::string hard = TempDir::read(m_dir.file("hard.txt"));
     bool hardNew = hard == newContentOf(m_hardOld);
-    struct stat hs {}, ts {};
+    struct stat hs {
+    }, ts{};
     ::stat(m_dir.file("hard.txt").c_str(), &hs);
     ::stat(m_dir.file("twin.txt").c_str(), &ts);
     expect(hs.st_ino == ts.st_ino, "hard.txt and twin.txt are no longer one file");
@@ -193,8 +197,8 @@ public:
     for (const auto& e : fs::recursive_directory_iterator(m_dir.path())) {
       std::string name = e.path().filename().string();
       static const std::set<std::string> kKnown = {
-          "plain.txt", "plain.txt.rpf", "plain.txt.rpf1", "real", "target.txt", "link.txt",
-          "link.txt.rpf", "hard.txt", "twin.txt", "hard.txt.rpf"};
+          "plain.txt", "plain.txt.rpf", "plain.txt.rpf1", "real",     "target.txt",
+          "link.txt",  "link.txt.rpf",  "hard.txt",       "twin.txt", "hard.txt.rpf"};
       if (kKnown.count(name) != 0) continue;
       if (isTemporary(e.path()) && (!clean || report.find(name) != std::string::npos)) continue;
       found.push_back("unexpected file left: " + name);
@@ -202,7 +206,7 @@ public:
     return found;
   }
 
-private:
+ private:
   TempDir m_dir;
   bool m_backup;
   std::string m_plainOld, m_targetOld, m_hardOld;
@@ -275,15 +279,18 @@ TEST_P(CrashSweep, KillBeforeEveryFileSystemCallLosesNothing) {
     std::vector<std::string> problems = scene.problems(true);
     ASSERT_TRUE(problems.empty()) << problems.front();
     ASSERT_TRUE(scene.allNew()) << "the undisturbed run did not write every file";
-    ASSERT_FALSE(all.empty()) << "strace recorded nothing: " << TempDir::read(work.file("strace.err"));
+    ASSERT_FALSE(all.empty()) << "strace recorded nothing: "
+                              << TempDir::read(work.file("strace.err"));
   }
   int runs = 0, kills = 0;
   for (const auto& [call, count] : all) {
     for (int n = before[call] + 1; n <= count; ++n) {
       Scene scene(backup);
-      std::vector<std::string> argv = {"strace", "-qq", "-o", "/dev/null", "-e", "trace=" + call,
-                                       "-e",     "inject=" + call + ":signal=KILL:when=" +
-                                                     std::to_string(n)};
+      std::vector<std::string> argv = {
+          "strace", "-qq",
+          "-o",     "/dev/null",
+          "-e",     "trace=" + call,
+          "-e",     "inject=" + call + ":signal=KILL:when=" + std::to_string(n)};
       std::vector<std::string> args = runArgs(&scene, c);
       argv.insert(argv.end(), args.begin(), args.end());
       ProcessResult r = runProcess(argv, work.file("run.err"));
@@ -325,9 +332,11 @@ TEST_P(CrashSweep, InjectedErrorOnEveryCallIsReportedAndLeavesNoTrace) {
   for (const auto& [call, count] : all) {
     for (int n = before[call] + 1; n <= count; ++n) {
       Scene scene(backup);
-      std::vector<std::string> argv = {"strace", "-qq", "-o", "/dev/null", "-e", "trace=" + call,
-                                       "-e",     "inject=" + call + ":error=EIO:when=" +
-                                                     std::to_string(n)};
+      std::vector<std::string> argv = {
+          "strace", "-qq",
+          "-o",     "/dev/null",
+          "-e",     "trace=" + call,
+          "-e",     "inject=" + call + ":error=EIO:when=" + std::to_string(n)};
       std::vector<std::string> args = runArgs(&scene, c);
       argv.insert(argv.end(), args.begin(), args.end());
       ProcessResult r = runProcess(argv, work.file("run.err"));
@@ -349,18 +358,16 @@ TEST_P(CrashSweep, InjectedErrorOnEveryCallIsReportedAndLeavesNoTrace) {
   EXPECT_GT(failures, 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, CrashSweep,
-                         ::testing::Values(SweepCase{true, false, false},
-                                           SweepCase{false, false, false},
-                                           SweepCase{true, true, false},
-                                           SweepCase{false, true, false},
-                                           SweepCase{true, false, true},
-                                           SweepCase{false, false, true}),
-                         [](const auto& param) {
-                           return std::string(param.param.cli ? "Cli" : "Driver") +
-                                  (param.param.backup ? "WithBackup" : "WithoutBackup") +
-                                  (param.param.batch ? "Batched" : "");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CrashSweep,
+    ::testing::Values(SweepCase{true, false, false}, SweepCase{false, false, false},
+                      SweepCase{true, true, false}, SweepCase{false, true, false},
+                      SweepCase{true, false, true}, SweepCase{false, false, true}),
+    [](const auto& param) {
+      return std::string(param.param.cli ? "Cli" : "Driver") +
+             (param.param.backup ? "WithBackup" : "WithoutBackup") +
+             (param.param.batch ? "Batched" : "");
+    });
 
 // Thousands of files, the driver killed at random moments and run again over the same files
 // until it ends on its own: after every kill each file is old or new, and a new one has its
@@ -430,14 +437,10 @@ TEST(DiskFull, FailedWriteKeepsOldContentAndLeavesNothing) {
   std::string old = oldContent(7, 100000);
   std::string path = mountPoint + "/big.txt";
   std::string twin = mountPoint + "/twin.txt";
-  {
-    std::ofstream(path, std::ios::binary) << old;
-  }
+  { std::ofstream(path, std::ios::binary) << old; }
   fs::create_hard_link(path, mountPoint + "/twin.txt");
   std::string lone = mountPoint + "/lone.txt";
-  {
-    std::ofstream(lone, std::ios::binary) << old;
-  }
+  { std::ofstream(lone, std::ios::binary) << old; }
   // Fill the rest of the file system.
   {
     std::ofstream filler(mountPoint + "/filler", std::ios::binary);
@@ -497,15 +500,17 @@ TEST(Permissions, UnreadableFileAndReadOnlyFolderAreReportedAndKept) {
     EXPECT_EQ(r.exitStatus, 1) << r.err;
     EXPECT_NE(r.err.find("Cannot open \"" + secret + "\": Permission denied"), std::string::npos)
         << r.err;
-    std::string expected = backup ? "Cannot create the backup \"" + locked + ".rpf\": Permission denied"
-                                  : "Cannot write \"" + locked + "\": Permission denied";
+    std::string expected =
+        backup ? "Cannot create the backup \"" + locked + ".rpf\": Permission denied"
+               : "Cannot write \"" + locked + "\": Permission denied";
     EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
     ::chmod(secret.c_str(), 0600);
     EXPECT_EQ(TempDir::read(secret), "colour");
     ::chmod(secret.c_str(), 0);
     EXPECT_EQ(TempDir::read(locked), "colour");
     std::vector<std::string> left;
-    for (const auto& e : fs::directory_iterator(dir.file("ro"))) left.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(dir.file("ro")))
+      left.push_back(e.path().filename());
     EXPECT_EQ(left, std::vector<std::string>{"file.txt"});
   }
   ::chmod(dir.file("ro").c_str(), 0755);
@@ -519,9 +524,9 @@ TEST(Permissions, SetuidIsDroppedWhenTheOwnerCannotBeKept) {
   ::chmod(dir.path().c_str(), 0777);
   std::string path = dir.write("suid.txt", "colour");
   ASSERT_EQ(::chmod(path.c_str(), 06777), 0);
-  ProcessResult r = runProcess({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                                WRITEBACK_DRIVER, path},
-                               dir.file("err"));
+  ProcessResult r = runProcess(
+      {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", WRITEBACK_DRIVER, path},
+      dir.file("err"));
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);

@@ -13,7 +13,7 @@
 namespace tw::test {
 
 class FakePrompts : public Prompts {
-public:
+ public:
   struct Shown {
     std::string kind;  // "ask", "inform", "open" or "save"
     std::string text;  // the message, or the dialog title
@@ -25,9 +25,9 @@ public:
   };
 
   std::vector<Shown> shown;
-  std::deque<PromptAnswer> answers;                 // for ask(); missing answers fail the test
-  std::deque<std::optional<std::string>> openNames; // for chooseOpenFile(); nullopt = cancel
-  std::deque<std::optional<SaveChoice>> saveNames;  // for chooseSaveFile(); nullopt = cancel
+  std::deque<PromptAnswer> answers;                  // for ask(); missing answers fail the test
+  std::deque<std::optional<std::string>> openNames;  // for chooseOpenFile(); nullopt = cancel
+  std::deque<std::optional<SaveChoice>> saveNames;   // for chooseSaveFile(); nullopt = cancel
   // for chooseOpenFiles(); an empty list = cancel. When none is queued, a single name is
   // taken from openNames.
   std::deque<std::vector<std::string>> openNameLists;

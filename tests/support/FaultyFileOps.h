@@ -12,7 +12,7 @@
 namespace tw::test {
 
 class FaultyFileOps : public platform::SystemFileOps {
-public:
+ public:
   // Fail the `nth` (from 1) call, counting only calls of `kind` unless it is empty.
   void failCall(int nth, int errnum, std::string kind = {}) {
     m_failAt = nth;
@@ -28,8 +28,12 @@ public:
     m_failed = false;
   }
 
-  int open(const char* p, int f, mode_t m) override { return fault("open") ? -1 : SystemFileOps::open(p, f, m); }
-  ssize_t read(int fd, void* b, size_t n) override { return fault("read") ? -1 : SystemFileOps::read(fd, b, n); }
+  int open(const char* p, int f, mode_t m) override {
+    return fault("open") ? -1 : SystemFileOps::open(p, f, m);
+  }
+  ssize_t read(int fd, void* b, size_t n) override {
+    return fault("read") ? -1 : SystemFileOps::read(fd, b, n);
+  }
   ssize_t pwrite(int fd, const void* b, size_t n, off_t o) override {
     return fault("write") ? -1 : SystemFileOps::pwrite(fd, b, n, o);
   }
@@ -44,15 +48,31 @@ public:
     }
     return SystemFileOps::close(fd);
   }
-  int fstat(int fd, struct stat* st) override { return fault("fstat") ? -1 : SystemFileOps::fstat(fd, st); }
-  int stat(const char* p, struct stat* st) override { return fault("stat") ? -1 : SystemFileOps::stat(p, st); }
-  int lstat(const char* p, struct stat* st) override { return fault("lstat") ? -1 : SystemFileOps::lstat(p, st); }
-  int rename(const char* a, const char* b) override { return fault("rename") ? -1 : SystemFileOps::rename(a, b); }
-  int link(const char* a, const char* b) override { return fault("link") ? -1 : SystemFileOps::link(a, b); }
+  int fstat(int fd, struct stat* st) override {
+    return fault("fstat") ? -1 : SystemFileOps::fstat(fd, st);
+  }
+  int stat(const char* p, struct stat* st) override {
+    return fault("stat") ? -1 : SystemFileOps::stat(p, st);
+  }
+  int lstat(const char* p, struct stat* st) override {
+    return fault("lstat") ? -1 : SystemFileOps::lstat(p, st);
+  }
+  int rename(const char* a, const char* b) override {
+    return fault("rename") ? -1 : SystemFileOps::rename(a, b);
+  }
+  int link(const char* a, const char* b) override {
+    return fault("link") ? -1 : SystemFileOps::link(a, b);
+  }
   int unlink(const char* p) override { return fault("unlink") ? -1 : SystemFileOps::unlink(p); }
-  int ftruncate(int fd, off_t n) override { return fault("ftruncate") ? -1 : SystemFileOps::ftruncate(fd, n); }
-  int fchmod(int fd, mode_t m) override { return fault("fchmod") ? -1 : SystemFileOps::fchmod(fd, m); }
-  int fchown(int fd, uid_t u, gid_t g) override { return fault("fchown") ? -1 : SystemFileOps::fchown(fd, u, g); }
+  int ftruncate(int fd, off_t n) override {
+    return fault("ftruncate") ? -1 : SystemFileOps::ftruncate(fd, n);
+  }
+  int fchmod(int fd, mode_t m) override {
+    return fault("fchmod") ? -1 : SystemFileOps::fchmod(fd, m);
+  }
+  int fchown(int fd, uid_t u, gid_t g) override {
+    return fault("fchown") ? -1 : SystemFileOps::fchown(fd, u, g);
+  }
   int futimens(int fd, const struct timespec t[2]) override {
     return fault("futimens") ? -1 : SystemFileOps::futimens(fd, t);
   }
@@ -69,7 +89,7 @@ public:
     return fault("realpath") ? false : SystemFileOps::realPath(p, out);
   }
 
-private:
+ private:
   bool fault(const char* kind) {
     m_calls.emplace_back(kind);
     if (m_failAt <= 0 || m_failed) return false;

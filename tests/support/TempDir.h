@@ -12,9 +12,10 @@
 namespace tw::test {
 
 class TempDir {
-public:
+ public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "textwright-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "textwright-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
   }
@@ -45,13 +46,13 @@ public:
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
-private:
+ private:
   std::filesystem::path m_path;
 };
 
 // A test fixture that owns a TempDir named `dir`.
 class TempDirTest : public ::testing::Test {
-protected:
+ protected:
   TempDir dir;
 };
 

@@ -31,7 +31,8 @@ namespace tw {
 namespace {
 
 class MainformCommands : public test::MainformFixture {
- protected:  QPushButton* button(const char* name) { return child<QPushButton>(name); }
+ protected:
+  QPushButton* button(const char* name) { return child<QPushButton>(name); }
   QAction* action(const char* name) { return child<QAction>(name); }
   PairGrid* grid() { return child<PairGrid>("StringGrid1"); }
   QListView* fileList() { return child<QListView>("CheckListBox1"); }
