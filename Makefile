@@ -7,8 +7,13 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 
 CMAKE_COMMON = -G Ninja -DTEXTWRIGHT_WERROR=ON
+# Rebuilds of unchanged sources come from ccache when it is installed.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+ifneq ($(CCACHE),)
+CMAKE_COMMON += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
+endif
 
-.PHONY: all deps build build-asan run test test-main test-asan fuzz bench clean
+.PHONY: all deps build build-asan run test test-main test-asan check-format format fuzz bench clean
 
 all: build
 
@@ -28,7 +33,14 @@ build-asan: deps
 run: build
 	@scripts/run-example.sh $(BUILD)
 
-test: test-main test-asan
+test: check-format test-main test-asan
+
+# Every tracked C++ file as clang-format makes it (.clang-format).
+check-format: deps
+	@scripts/check-format.sh
+
+format:
+	@scripts/check-format.sh --fix
 
 test-main: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make pkg-config
+  cmake ninja-build g++ make pkg-config ccache
+  clang-format                      # make test checks the formatting
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
   libgtest-dev libgmock-dev         # tests
   libbenchmark-dev                  # make bench
