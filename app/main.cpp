@@ -36,8 +36,9 @@ int main(int argc, char* argv[]) {
   tw::TForm9 form9(form2, &form1);
   form1.setRunWindows(&form9, &form5);
   form1.show();
-  // A configuration file named on the command line is opened at start, without a dialog.
-  const QStringList args = QApplication::arguments();
-  if (args.size() > 1) form1.openAtStart(args.at(1).toUtf8().toStdString());
+  // A configuration file named on the command line is opened at start, without a dialog. The
+  // name is taken as the bytes given (QApplication has removed its own arguments by now), so
+  // a path that is not UTF-8 still names its file.
+  if (argc > 1) form1.openAtStart(argv[1]);
   return QApplication::exec();
 }

@@ -1,4 +1,5 @@
 #include "ui/Confirm.h"
+#include "ui/QtText.h"
 
 #include "platform/FileIo.h"
 
@@ -17,7 +18,7 @@ namespace tw {
 namespace {
 
 QString shown(std::string_view bytes) {
-  QString s = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+  QString s = fromStd(bytes);
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return s;
@@ -114,8 +115,7 @@ TForm2::TForm2(QWidget* parent)
 }
 
 ConfirmDecision TForm2::ask(const ConfirmRequest& request) {
-  m_fileLine->setText(QStringLiteral("File : ") +
-                      QString::fromUtf8(platform::fileNameOf(request.path).c_str()));
+  m_fileLine->setText(QStringLiteral("File : ") + fromStd(platform::fileNameOf(request.path)));
   const QString find = shown(request.find);
   m_findLine->setText(QStringLiteral("Find : ") + find);
   m_findLine->setToolTip(find);

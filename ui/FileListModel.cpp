@@ -1,4 +1,5 @@
 #include "ui/FileListModel.h"
+#include "ui/QtText.h"
 
 namespace tw {
 
@@ -13,7 +14,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return QString::fromUtf8(entry.Path.data(), qsizetype(entry.Path.size()));
+      return fromStd(entry.Path);
     case Qt::CheckStateRole:
       return entry.Checked ? Qt::Checked : Qt::Unchecked;
     default:

@@ -1,4 +1,5 @@
 #include "ui/Mainform.h"
+#include "ui/QtText.h"
 
 #include "ui/FileListModel.h"
 #include "ui/PairGrid.h"
@@ -43,15 +44,11 @@ namespace {
 constexpr const char* kHomePage = "";
 constexpr const char* kOnlineHelp = "";
 
-QString fromStd(const std::string& s) {
-  return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 // A field's text as the pair list keeps it: line breaks CR LF.
 std::string crlfText(const QPlainTextEdit* field) {
   QString text = field->toPlainText();
   text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-  return text.toUtf8().toStdString();
+  return toStd(text);
 }
 
 void place(QWidget* w, const LayoutRect& r) {
@@ -588,7 +585,7 @@ void TForm1::CheckBox8Click() {
 }
 
 void TForm1::Edit1Change() {
-  m_config.Advanced.FirstCount = Edit1->text().toUtf8().toStdString();
+  m_config.Advanced.FirstCount = toStd(Edit1->text());
 }
 
 void TForm1::ComboBox1Change() {

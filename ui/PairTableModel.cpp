@@ -1,4 +1,5 @@
 #include "ui/PairTableModel.h"
+#include "ui/QtText.h"
 
 namespace tw {
 
@@ -6,7 +7,7 @@ namespace {
 
 // A text of the list as the grid shows it: its line breaks as the view's own.
 QString shown(const std::string& text) {
-  QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+  QString s = fromStd(text);
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return s;
 }

@@ -1,4 +1,5 @@
 #include "ui/Processing.h"
+#include "ui/QtText.h"
 
 #include "platform/FileIo.h"
 #include "ui/Confirm.h"
@@ -121,8 +122,7 @@ ConfirmDecision TForm9::confirm(const ConfirmRequest& request) {
 }
 
 void TForm9::fileStarted(const std::string& path) {
-  Label2->setText(QStringLiteral("Procesing file : ") +
-                  QString::fromUtf8(platform::fileNameOf(path).c_str()));
+  Label2->setText(QStringLiteral("Procesing file : ") + fromStd(platform::fileNameOf(path)));
 }
 
 void TForm9::progress(int percent) {

@@ -1,4 +1,5 @@
 #include "ui/QSettingsStore.h"
+#include "ui/QtText.h"
 
 #include <QSettings>
 
@@ -9,7 +10,7 @@ namespace tw {
 namespace {
 
 QString key(const std::string& name) {
-  return QString::fromUtf8(name.data(), qsizetype(name.size()));
+  return fromStd(name);
 }
 
 }  // namespace
@@ -32,7 +33,7 @@ bool QSettingsStore::hasValue(const std::string& name) {
 std::optional<std::string> QSettingsStore::readString(const std::string& name) {
   auto settings = open(m_iniPath);
   if (!settings->contains(key(name))) return std::nullopt;
-  return settings->value(key(name)).toString().toUtf8().toStdString();
+  return toStd(settings->value(key(name)).toString());
 }
 
 std::optional<int32_t> QSettingsStore::readInteger(const std::string& name) {
@@ -46,7 +47,7 @@ std::optional<int32_t> QSettingsStore::readInteger(const std::string& name) {
 
 void QSettingsStore::writeString(const std::string& name, const std::string& value) {
   auto settings = open(m_iniPath);
-  settings->setValue(key(name), QString::fromUtf8(value.data(), qsizetype(value.size())));
+  settings->setValue(key(name), fromStd(value));
   settings->sync();
 }
 

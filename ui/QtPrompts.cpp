@@ -1,4 +1,5 @@
 #include "ui/QtPrompts.h"
+#include "ui/QtText.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -6,14 +7,6 @@
 namespace tw {
 
 namespace {
-
-QString fromStd(const std::string& s) {
-  return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
-std::string toStd(const QString& s) {
-  return s.toUtf8().toStdString();
-}
 
 QMessageBox::Icon qtIcon(PromptIcon icon) {
   switch (icon) {

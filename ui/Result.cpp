@@ -1,4 +1,5 @@
 #include "ui/Result.h"
+#include "ui/QtText.h"
 
 #include "report/Report.h"
 
@@ -14,10 +15,6 @@ namespace {
 constexpr int kMinimumWidth = 412;
 constexpr int kMinimumHeight = 275;
 constexpr int kFailedListHeight = 70;
-
-QString fromStd(const std::string& s) {
-  return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 }  // namespace
 
