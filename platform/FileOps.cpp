@@ -1,8 +1,10 @@
 #include "platform/FileOps.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <cerrno>
 #include <cstdlib>
 
 namespace tw::platform {
@@ -76,6 +78,22 @@ bool SystemFileOps::realPath(const char* path, std::string& out) {
   out = resolved;
   std::free(resolved);
   return true;
+}
+
+bool SystemFileOps::listFolder(const char* path, std::vector<std::string>& names) {
+  names.clear();
+  DIR* dir = ::opendir(path);
+  if (dir == nullptr) return false;
+  errno = 0;
+  while (const struct dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+    errno = 0;
+  }
+  const int errnum = errno;
+  ::closedir(dir);
+  errno = errnum;
+  return errnum == 0;
 }
 
 FileOps& systemFileOps() {

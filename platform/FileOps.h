@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace tw::platform {
 
@@ -36,6 +37,8 @@ class FileOps {
   virtual int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) = 0;
   // realpath(3) into `out`; false and errno on failure.
   virtual bool realPath(const char* path, std::string& out) = 0;
+  // The names in the folder `path` (without "." and ".."); false and errno on failure.
+  virtual bool listFolder(const char* path, std::vector<std::string>& names) = 0;
 };
 
 // The real calls of the operating system.
@@ -61,6 +64,7 @@ class SystemFileOps : public FileOps {
   ssize_t fgetxattr(int fd, const char* name, void* value, size_t size) override;
   int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) override;
   bool realPath(const char* path, std::string& out) override;
+  bool listFolder(const char* path, std::vector<std::string>& names) override;
 };
 
 // The process-wide instance of SystemFileOps.

@@ -1,6 +1,7 @@
 #include "platform/FileReplace.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -15,7 +17,13 @@ namespace tw::platform {
 
 namespace {
 
-constexpr const char* kTempMark = ".twtmp-";
+// Files beside a listed file while it is being written. Each name holds the listed file's
+// name and the writing process's id, so that a later run can tell whose it is and whether
+// its process is gone: ".<name>.twtmp-<pid>-<random>".
+constexpr const char* kTempMark = ".twtmp-";  // the new content, not yet renamed into place
+constexpr const char* kBackupMark = ".twbak-";  // the old content, about to become "<name>.rpf"
+constexpr const char* kOldMark = ".twold-";  // the old content of a file rewritten in place
+constexpr size_t kNameKept = 200;  // longer names are cut, so a temporary name stays short
 
 std::string quoted(const std::string& path) {
   return "\"" + path + "\"";
@@ -84,22 +92,25 @@ std::string randomSuffix() {
 
 // The name of a temporary file beside `path`. The file name is shortened so that the
 // temporary name stays within the usual limit of 255 bytes for a name.
-std::string tempNameBeside(const std::string& path) {
+std::string tempNameBeside(const std::string& path, const char* mark = kTempMark) {
   std::string name = fileNameOf(path);
-  if (name.size() > 200) name.resize(200);
+  if (name.size() > kNameKept) name.resize(kNameKept);
   std::string temp = folderOf(path);
   temp += '.';
   temp += name;
-  temp += kTempMark;
+  temp += mark;
+  temp += std::to_string(::getpid());
+  temp += '-';
   temp += randomSuffix();
   return temp;
 }
 
 // Creates a new, empty file beside `path` (same folder) exclusively with mode 0600 and opens
 // it for writing. Returns the descriptor, or -1 with `errnum` set.
-int createTempBeside(FileOps& ops, const std::string& path, std::string& tempPath, int& errnum) {
+int createTempBeside(FileOps& ops, const std::string& path, std::string& tempPath, int& errnum,
+                     const char* mark = kTempMark) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = tempNameBeside(path);
+    tempPath = tempNameBeside(path, mark);
     int fd = ops.open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd >= 0) return fd;
     if (errno != EEXIST) {
@@ -143,8 +154,8 @@ class TempFile {
   TempFile& operator=(const TempFile&) = delete;
   ~TempFile() { discard(); }
 
-  bool create(const std::string& beside, int& errnum) {
-    m_fd = createTempBeside(m_ops, beside, m_path, errnum);
+  bool create(const std::string& beside, int& errnum, const char* mark = kTempMark) {
+    m_fd = createTempBeside(m_ops, beside, m_path, errnum, mark);
     return m_fd >= 0;
   }
   int fd() const { return m_fd; }
@@ -318,135 +329,226 @@ int writeCopy(FileOps& ops, const std::string& path, std::string_view bytes, mod
   return syncFolder(ops, folderToOpen(path));
 }
 
-// Makes "<listed path>.rpf" hold `content`, the old content of the file behind `file`.
-// A hard link to the old file where the file system allows it and the file is about to be
-// replaced by a rename (`mayLink`); else a copy written the safe way, with the old mode and
-// date. Either way the backup is complete on disk before this returns success.
-IoStatus makeBackup(FileOps& ops, const LoadedFile& file, const struct stat& old, bool mayLink,
-                    bool flush) {
-  const std::string backup = file.listedPath + ".rpf";
+std::string backupNameOf(const std::string& listedPath) {
+  return listedPath + ".rpf";
+}
+
+// Refuses a backup whose name leads to the file itself (a symbolic link to it): writing the
+// backup would overwrite the very file, and the swap would then destroy the backup.
+IoStatus checkBackupName(FileOps& ops, const LoadedFile& file) {
+  const std::string backup = backupNameOf(file.listedPath);
   struct stat existing {};
   if (ops.stat(backup.c_str(), &existing) == 0 &&
       static_cast<uint64_t>(existing.st_dev) == file.identity.device &&
       static_cast<uint64_t>(existing.st_ino) == file.identity.inode) {
-    // The backup's name leads to the file itself (through a link): writing the backup
-    // would overwrite the very file, and the swap would then destroy the backup.
     std::string real;
     if (!ops.realPath(backup.c_str(), real) || real == file.resolvedPath) {
       return IoStatus::failure("Cannot create the backup " + quoted(backup) +
                                ": it is the file itself");
     }
   }
-  if (mayLink) {
-    std::string temp;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      temp = tempNameBeside(backup);
-      if (ops.link(file.resolvedPath.c_str(), temp.c_str()) == 0) break;
-      if (errno != EEXIST) {
-        temp.clear();
-        break;
-      }
-      temp.clear();
-    }
-    if (!temp.empty()) {
-      if (ops.rename(temp.c_str(), backup.c_str()) != 0) {
-        int errnum = errno;
-        ops.unlink(temp.c_str());
-        return fail("Cannot create the backup", backup, errnum);
-      }
-      if (!flush) return IoStatus::success();
-      if (int errnum = syncFolder(ops, folderToOpen(backup)); errnum != 0) {
-        return fail("Cannot create the backup", backup, errnum);
-      }
-      return IoStatus::success();
-    }
-    // No hard link here (another file system, a file system without links, not allowed):
-    // a copy does the same.
-  }
-  struct timespec mtime = old.st_mtim;
-  if (int errnum = writeCopy(ops, backup, file.content, old.st_mode & 0777, &mtime); errnum != 0) {
-    return fail("Cannot create the backup", backup, errnum);
-  }
   return IoStatus::success();
 }
 
-// The file has more than one hard link: the links must stay one file, so its content is
-// rewritten in place. A complete copy of the old content is on disk first (the backup, or a
-// temporary copy removed afterwards), and a failed write puts the old content back.
+// Writes `bytes` to a new file named with `mark` beside `beside`, with `mode` and the date
+// `mtime`, flushed to disk; its name goes to `copyPath`. 0 or errno; nothing left on failure.
+int writeMarkedCopy(FileOps& ops, const std::string& beside, const char* mark,
+                    std::string_view bytes, mode_t mode, const struct timespec& mtime,
+                    std::string& copyPath) {
+  TempFile temp(ops);
+  int errnum = 0;
+  if (!temp.create(beside, errnum, mark)) return errnum;
+  if (!writeAllAt(ops, temp.fd(), bytes, 0, errnum)) return errnum;
+  if (ops.fchmod(temp.fd(), mode) != 0) return errno;
+  struct timespec times[2] = {{0, UTIME_OMIT}, mtime};
+  if (ops.futimens(temp.fd(), times) != 0) return errno;
+  if (ops.fsync(temp.fd()) != 0) return errno;
+  if (!temp.close(errnum)) return errnum;
+  copyPath = temp.path();
+  temp.keep();
+  return 0;
+}
+
+// Reads every byte of the file `path`; 0 or errno.
+int readAll(FileOps& ops, const std::string& path, std::string& out) {
+  int fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+  if (fd < 0) return errno;
+  ReadFd guard(ops, fd);
+  out.clear();
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ops.read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return 0;
+    out.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+// Gives the pending backup `pending` (the old content, on disk) the backup's name. A backup
+// that already is that very file (a hard link left by an older version) only loses the
+// pending name. 0 or errno.
+int settleBackup(FileOps& ops, const std::string& pending, const std::string& backup) {
+  struct stat a {}, b{};
+  if (ops.lstat(pending.c_str(), &a) == 0 && ops.lstat(backup.c_str(), &b) == 0 &&
+      a.st_dev == b.st_dev && a.st_ino == b.st_ino) {
+    return ops.unlink(pending.c_str()) == 0 ? 0 : errno;
+  }
+  return ops.rename(pending.c_str(), backup.c_str()) == 0 ? 0 : errno;
+}
+
+// Removes an older backup of a file changed with backups off, so that a later restore cannot
+// roll the file back past this change. 0 or errno.
+int dropOlderBackup(FileOps& ops, const std::string& backup) {
+  struct stat st {};
+  if (ops.lstat(backup.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+  if (!S_ISREG(st.st_mode)) return 0;  // not ours to remove
+  return ops.unlink(backup.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+}
+
+// Opens `path` for writing in place. A read-only file of our own is made writable for the
+// owner meanwhile (`madeWritable`); its mode is given back after the write.
+int openForRewrite(FileOps& ops, const std::string& path, const struct stat& old,
+                   bool& madeWritable) {
+  madeWritable = false;
+  int fd = ops.open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0);
+  if (fd >= 0 || errno != EACCES || old.st_uid != ::geteuid()) return fd;
+  int errnum = errno;
+  int readFd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
+  if (readFd < 0) {
+    errno = errnum;
+    return -1;
+  }
+  const bool changed = ops.fchmod(readFd, (old.st_mode & 07777) | S_IWUSR) == 0;
+  ops.close(readFd);
+  if (!changed) {
+    errno = errnum;
+    return -1;
+  }
+  madeWritable = true;
+  fd = ops.open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0);
+  return fd;
+}
+
+// Writes `bytes` over the file open as `fd` and cuts it to their length, gives back the mode
+// when asked and the date `mtime` when given, and flushes it. 0 or errno.
+int overwrite(FileOps& ops, int fd, std::string_view bytes, const mode_t* mode,
+              const struct timespec* mtime) {
+  int errnum = 0;
+  if (!writeAllAt(ops, fd, bytes, 0, errnum)) return errnum;
+  if (ops.ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) return errno;
+  if (mode != nullptr && ops.fchmod(fd, *mode) != 0 && errno != EPERM) return errno;
+  if (mtime != nullptr) {
+    struct timespec times[2] = {{0, UTIME_OMIT}, *mtime};
+    if (ops.futimens(fd, times) != 0) return errno;
+  }
+  if (ops.fsync(fd) != 0) return errno;
+  return 0;
+}
+
+// The file has more than one hard link, or is not ours to replace through its folder: its
+// content is rewritten in place, so that its links stay one file and its owner stays. That
+// cannot be one atomic step, so a complete copy of the old content is on disk first, named
+// ".<name>.twold-<pid>-..." beside it: should the process die while the file is torn, the
+// next run, restore or delete puts the old content back from that copy. Afterwards the copy
+// becomes the backup, or is removed when backups are off.
 IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view newContent,
                         const WriteBackOptions& options, const struct stat& old) {
   const std::string& path = file.listedPath;
-  std::string copyPath;
+  const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
+  const std::string backup = backupNameOf(path);
   if (options.createBackup) {
-    IoStatus backedUp = makeBackup(ops, file, old, false, true);
-    if (!backedUp) return backedUp;
-    copyPath = file.listedPath + ".rpf";
-  } else {
-    copyPath = tempNameBeside(file.resolvedPath);
-    struct timespec mtime = old.st_mtim;
-    if (int errnum = writeCopy(ops, copyPath, file.content, 0600, &mtime); errnum != 0) {
-      ops.unlink(copyPath.c_str());  // it may have got its name before the folder flush failed
-      return fail("Cannot write", path, errnum);
-    }
+    if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
   }
-  // Removes the temporary copy; 0 or errno.
-  auto dropCopy = [&]() -> int {
-    if (options.createBackup) return 0;
-    if (ops.unlink(copyPath.c_str()) != 0) return errno;
+  std::string copyPath;
+  if (int errnum = writeMarkedCopy(ops, real, kOldMark, file.content, old.st_mode & 0777,
+                                   old.st_mtim, copyPath);
+      errnum != 0) {
+    return fail("Cannot write", path, errnum);
+  }
+  if (int errnum = syncFolder(ops, folderToOpen(real)); errnum != 0) {
+    ops.unlink(copyPath.c_str());
+    return fail("Cannot write", path, errnum);
+  }
+  auto dropCopy = [&]() {
+    ops.unlink(copyPath.c_str());
     syncFolder(ops, folderToOpen(copyPath));
-    return 0;
   };
 
-  int fd = ops.open(file.resolvedPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0);
+  bool madeWritable = false;
+  int fd = openForRewrite(ops, real, old, madeWritable);
   if (fd < 0) {
     int errnum = errno;
     dropCopy();
     return fail("Cannot write", path, errnum);
   }
+  const mode_t oldMode = old.st_mode & 07777;
+  // Gives a mode made writable back; used on the paths that end without a write.
+  auto giveModeBack = [&]() {
+    if (madeWritable) ops.fchmod(fd, oldMode);
+  };
   struct stat now {};
   if (ops.fstat(fd, &now) != 0) {
     int errnum = errno;
+    giveModeBack();
     ops.close(fd);
     dropCopy();
     return fail("Cannot write", path, errnum);
   }
   if (!unchangedSince(file.identity, now)) {
+    giveModeBack();
     ops.close(fd);
     dropCopy();
     return changedByOthers(path);
   }
 
-  int errnum = 0;
-  bool ok =
-      writeAllAt(ops, fd, newContent, 0, errnum) &&
-      (ops.ftruncate(fd, static_cast<off_t>(newContent.size())) == 0 || (errnum = errno, false));
-  if (ok && options.keepAttributes && (old.st_mode & (S_ISUID | S_ISGID)) != 0) {
-    // A write by the owner may have cleared setuid and setgid; give them back where allowed.
-    if (ops.fchmod(fd, old.st_mode & 07777) != 0 && errno != EPERM) ok = (errnum = errno, false);
-  }
-  if (ok && options.keepDate) ok = setModificationTime(ops, fd, file.identity, errnum);
-  if (ok && ops.fsync(fd) != 0) ok = (errnum = errno, false);
-  if (ok) {
+  // A write by the owner may clear setuid and setgid; the mode is given back where allowed.
+  const bool restoreMode =
+      madeWritable || (options.keepAttributes && (old.st_mode & (S_ISUID | S_ISGID)) != 0);
+  struct timespec oldTime = old.st_mtim;
+  int errnum = overwrite(ops, fd, newContent, restoreMode ? &oldMode : nullptr,
+                         options.keepDate ? &oldTime : nullptr);
+  if (errnum == 0) {
     int closed = ops.close(fd);
     fd = -1;
-    if (closed != 0 && errno != EINTR) ok = (errnum = errno, false);
+    if (closed != 0 && errno != EINTR) errnum = errno;
   }
-  if (ok) {
-    if (int errnum2 = dropCopy(); errnum2 != 0) {
+  if (errnum == 0) {
+    // The new content is on disk: the copy of the old becomes the backup, or goes.
+    int settled = 0;
+    if (options.createBackup) {
+      settled = settleBackup(ops, copyPath, backup);
+      if (settled == EXDEV) {  // the backup's name is on another file system
+        settled = writeCopy(ops, backup, file.content, old.st_mode & 0777, &oldTime);
+        if (settled == 0) ops.unlink(copyPath.c_str());
+      }
+      if (settled == 0) settled = syncFolder(ops, folderToOpen(backup));
+      if (settled != 0) {
+        return IoStatus::failure(quoted(path) + " was written, but its backup " + quoted(backup) +
+                                 " could not be made: " + errorText(settled) +
+                                 "; its old content is kept in " + quoted(copyPath));
+      }
+      return IoStatus::success();
+    }
+    if (ops.unlink(copyPath.c_str()) != 0) {
       return IoStatus::failure(quoted(path) + " was written, but its temporary copy " +
-                               quoted(copyPath) + " could not be removed: " + errorText(errnum2));
+                               quoted(copyPath) + " could not be removed: " + errorText(errno));
+    }
+    syncFolder(ops, folderToOpen(copyPath));
+    if (int dropped = options.removeOlderBackup ? dropOlderBackup(ops, backup) : 0; dropped != 0) {
+      return IoStatus::failure(quoted(path) + " was written, but its older backup " +
+                               quoted(backup) + " could not be removed: " + errorText(dropped));
     }
     return IoStatus::success();
   }
 
-  // Put the old content back; if that fails too, the copy is all that holds it now.
+  // Put the old content back; if that fails too, the copy holds it for the next run.
   bool restored = false;
-  if (fd < 0) fd = ops.open(file.resolvedPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0);
+  if (fd < 0) fd = ops.open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0);
   if (fd >= 0) {
-    int ignored = 0;
-    restored = writeAllAt(ops, fd, file.content, 0, ignored) &&
-               ops.ftruncate(fd, static_cast<off_t>(file.content.size())) == 0 &&
-               setModificationTime(ops, fd, file.identity, ignored) && ops.fsync(fd) == 0;
+    restored = overwrite(ops, fd, file.content, madeWritable ? &oldMode : nullptr, &oldTime) == 0;
     if (ops.close(fd) != 0) restored = false;
   }
   IoStatus failure = fail("Cannot write", path, errnum);
@@ -454,15 +556,16 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
     dropCopy();
     return failure;
   }
-  failure.error += "; its old content is kept in " + quoted(copyPath);
+  failure.error += "; its old content is kept in " + quoted(copyPath) +
+                   " and is put back by the next run";
   return failure;
 }
 
-// Everything of a swap up to a complete temporary file beside the file (and the backup):
-// the file is not touched yet. With `flush` the temporary file and the backup's folder are
-// flushed to disk here; without, the caller flushes them before finishSwap. A file with
-// several hard links is rewritten in place instead; then `done` is set and the result is
-// that of the whole write.
+// Everything of a swap up to a complete temporary file beside the file: neither the file nor
+// its backup is touched yet. With `flush` the temporary file is flushed to disk here;
+// without, the caller flushes it before finishSwap. A file with several hard links, or one
+// that is not ours, is rewritten in place instead; then `done` is set and the result is that
+// of the whole write.
 IoStatus prepareSwap(FileOps& ops, const LoadedFile& file, std::string_view newContent,
                      const WriteBackOptions& options, bool flush, PreparedSwap& swap, bool& done) {
   const std::string& path = file.listedPath;
@@ -479,14 +582,20 @@ IoStatus prepareSwap(FileOps& ops, const LoadedFile& file, std::string_view newC
   if (ops.fstat(oldFd, &old) != 0) return fail("Cannot write", path, errno);
   if (!unchangedSince(file.identity, old)) return changedByOthers(path);
 
+  if (old.st_uid != ::geteuid() && ::geteuid() != 0) {
+    // A new file would be ours, not its owner's: write in place where we may, else refuse.
+    int probe = ops.open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
+    if (probe < 0) return fail("Cannot write", path, errno);
+    ops.close(probe);
+    done = true;
+    return rewriteInPlace(ops, file, newContent, options, old);
+  }
   if (old.st_nlink > 1) {
     done = true;
     return rewriteInPlace(ops, file, newContent, options, old);
   }
-
   if (options.createBackup) {
-    IoStatus backedUp = makeBackup(ops, file, old, true, flush);
-    if (!backedUp) return backedUp;
+    if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
   }
 
   TempFile temp(ops);
@@ -503,12 +612,50 @@ IoStatus prepareSwap(FileOps& ops, const LoadedFile& file, std::string_view newC
   swap.real = real;
   swap.temp = temp.path();
   swap.identity = file.identity;
+  swap.backup = options.createBackup;
+  swap.removeOlderBackup = !options.createBackup && options.removeOlderBackup;
   temp.keep();
   return IoStatus::success();
 }
 
+// The old content as the pending backup, made right before the swap: a hard link to the
+// file (which stops being live with the rename that follows), else a flushed copy.
+IoStatus pendBackup(FileOps& ops, const PreparedSwap& swap, const struct stat& now,
+                    std::string& pending) {
+  const std::string backup = backupNameOf(swap.listedPath);
+  int errnum = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = tempNameBeside(swap.listedPath, kBackupMark);
+    if (ops.link(swap.real.c_str(), name.c_str()) == 0) {
+      pending = name;
+      return IoStatus::success();
+    }
+    errnum = errno;
+    if (errnum != EEXIST) break;
+  }
+  if (errnum == EEXIST || errnum == ENOSPC || errnum == EIO || errnum == EDQUOT) {
+    return fail("Cannot create the backup", backup, errnum);
+  }
+  // No hard link here (another file system, a file system without links, not allowed):
+  // a copy does the same.
+  std::string bytes;
+  if (int read = readAll(ops, swap.real, bytes); read != 0) {
+    return fail("Cannot create the backup", backup, read);
+  }
+  if (static_cast<int64_t>(bytes.size()) != swap.identity.size) return changedByOthers(swap.real);
+  if (int written = writeMarkedCopy(ops, swap.listedPath, kBackupMark, bytes, now.st_mode & 0777,
+                                    now.st_mtim, pending);
+      written != 0) {
+    return fail("Cannot create the backup", backup, written);
+  }
+  return IoStatus::success();
+}
+
 // Renames the complete temporary file over the file, unless another program changed the
-// file meanwhile (its change wins). On failure the temporary file is removed.
+// file meanwhile (its change wins). The backup is settled around the rename: the old content
+// gets a pending name just before it and the backup's name just after, so an older backup is
+// replaced only once the file holds its new content. With backups off an older backup goes.
+// On failure the temporary file is removed.
 IoStatus finishSwap(FileOps& ops, const PreparedSwap& swap) {
   auto abandon = [&](IoStatus status) {
     ops.unlink(swap.temp.c_str());
@@ -520,10 +667,63 @@ IoStatus finishSwap(FileOps& ops, const PreparedSwap& swap) {
     return abandon(fail("Cannot write", swap.listedPath, errno));
   }
   if (!unchangedSince(swap.identity, now)) return abandon(changedByOthers(swap.listedPath));
+  std::string pending;
+  if (swap.backup) {
+    if (IoStatus made = pendBackup(ops, swap, now, pending); !made) return abandon(made);
+  }
   if (ops.rename(swap.temp.c_str(), swap.real.c_str()) != 0) {
-    return abandon(fail("Cannot write", swap.listedPath, errno));
+    int errnum = errno;
+    if (!pending.empty()) ops.unlink(pending.c_str());
+    return abandon(fail("Cannot write", swap.listedPath, errnum));
+  }
+  const std::string backup = backupNameOf(swap.listedPath);
+  if (swap.backup) {
+    if (int errnum = settleBackup(ops, pending, backup); errnum != 0) {
+      return IoStatus::failure(quoted(swap.listedPath) + " was written, but its backup " +
+                               quoted(backup) + " could not be made: " + errorText(errnum) +
+                               "; its old content is kept in " + quoted(pending));
+    }
+  } else if (int errnum = swap.removeOlderBackup ? dropOlderBackup(ops, backup) : 0;
+             errnum != 0) {
+    return IoStatus::failure(quoted(swap.listedPath) + " was written, but its older backup " +
+                             quoted(backup) + " could not be removed: " + errorText(errnum));
   }
   return IoStatus::success();
+}
+
+// A temporary file of ours, taken apart: what it is, whose file, which process wrote it.
+struct TemporaryName {
+  const char* mark = nullptr;
+  std::string target;  // the listed file's name (cut at kNameKept characters)
+  long pid = 0;        // 0: a name of an older version, without the process
+};
+
+std::optional<TemporaryName> parseTemporaryName(const std::string& fileName) {
+  if (fileName.size() < 2 || fileName[0] != '.') return std::nullopt;
+  for (const char* mark : {kTempMark, kBackupMark, kOldMark}) {
+    const size_t at = fileName.rfind(mark);
+    if (at == std::string::npos || at < 1) continue;
+    const std::string tail = fileName.substr(at + std::strlen(mark));
+    TemporaryName parsed;
+    parsed.mark = mark;
+    parsed.target = fileName.substr(1, at - 1);
+    if (tail.size() == 6) return parsed;  // an older version's name
+    const size_t dash = tail.find('-');
+    if (dash == std::string::npos || dash == 0 || tail.size() != dash + 7) continue;
+    for (size_t i = 0; i < dash; ++i) {
+      if (tail[i] < '0' || tail[i] > '9') return std::nullopt;
+    }
+    if (dash > 9) return std::nullopt;
+    parsed.pid = std::stol(tail.substr(0, dash));
+    return parsed;
+  }
+  return std::nullopt;
+}
+
+// Whether the process that wrote a temporary file is gone (so the file is a leftover).
+bool processGone(long pid) {
+  if (pid <= 0 || pid == static_cast<long>(::getpid())) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 }  // namespace
@@ -539,9 +739,115 @@ IoStatus FolderFlushes::flush(FileOps& ops) {
 }
 
 bool isTemporaryName(const std::string& fileName) {
-  size_t mark = fileName.rfind(kTempMark);
-  return !fileName.empty() && fileName[0] == '.' && mark != std::string::npos &&
-         mark + std::strlen(kTempMark) + 6 == fileName.size();
+  return parseTemporaryName(fileName).has_value();
+}
+
+IoStatus Leftovers::mend(const std::string& listedPath, std::vector<std::string>& notes) {
+  std::string real;
+  if (!m_ops.realPath(listedPath.c_str(), real)) real = listedPath;
+  IoStatus result = IoStatus::success();
+  auto failed = [&](IoStatus status) {
+    if (result) result = std::move(status);
+  };
+  // The folder's leftovers: the temporary files of processes that are gone, listed once.
+  auto leftoversIn = [&](const std::string& folder) -> std::vector<std::string>& {
+    auto found = m_folders.find(folder);
+    if (found != m_folders.end()) return found->second;
+    std::vector<std::string>& stale = m_folders[folder];
+    std::vector<std::string> names;
+    if (!m_ops.listFolder(folder.c_str(), names)) return stale;
+    for (const std::string& name : names) {
+      std::optional<TemporaryName> parsed = parseTemporaryName(name);
+      if (parsed && processGone(parsed->pid)) stale.push_back(name);
+    }
+    return stale;
+  };
+  auto forFile = [&](const std::string& path, auto&& handle) {
+    const std::string folder = folderToOpen(path);
+    std::string name = fileNameOf(path);
+    if (name.size() > kNameKept) return;  // a cut name cannot tell whose it is
+    std::vector<std::string>& stale = leftoversIn(folder);
+    for (auto it = stale.begin(); it != stale.end();) {
+      std::optional<TemporaryName> parsed = parseTemporaryName(*it);
+      if (parsed && parsed->target == name && handle(folderOf(path) + *it, parsed->mark)) {
+        it = stale.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  };
+
+  // Beside the real file: new content that never got its name goes; the old content of an
+  // interrupted rewrite in place is put back before anything else happens to the file.
+  forFile(real, [&](const std::string& leftover, const char* mark) {
+    if (mark == kTempMark) {
+      if (m_ops.unlink(leftover.c_str()) != 0 && errno != ENOENT) {
+        failed(fail("Cannot delete", leftover, errno));
+        return false;
+      }
+      return true;
+    }
+    if (mark != kOldMark) return false;
+    std::string bytes;
+    struct stat copy {};
+    if (int errnum = readAll(m_ops, leftover, bytes); errnum != 0) {
+      failed(fail("Cannot read", leftover, errnum));
+      return false;
+    }
+    if (m_ops.stat(leftover.c_str(), &copy) != 0) {
+      failed(fail("Cannot read", leftover, errno));
+      return false;
+    }
+    struct stat old {};
+    if (m_ops.stat(real.c_str(), &old) != 0) {
+      failed(IoStatus::failure("Cannot put back the old content of " + quoted(listedPath) +
+                               " from " + quoted(leftover) + ": " + errorText(errno)));
+      return false;
+    }
+    old.st_mode = copy.st_mode;
+    old.st_uid = ::geteuid();
+    bool madeWritable = false;
+    int fd = openForRewrite(m_ops, real, old, madeWritable);
+    const mode_t mode = copy.st_mode & 0777;
+    const struct timespec mtime = copy.st_mtim;
+    int errnum = fd < 0 ? errno : overwrite(m_ops, fd, bytes, &mode, &mtime);
+    if (fd >= 0 && m_ops.close(fd) != 0 && errnum == 0 && errno != EINTR) errnum = errno;
+    if (errnum != 0) {
+      failed(IoStatus::failure("Cannot put back the old content of " + quoted(listedPath) +
+                               " from " + quoted(leftover) + ": " + errorText(errnum)));
+      return false;
+    }
+    m_ops.unlink(leftover.c_str());
+    syncFolder(m_ops, folderToOpen(leftover));
+    notes.push_back("a rewrite of " + quoted(listedPath) +
+                    " was interrupted; its old content was put back");
+    return true;
+  });
+
+  // Beside the listed name: the old content on its way to the backup. Once the file holds
+  // other content, the swap was done and the backup is settled; else it never happened.
+  forFile(listedPath, [&](const std::string& leftover, const char* mark) {
+    if (mark != kBackupMark) return false;
+    struct stat pending {}, file{};
+    bool swapped = false;
+    if (m_ops.stat(leftover.c_str(), &pending) != 0) return errno == ENOENT;
+    if (m_ops.stat(listedPath.c_str(), &file) == 0) {
+      if (pending.st_dev != file.st_dev || pending.st_ino != file.st_ino) {
+        std::string a, b;
+        swapped = readAll(m_ops, leftover, a) == 0 && readAll(m_ops, listedPath, b) == 0 && a != b;
+      }
+    }
+    int errnum = swapped ? settleBackup(m_ops, leftover, backupNameOf(listedPath))
+                         : (m_ops.unlink(leftover.c_str()) == 0 ? 0 : errno);
+    if (errnum != 0 && errnum != ENOENT) {
+      failed(fail(swapped ? "Cannot create the backup" : "Cannot delete",
+                  swapped ? backupNameOf(listedPath) : leftover, errnum));
+      return false;
+    }
+    syncFolder(m_ops, folderToOpen(leftover));
+    return true;
+  });
+  return result;
 }
 
 IoStatus writeCopySafely(const std::string& path, std::string_view bytes, mode_t mode,
@@ -622,7 +928,11 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
   IoStatus prepared = prepareSwap(ops, file, newContent, options, true, swap, done);
   if (!prepared || done) return prepared;
   if (IoStatus swapped = finishSwap(ops, swap); !swapped) return swapped;
-  if (int flushError = syncFolderOf(ops, swap.real, options.deferredFlushes); flushError != 0) {
+  int flushError = syncFolderOf(ops, swap.real, options.deferredFlushes);
+  if (flushError == 0 && folderToOpen(swap.listedPath) != folderToOpen(swap.real)) {
+    flushError = syncFolderOf(ops, swap.listedPath, options.deferredFlushes);  // the backup's
+  }
+  if (flushError != 0) {
     return IoStatus::failure(
         quoted(file.listedPath) +
         " was written, but its folder could not be flushed to disk: " + errorText(flushError));

@@ -69,6 +69,9 @@ struct WriteBackOptions {
   bool createBackup = true;    // keep the old content as "<listed path>.rpf"
   bool keepDate = true;        // give the file back its modification time (to the nanosecond)
   bool keepAttributes = true;  // give the file back its mode, owner, group and extended attributes
+  // With createBackup off: an older "<listed path>.rpf" is removed once the file holds its new
+  // content, so that a later restore cannot roll the file back past this change.
+  bool removeOlderBackup = false;
   // Where to put off the flush of the file's folder after the swap; null: flush at once.
   FolderFlushes* deferredFlushes = nullptr;
 };
@@ -93,6 +96,8 @@ struct PreparedSwap {
   std::string real;  // the file the temporary file will be renamed over
   std::string temp;  // the complete temporary file beside it
   FileIdentity identity;
+  bool backup = false;              // keep the old content as "<listed path>.rpf"
+  bool removeOlderBackup = false;  // without a backup: an older "<listed path>.rpf" goes
 };
 
 // Many files written back with two flushes of the file system per commit instead of two
@@ -136,8 +141,30 @@ class WriteBackBatch {
 IoStatus writeCopySafely(const std::string& path, std::string_view bytes, mode_t mode,
                          const struct timespec* mtime, FileOps& ops);
 
-// The name of a temporary file beside `path`, as writeBack uses them: a dot, the file name,
-// ".twtmp-" and six random characters. Files named so may be left by a killed run.
+// Whether `fileName` is the name of a temporary file as writeBack makes them beside a file:
+// a dot, the file's name, a mark (".twtmp-" new content, ".twbak-" the old content about to
+// become the backup, ".twold-" the old content of a file rewritten in place), the writing
+// process's id, "-" and six random characters. Files named so may be left by a killed run.
 bool isTemporaryName(const std::string& fileName);
+
+// What a killed run (or a failed one that could not clean up) left beside the files, mended
+// before a file is read again. Only files whose writing process is gone are touched:
+// - new content that never got the file's name is removed;
+// - the old content of a rewrite in place that was interrupted is put back into the file
+//   (it may be torn), and a note says so;
+// - the old content on its way to the backup becomes "<file>.rpf" when the file was swapped
+//   meanwhile, and is removed when it was not.
+// Each folder is listed once per Leftovers.
+class Leftovers {
+ public:
+  explicit Leftovers(FileOps& ops = systemFileOps()) : m_ops(ops) {}
+  // Mends the leftovers of `listedPath` (and of the real file behind it). Messages for the
+  // user go to `notes`; a failure names the file: the file must not be processed then.
+  IoStatus mend(const std::string& listedPath, std::vector<std::string>& notes);
+
+ private:
+  FileOps& m_ops;
+  std::map<std::string, std::vector<std::string>> m_folders;
+};
 
 }  // namespace tw::platform
