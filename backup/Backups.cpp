@@ -12,8 +12,6 @@ namespace tw {
 namespace {
 
 constexpr const char* kCaption = "Backup Files";
-// An error that ends a command is shown as the program shows any failed file operation.
-constexpr const char* kErrorCaption = "Textwright";
 
 std::string quoted(const std::string& path) {
   return "\"" + path + "\"";
@@ -74,34 +72,45 @@ std::string WorkName(const std::string& path) {
 
 BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts) {
   BackupOutcome outcome;
-  auto stop = [&](std::string message) {
-    outcome.failures.push_back(message);
-    outcome.message = std::move(message);
-    prompts.inform(outcome.message, kErrorCaption, PromptIcon::Error);
-    return outcome;
-  };
+  platform::Leftovers leftovers;
   for (const FileEntry& entry : files) {
     if (entry.Path.empty()) continue;  // no file, so no backup (".rpf" alone is no one's)
+    // A killed run's leftovers first, so that a pending backup has its name.
+    if (platform::IoStatus mended = leftovers.mend(entry.Path, outcome.notices); !mended) {
+      outcome.failures.push_back(mended.error);
+      continue;
+    }
     const std::string backup = BackupName(entry.Path);
     bool isThere = false;
     std::string error;
-    if (!exists(backup, isThere, error)) return stop(error);
+    if (!exists(backup, isThere, error)) {
+      outcome.failures.push_back(error);
+      continue;
+    }
     if (!isThere) continue;
     std::string bytes;
     if (platform::IoStatus read = platform::readWholeFile(backup, bytes); !read) {
-      return stop(read.error);
+      outcome.failures.push_back(read.error);
+      continue;
     }
     if (platform::IoStatus written = restoreContent(entry.Path, bytes); !written) {
-      return stop(written.error);
+      outcome.failures.push_back(written.error);
+      continue;
     }
     // The file holds the backup's content now; only so may the backup go.
-    if (::unlink(backup.c_str()) != 0) return stop(failure("Cannot delete", backup, errno));
+    if (::unlink(backup.c_str()) != 0) {
+      outcome.failures.push_back(failure("Cannot delete", backup, errno));
+      continue;
+    }
     ++outcome.count;
     outcome.handled.push_back(backup);
   }
-  outcome.completed = true;
+  outcome.completed = outcome.failures.empty();
   outcome.message = std::to_string(outcome.count) + " backup file(s) restored.";
-  prompts.inform(outcome.message, kCaption, PromptIcon::Information);
+  for (const std::string& line : outcome.notices) outcome.message += "\n" + line;
+  for (const std::string& line : outcome.failures) outcome.message += "\n" + line;
+  prompts.inform(outcome.message, kCaption,
+                 outcome.failures.empty() ? PromptIcon::Information : PromptIcon::Warning);
   return outcome;
 }
 
@@ -114,8 +123,14 @@ BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOption
     outcome.cancelled = true;
     return outcome;
   }
+  platform::Leftovers leftovers;
   for (const FileEntry& entry : files) {
     if (entry.Path.empty()) continue;  // no file, so no backup (".rpf" alone is no one's)
+    // A torn file gets its old content back before its backups go.
+    if (platform::IoStatus mended = leftovers.mend(entry.Path, outcome.notices); !mended) {
+      outcome.failures.push_back(mended.error);
+      continue;
+    }
     const std::string backup = BackupName(entry.Path);
     bool isThere = false;
     std::string error;
@@ -133,6 +148,7 @@ BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOption
   }
   outcome.completed = true;
   outcome.message = std::to_string(outcome.count) + " backup file(s) deleted.";
+  for (const std::string& line : outcome.notices) outcome.message += "\n" + line;
   for (const std::string& line : outcome.failures) outcome.message += "\n" + line;
   prompts.inform(outcome.message, kCaption,
                  outcome.failures.empty() ? PromptIcon::Information : PromptIcon::Warning);
@@ -141,7 +157,7 @@ BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOption
 
 BackupOutcome RestoreBackupsCommand(Configuration& config, Prompts& prompts) {
   BackupOutcome outcome = RestoreBackups(config.Files, prompts);
-  if (outcome.completed) config.SaveButtonEnabled = true;
+  config.SaveButtonEnabled = true;
   return outcome;
 }
 

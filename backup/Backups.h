@@ -26,24 +26,26 @@ std::string WorkName(const std::string& path);
 // What a backup command did.
 struct BackupOutcome {
   bool cancelled = false;             // the question was answered with anything but Yes
-  bool completed = false;             // every entry was handled (restore stops at an error)
+  bool completed = false;             // every entry was handled without a failure
   int64_t count = 0;                  // files restored, or backups really deleted
   std::vector<std::string> handled;   // the backup names restored or deleted, in list order
   std::vector<std::string> failures;  // one message per backup that failed, naming it
+  std::vector<std::string> notices;   // what was mended first (an interrupted rewrite put back)
   std::string message;                // the text shown at the end
 };
 
 // Puts each existing backup of `files` back in place of its file: the file gets exactly the
 // backup's bytes in one atomic step (created if missing; its mode, owner and hard links
 // kept), and only then is the backup removed. A backup that cannot be read or a file that
-// cannot be written ends the command with a message naming it; the files restored before
-// stay restored. Otherwise the count is shown: "<n> backup file(s) restored.".
+// cannot be written keeps its backup and is named below the count, and the command goes on
+// with the next entry: "<n> backup file(s) restored." and one line per failure. What a killed
+// run left beside a file is mended first (see platform::Leftovers) and said.
 BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts);
 
 // Deletes each existing backup of `files`, after the question "Really delete all backup
 // files?" when `options.ConfirmDeleteBackups` is on. The count shown, "<n> backup file(s)
 // deleted.", holds only the backups really deleted; each one that could not be deleted is
-// named below it with the reason.
+// named below it with the reason. What a killed run left beside a file is mended first.
 BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOptions& options,
                             Prompts& prompts);
 

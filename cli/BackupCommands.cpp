@@ -3,8 +3,6 @@
 
 #include "cli/BackupCommands.h"
 #include "backup/Backups.h"
-#include "config/RplFile.h"
-#include "platform/FileIo.h"
 
 #include <istream>
 #include <ostream>
@@ -46,42 +44,28 @@ class TerminalPrompts : public Prompts {
   CliIo& m_io;
 };
 
-// The file list of the configuration file `path`; nothing (and a message) when it cannot
-// be read or is not a configuration file.
-std::optional<std::vector<FileEntry>> readFileList(const std::string& path, CliIo& io) {
-  std::string bytes;
-  if (platform::IoStatus read = platform::readWholeFile(path, bytes); !read) {
-    io.err << "textwright-cli: " << read.error << "\n";
-    return std::nullopt;
-  }
-  std::optional<RplContent> content = parseRpl(bytes);
-  if (!content) {
-    io.err << "textwright-cli: \"" << path << "\" is not a Textwright configuration file\n";
-    return std::nullopt;
-  }
-  return content->Files;
+int usage(CliIo& io, const char* line) {
+  io.err << kErrorPrefix << "usage: textwright-cli " << line << "\n";
+  return kExitUsage;
 }
 
-int usage(CliIo& io, const char* line) {
-  io.err << "textwright-cli: usage: textwright-cli " << line << "\n";
-  return kExitUsage;
+// What was mended and what failed, one line each on standard error; the exit status.
+int reportProblems(const BackupOutcome& outcome, CliIo& io) {
+  for (const std::string& notice : outcome.notices) io.err << kErrorPrefix << notice << "\n";
+  for (const std::string& failure : outcome.failures) io.err << kErrorPrefix << failure << "\n";
+  return outcome.failures.empty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace
 
 int restoreBackupsCommand(std::span<const std::string> args, CliIo& io) {
   if (args.size() != 1 || args[0].starts_with("-")) return usage(io, kRestoreBackupsUsage);
-  std::optional<std::vector<FileEntry>> files = readFileList(args[0], io);
-  if (!files) return kExitUsage;
+  std::optional<RplContent> content = LoadConfiguration(args[0], io);
+  if (!content) return kExitUsage;
   TerminalPrompts prompts(io);
-  BackupOutcome outcome = RestoreBackups(*files, prompts);
-  if (!outcome.completed) {
-    io.err << "textwright-cli: " << outcome.message << "\n";
-    if (outcome.count > 0) io.err << outcome.count << " backup file(s) restored before.\n";
-    return kExitFailed;
-  }
-  io.out << outcome.message << "\n";
-  return kExitOk;
+  BackupOutcome outcome = RestoreBackups(content->Files, prompts);
+  io.out << outcome.count << " backup file(s) restored.\n";
+  return reportProblems(outcome, io);
 }
 
 int deleteBackupsCommand(std::span<const std::string> args, CliIo& io) {
@@ -97,19 +81,18 @@ int deleteBackupsCommand(std::span<const std::string> args, CliIo& io) {
     }
   }
   if (config.empty()) return usage(io, kDeleteBackupsUsage);
-  std::optional<std::vector<FileEntry>> files = readFileList(config, io);
-  if (!files) return kExitUsage;
+  std::optional<RplContent> content = LoadConfiguration(config, io);
+  if (!content) return kExitUsage;
   AppOptions options;
   options.ConfirmDeleteBackups = !yes;
   TerminalPrompts prompts(io);
-  BackupOutcome outcome = DeleteBackups(*files, options, prompts);
+  BackupOutcome outcome = DeleteBackups(content->Files, options, prompts);
   if (outcome.cancelled) {
     io.err << "Nothing deleted.\n";
     return kExitOk;
   }
   io.out << outcome.count << " backup file(s) deleted.\n";
-  for (const std::string& failure : outcome.failures) io.err << failure << "\n";
-  return outcome.failures.empty() ? kExitOk : kExitFailed;
+  return reportProblems(outcome, io);
 }
 
 }  // namespace tw::cli

@@ -3,6 +3,7 @@
 #include "cli/BackupCommands.h"
 #include "cli/RunCommands.h"
 #include "cli/ScanCommand.h"
+#include "config/ConfigurationCommands.h"
 
 #include <array>
 #include <ostream>
@@ -26,6 +27,16 @@ void printHelp(std::ostream& out) {
 }
 
 }  // namespace
+
+std::optional<RplContent> LoadConfiguration(const std::string& path, CliIo& io) {
+  std::string error;
+  std::optional<RplContent> content = readConfigurationFile(path, error);
+  if (!content) {
+    io.err << kErrorPrefix << (error == kNotValidConfiguration ? path + ": " + error : error)
+           << "\n";
+  }
+  return content;
+}
 
 std::span<const Command> commands() {
   return kCommands;

@@ -3,7 +3,10 @@
 // the desktop program runs; this layer only parses arguments, answers the engine's
 // questions on the terminal and prints results.
 
+#include "config/RplFile.h"
+
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,6 +38,13 @@ struct Command {
   const char* usage;
   int (*run)(std::span<const std::string> args, CliIo& io);
 };
+
+// The prefix of every line the tool writes to standard error about a problem.
+inline constexpr const char* kErrorPrefix = "textwright-cli: ";
+
+// Opens the configuration file `path` for use (paths resolved against its folder, see
+// readConfigurationFile); on failure says why on standard error and returns nothing.
+std::optional<RplContent> LoadConfiguration(const std::string& path, CliIo& io);
 
 // The sub-commands, in the order --help lists them.
 std::span<const Command> commands();

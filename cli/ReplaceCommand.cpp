@@ -26,6 +26,8 @@ int ReplaceCommand(std::span<const std::string> args, CliIo& io) {
   config.Pairs = {StringPair{parsed.positionals[0], parsed.positionals[1]}};
   if (config.Pairs[0].Find.empty())
     return UsageError(io, "replace", "the find text must not be empty");
+  if (config.Pairs[0].Find == config.Pairs[0].Replace)
+    return UsageError(io, "replace", "the find and replace texts are identical");
   for (size_t i = 2; i < parsed.positionals.size(); ++i) {
     config.Files.push_back(FileEntry{parsed.positionals[i], true});
   }

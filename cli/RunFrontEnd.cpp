@@ -1,6 +1,7 @@
 #include "cli/RunFrontEnd.h"
 
 #include "cli/TerminalHost.h"
+#include "config/WindowCommands.h"
 #include "engine/Clock.h"
 #include "engine/ProcessRtfFile.h"
 #include "engine/Run.h"
@@ -8,6 +9,7 @@
 #include "report/Report.h"
 
 #include <ostream>
+#include <set>
 
 namespace tw::cli {
 
@@ -169,11 +171,11 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
                CliIo& io) {
   // The checks of "Go": files first, then pairs.
   if (config.Files.empty()) {
-    io.err << "textwright-cli: You didn't specify files to perform replacement at!\n";
+    io.err << kErrorPrefix << kNoFilesMessage << "\n";
     return kExitUsage;
   }
   if (config.pairListEmpty()) {
-    io.err << "textwright-cli: You didn't specify find and replace string!\n";
+    io.err << kErrorPrefix << kNoPairsMessage << "\n";
     return kExitUsage;
   }
 
@@ -205,20 +207,26 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   }
 
   bool richTextRefused = false;
+  int64_t failedFiles = 0;
+  std::set<std::string> filesWithRefusals;
   for (const FailedFile& failed : summary.FailedFiles) {
-    io.err << "textwright-cli: " << (failed.path.empty() ? "" : failed.path + ": ") << failed.reason
+    io.err << kErrorPrefix << (failed.path.empty() ? "" : failed.path + ": ") << failed.reason
            << "\n";
     richTextRefused = richTextRefused || failed.reason == kNotAnRtfDocument;
+    if (failed.kind == FailedFile::Kind::Failed) ++failedFiles;
+    if (failed.kind == FailedFile::Kind::Refused) filesWithRefusals.insert(failed.path);
   }
   if (richTextRefused) {
-    io.err << "textwright-cli: use --rtf-as-text to process RTF files as plain text\n";
+    io.err << kErrorPrefix << "use --rtf-as-text to process RTF files as plain text\n";
   }
-  if (parsed.dryRun && !parsed.quiet) io.err << "textwright-cli: dry run, no file was written\n";
-  if (!summary.FailedFiles.empty()) {
-    io.err << "textwright-cli: " << summary.FailedFiles.size()
-           << " file(s) could not be processed\n";
-    return kExitFailed;
+  if (parsed.dryRun && !parsed.quiet) io.err << kErrorPrefix << "dry run, no file was written\n";
+  if (!filesWithRefusals.empty()) {
+    // Those files were processed: only some of their occurrences were left alone.
+    io.err << kErrorPrefix << "occurrences were left alone in " << filesWithRefusals.size()
+           << " file(s)\n";
   }
+  if (failedFiles > 0) io.err << kErrorPrefix << failedFiles << " file(s) could not be processed\n";
+  if (failedFiles > 0 || !filesWithRefusals.empty()) return kExitFailed;
   if (outcome.Cancelled || reportFailed) return kExitFailed;
   return kExitOk;
 }

@@ -40,13 +40,13 @@ SaveOutcome writeTo(Configuration& config, Prompts& prompts, const std::string& 
 
 OpenOutcome load(Configuration& config, Prompts& prompts, SettingsStore& settings,
                  const std::string& path) {
-  std::string bytes;
-  if (platform::IoStatus status = platform::readWholeFile(path, bytes); !status) {
-    prompts.inform(status.error, kErrorCaption, PromptIcon::Error);
+  std::string error;
+  std::optional<RplContent> content = readConfigurationFile(path, error);
+  if (!content && error != kNotValidConfiguration) {
+    prompts.inform(error, kErrorCaption, PromptIcon::Error);
     return OpenOutcome::Unreadable;
   }
   StoreLastDir(settings, path);
-  std::optional<RplContent> content = parseRpl(bytes);
   config.Changed = false;
   if (!content) {
     prompts.inform(kNotValidConfiguration, "Warning", PromptIcon::Error);
@@ -93,8 +93,22 @@ std::optional<RplContent> readConfigurationFile(const std::string& path, std::st
     return std::nullopt;
   }
   std::optional<RplContent> content = parseRpl(bytes);
-  if (!content) error = kNotValidConfiguration;
+  if (!content) {
+    error = kNotValidConfiguration;
+    return content;
+  }
+  for (FileEntry& entry : content->Files) entry.Path = resolveListedPath(path, entry.Path);
   return content;
+}
+
+std::string resolveListedPath(const std::string& configPath, const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  std::error_code ec;
+  std::string folder = platform::folderOf(std::filesystem::absolute(configPath, ec).string());
+  if (ec || folder.empty()) folder = platform::folderOf(configPath);
+  std::string_view rest = path;
+  while (rest.starts_with("./")) rest.remove_prefix(2);
+  return folder + std::string(rest);
 }
 
 SaveOutcome SaveConfiguration(Configuration& config, Prompts& prompts, SettingsStore& settings) {
@@ -141,7 +155,9 @@ OpenOutcome OpenConfigurationFile(Configuration& config, Prompts& prompts, Setti
   }
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
+    // Nothing is loaded, but the name is kept: a later Save creates the file named.
     config.Changed = false;
+    config.FileName = path;
     return OpenOutcome::Missing;
   }
   return load(config, prompts, settings, path);

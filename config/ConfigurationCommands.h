@@ -39,9 +39,16 @@ std::string rplTargetName(const std::string& entered);
 // holding a path with a line break, which the file could not give back.
 platform::IoStatus writeConfigurationFile(const std::string& path, const Configuration& config);
 
-// Reads and checks the configuration file at `path`. On failure returns nothing and sets
-// `error` to the read error (naming the file) or to kNotValidConfiguration.
+// Opens the configuration file at `path` for use, as every reader of a configuration does
+// (the command-line tool's commands, Open and the start-up file): reads it, checks it, and
+// resolves each file path that is not absolute against the configuration's own folder, so
+// that the file list holds full paths wherever the program was started. On failure returns
+// nothing and sets `error` to the read error (naming the file) or to kNotValidConfiguration.
 std::optional<RplContent> readConfigurationFile(const std::string& path, std::string& error);
+
+// `path` of a file list read from the configuration file `configPath`: unchanged when it is
+// absolute (or empty), else taken from the configuration's folder, made absolute.
+std::string resolveListedPath(const std::string& configPath, const std::string& path);
 
 enum class SaveOutcome {
   Saved,

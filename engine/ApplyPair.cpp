@@ -22,7 +22,7 @@ std::string SearchedFindText(std::string_view find, bool removeLeading, bool rem
 }
 
 PreparedPair::PreparedPair(const StringPair& pair, const PassSettings& settings, bool unixPair)
-    : m_listed(pair) {
+    : m_listed(pair), m_unixPair(unixPair) {
   if (unixPair) {
     m_searched = "\r\n";
     m_searcher.emplace(Searcher::literal(m_searched, LiteralOptions{true, false, false}));
@@ -77,7 +77,8 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
     context.throttle.tick();
 
     bool replaceIt = true;
-    if (settings.DoNotChangeFilenameReferences && IsFilenameReference(text, e)) {
+    if (settings.DoNotChangeFilenameReferences && !pair.isUnixPair() &&
+        IsFilenameReference(text, e)) {
       replaceIt = false;
     } else if (settings.Flags.Confirm) {
       if (context.decision.asks()) {

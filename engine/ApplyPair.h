@@ -52,7 +52,7 @@ inline constexpr std::string_view kUnixPairFind = "\\r\\n";
 class PreparedPair {
  public:
   // `unixPair`: the pair appended by "Save as UNIX file", which finds CR LF and, converting
-  // every line end, ignores Whole Words Only.
+  // every line end, ignores Whole Words Only and the filename-reference guard.
   PreparedPair(const StringPair& pair, const PassSettings& settings, bool unixPair = false);
   PreparedPair(const PreparedPair&) = delete;
   PreparedPair& operator=(const PreparedPair&) = delete;
@@ -62,9 +62,11 @@ class PreparedPair {
   // False for a row without a find text: such a row takes no part in a run.
   bool active() const { return m_searcher.has_value(); }
   const Searcher& searcher() const { return *m_searcher; }
+  bool isUnixPair() const { return m_unixPair; }
 
  private:
   StringPair m_listed;
+  bool m_unixPair = false;
   std::string m_searched;
   std::optional<Searcher> m_searcher;
 };

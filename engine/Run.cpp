@@ -7,6 +7,9 @@
 
 #include <sys/stat.h>
 #include <deque>
+#include <exception>
+#include <new>
+#include <stdexcept>
 #include <memory>
 #include <set>
 #include <utility>
@@ -31,6 +34,8 @@ struct FileOutcome {
   std::string reason;
   // Occurrences of an RTF file left alone (it is still processed), one sentence per kind.
   std::vector<std::string> notes;
+  // What was mended before the file was read (the leftovers of a killed run).
+  std::vector<std::string> notices;
   bool staged = false;       // waiting for the commit of its new content
   std::string resolvedPath;  // the file behind the entry, for a staged file
 };
@@ -80,6 +85,15 @@ class ReplacementRun {
   // counts as started and the host is told. False for a file passed over (missing, empty,
   // failed to load, or already processed through another entry).
   bool startFile(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
+    if (!m_mode.DryRun) {
+      // A killed run's leftovers first: a torn file gets its old content back before it is read.
+      const platform::IoStatus mended = m_leftovers.mend(path, outcome.notices);
+      if (!mended) {
+        outcome.status = FileStatus::Failed;
+        outcome.reason = mended.error;
+        return false;
+      }
+    }
     if (!load(path, file, outcome)) return false;
     if (alreadyProcessed(file)) return false;
     m_decision.startFile();
@@ -178,6 +192,7 @@ class ReplacementRun {
     writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
     writeOptions.keepDate = m_options.SaveOldDate;
     writeOptions.keepAttributes = m_options.SaveOldAttributes;
+    writeOptions.removeOlderBackup = true;  // else a restore would roll back two runs
     if (!m_batch) m_batch.emplace(writeOptions);
     const size_t stagedBefore = m_batch->staged();
     const platform::IoStatus added = m_batch->add(file, result);
@@ -224,11 +239,21 @@ class ReplacementRun {
   RunDecision m_decision;
   std::vector<std::unique_ptr<PreparedPair>> m_pairs;
   std::optional<platform::WriteBackBatch> m_batch;
+  platform::Leftovers m_leftovers;
   size_t m_stagedBytes = 0;
   std::set<std::pair<uint64_t, uint64_t>> m_seenIds;
   std::set<std::string> m_seenPaths;
   int64_t m_started = 0;
 };
+
+// The reason listed for a file whose processing threw.
+std::string FailureOfException(const std::string& path, const std::exception& e) {
+  std::string why = dynamic_cast<const std::bad_alloc*>(&e) != nullptr ||
+                            dynamic_cast<const std::length_error*>(&e) != nullptr
+                        ? "it is too large to be processed in memory"
+                        : e.what();
+  return "Cannot process \"" + path + "\": " + why;
+}
 
 }  // namespace
 
@@ -286,12 +311,15 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   auto record = [&](Pending& done) {
     const std::string& path = config.Files[done.index].Path;
     FileOutcome& file = done.file;
+    for (const std::string& notice : file.notices)
+      summary.FailedFiles.push_back({path, notice, FailedFile::Kind::Notice});
     if (file.status == FileStatus::Failed) {
       summary.FailedFiles.push_back({path, file.reason});
       return;
     }
     if (file.status != FileStatus::Processed) return;
-    for (const std::string& note : file.notes) summary.FailedFiles.push_back({path, note});
+    for (const std::string& note : file.notes)
+      summary.FailedFiles.push_back({path, note, FailedFile::Kind::Refused});
     if (file.count > 0) {
       ++summary.FilesWithReplacements;
       summary.TotalReplacements += file.count;
@@ -337,12 +365,22 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
     const bool richText = options.RtfAsRichText && HasExtension(entry.Path, ".rtf");
     if (!richText && HasExtension(entry.Path, ".mp3")) continue;
 
-    FileOutcome file = richText ? run.ProcessRtfFile(entry.Path) : run.ProcessFile(entry.Path);
+    FileOutcome file;
+    try {
+      file = richText ? run.ProcessRtfFile(entry.Path) : run.ProcessFile(entry.Path);
+    } catch (const std::exception& e) {
+      // One file never ends the run (a document too large for memory, say): it is listed.
+      file = FileOutcome{};
+      file.status = FileStatus::Failed;
+      file.started = true;
+      file.reason = FailureOfException(entry.Path, e);
+    }
     if (file.started) {
       host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
     }
     pending.push_back({index, std::move(file)});
-    recordFinished(false);
+    // With confirmation on, what was answered is on disk before the next question.
+    recordFinished(config.Flags.Confirm && !mode.DryRun);
   }
   recordFinished(true);
   outcome.StartedCount = run.startedCount();

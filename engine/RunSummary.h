@@ -26,10 +26,17 @@ struct RunDate {
   bool operator==(const RunDate&) const = default;
 };
 
-// A checked file that could not be processed, and why (a user-facing reason).
+// A checked file that could not be processed, and why (a user-facing reason); or a file that
+// was processed, with something the user must know about it.
 struct FailedFile {
+  enum class Kind {
+    Failed,    // not processed (missing, unreadable, not writable, changed meanwhile)
+    Refused,   // processed, but some occurrences were left alone: not all that was asked
+    Notice,    // processed; the reason tells what else happened (an interrupted rewrite mended)
+  };
   std::string path;
   std::string reason;
+  Kind kind = Kind::Failed;
 
   bool operator==(const FailedFile&) const = default;
 };
@@ -47,7 +54,8 @@ struct RunSummary {
   // The replacement count of each position of the file list, set for every file processed;
   // other positions keep their earlier values. Grows with the file list.
   std::vector<int64_t> FileCounts;
-  // Files that could not be processed (missing, unreadable, not writable, changed meanwhile).
+  // Files that could not be processed (missing, unreadable, not writable, changed meanwhile),
+  // and what else happened to processed files (see Kind), in list order.
   std::vector<FailedFile> FailedFiles;
 };
 

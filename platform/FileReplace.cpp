@@ -350,23 +350,32 @@ IoStatus checkBackupName(FileOps& ops, const LoadedFile& file) {
   return IoStatus::success();
 }
 
-// Writes `bytes` to a new file named with `mark` beside `beside`, with `mode` and the date
-// `mtime`, flushed to disk; its name goes to `copyPath`. 0 or errno; nothing left on failure.
+// Writes `bytes` to a new file beside `beside`, with `mode` and the date `mtime`, flushed to
+// disk, and only then gives it a name with `mark`: a file so named is always complete (one
+// that is still being written has the mark of new content, which a later run just removes).
+// Its name goes to `copyPath`. 0 or errno; nothing left on failure.
 int writeMarkedCopy(FileOps& ops, const std::string& beside, const char* mark,
                     std::string_view bytes, mode_t mode, const struct timespec& mtime,
                     std::string& copyPath) {
   TempFile temp(ops);
   int errnum = 0;
-  if (!temp.create(beside, errnum, mark)) return errnum;
+  if (!temp.create(beside, errnum)) return errnum;
   if (!writeAllAt(ops, temp.fd(), bytes, 0, errnum)) return errnum;
   if (ops.fchmod(temp.fd(), mode) != 0) return errno;
   struct timespec times[2] = {{0, UTIME_OMIT}, mtime};
   if (ops.futimens(temp.fd(), times) != 0) return errno;
   if (ops.fsync(temp.fd()) != 0) return errno;
   if (!temp.close(errnum)) return errnum;
-  copyPath = temp.path();
-  temp.keep();
-  return 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = tempNameBeside(beside, mark);
+    struct stat taken {};
+    if (ops.lstat(name.c_str(), &taken) == 0) continue;
+    if (ops.rename(temp.path().c_str(), name.c_str()) != 0) return errno;
+    temp.keep();
+    copyPath = name;
+    return 0;
+  }
+  return EEXIST;
 }
 
 // Reads every byte of the file `path`; 0 or errno.
@@ -441,8 +450,9 @@ int overwrite(FileOps& ops, int fd, std::string_view bytes, const mode_t* mode,
   if (ops.ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) return errno;
   if (mode != nullptr && ops.fchmod(fd, *mode) != 0 && errno != EPERM) return errno;
   if (mtime != nullptr) {
+    // Only the owner may set a date: someone else's file takes the date of the write.
     struct timespec times[2] = {{0, UTIME_OMIT}, *mtime};
-    if (ops.futimens(fd, times) != 0) return errno;
+    if (ops.futimens(fd, times) != 0 && errno != EPERM) return errno;
   }
   if (ops.fsync(fd) != 0) return errno;
   return 0;
@@ -463,14 +473,19 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
     if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
   }
   std::string copyPath;
+  // The copy is the backup to be: a failure to make it is a failure to make the backup.
+  auto copyFailed = [&](int errnum) {
+    return options.createBackup ? fail("Cannot create the backup", backup, errnum)
+                                : fail("Cannot write", path, errnum);
+  };
   if (int errnum = writeMarkedCopy(ops, real, kOldMark, file.content, old.st_mode & 0777,
                                    old.st_mtim, copyPath);
       errnum != 0) {
-    return fail("Cannot write", path, errnum);
+    return copyFailed(errnum);
   }
   if (int errnum = syncFolder(ops, folderToOpen(real)); errnum != 0) {
     ops.unlink(copyPath.c_str());
-    return fail("Cannot write", path, errnum);
+    return copyFailed(errnum);
   }
   auto dropCopy = [&]() {
     ops.unlink(copyPath.c_str());
@@ -532,15 +547,17 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
       }
       return IoStatus::success();
     }
+    // The older backup goes while the copy still marks the rewrite as under way.
+    if (int dropped = options.removeOlderBackup ? dropOlderBackup(ops, backup) : 0; dropped != 0) {
+      return IoStatus::failure(quoted(path) + " was written, but its older backup " +
+                               quoted(backup) + " could not be removed: " + errorText(dropped) +
+                               "; its old content is kept in " + quoted(copyPath));
+    }
     if (ops.unlink(copyPath.c_str()) != 0) {
       return IoStatus::failure(quoted(path) + " was written, but its temporary copy " +
                                quoted(copyPath) + " could not be removed: " + errorText(errno));
     }
     syncFolder(ops, folderToOpen(copyPath));
-    if (int dropped = options.removeOlderBackup ? dropOlderBackup(ops, backup) : 0; dropped != 0) {
-      return IoStatus::failure(quoted(path) + " was written, but its older backup " +
-                               quoted(backup) + " could not be removed: " + errorText(dropped));
-    }
     return IoStatus::success();
   }
 
@@ -668,25 +685,29 @@ IoStatus finishSwap(FileOps& ops, const PreparedSwap& swap) {
   }
   if (!unchangedSince(swap.identity, now)) return abandon(changedByOthers(swap.listedPath));
   std::string pending;
+  const std::string backup = backupNameOf(swap.listedPath);
   if (swap.backup) {
     if (IoStatus made = pendBackup(ops, swap, now, pending); !made) return abandon(made);
+  } else if (swap.removeOlderBackup) {
+    // Right before the swap: should the process die in between, the run it belonged to was
+    // going to remove this backup anyway, and the file still holds its old content.
+    if (int errnum = dropOlderBackup(ops, backup); errnum != 0) {
+      return abandon(IoStatus::failure("Cannot delete the older backup " + quoted(backup) + ": " +
+                                       errorText(errnum) + "; " + quoted(swap.listedPath) +
+                                       " was left as it is"));
+    }
   }
   if (ops.rename(swap.temp.c_str(), swap.real.c_str()) != 0) {
     int errnum = errno;
     if (!pending.empty()) ops.unlink(pending.c_str());
     return abandon(fail("Cannot write", swap.listedPath, errnum));
   }
-  const std::string backup = backupNameOf(swap.listedPath);
   if (swap.backup) {
     if (int errnum = settleBackup(ops, pending, backup); errnum != 0) {
       return IoStatus::failure(quoted(swap.listedPath) + " was written, but its backup " +
                                quoted(backup) + " could not be made: " + errorText(errnum) +
                                "; its old content is kept in " + quoted(pending));
     }
-  } else if (int errnum = swap.removeOlderBackup ? dropOlderBackup(ops, backup) : 0;
-             errnum != 0) {
-    return IoStatus::failure(quoted(swap.listedPath) + " was written, but its older backup " +
-                             quoted(backup) + " could not be removed: " + errorText(errnum));
   }
   return IoStatus::success();
 }

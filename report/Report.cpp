@@ -1,5 +1,7 @@
 #include "report/Report.h"
 
+#include <filesystem>
+
 namespace tw {
 
 namespace {
@@ -212,7 +214,13 @@ std::string htmlEscape(std::string_view text) {
 std::string fileUrl(std::string_view path) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out = "file://";
-  for (char c : path) {
+  std::string full(path);
+  if (!full.empty() && full.front() != '/') {
+    std::error_code ec;
+    const std::string absolute = std::filesystem::absolute(full, ec).string();
+    if (!ec) full = absolute;
+  }
+  for (char c : full) {
     const auto byte = static_cast<unsigned char>(c);
     const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
                        (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' ||

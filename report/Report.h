@@ -76,7 +76,9 @@ std::string SaveResults(Prompts& prompts, const RunSummary& summary,
 
 // Text made safe for HTML: & < > " ' as character references; other bytes unchanged.
 std::string htmlEscape(std::string_view text);
-// "file://" + the path with every byte but letters, digits, "-._~/" percent-encoded.
+// "file://" + the path with every byte but letters, digits, "-._~/" percent-encoded. A path
+// that is not absolute is taken from the current folder first, so the link always leads to
+// the file ("file:///...").
 std::string fileUrl(std::string_view path);
 
 }  // namespace tw

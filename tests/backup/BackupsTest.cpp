@@ -87,7 +87,7 @@ TEST_F(Backups, RestoreKeepsModeAndHardLinksAndIgnoresLookalikes) {
   EXPECT_EQ(prompts.shown.back().text, "1 backup file(s) restored.");
 }
 
-TEST_F(Backups, RestoreStopsAtAFileItCannotWriteAndKeepsThatBackup) {
+TEST_F(Backups, RestoreGoesOnPastAFileItCannotWriteAndNamesIt) {
   dir.write("a.txt.rpf", "old a");
   fs::create_directory(dir.file("b.txt"));  // a folder where the file should be
   dir.write("b.txt.rpf", "old b");
@@ -97,14 +97,15 @@ TEST_F(Backups, RestoreStopsAtAFileItCannotWriteAndKeepsThatBackup) {
 
   BackupOutcome out = RestoreBackupsCommand(config, prompts);
   EXPECT_FALSE(out.completed);
-  EXPECT_EQ(out.count, 1);
+  EXPECT_EQ(out.count, 2);
   EXPECT_EQ(TempDir::read(dir.file("a.txt")), "old a");
+  EXPECT_EQ(TempDir::read(dir.file("c.txt")), "old c");
   EXPECT_TRUE(fs::exists(dir.file("b.txt.rpf")));
-  EXPECT_TRUE(fs::exists(dir.file("c.txt.rpf")));
+  EXPECT_FALSE(fs::exists(dir.file("c.txt.rpf")));
   ASSERT_EQ(prompts.shown.size(), 1u);
-  EXPECT_EQ(prompts.shown[0].text, "Cannot read \"" + dir.file("b.txt") + "\": Is a directory");
-  EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Error);
-  EXPECT_FALSE(config.SaveButtonEnabled);
+  EXPECT_EQ(prompts.shown[0].text, "2 backup file(s) restored.\nCannot read \"" +
+                                       dir.file("b.txt") + "\": Is a directory");
+  EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
 }
 
 TEST_F(Backups, DeleteAsksThenDeletesEveryBackupOfTheList) {

@@ -227,7 +227,7 @@ TEST_F(ConfigurationCommands, StartUpOpenLoadsANamedFileWithoutADialog) {
   EXPECT_EQ(OpenConfigurationFile(empty, prompts, settings, dir.file("gone.rpl")),
             OpenOutcome::Missing);
   EXPECT_TRUE(prompts.shown.empty()) << "a missing file shows nothing";
-  EXPECT_TRUE(empty.FileName.empty());
+  EXPECT_EQ(empty.FileName, dir.file("gone.rpl")) << "a missing file keeps its name";
   EXPECT_TRUE(empty.pairListEmpty());
 }
 

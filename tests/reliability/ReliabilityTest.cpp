@@ -146,9 +146,26 @@ class Scene {
     std::string plainBackup = TempDir::read(m_dir.file("plain.txt.rpf"));
     if (plainNew && m_backup)
       expect(plainBackup == m_plainOld, "plain.txt.rpf is not the old content");
-    if (!plainNew || !m_backup) {
-      expect(plainBackup == "older backup" || plainBackup == m_plainOld,
+    if (!plainNew) {
+      // Without backups the older one goes right before the swap.
+      expect(plainBackup == "older backup" || plainBackup == m_plainOld ||
+                 (!m_backup && !fs::exists(m_dir.file("plain.txt.rpf"))),
              "plain.txt.rpf lost its content");
+    }
+    if (plainNew && !m_backup) {
+      expect(plainBackup == "older backup" || !fs::exists(m_dir.file("plain.txt.rpf")),
+             "plain.txt.rpf lost its content");
+    }
+    // A backup is never one file with a file that can still change.
+    for (const auto& [file, backup] :
+         {std::pair{"plain.txt", "plain.txt.rpf"}, std::pair{"real/target.txt", "link.txt.rpf"},
+          std::pair{"hard.txt", "hard.txt.rpf"}}) {
+      struct stat fileStat {}, backupStat{};
+      if (::stat(m_dir.file(file).c_str(), &fileStat) == 0 &&
+          ::stat(m_dir.file(backup).c_str(), &backupStat) == 0) {
+        expect(fileStat.st_ino != backupStat.st_ino, std::string(backup) + " is one file with " +
+                                                         file);
+      }
     }
     if (plainNew) {
       struct stat st {};
@@ -202,6 +219,25 @@ class Scene {
       if (kKnown.count(name) != 0) continue;
       if (isTemporary(e.path()) && (!clean || report.find(name) != std::string::npos)) continue;
       found.push_back("unexpected file left: " + name);
+    }
+    return found;
+  }
+
+  // After a clean run that followed a disturbed one: every file whole and new, each backup
+  // the old content (or none without backups), and nothing temporary left anywhere.
+  std::vector<std::string> mendedProblems() const {
+    std::vector<std::string> found = problems(true);
+    if (!allNew()) found.push_back("not every file holds its new content");
+    for (const auto& [backup, old] :
+         {std::pair{"plain.txt.rpf", &m_plainOld}, std::pair{"link.txt.rpf", &m_targetOld},
+          std::pair{"hard.txt.rpf", &m_hardOld}}) {
+      if (m_backup && TempDir::read(m_dir.file(backup)) != *old)
+        found.push_back(std::string(backup) + " is not the old content");
+      if (!m_backup && fs::exists(m_dir.file(backup)))
+        found.push_back(std::string(backup) + " was kept with backups off");
+    }
+    for (const auto& e : fs::recursive_directory_iterator(m_dir.path())) {
+      if (isTemporary(e.path())) found.push_back("stale temporary left: " + e.path().string());
     }
     return found;
   }
@@ -369,6 +405,59 @@ INSTANTIATE_TEST_SUITE_P(
              (param.param.batch ? "Batched" : "");
     });
 
+// The same kill points, each followed by a clean run over the same files: that run mends what
+// the killed one left (a torn file rewritten in place gets its old content back, a pending
+// backup is settled or dropped, stale temporaries go) and then does its work, so every file
+// ends whole with its backup and nothing temporary is left.
+class MendSweep : public ::testing::TestWithParam<SweepCase> {};
+
+TEST_P(MendSweep, KillAtEveryCallThenACleanRunLeavesEverythingWhole) {
+  if (!haveProgram("strace")) GTEST_SKIP() << "strace is not installed";
+  const SweepCase c = GetParam();
+  TempDir work;
+  std::map<std::string, int> before = callCounts(runArgs(nullptr, c), work);
+  std::map<std::string, int> all;
+  {
+    Scene scene(c.backup);
+    all = callCounts(runArgs(&scene, c), work);
+  }
+  int runs = 0, kills = 0;
+  for (const auto& [call, count] : all) {
+    for (int n = before[call] + 1; n <= count; ++n) {
+      Scene scene(c.backup);
+      std::vector<std::string> argv = {
+          "strace", "-qq",
+          "-o",     "/dev/null",
+          "-e",     "trace=" + call,
+          "-e",     "inject=" + call + ":signal=KILL:when=" + std::to_string(n)};
+      std::vector<std::string> args = runArgs(&scene, c);
+      argv.insert(argv.end(), args.begin(), args.end());
+      ProcessResult killed = runProcess(argv, work.file("run.err"));
+      ++runs;
+      if (killed.killed) ++kills;
+      ProcessResult clean = runProcess(args, work.file("clean.err"));
+      std::vector<std::string> problems = scene.mendedProblems();
+      if (clean.exitStatus != 0) problems.push_back("the clean run failed: " + clean.err);
+      for (const std::string& p : problems) {
+        ADD_FAILURE() << "killed before " << call << " #" << n << ": " << p;
+      }
+      if (!problems.empty()) return;
+    }
+  }
+  EXPECT_GT(kills, runs / 2) << "the sweep hardly killed anything";
+  std::cout << "mend sweep: " << runs << " kill points, " << kills << " killed\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, MendSweep,
+    ::testing::Values(SweepCase{true, true, false}, SweepCase{false, true, false},
+                      SweepCase{true, false, true}),
+    [](const auto& param) {
+      return std::string(param.param.cli ? "Cli" : "Driver") +
+             (param.param.backup ? "WithBackup" : "WithoutBackup") +
+             (param.param.batch ? "Batched" : "");
+    });
+
 // Thousands of files, the driver killed at random moments and run again over the same files
 // until it ends on its own: after every kill each file is old or new, and a new one has its
 // old content in its backup.
@@ -516,9 +605,9 @@ TEST(Permissions, UnreadableFileAndReadOnlyFolderAreReportedAndKept) {
   ::chmod(dir.file("ro").c_str(), 0755);
 }
 
-// Someone else's setuid file, writable by all, rewritten by a user who cannot give it back
-// its owner: the new file must not be setuid for that user.
-TEST(Permissions, SetuidIsDroppedWhenTheOwnerCannotBeKept) {
+// Someone else's setuid file, writable by all, rewritten by another user: it is written in
+// place, so it keeps its owner, and it is not setuid for that user.
+TEST(Permissions, SomeoneElsesWritableFileKeepsItsOwnerAndLosesSetuid) {
   if (::geteuid() != 0 || !haveProgram("setpriv")) GTEST_SKIP() << "needs root and setpriv";
   TempDir dir;
   ::chmod(dir.path().c_str(), 0777);
@@ -531,9 +620,51 @@ TEST(Permissions, SetuidIsDroppedWhenTheOwnerCannotBeKept) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(TempDir::read(path), newContentOf("colour"));
-  EXPECT_EQ(st.st_uid, 65534u);
-  EXPECT_EQ(st.st_mode & 07777, 0777u);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(st.st_mode & 06000, 0u);
   EXPECT_EQ(TempDir::read(path + ".rpf"), "colour");
+}
+
+// Through the command-line tool, as an unprivileged user: a file the user neither owns nor
+// may write (in a folder the user may write) is refused and keeps its owner and content; a
+// read-only file of the user's own is processed and keeps its mode, with or without a second
+// hard link.
+TEST(Permissions, FilesOfOthersAreRefusedAndReadOnlyFilesOfOurOwnAreProcessed) {
+  if (::geteuid() != 0 || !haveProgram("setpriv")) GTEST_SKIP() << "needs root and setpriv";
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  const std::string theirs = dir.write("theirs.txt", "colour");
+  ::chmod(theirs.c_str(), 0644);
+  std::vector<std::string> ours;
+  for (const char* name : {"lone.txt", "linked.txt"}) {
+    ours.push_back(dir.write(name, "colour"));
+    ::chown(ours.back().c_str(), 65534, 65534);
+    ::chmod(ours.back().c_str(), 0444);
+  }
+  ASSERT_EQ(::link(ours[1].c_str(), dir.file("twin.txt").c_str()), 0);
+  std::vector<std::string> argv = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                   TEXTWRIGHT_CLI, "replace", "--quiet", "o", "0", theirs};
+  argv.insert(argv.end(), ours.begin(), ours.end());
+  ProcessResult r = runProcess(argv, dir.file("err"));
+  EXPECT_EQ(r.exitStatus, 1) << r.err;
+  EXPECT_NE(r.err.find("textwright-cli: " + theirs + ": Cannot write \"" + theirs +
+                       "\": Permission denied"),
+            std::string::npos)
+      << r.err;
+  struct stat st {};
+  ASSERT_EQ(::stat(theirs.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(TempDir::read(theirs), "colour");
+  EXPECT_FALSE(fs::exists(theirs + ".rpf"));
+  for (const std::string& path : ours) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(TempDir::read(path), "c0l0ur");
+    EXPECT_EQ(TempDir::read(path + ".rpf"), "colour");
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(st.st_uid, 65534u);
+  }
+  EXPECT_EQ(TempDir::read(dir.file("twin.txt")), "c0l0ur");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Loads each file named on the command line (or listed, one per line, in the file after
 // --list), changes its content the way ReliabilityTest expects (newContent below) and
-// writes it back. Failures go to standard error, one line each; the exit status is 1 when
+// writes it back, as a run does: what a killed run left beside a file is mended first, and
+// without backups an older backup of a changed file goes. Failures go to standard error, one line each; the exit status is 1 when
 // a file failed. Options: --no-backup, --no-keep-date, --no-keep-attributes, --batch N
 // (write back through WriteBackBatch, committing every N files and at the end).
 
@@ -26,6 +27,7 @@ std::string newContent(std::string text) {
 
 int main(int argc, char** argv) {
   tw::platform::WriteBackOptions options;
+  options.removeOlderBackup = true;
   std::vector<std::string> files;
   size_t batchSize = 0;
   for (int i = 1; i < argc; ++i) {
@@ -56,7 +58,14 @@ int main(int argc, char** argv) {
   auto commit = [&] {
     for (const auto& outcome : batch.commit()) report(outcome.status);
   };
+  tw::platform::Leftovers leftovers;
   for (const std::string& path : files) {
+    std::vector<std::string> notes;
+    if (tw::platform::IoStatus mended = leftovers.mend(path, notes); !mended) {
+      report(mended);
+      continue;
+    }
+    for (const std::string& note : notes) std::cerr << note << "\n";
     tw::platform::LoadedFile file;
     std::string error;
     tw::platform::LoadResult loaded = tw::platform::loadFile(path, file, error);
