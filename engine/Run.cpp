@@ -8,10 +8,10 @@
 #include <sys/stat.h>
 #include <deque>
 #include <exception>
-#include <new>
-#include <stdexcept>
 #include <memory>
+#include <new>
 #include <set>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 

@@ -30,9 +30,9 @@ struct RunDate {
 // was processed, with something the user must know about it.
 struct FailedFile {
   enum class Kind {
-    Failed,    // not processed (missing, unreadable, not writable, changed meanwhile)
-    Refused,   // processed, but some occurrences were left alone: not all that was asked
-    Notice,    // processed; the reason tells what else happened (an interrupted rewrite mended)
+    Failed,   // not processed (missing, unreadable, not writable, changed meanwhile)
+    Refused,  // processed, but some occurrences were left alone: not all that was asked
+    Notice,   // processed; the reason tells what else happened (an interrupted rewrite mended)
   };
   std::string path;
   std::string reason;

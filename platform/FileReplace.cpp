@@ -20,9 +20,9 @@ namespace {
 // Files beside a listed file while it is being written. Each name holds the listed file's
 // name and the writing process's id, so that a later run can tell whose it is and whether
 // its process is gone: ".<name>.twtmp-<pid>-<random>".
-constexpr const char* kTempMark = ".twtmp-";  // the new content, not yet renamed into place
+constexpr const char* kTempMark = ".twtmp-";    // the new content, not yet renamed into place
 constexpr const char* kBackupMark = ".twbak-";  // the old content, about to become "<name>.rpf"
-constexpr const char* kOldMark = ".twold-";  // the old content of a file rewritten in place
+constexpr const char* kOldMark = ".twold-";     // the old content of a file rewritten in place
 constexpr size_t kNameKept = 200;  // longer names are cut, so a temporary name stays short
 
 std::string quoted(const std::string& path) {
@@ -400,7 +400,8 @@ int readAll(FileOps& ops, const std::string& path, std::string& out) {
 // that already is that very file (a hard link left by an older version) only loses the
 // pending name. 0 or errno.
 int settleBackup(FileOps& ops, const std::string& pending, const std::string& backup) {
-  struct stat a {}, b{};
+  struct stat a {
+  }, b{};
   if (ops.lstat(pending.c_str(), &a) == 0 && ops.lstat(backup.c_str(), &b) == 0 &&
       a.st_dev == b.st_dev && a.st_ino == b.st_ino) {
     return ops.unlink(pending.c_str()) == 0 ? 0 : errno;
@@ -573,8 +574,8 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
     dropCopy();
     return failure;
   }
-  failure.error += "; its old content is kept in " + quoted(copyPath) +
-                   " and is put back by the next run";
+  failure.error +=
+      "; its old content is kept in " + quoted(copyPath) + " and is put back by the next run";
   return failure;
 }
 
@@ -849,7 +850,8 @@ IoStatus Leftovers::mend(const std::string& listedPath, std::vector<std::string>
   // other content, the swap was done and the backup is settled; else it never happened.
   forFile(listedPath, [&](const std::string& leftover, const char* mark) {
     if (mark != kBackupMark) return false;
-    struct stat pending {}, file{};
+    struct stat pending {
+    }, file{};
     bool swapped = false;
     if (m_ops.stat(leftover.c_str(), &pending) != 0) return errno == ENOENT;
     if (m_ops.stat(listedPath.c_str(), &file) == 0) {

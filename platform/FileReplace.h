@@ -96,7 +96,7 @@ struct PreparedSwap {
   std::string real;  // the file the temporary file will be renamed over
   std::string temp;  // the complete temporary file beside it
   FileIdentity identity;
-  bool backup = false;              // keep the old content as "<listed path>.rpf"
+  bool backup = false;             // keep the old content as "<listed path>.rpf"
   bool removeOlderBackup = false;  // without a backup: an older "<listed path>.rpf" goes
 };
 

@@ -93,8 +93,8 @@ TEST_F(BackupCommands, DeleteWithYesDoesNotAskAndNamesWhatItCouldNotDelete) {
   CliRun r = run({"delete-backups", "--yes", rpl});
   EXPECT_EQ(r.status, kExitFailed);
   EXPECT_EQ(r.out, "1 backup file(s) deleted.\n");
-  EXPECT_EQ(r.err, "textwright-cli: Cannot delete \"" + dir.file("b.txt.rpf") +
-                       "\": Is a directory\n");
+  EXPECT_EQ(r.err,
+            "textwright-cli: Cannot delete \"" + dir.file("b.txt.rpf") + "\": Is a directory\n");
 }
 
 TEST_F(BackupCommands, UsageAndConfigurationErrorsExitTwo) {
@@ -108,7 +108,8 @@ TEST_F(BackupCommands, UsageAndConfigurationErrorsExitTwo) {
   dir.write("x.rpf", "kept");
   CliRun invalid = run({"delete-backups", "--yes", bogus});
   EXPECT_EQ(invalid.status, kExitUsage);
-  EXPECT_EQ(invalid.err, "textwright-cli: " + bogus + ": Not a valid Textwright configuration file\n");
+  EXPECT_EQ(invalid.err,
+            "textwright-cli: " + bogus + ": Not a valid Textwright configuration file\n");
   EXPECT_TRUE(fs::exists(dir.file("x.rpf")));
 }
 

@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace tw::cli {
 namespace {
 
@@ -95,6 +98,75 @@ TEST_F(ReplaceCommand, RtfFilesAreReplacedAsRichTextUnlessAskedOtherwise) {
   EXPECT_EQ(TempDir::read(text), "colour");
 }
 
+TEST_F(ReplaceCommand, RefusedRtfOccurrencesAreSaidAsWhatHappened) {
+  const std::string rtf =
+      dir.write("t.rtf",
+                "{\\rtf1\\ansi\\trowd\\cellx2000\\cellx4000\\pard\\intbl A1\\cell "
+                "B1\\cell\\row \\pard A1\\tab B1\\par}");
+  CliRun r = run({"replace", "A1\tB1", "Z", rtf});
+  EXPECT_EQ(r.status, kExitFailed) << "not everything asked was done";
+  EXPECT_NE(r.out.find(rtf + " - 1 replacements made"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("textwright-cli: " + rtf + ": 1 occurrence(s) not replaced: "),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("textwright-cli: occurrences were left alone in 1 file(s)"),
+            std::string::npos);
+  EXPECT_EQ(r.err.find("could not be processed"), std::string::npos) << r.err;
+}
+
+// With "Create Backup Files" off, a changed file keeps no backup: an older one goes (a later
+// restore would roll back two runs); an unchanged file keeps its older backup.
+TEST_F(ReplaceCommand, BackupsOffRemovesTheOlderBackupOfAChangedFileOnly) {
+  const std::string changed = dir.write("a.txt", "colour"), same = dir.write("b.txt", "same");
+  dir.write("a.txt.rpf", "older"), dir.write("b.txt.rpf", "older");
+  const std::string linked = dir.write("c.txt", "colour");
+  dir.write("c.txt.rpf", "older");
+  fs::create_hard_link(linked, dir.file("twin.txt"));
+  CliRun r = run({"replace", "--no-backup", "colour", "color", changed, same, linked});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_FALSE(fs::exists(changed + ".rpf"));
+  EXPECT_FALSE(fs::exists(linked + ".rpf"));
+  EXPECT_EQ(TempDir::read(same + ".rpf"), "older");
+}
+
+// What a killed run left beside a file is mended before the file is read: the old content of
+// an interrupted rewrite in place is put back (and said), a pending backup becomes the backup
+// once its file was swapped, and new content that never got its name goes.
+TEST_F(ReplaceCommand, LeftoversOfAKilledRunAreMendedFirst) {
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string tag = std::to_string(gone) + "-abcdef";
+  const std::string torn = dir.write("f.txt", "pin one\npin two\nlast line\n line\n");
+  fs::create_hard_link(torn, dir.file("l.txt"));
+  dir.write(".f.txt.twold-" + tag, "needle one\nneedle two\nlast line\n");
+  const std::string swapped = dir.write("g.txt", "new content");
+  dir.write("g.txt.rpf", "two runs back");
+  dir.write(".g.txt.twbak-" + tag, "old content");
+  dir.write(".g.txt.twtmp-" + tag, "never named");
+  const std::string alive = dir.write(".g.txt.twtmp-" + std::to_string(::getpid()) + "-abcdef", "");
+
+  CliRun r = run({"replace", "--no-backup", "needle", "pin", torn, swapped});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(TempDir::read(torn), "pin one\npin two\nlast line\n");
+  EXPECT_EQ(TempDir::read(dir.file("l.txt")), TempDir::read(torn));
+  EXPECT_NE(r.err.find("textwright-cli: " + torn + ": a rewrite of \"" + torn +
+                       "\" was interrupted; its old content was put back"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(TempDir::read(swapped + ".rpf"), "old content");
+  EXPECT_FALSE(fs::exists(dir.file(".g.txt.twtmp-" + tag)));
+  EXPECT_FALSE(fs::exists(dir.file(".f.txt.twold-" + tag)));
+  EXPECT_TRUE(fs::exists(alive)) << "a temporary file of a live process is not touched";
+}
+
+TEST_F(ReplaceCommand, UnixLineEndsAreConvertedInsideFilenameReferencesToo) {
+  const std::string page = dir.write("p.htm", "<a href=\"a\r\nb\">x</a>\r\n");
+  CliRun r = run({"replace", "--unix", "--no-filename-references", "zzz", "y", page});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(TempDir::read(page), "<a href=\"a\nb\">x</a>\n");
+}
+
 TEST_F(ReplaceCommand, UsageErrorsExitTwoAndTouchNothing) {
   const std::string a = dir.write("a.txt", "colour");
   for (const std::vector<std::string>& args :
@@ -105,7 +177,8 @@ TEST_F(ReplaceCommand, UsageErrorsExitTwoAndTouchNothing) {
         {"replace", "--unit", "bytes", "colour", "color", a},
         {"replace", "--first", "-1", "colour", "color", a},
         {"replace", "--first", "two", "colour", "color", a},
-        {"replace", "colour", "color", a, "--first"}}) {
+        {"replace", "colour", "color", a, "--first"},
+        {"replace", "colour", "colour", a}}) {
     CliRun r = run(args);
     EXPECT_EQ(r.status, kExitUsage) << args[1];
     EXPECT_EQ(r.out, "");

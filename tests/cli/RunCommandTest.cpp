@@ -67,6 +67,41 @@ TEST_F(RunCommand, RelativePathsAreTakenFromTheConfigurationsFolder) {
   EXPECT_NE(r.out.find(dir.file("proj/site/a.html") + " - 1 replacements made"), std::string::npos);
 }
 
+// Every reader of a configuration takes a relative path from the configuration's folder,
+// never from the current folder, where an unrelated file of the same name waits.
+TEST_F(RunCommand, EveryReaderTakesRelativePathsFromTheConfigurationsFolder) {
+  struct InFolder {
+    fs::path before = fs::current_path();
+    explicit InFolder(const std::string& folder) { fs::current_path(folder); }
+    ~InFolder() { fs::current_path(before); }
+  } inDir(dir.path().string());
+  const std::string mine = dir.write("sub/a.txt", "colour");
+  const std::string unrelated = dir.write("a.txt", "unrelated");
+  dir.write("a.txt.rpf", "unrelated backup");
+  dir.write("sub/w.rpl", rpl(kDefaults, {"a.txt,1"}, {{"colour", "color"}}));
+
+  CliRun r = run({"run", "sub/w.rpl"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(TempDir::read(mine), "color");
+  r = run({"restore-backups", "sub/w.rpl"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "1 backup file(s) restored.\n");
+  EXPECT_EQ(TempDir::read(mine), "colour");
+  ASSERT_EQ(run({"run", "sub/w.rpl"}).status, kExitOk);
+  r = run({"delete-backups", "--yes", "sub/w.rpl"});
+  EXPECT_EQ(r.out, "1 backup file(s) deleted.\n");
+  EXPECT_FALSE(fs::exists(mine + ".rpf"));
+  EXPECT_EQ(TempDir::read(unrelated), "unrelated");
+  EXPECT_EQ(TempDir::read(dir.file("a.txt.rpf")), "unrelated backup");
+
+  // scan --add-to keeps the listed file and saves it with its full path.
+  dir.write("found/b.htm", "x");
+  ASSERT_EQ(run({"scan", "found", "--add-to", "sub/w.rpl"}).status, kExitOk);
+  const std::string saved = TempDir::read(dir.file("sub/w.rpl"));
+  EXPECT_NE(saved.find("File=" + mine + ",1\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("File=" + dir.file("found/b.htm") + ",1\r\n"), std::string::npos);
+}
+
 TEST_F(RunCommand, CommandLineSwitchesOverrideTheConfiguration) {
   const std::string a = dir.write("a.txt", "Colour");
   const std::string config =

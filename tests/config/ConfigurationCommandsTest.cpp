@@ -131,6 +131,34 @@ TEST_F(ConfigurationCommands, OpenLoadsSwitchesFilesAndPairs) {
   EXPECT_EQ(ReadLastDir(settings), dir.file("sub/"));
 }
 
+// Open and the start-up file read a configuration as every other reader does: a path that is
+// not absolute is taken from the configuration's folder, whatever the current folder, and the
+// list then holds (and a save writes) the full path.
+TEST_F(ConfigurationCommands, OpenTakesRelativePathsFromTheConfigurationsFolder) {
+  const std::string text =
+      "CaseSensitive=true\r\nWholeWordsOnly=false\r\nCreateBackupFiles=false\r\n"
+      "Confirm=true\r\nAnything=false\r\nRegular=true\r\nFile=a.htm,1\r\n"
+      "File=./b/c.htm,0\r\nFile=/w/d.htm,1\r\nStrings=1\r\nfind\r\nStrings=1\r\nreplace\r\n";
+  const std::string path = dir.write("sub/rel.rpl", text);
+  const std::vector<FileEntry> expected{
+      {dir.file("sub/a.htm"), true}, {dir.file("sub/b/c.htm"), false}, {"/w/d.htm", true}};
+  Configuration opened;
+  prompts.openNames = {path};
+  ASSERT_EQ(OpenConfiguration(opened, prompts, settings), OpenOutcome::Loaded);
+  EXPECT_EQ(opened.Files, expected);
+
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  Configuration started;
+  const OpenOutcome outcome = OpenConfigurationFile(started, prompts, settings, "sub/rel.rpl");
+  std::filesystem::current_path(before);
+  ASSERT_EQ(outcome, OpenOutcome::Loaded);
+  EXPECT_EQ(started.Files, expected);
+  ASSERT_TRUE(writeConfigurationFile(path, started));
+  EXPECT_NE(test::TempDir::read(path).find("File=" + dir.file("sub/a.htm") + ",1\r\n"),
+            std::string::npos);
+}
+
 TEST_F(ConfigurationCommands, SaveQuestionGuardsOpen) {
   const std::string path = dir.write("good.rpl", kValidFile);
   {

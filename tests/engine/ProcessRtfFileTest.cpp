@@ -148,7 +148,8 @@ TEST_F(ProcessRtfFile, StructureIsKeptAndReportedWhileTheRestIsReplaced) {
   EXPECT_EQ(summary.ResultLines, (std::vector<std::string>{p + " - 1 replacements made"}));
   EXPECT_EQ(summary.FailedFiles,
             (std::vector<FailedFile>{
-                {p, "1 occurrence(s) not replaced: would remove table or section structure", FailedFile::Kind::Refused}}));
+                {p, "1 occurrence(s) not replaced: would remove table or section structure",
+                 FailedFile::Kind::Refused}}));
 }
 
 TEST_F(ProcessRtfFile, AReplacementRtfTextCannotHoldIsRefusedWithoutAsking) {
@@ -162,7 +163,8 @@ TEST_F(ProcessRtfFile, AReplacementRtfTextCannotHoldIsRefusedWithoutAsking) {
   EXPECT_EQ(
       summary.FailedFiles,
       (std::vector<FailedFile>{
-          {p, "2 occurrence(s) not replaced: the replacement holds characters RTF text cannot", FailedFile::Kind::Refused}}));
+          {p, "2 occurrence(s) not replaced: the replacement holds characters RTF text cannot",
+           FailedFile::Kind::Refused}}));
 }
 
 TEST_F(ProcessRtfFile, AFileThatIsNoRtfDocumentIsReportedAndKept) {

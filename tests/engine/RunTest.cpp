@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <cstdlib>
@@ -354,6 +357,38 @@ TEST_F(RunTest, ManyChangedFilesAreAllWrittenAndRecordedInListOrder) {
     const std::string content = TempDir::read(entry.Path);
     EXPECT_EQ(content.find("colour"), std::string::npos) << entry.Path;
   }
+}
+
+// With confirmation on, a file whose occurrences are all answered is on disk, with its backup,
+// before the next question: what was confirmed survives a user who stops there (or a kill).
+// A file whose processing throws (a document too large for memory) is listed; the run goes on.
+TEST_F(RunTest, AnsweredFilesAreWrittenBeforeTheNextQuestionAndOneFileNeverEndsTheRun) {
+  struct Host : ScriptedHost {
+    std::function<void(const ConfirmRequest&)> onAsk;
+    ConfirmDecision confirm(const ConfirmRequest& request) override {
+      onAsk(request);
+      return ScriptedHost::confirm(request);
+    }
+  } asking;
+  config.Flags.Confirm = true;
+  const std::string first = add("1.txt", "colour");
+  const std::string huge = add("2.txt", "colour");
+  const std::string last = add("3.txt", "colour");
+  std::vector<std::string> firstWhenAsked;
+  asking.onAsk = [&](const ConfirmRequest& request) {
+    firstWhenAsked.push_back(TempDir::read(first) + "|" + TempDir::read(first + ".rpf"));
+    if (request.path == huge) throw std::length_error("basic_string::_M_create");
+  };
+  asking.answers = {ConfirmDecision::ReplaceThis, ConfirmDecision::ReplaceThis};
+  RunReplacement(config, options, asking, clock, summary, {});
+  EXPECT_EQ(firstWhenAsked, (std::vector<std::string>{"colour|", "color|colour", "color|colour"}));
+  EXPECT_EQ(TempDir::read(huge), "colour");
+  EXPECT_EQ(TempDir::read(last), "color");
+  ASSERT_EQ(summary.FailedFiles.size(), 1u);
+  EXPECT_EQ(summary.FailedFiles[0].path, huge);
+  EXPECT_EQ(summary.FailedFiles[0].reason,
+            "Cannot process \"" + huge + "\": it is too large to be processed in memory");
+  EXPECT_EQ(summary.ResultLines.size(), 2u);
 }
 
 }  // namespace

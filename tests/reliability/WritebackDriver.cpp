@@ -1,9 +1,10 @@
 // Loads each file named on the command line (or listed, one per line, in the file after
 // --list), changes its content the way ReliabilityTest expects (newContent below) and
 // writes it back, as a run does: what a killed run left beside a file is mended first, and
-// without backups an older backup of a changed file goes. Failures go to standard error, one line each; the exit status is 1 when
-// a file failed. Options: --no-backup, --no-keep-date, --no-keep-attributes, --batch N
-// (write back through WriteBackBatch, committing every N files and at the end).
+// without backups an older backup of a changed file goes. Failures go to standard error, one line
+// each; the exit status is 1 when a file failed. Options: --no-backup, --no-keep-date,
+// --no-keep-attributes, --batch N (write back through WriteBackBatch, committing every N files and
+// at the end).
 
 #include "platform/FileReplace.h"
 

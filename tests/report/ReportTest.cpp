@@ -93,6 +93,10 @@ TEST(Report, HtmlEscapingAndFileUrls) {
   EXPECT_EQ(fileUrl("/home/me/My Site/x#1?.htm"), "file:///home/me/My%20Site/x%231%3F.htm");
   EXPECT_EQ(fileUrl("/a\"><script>"), "file:///a%22%3E%3Cscript%3E");
   EXPECT_EQ(fileUrl("/\xc3\xa9-_.~"), "file:///%C3%A9-_.~");
+  // A relative path links to the file it names from the current folder.
+  EXPECT_EQ(fileUrl("sub/a b.htm"),
+            fileUrl(std::filesystem::current_path().string() + "/sub/a b.htm"));
+  EXPECT_TRUE(fileUrl("a.htm").starts_with("file:///"));
 }
 
 TEST(Report, SaveNameFollowsTheSelectedFilter) {
