@@ -271,5 +271,26 @@ TEST_F(RunWindows, SaveResultsWritesTheReportTheFilterChooses) {
   EXPECT_NE(text.find(a + " - 1 replacements made\r\n"), std::string::npos);
 }
 
+// The start-up file given with a relative path, listing a relative file: Go changes the file
+// beside the configuration, never one of the same name in the program's current folder.
+TEST_F(RunWindows, GoAfterOpeningARelativeConfigurationChangesTheFileBesideIt) {
+  const std::string mine = dir.write("sub/a.txt", "colour");
+  const std::string unrelated = dir.write("cwd/a.txt", "colour");
+  dir.write("sub/w.rpl",
+            "CaseSensitive=false\r\nWholeWordsOnly=false\r\nCreateBackupFiles=true\r\n"
+            "Confirm=false\r\nAnything=true\r\nRegular=false\r\nFile=a.txt,1\r\n"
+            "Strings=1\r\ncolour\r\nStrings=1\r\ncolor\r\n");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.file("cwd"));
+  form.openAtStart("../sub/w.rpl");
+  ModalScript script;
+  script.then("Form5", [&](QWidget* w) { clickButton(w, "Button1"); });
+  go();
+  std::filesystem::current_path(before);
+  EXPECT_TRUE(script.done());
+  EXPECT_EQ(contentOf(mine), "color");
+  EXPECT_EQ(contentOf(unrelated), "colour");
+}
+
 }  // namespace
 }  // namespace tw
