@@ -34,7 +34,8 @@ class ModalScript {
   ModalScript(const ModalScript&) = delete;
   ModalScript& operator=(const ModalScript&) = delete;
   ~ModalScript() {
-    for (const auto& [name, step] : m_steps) ADD_FAILURE() << "window " << label(name) << " never came up";
+    for (const auto& [name, step] : m_steps)
+      ADD_FAILURE() << "window " << label(name) << " never came up";
   }
 
   // The next window to answer: the modal window with this object name (any modal window for
