@@ -65,10 +65,45 @@ void BM_UnixPass(benchmark::State& state) {
   runPass(state, {"\\r\\n", "\n"}, false, true);
 }
 
+// The worst case of the filename-reference test: a run of N characters with no character
+// at which its look-back stops, every one of them an occurrence. Inside an href value (the
+// second case) no occurrence is replaced, so each one is asked about in turn.
+void filenameReferencePass(benchmark::State& state, const std::string& prefix) {
+  const std::string text = prefix + std::string(static_cast<size_t>(state.range(0)), 'a');
+  tw::PassSettings settings;
+  settings.DoNotChangeFilenameReferences = true;
+  NullHost host;
+  tw::RunDecision decision;
+  tw::YieldThrottle throttle(host);
+  tw::PreparedPair prepared({"a", "b"}, settings);
+  tw::PassContext context{host, decision, throttle, settings, "bench"};
+  std::string output;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(tw::ApplyPair(text, prepared, context, output));
+  }
+  state.SetComplexityN(state.range(0));
+}
+void BM_FilenameReferencesNoStop(benchmark::State& state) {
+  filenameReferencePass(state, "");
+}
+void BM_FilenameReferencesInHref(benchmark::State& state) {
+  filenameReferencePass(state, "<a href=\"");
+}
+
 BENCHMARK(BM_LiteralPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LiteralPassCaseSensitive)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LiteralPassNoOccurrence)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegexPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnixPass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilenameReferencesNoStop)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 1 << 16)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
+BENCHMARK(BM_FilenameReferencesInHref)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 1 << 16)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
 
 }  // namespace

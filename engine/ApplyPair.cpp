@@ -1,6 +1,6 @@
 #include "engine/ApplyPair.h"
 
-#include "engine/LiteralMatcher.h"
+#include "engine/FilenameReferenceCheck.h"
 
 #include <algorithm>
 
@@ -65,6 +65,7 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
   const PassSettings& settings = context.settings;
   const int64_t n = static_cast<int64_t>(text.size());
   const std::string& replace = pair.listed().Replace;
+  FilenameReferenceCheck isFilenameReference(text);
   int64_t count = 0;
   int64_t s = 0;
   while (s < n) {
@@ -77,8 +78,7 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
     context.throttle.tick();
 
     bool replaceIt = true;
-    if (settings.DoNotChangeFilenameReferences && !pair.isUnixPair() &&
-        IsFilenameReference(text, e)) {
+    if (settings.DoNotChangeFilenameReferences && !pair.isUnixPair() && isFilenameReference(e)) {
       replaceIt = false;
     } else if (settings.Flags.Confirm) {
       if (context.decision.asks()) {

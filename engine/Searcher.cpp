@@ -272,11 +272,11 @@ Searcher Searcher::literal(std::string_view find, const LiteralOptions& options)
   std::vector<ScriptLiteral::Item> items;
   bool script = false;
   for (int64_t k = 0; k < m;) {
-    if (options.Anything && k + 10 < m &&
+    if (options.Anything && k + kAnythingLength < m &&
         find.substr(static_cast<size_t>(k), kAnythingToken.size()) == kAnythingToken) {
-      items.push_back({true, literalPair(at(k + 10), options.CaseSensitive)});
+      items.push_back({true, literalPair(at(k + kAnythingLength), options.CaseSensitive)});
       script = true;
-      k += 11;
+      k += kAnythingLength + 1;
     } else {
       items.push_back({false, literalPair(at(k), options.CaseSensitive)});
       k += 1;

@@ -16,9 +16,10 @@ struct Occurrence {
   int64_t last;
 };
 
-// A find string compiled for a pass. findFrom gives exactly the answers of asking
-// MatchLiteralAt / RegexMatchAt at from, from + 1, ... in turn, found with fast scans
-// instead of a test at every position. Immutable after construction; copies share the
+// A find string compiled for a pass. findFrom gives exactly the answers of asking whether an
+// occurrence begins at from, from + 1, ... in turn (the literal rules in
+// engine/LiteralMatcher.h, RegexMatchAt for a pattern), found with fast scans instead of a
+// test at every position. Immutable after construction; copies share the
 // compiled form and may be used from several threads.
 class Searcher {
  public:

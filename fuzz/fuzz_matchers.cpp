@@ -4,7 +4,8 @@
 // off, bit 3 regular expression, bits 4 to 6: the text is repeated 2^k times), one byte
 // giving the length of the find string, the find string, then the text. Short texts are
 // compared with the step-by-step reference at every position; longer ones are searched
-// through in full and checked against the position test at every position.
+// through in full and checked against the position test (tests/engine/LiteralOracle.h,
+// RegexMatchAt) at every position.
 
 #include <algorithm>
 #include <cstddef>
@@ -17,7 +18,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/LiteralMatcher.h"
+#include "engine/FilenameReferenceCheck.h"
+#include "engine/LiteralOracle.h"
 #include "engine/MatcherReference.h"
 #include "engine/RegexMatcher.h"
 #include "engine/Searcher.h"
@@ -82,11 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         mismatch("findFrom", from, occ ? occ->start : -1, s);
       }
     }
+    tw::FilenameReferenceCheck isFilenameReference(text);
     for (int64_t e = 0; e < n; ++e) {
-      if (tw::IsFilenameReference(text, e) != tw::reference::filenameReference(text, e)) {
-        mismatch("IsFilenameReference", e, !tw::reference::filenameReference(text, e),
-                 tw::reference::filenameReference(text, e));
-      }
+      const bool expected = tw::reference::filenameReference(text, e);
+      if (isFilenameReference(e) != expected)
+        mismatch("FilenameReferenceCheck", e, !expected, expected);
     }
   } else {
     // Longer inputs: no reference, but a whole pass must stay inside the text and agree

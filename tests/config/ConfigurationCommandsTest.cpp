@@ -1,8 +1,8 @@
 #include "config/ConfigurationCommands.h"
 
-#include "config/MemorySettingsStore.h"
 #include "config/Settings.h"
 #include "support/FakePrompts.h"
+#include "support/MemorySettingsStore.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

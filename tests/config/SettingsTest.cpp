@@ -1,6 +1,6 @@
 #include "config/Settings.h"
 
-#include "config/MemorySettingsStore.h"
+#include "support/MemorySettingsStore.h"
 
 #include <gtest/gtest.h>
 

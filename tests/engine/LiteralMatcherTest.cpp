@@ -1,8 +1,9 @@
-#include "engine/LiteralMatcher.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "engine/FilenameReferenceCheck.h"
+#include "engine/LiteralOracle.h"
 
 namespace tw {
 namespace {
@@ -122,7 +123,12 @@ TEST(MatchLiteralAt, ScriptTokenWithWholeWords) {
   EXPECT_EQ(MatchLiteralAt("a %", 2, "%anything%%", ww), 2);
 }
 
-TEST(IsFilenameReference, DoubleQuotedHrefValuesOnly) {
+// One question to a fresh check.
+bool IsFilenameReference(std::string_view text, int64_t e) {
+  return FilenameReferenceCheck(text)(e);
+}
+
+TEST(FilenameReferenceCheck, DoubleQuotedHrefValuesOnly) {
   const std::string a = "<a href=\"index.html\">index</a>";
   EXPECT_TRUE(IsFilenameReference(a, static_cast<int64_t>(a.find("index.html") + 4)));
   EXPECT_FALSE(IsFilenameReference(a, static_cast<int64_t>(a.find(">index") + 5)));

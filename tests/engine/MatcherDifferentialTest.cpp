@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/FilenameReferenceCheck.h"
-#include "engine/LiteralMatcher.h"
+#include "engine/LiteralOracle.h"
 #include "engine/MatcherReference.h"
 #include "engine/RegexMatcher.h"
 #include "engine/Searcher.h"
@@ -335,7 +335,7 @@ TEST(MatcherDifferential, FilenameReferenceMatchesReference) {
     FilenameReferenceCheck anyOrder(text);
     for (int64_t e = -1; e <= static_cast<int64_t>(text.size()); ++e) {
       const bool expected = reference::filenameReference(text, e);
-      ASSERT_EQ(IsFilenameReference(text, e), expected)
+      ASSERT_EQ(FilenameReferenceCheck(text)(e), expected)
           << "text \"" << printable(text) << "\" e " << e;
       ASSERT_EQ(inOrder(e), expected) << "text \"" << printable(text) << "\" e " << e;
       const int64_t other = gen.below(static_cast<int>(text.size()) + 1);

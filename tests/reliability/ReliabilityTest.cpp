@@ -1,7 +1,8 @@
 // The write-back path under crashes, injected and real errors and missing permissions.
 // The driver program (WritebackDriver.cpp) loads and writes back the files it is given; here
-// it is killed just before each of its file-system calls in turn (strace), killed at random
-// moments over thousands of files, run on a full file system and as an unprivileged user.
+// it is killed just before each of its file-system calls in turn (strace), killed again and
+// again over thousands of files at calls drawn from a fixed seed, run on a full file system
+// and as an unprivileged user.
 // Afterwards every file must hold exactly its old or its new content, and every file that
 // holds its new content must have its old content in its backup.
 
@@ -582,17 +583,36 @@ TEST(WaitingRun, AnsweredFilesAreWrittenAndBackupsNeverFollowALiveFile) {
   }
 }
 
-// Thousands of files, the driver killed at random moments and run again over the same files
-// until it ends on its own: after every kill each file is old or new, and a new one has its
-// old content in its backup.
+// Thousands of files, the driver killed again and again and run over the same files until
+// it ends on its own: after every kill each file is old or new, and a new one has its old
+// content in its backup. Each kill lands just before the n-th call of one file-system call
+// (strace), call and n drawn from a fixed seed among the calls the driver makes for every
+// file, early enough that the run is always killed.
 TEST(RandomKills, EveryFileIsOldOrNewWithItsBackup) {
-  std::random_device seeder;
-  unsigned seed = seeder();
-  SCOPED_TRACE("seed " + std::to_string(seed));
-  std::mt19937 random(seed);
-  int kills = 0;
+  if (!haveProgram("strace")) GTEST_SKIP() << "strace is not installed";
+  std::mt19937 random(20261209);
+  constexpr int kKilledRuns = 8;
+  constexpr int kFilesPerKill = 40;  // each kill lands within the first 40 files of its run
   for (int batch : {0, 100}) {
+    SCOPED_TRACE("batch " + std::to_string(batch));
     const int files = batch == 0 ? 500 : 1500;
+    std::vector<std::string> options;
+    if (batch != 0) options = {"--batch", std::to_string(batch)};
+
+    // The calls made for every file: a clean run over three files, less the calls made
+    // before the first one.
+    TempDir sample;
+    std::vector<std::string> sampleArgs = {WRITEBACK_DRIVER};
+    sampleArgs.insert(sampleArgs.end(), options.begin(), options.end());
+    std::map<std::string, int> before = callCounts(sampleArgs, sample);
+    for (int i = 0; i < 3; ++i)
+      sampleArgs.push_back(sample.write("s" + std::to_string(i), oldContent(i, 500)));
+    std::vector<std::pair<std::string, int>> perFile;  // call, times per file
+    for (const auto& [call, count] : callCounts(sampleArgs, sample)) {
+      if (count - before[call] >= 3) perFile.emplace_back(call, (count - before[call]) / 3);
+    }
+    ASSERT_FALSE(perFile.empty()) << TempDir::read(sample.file("strace.err"));
+
     TempDir dir;
     std::vector<std::string> paths, olds;
     std::ofstream list(dir.file("list"));
@@ -603,17 +623,24 @@ TEST(RandomKills, EveryFileIsOldOrNewWithItsBackup) {
       list << paths.back() << "\n";
     }
     list.close();
-    std::vector<std::string> argv = {WRITEBACK_DRIVER, "--list", dir.file("list")};
-    if (batch != 0) {
-      argv.push_back("--batch");
-      argv.push_back(std::to_string(batch));
-    }
-    for (int round = 0; round < 10; ++round) {
-      // Eight runs killed at a random moment, then one that may end on its own. The moments
-      // are early enough that eight kills together cannot outlast the work on a fast machine.
-      auto delay = std::chrono::microseconds(round < 8 ? 2000 + random() % 20000 : -1);
-      ProcessResult r = runProcess(argv, dir.file("err"), delay);
-      if (r.killed) ++kills;
+    std::vector<std::string> args = {WRITEBACK_DRIVER, "--list", dir.file("list")};
+    args.insert(args.end(), options.begin(), options.end());
+    for (int round = 0; round <= kKilledRuns; ++round) {
+      std::vector<std::string> argv;
+      std::string where = "no kill";
+      if (round < kKilledRuns) {
+        const auto& [call, times] = perFile[random() % perFile.size()];
+        const int n = before[call] + 1 + static_cast<int>(random() % (times * kFilesPerKill));
+        where = "killed before " + call + " #" + std::to_string(n);
+        argv = {"strace", "-qq",
+                "-o",     "/dev/null",
+                "-e",     "trace=" + call,
+                "-e",     "inject=" + call + ":signal=KILL:when=" + std::to_string(n)};
+      }
+      argv.insert(argv.end(), args.begin(), args.end());
+      ProcessResult r = runProcess(argv, dir.file("err"));
+      SCOPED_TRACE(where);
+      ASSERT_EQ(r.killed, round < kKilledRuns) << r.err;
       int newFiles = 0;
       for (int i = 0; i < files; ++i) {
         std::string now = TempDir::read(paths[i]);
@@ -627,11 +654,9 @@ TEST(RandomKills, EveryFileIsOldOrNewWithItsBackup) {
       if (!r.killed) {
         EXPECT_EQ(r.exitStatus, 0) << r.err;
         EXPECT_EQ(newFiles, files);
-        break;
       }
     }
   }
-  EXPECT_GE(kills, 8);
 }
 
 // A real full file system: a small tmpfs filled up (root only; skipped elsewhere).

@@ -1,7 +1,7 @@
 #include "scan/Scan.h"
 
-#include "config/MemorySettingsStore.h"
 #include "config/Settings.h"
+#include "support/MemorySettingsStore.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace tw {
 namespace {
 
@@ -12,38 +16,102 @@ int bottom(const LayoutRect& r) {
   return r.y + r.height;
 }
 
-TEST(MainLayout, SizeRulesAtTheMinimumSize) {
-  // A client area of 570 x 395 stands for an outer window of 570 x 465.
-  const MainLayout l = computeMainLayout(570, 395, false);
-  EXPECT_EQ(l.band.height, 188);
-  EXPECT_EQ(l.optionsGroup.width, 181);
-  EXPECT_EQ(l.filesGroup.width, 570 - 181);
-  EXPECT_EQ(l.stringsGroup.height, 465 - 262);
-  EXPECT_EQ(l.stringsGroup.width, 570 - 8);
-  EXPECT_EQ(l.goButton.width, 75);
-  EXPECT_EQ(l.browseFile.y, 188 - 36);
-  EXPECT_EQ(l.browseFile.x, l.filesGroup.width - 113);
-  EXPECT_EQ(l.editFile.y, 188 - 20);
-  EXPECT_EQ(l.editFile.x, l.filesGroup.width - 113);
-  EXPECT_EQ(l.fileAdd.x, 8);
-  EXPECT_EQ(l.fileScan.x, 88);
-  EXPECT_EQ(l.fileDelete.x, 168);
-  EXPECT_EQ(l.grid.height, l.stringsGroup.height - 21);
-  EXPECT_EQ(l.gridColumnWidth, (l.grid.width - 5) / 2);
-  EXPECT_EQ(l.findLabel, (LayoutRect{l.findLabel.x, 16, 100, l.findLabel.height}));
-  const int half = (l.stringsGroup.height - 189) / 2;
-  EXPECT_EQ(l.replaceLabel.y, half + 82);
-  EXPECT_EQ(l.replaceLabel.width, 200);
-  EXPECT_EQ(l.replaceField.y, half + 96);
-  EXPECT_EQ(l.findField.height, half + 51);
-  EXPECT_EQ(l.replaceField.height, half + 51);
-  EXPECT_EQ(l.findField.width, l.stringsGroup.width - 352);
-  EXPECT_EQ(l.replaceField.width, l.stringsGroup.width - 352);
-  EXPECT_EQ(l.findMenuButton.x, 570 - 22);
-  EXPECT_EQ(l.replaceMenuButton.x, 570 - 22);
-  EXPECT_EQ(l.replaceMenuButton.y, half + 96);
-  EXPECT_EQ(l.pairAdd.y, l.stringsGroup.height - 33);
-  EXPECT_EQ(l.pairDelete.y, l.stringsGroup.height - 33);
+bool overlap(const LayoutRect& a, const LayoutRect& b) {
+  return a.x < right(b) && b.x < right(a) && a.y < bottom(b) && b.y < bottom(a);
+}
+
+struct Named {
+  const char* name;
+  LayoutRect rect;
+};
+
+// The visible controls of each group, in the group's coordinates.
+std::vector<std::pair<Named, std::vector<Named>>> groupsOf(const MainLayout& l, bool advanced) {
+  std::vector<Named> options;
+  for (size_t i = 0; i < l.switches.size(); ++i) options.push_back({"switch", l.switches[i]});
+  options.insert(options.end(), {{"advancedButton", l.advancedButton}, {"goButton", l.goButton}});
+  if (advanced) {
+    options.insert(options.end(),
+                   {{"doNotChangeFilenameReferences", l.doNotChangeFilenameReferences},
+                    {"replaceOnlyInFirst", l.replaceOnlyInFirst},
+                    {"firstCount", l.firstCount},
+                    {"firstUnit", l.firstUnit}});
+  }
+  std::vector<std::pair<Named, std::vector<Named>>> groups = {
+      {{"optionsGroup", l.optionsGroup}, options},
+      {{"stringsGroup", l.stringsGroup},
+       {{"grid", l.grid},
+        {"findLabel", l.findLabel},
+        {"findField", l.findField},
+        {"findMenuButton", l.findMenuButton},
+        {"replaceLabel", l.replaceLabel},
+        {"replaceField", l.replaceField},
+        {"replaceMenuButton", l.replaceMenuButton},
+        {"pairAdd", l.pairAdd},
+        {"pairDelete", l.pairDelete}}}};
+  if (l.filesVisible) {
+    groups.push_back({{"filesGroup", l.filesGroup},
+                      {{"fileList", l.fileList},
+                       {"fileAdd", l.fileAdd},
+                       {"fileScan", l.fileScan},
+                       {"fileDelete", l.fileDelete},
+                       {"browseFile", l.browseFile},
+                       {"editFile", l.editFile}}});
+  }
+  return groups;
+}
+
+// At every size from the minimum up, in both views: the groups lie inside the client area
+// and apart, every control inside its group and apart from the others, nothing below its
+// minimum size, and nothing smaller than at a smaller window.
+TEST(MainLayout, ControlsStayInsideApartAndUsableAtEverySize) {
+  const int minHeight = MainLayout::kMinimumHeight - MainLayout::kHeightAboveClient;
+  for (bool advanced : {false, true}) {
+    MainLayout previous = computeMainLayout(MainLayout::kMinimumWidth, minHeight, advanced);
+    for (int k = 0; k < 40; ++k) {
+      const int w = MainLayout::kMinimumWidth + k * 37;
+      const int h = minHeight + k * 19;
+      SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + (advanced ? " advanced" : ""));
+      const MainLayout l = computeMainLayout(w, h, advanced);
+      EXPECT_EQ(l.filesVisible, !advanced);
+      const auto groups = groupsOf(l, advanced);
+      for (size_t g = 0; g < groups.size(); ++g) {
+        const auto& [group, controls] = groups[g];
+        EXPECT_TRUE(group.rect.x >= 0 && group.rect.y >= 0 && right(group.rect) <= w &&
+                    bottom(group.rect) <= h)
+            << group.name << " leaves the window";
+        for (size_t o = g + 1; o < groups.size(); ++o)
+          EXPECT_FALSE(overlap(group.rect, groups[o].first.rect))
+              << group.name << " overlaps " << groups[o].first.name;
+        for (size_t c = 0; c < controls.size(); ++c) {
+          const LayoutRect& r = controls[c].rect;
+          EXPECT_TRUE(r.x >= 0 && r.y >= 0 && right(r) <= group.rect.width &&
+                      bottom(r) <= group.rect.height)
+              << controls[c].name << " leaves " << group.name;
+          EXPECT_TRUE(r.width >= 10 && r.height >= 10) << controls[c].name << " is too small";
+          for (size_t d = c + 1; d < controls.size(); ++d)
+            EXPECT_FALSE(overlap(r, controls[d].rect))
+                << controls[c].name << " overlaps " << controls[d].name;
+        }
+      }
+      for (const LayoutRect& b : {l.fileAdd, l.fileScan, l.fileDelete, l.advancedButton, l.goButton,
+                                  l.pairAdd, l.pairDelete})
+        EXPECT_TRUE(b.width >= 75 && b.height >= 25) << "a button below 75 x 25";
+      for (const LayoutRect& field : {l.findField, l.replaceField})
+        EXPECT_TRUE(field.width >= 200 && field.height >= 3 * 16) << "a field below three lines";
+      EXPECT_GE(l.grid.height, 150);
+      EXPECT_GE(l.fileList.height, 100);
+      for (auto [now, before] : {std::pair{l.grid, previous.grid},
+                                 {l.findField, previous.findField},
+                                 {l.replaceField, previous.replaceField},
+                                 {l.fileList, previous.fileList},
+                                 {l.stringsGroup, previous.stringsGroup}}) {
+        EXPECT_TRUE(now.width >= before.width && now.height >= before.height)
+            << "a control shrank as the window grew";
+      }
+      previous = l;
+    }
+  }
 }
 
 TEST(MainLayout, HalvesDropTheFraction) {

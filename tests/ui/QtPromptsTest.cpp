@@ -2,6 +2,7 @@
 #include "ui/QtPrompts.h"
 
 #include "support/TempDir.h"
+#include "ui/ModalScript.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,18 +19,7 @@
 namespace tw {
 namespace {
 
-// Runs `answer` on the modal box or dialog that the code under test opens next.
-void whenModalShows(std::function<void(QWidget*)> answer) {
-  auto* timer = new QTimer(qApp);
-  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      timer->stop();
-      timer->deleteLater();
-      answer(modal);
-    }
-  });
-  timer->start(10);
-}
+using test::ModalScript;
 
 TEST(QtPrompts, NameFiltersKeepTheCaptionAndGiveQtCleanPatterns) {
   EXPECT_EQ(qtNameFilter({"HTML files (*.htm; *.html; *.asp; *.jsp; *.css)",
@@ -44,9 +34,10 @@ TEST(QtPrompts, NameFiltersKeepTheCaptionAndGiveQtCleanPatterns) {
 
 TEST(QtPrompts, AskShowsCaptionTextAndIconAndMapsTheButtons) {
   QtPrompts prompts;
+  ModalScript script;
   QString caption, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
-  whenModalShows([&](QWidget* w) {
+  script.then(nullptr, [&](QWidget* w) {
     auto* box = qobject_cast<QMessageBox*>(w);
     ASSERT_NE(box, nullptr);
     caption = box->windowTitle();
@@ -61,16 +52,16 @@ TEST(QtPrompts, AskShowsCaptionTextAndIconAndMapsTheButtons) {
   EXPECT_EQ(text, QStringLiteral("Really delete all files from the list?"));
   EXPECT_EQ(icon, QMessageBox::Question);
 
-  whenModalShows(
-      [](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); });
+  script.then(nullptr,
+              [](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); });
   EXPECT_EQ(prompts.ask("q", "Warning", PromptButtons::YesNoCancel, PromptIcon::Warning),
             PromptAnswer::Yes);
 
   // Closing the box without a button: Cancel, or No where there is no Cancel.
-  whenModalShows([](QWidget* w) { w->close(); });
+  script.then(nullptr, [](QWidget* w) { w->close(); });
   EXPECT_EQ(prompts.ask("q", "Warning", PromptButtons::YesNoCancel, PromptIcon::Warning),
             PromptAnswer::Cancel);
-  whenModalShows([](QWidget* w) { w->close(); });
+  script.then(nullptr, [](QWidget* w) { w->close(); });
   EXPECT_EQ(prompts.ask("q", "Question", PromptButtons::YesNo, PromptIcon::Question),
             PromptAnswer::No);
 }
@@ -78,8 +69,9 @@ TEST(QtPrompts, AskShowsCaptionTextAndIconAndMapsTheButtons) {
 TEST(QtPrompts, SaveDialogGivesTheNameAndTheSelectedFilter) {
   test::TempDir dir;
   QtPrompts prompts;
+  ModalScript script;
   QStringList filtersShown;
-  whenModalShows([&](QWidget* w) {
+  script.then(nullptr, [&](QWidget* w) {
     auto* dialog = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dialog, nullptr);
     filtersShown = dialog->nameFilters();
@@ -95,7 +87,7 @@ TEST(QtPrompts, SaveDialogGivesTheNameAndTheSelectedFilter) {
   EXPECT_EQ(choice->filterIndex, 1);
   EXPECT_EQ(filtersShown.size(), 2);
 
-  whenModalShows([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+  script.then(nullptr, [](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
   EXPECT_FALSE(prompts.chooseSaveFile("Save", {{"Any file (*.*)", "*.*"}}, "").has_value());
 }
 

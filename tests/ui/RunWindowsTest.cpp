@@ -10,6 +10,7 @@
 
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
+#include "ui/ModalScript.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,37 +45,7 @@ std::string contentOf(const std::string& path) {
   return s.str();
 }
 
-// Answers the modal windows of a run as they come up, one scripted step per window.
-class ModalScript {
- public:
-  using Step = std::function<void(QWidget*)>;
-
-  ModalScript() {
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
-    m_timer.start(5);
-  }
-  void then(const char* windowName, Step step) { m_steps.push_back({windowName, std::move(step)}); }
-  bool done() const { return m_steps.empty(); }
-  std::vector<std::string> seen;
-
- private:
-  void tick() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || modal == m_last || m_steps.empty()) return;
-    if (modal->objectName() != QString::fromLatin1(m_steps.front().first)) return;
-    m_last = modal;
-    auto step = std::move(m_steps.front().second);
-    m_steps.pop_front();
-    seen.push_back(modal->objectName().toStdString());
-    step(modal);
-    // The same dialog object may come up again for the next occurrence.
-    QTimer::singleShot(0, [this] { m_last = nullptr; });
-  }
-
-  QTimer m_timer;
-  QWidget* m_last = nullptr;
-  std::deque<std::pair<const char*, Step>> m_steps;
-};
+using test::ModalScript;
 
 void clickButton(QWidget* window, const char* name) {
   auto* b = window->findChild<QPushButton*>(QString::fromLatin1(name));

@@ -3,7 +3,7 @@
 // through scripts/screenshots.sh (under Xvfb); it writes PNG files to the folder given.
 
 #include "config/ConfigurationCommands.h"
-#include "config/MemorySettingsStore.h"
+#include "support/MemorySettingsStore.h"
 #include "ui/Confirm.h"
 #include "ui/Mainform.h"
 #include "ui/Processing.h"
