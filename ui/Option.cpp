@@ -54,14 +54,11 @@ struct BoxSpec {
 };
 
 // Top to bottom on their pages.
-constexpr BoxSpec kGeneral[] = {{1, "Autosave window size and position"},
-                                {2, "Load Previous project at the startup"},
-                                {5, "Confirm deletion of the selected files"},
-                                {6, "Confirm delettion of all files"},
-                                {7, "Confirm deletion of the selected strings"},
-                                {8, "Confirm every replacement"},
-                                {13, "Confirm deletion of backup files"},
-                                {9, "Confirm on exit"}};
+constexpr BoxSpec kGeneral[] = {
+    {1, "Autosave window size and position"},        {2, "Load Previous project at the startup"},
+    {5, "Confirm deletion of the selected files"},   {6, "Confirm delettion of all files"},
+    {7, "Confirm deletion of the selected strings"}, {8, "Confirm every replacement"},
+    {13, "Confirm deletion of backup files"},        {9, "Confirm on exit"}};
 constexpr BoxSpec kReplace[] = {{3, "Remove trailing spaces"}, {4, "Remove leading spaces"}};
 constexpr BoxSpec kOutput[] = {
     {10, "Save as UNIX file"}, {11, "Save old date"}, {12, "Save old attributes"}};
@@ -110,7 +107,8 @@ TOptions::TOptions(AppOptions& options, Configuration& config, QWidget* parent)
   RadioButton2 =
       new QRadioButton(QStringLiteral("Process RTF files as rich text format files"), replace);
   RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-  RadioButton1 = new QRadioButton(QStringLiteral("Process RTF files as simple text files"), replace);
+  RadioButton1 =
+      new QRadioButton(QStringLiteral("Process RTF files as simple text files"), replace);
   RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
   connect(RadioButton2, &QRadioButton::toggled, this, &TOptions::RadioButton2Change);
   replaceLayout->addWidget(RadioButton2);

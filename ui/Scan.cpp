@@ -1,4 +1,5 @@
 #include "ui/Scan.h"
+#include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
 #include "config/Settings.h"
@@ -211,9 +212,7 @@ void TForm7::FormActivate() {
 }
 
 void TForm7::DirectoryChange() {
-  const QString path = directory();
-  Label1->setToolTip(path);
-  Label1->setText(Label1->fontMetrics().elidedText(path, Qt::ElideMiddle, kLeftWidth));
+  setElidedText(Label1, {}, directory(), Qt::ElideMiddle);
 }
 
 void TForm7::enableFields() {

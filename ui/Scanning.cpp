@@ -1,4 +1,5 @@
 #include "ui/Scanning.h"
+#include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
 #include <QCloseEvent>
@@ -60,7 +61,8 @@ TForm8::~TForm8() {
   if (m_walker.joinable()) m_walker.join();
 }
 
-ScanFound TForm8::execScan(const ScanCriteria& criteria, std::chrono::system_clock::time_point now) {
+ScanFound TForm8::execScan(const ScanCriteria& criteria,
+                           std::chrono::system_clock::time_point now) {
   m_criteria = &criteria;
   m_now = now;
   m_found = {};
@@ -111,10 +113,7 @@ void TForm8::Timer1Timer() {
     std::lock_guard lock(m_observer.mutex);
     folder = fromStd(m_observer.folder);
   }
-  if (Label3->toolTip() != folder) {
-    Label3->setToolTip(folder);
-    Label3->setText(Label3->fontMetrics().elidedText(folder, Qt::ElideMiddle, kFolderWidth));
-  }
+  if (Label3->toolTip() != folder) setElidedText(Label3, {}, folder, Qt::ElideMiddle);
   if (m_observer.done) finishWalk();
 }
 
