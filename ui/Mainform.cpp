@@ -86,6 +86,12 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
   buildToolBar();
   setMinimumSize(MainLayout::kMinimumWidth, MainLayout::kMinimumHeight);
   resize(MainLayout::kMinimumWidth, MainLayout::kMinimumHeight);
+  // The buttons the bars show when they run out of room are controls too.
+  for (auto [name, caption] : {std::pair{"qt_menubar_ext_button", "More menus"},
+                               std::pair{"qt_toolbar_ext_button", "More tools"}}) {
+    if (auto* more = findChild<QWidget*>(QString::fromLatin1(name)))
+      more->setAccessibleName(QString::fromLatin1(caption));
+  }
   showConfiguration();
   FormResize();
   setRunWindows(nullptr, nullptr);
