@@ -129,6 +129,10 @@ void TForm1::buildControls() {
   // Long paths are shown whole; the list scrolls sideways to its widest entry.
   CheckListBox1->setTextElideMode(Qt::ElideNone);
   CheckListBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // A scan may add a hundred thousand files: the list measures them a batch at a time, between
+  // which the window stays responsive.
+  CheckListBox1->setLayoutMode(QListView::Batched);
+  CheckListBox1->setBatchSize(2000);
   CheckListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
   CheckListBox1->installEventFilter(this);
   CheckListBox1->setAccessibleName(QStringLiteral("Files"));
