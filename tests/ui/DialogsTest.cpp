@@ -42,8 +42,7 @@ T* childOf(QWidget* window, const char* name) {
 }
 
 void click(QWidget* window, const char* name) {
-  QTest::mouseClick(childOf<QAbstractButton>(window, name), Qt::LeftButton, {},
-                    QPoint(6, 6));
+  QTest::mouseClick(childOf<QAbstractButton>(window, name), Qt::LeftButton, {}, QPoint(6, 6));
 }
 
 // Runs `step` on the modal window named `name` once it is up; fails the test (and closes
@@ -236,12 +235,12 @@ class OptionsDialog : public test::MainformFixture {
 TEST_F(OptionsDialog, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) {
   EXPECT_EQ(dialog.windowTitle(), "Options");
   const std::pair<int, bool AppOptions::*> bound[] = {
-      {1, &AppOptions::AutoSavePosition},      {2, &AppOptions::LoadPreviousProject},
-      {3, &AppOptions::RemoveTrailingSpaces},  {4, &AppOptions::RemoveLeadingSpaces},
-      {5, &AppOptions::ConfirmDeleteFile},     {6, &AppOptions::ConfirmDeleteAllFiles},
-      {7, &AppOptions::ConfirmDeletePair},     {9, &AppOptions::ConfirmOnExit},
-      {10, &AppOptions::SaveAsUnix},           {11, &AppOptions::SaveOldDate},
-      {12, &AppOptions::SaveOldAttributes},    {13, &AppOptions::ConfirmDeleteBackups}};
+      {1, &AppOptions::AutoSavePosition},     {2, &AppOptions::LoadPreviousProject},
+      {3, &AppOptions::RemoveTrailingSpaces}, {4, &AppOptions::RemoveLeadingSpaces},
+      {5, &AppOptions::ConfirmDeleteFile},    {6, &AppOptions::ConfirmDeleteAllFiles},
+      {7, &AppOptions::ConfirmDeletePair},    {9, &AppOptions::ConfirmOnExit},
+      {10, &AppOptions::SaveAsUnix},          {11, &AppOptions::SaveOldDate},
+      {12, &AppOptions::SaveOldAttributes},   {13, &AppOptions::ConfirmDeleteBackups}};
   dialog.show();
   for (auto [n, field] : bound) {
     SCOPED_TRACE(n);
