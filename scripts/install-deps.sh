@@ -14,7 +14,7 @@ packages=(
   qt6-base-dev                      # the desktop program
   xvfb xauth                        # headless GUI tests and screenshots
   x11-utils                         # xprop: the window titles as the X server has them
-  imagemagick twm                   # screenshots of whole screens, title bars included
+  imagemagick twm xfonts-base       # screenshots of whole screens, title bars included
 )
 
 # make bench also measures the peers.

@@ -63,6 +63,15 @@ TForm7::TForm7(Prompts& prompts, SettingsStore& settings, QWidget* parent)
   for (int column = 1; column < m_folders->columnCount(); ++column)
     DirectoryListBox1->hideColumn(column);
   DirectoryListBox1->setHeaderHidden(true);
+  // Long folder names are shown whole; the tree scrolls sideways to them.
+  DirectoryListBox1->header()->setStretchLastSection(false);
+  DirectoryListBox1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  // The folders are read in the background: once the chosen folder's parent is read, it is
+  // scrolled into view.
+  connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this] {
+    DirectoryListBox1->scrollTo(DirectoryListBox1->currentIndex(),
+                                QAbstractItemView::PositionAtCenter);
+  });
   DirectoryListBox1->setFixedSize(kLeftWidth, 170);
   DirectoryListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
   Label1->setBuddy(DirectoryListBox1);
