@@ -265,6 +265,18 @@ TEST_F(OptionsDialog, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) {
   dialog.close();
   EXPECT_FALSE(options.ConfirmDeleteBackups);
   EXPECT_EQ(dialog.languageList()->count(), 0);
+
+  // The main window's commands read the switch as the dialog left it.
+  whenModal("Options", [&](QWidget*) {
+    box(6)->setChecked(true);
+    click(&dialog, "OK");
+  });
+  childOf<QAction>(&form, "Options1")->trigger();
+  config.Files = {{"/a", true}};
+  prompts.answers = {PromptAnswer::No};
+  childOf<QAction>(&form, "DeleteallFiles1")->trigger();
+  EXPECT_EQ(prompts.shown.back().text, "Really delete all files from the list?");
+  EXPECT_EQ(config.Files.size(), 1u);
 }
 
 TEST_F(OptionsDialog, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
