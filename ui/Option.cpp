@@ -166,8 +166,6 @@ void TOptions::FormActivate() {
   QSignalBlocker rich(RadioButton2);
   QSignalBlocker plain(RadioButton1);
   (m_options.RtfAsRichText ? RadioButton2 : RadioButton1)->setChecked(true);
-  // Nothing to choose until language files are listed.
-  ComboBox1->setEnabled(ComboBox1->count() > 0);
 }
 
 void TOptions::CheckBoxChange(int n, bool on) {
