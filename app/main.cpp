@@ -6,10 +6,13 @@
 #include "config/ConfigurationCommands.h"
 #include "ui/Confirm.h"
 #include "ui/Mainform.h"
+#include "ui/Option.h"
 #include "ui/Processing.h"
 #include "ui/QSettingsStore.h"
 #include "ui/QtPrompts.h"
 #include "ui/Result.h"
+#include "ui/Scan.h"
+#include "ui/Scanning.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -17,11 +20,17 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Textwright"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Textwright"));
+  // No application display name: Qt would append it to every window title, and the titles are
+  // the windows' captions exactly.
   QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
   // Desktops without an icon theme of their own still get a consistent set.
   if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
     QIcon::setThemeName(QStringLiteral("Adwaita"));
+
+  // One font for every window, dialogs and message boxes as well as the main window.
+  QFont font = QApplication::font();
+  font.setPointSize(tw::kWindowFontPointSize);
+  QApplication::setFont(font);
 
   tw::Configuration config;
   tw::AppOptions options;
@@ -33,8 +42,13 @@ int main(int argc, char* argv[]) {
   prompts.setParent(&form1);
   tw::TForm2 form2(&form1);
   tw::TForm5 form5(prompts, &form1);
+  tw::TForm7 form7(prompts, settings, &form1);
+  tw::TForm8 form8(&form1);
   tw::TForm9 form9(form2, &form1);
+  tw::TOptions optionsDialog(options, config, &form1);
   form1.setRunWindows(&form9, &form5);
+  form1.setScanWindows(&form7, &form8);
+  form1.setOptionsWindow(&optionsDialog);
   form1.show();
   // A configuration file named on the command line is opened at start, without a dialog. The
   // name is taken as the bytes given (QApplication has removed its own arguments by now), so

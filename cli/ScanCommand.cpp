@@ -10,7 +10,6 @@
 #include <optional>
 #include <ostream>
 #include <string_view>
-#include <unordered_set>
 
 #include <sys/stat.h>
 
@@ -41,24 +40,29 @@ const char* optionOf(ScanField field) {
   return "";
 }
 
-// The unit text of the dialog that a unit letter (either case) stands for; nullptr if none.
+// The unit a letter (either case) stands for at the end of a --size or --not-older value.
+template <class Unit>
 struct UnitLetter {
   char letter;
-  const char* text;
+  Unit unit;
 };
-constexpr UnitLetter kSizeUnits[] = {{'b', "bytes"}, {'k', "Kbytes"}, {'m', "Mbytes"}};
-constexpr UnitLetter kAgeUnits[] = {
-    {'h', "Hour(s)"}, {'d', "Day(s)"}, {'w', "Week(s)"}, {'m', "Month(s)"}, {'y', "Year(s)"}};
+constexpr UnitLetter<SizeUnit> kSizeUnits[] = {
+    {'b', SizeUnit::Bytes}, {'k', SizeUnit::Kbytes}, {'m', SizeUnit::Mbytes}};
+constexpr UnitLetter<AgeUnit> kAgeUnits[] = {{'h', AgeUnit::Hours},
+                                             {'d', AgeUnit::Days},
+                                             {'w', AgeUnit::Weeks},
+                                             {'m', AgeUnit::Months},
+                                             {'y', AgeUnit::Years}};
 
-template <std::size_t N>
-const char* unitOf(const std::string& text, const UnitLetter (&units)[N]) {
-  if (text.empty()) return nullptr;
+template <class Unit, std::size_t N>
+std::optional<Unit> unitOf(const std::string& text, const UnitLetter<Unit> (&units)[N]) {
+  if (text.empty()) return std::nullopt;
   char last = text.back();
   if (last >= 'A' && last <= 'Z') last = static_cast<char>(last - 'A' + 'a');
-  for (const UnitLetter& unit : units) {
-    if (unit.letter == last) return unit.text;
+  for (const UnitLetter<Unit>& unit : units) {
+    if (unit.letter == last) return unit.unit;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // "=10k": the comparison, then the amount, then an optional unit letter (bytes without one).
@@ -69,19 +73,19 @@ std::optional<std::string> takeSize(const std::string& text, ScanFields& fields)
   fields.SizeOn = true;
   fields.SizeCompareText = text.substr(0, 1);
   std::string amount = text.substr(1);
-  const char* unit = unitOf(amount, kSizeUnits);
-  if (unit != nullptr) amount.pop_back();
-  fields.SizeUnitText = unit != nullptr ? unit : "bytes";
+  std::optional<SizeUnit> unit = unitOf(amount, kSizeUnits);
+  if (unit) amount.pop_back();
+  fields.SizeUnitChoice = unit.value_or(SizeUnit::Bytes);
   fields.SizeText = amount;
   return std::nullopt;
 }
 
 // "2w": the count, then its unit letter.
 std::optional<std::string> takeAge(const std::string& text, ScanFields& fields) {
-  const char* unit = unitOf(text, kAgeUnits);
-  if (unit == nullptr) return "--not-older: '" + text + "' must end with a unit: h, d, w, m or y";
+  std::optional<AgeUnit> unit = unitOf(text, kAgeUnits);
+  if (!unit) return "--not-older: '" + text + "' must end with a unit: h, d, w, m or y";
   fields.AgeOn = true;
-  fields.AgeUnitText = unit;
+  fields.AgeUnitChoice = *unit;
   fields.AgeCountText = text.substr(0, text.size() - 1);
   return std::nullopt;
 }
@@ -201,32 +205,19 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
     if (auto error = loadTarget(*target)) return usageError(io, *error);
   }
 
-  std::vector<std::string> found;
-  std::vector<ScanProblem> problems;
-  ScanDirectory(criteria, std::chrono::system_clock::now(), found, &problems);
-
-  // A file found by two masks is one file: printed once, where it was first found.
-  std::vector<std::string> distinct;
-  distinct.reserve(found.size());
-  {
-    std::unordered_set<std::string_view> seen;
-    seen.reserve(found.size());
-    for (const std::string& path : found) {
-      if (seen.insert(path).second) distinct.push_back(path);
-    }
-  }
+  const ScanFound found = findScanFiles(criteria);
   std::string text;
-  for (const std::string& path : distinct) {
+  for (const std::string& path : found.Paths) {
     text += path;
     text += '\n';
   }
   io.out << text;
-  for (const ScanProblem& problem : problems) {
+  for (const ScanProblem& problem : found.Problems) {
     io.err << kPrefix << "cannot list '" << problem.Path << "': " << problem.Reason << "\n";
   }
 
-  int status = problems.empty() ? kExitOk : kExitFailed;
-  if (target && addToTarget(*target, distinct, io) != kExitOk) status = kExitFailed;
+  int status = found.Problems.empty() ? kExitOk : kExitFailed;
+  if (target && addToTarget(*target, found.Paths, io) != kExitOk) status = kExitFailed;
   return status;
 }
 

@@ -59,13 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fields.SizeOn = flags & 1;
   fields.SizeCompareText = parts[1];
   fields.SizeText = parts[2];
-  fields.SizeUnitText = parts[3];
+  fields.chooseSizeUnit(parts[3]);
   fields.DateOn = flags & 2;
   fields.DateFromText = parts[4];
   fields.DateToText = parts[5];
   fields.AgeOn = flags & 4;
   fields.AgeCountText = parts[6];
-  fields.AgeUnitText = parts[7];
+  fields.chooseAgeUnit(parts[7]);
 
   tw::ScanCriteria criteria;
   criteria.Directory = "unchanged";

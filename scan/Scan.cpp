@@ -7,6 +7,21 @@
 
 namespace tw {
 
+ScanFound findScanFiles(const ScanCriteria& criteria, std::chrono::system_clock::time_point now,
+                        ScanObserver* observer) {
+  ScanFound result;
+  std::vector<std::string> walked;
+  result.Cancelled = !ScanDirectory(criteria, now, walked, &result.Problems, observer);
+  result.Paths.reserve(walked.size());
+  std::unordered_set<std::string_view> seen;
+  seen.reserve(walked.size());
+  for (std::string& path : walked) {
+    // The views point into `walked`, which does not change while they are in use.
+    if (seen.insert(path).second) result.Paths.push_back(path);
+  }
+  return result;
+}
+
 std::size_t addScanResults(Configuration& config, const std::vector<std::string>& found) {
   // Reserved first so that the views into existing paths stay valid while the list grows;
   // views of new paths point into `found`.
@@ -24,15 +39,14 @@ std::size_t addScanResults(Configuration& config, const std::vector<std::string>
   return added;
 }
 
-ScanOutcome runScan(Configuration& config, const ScanCriteria& criteria, SettingsStore& settings,
-                    std::chrono::system_clock::time_point now) {
-  const std::string& directory = criteria.Directory;
+std::size_t takeScanResults(Configuration& config, const ScanFound& found) {
+  if (found.Cancelled) return 0;
+  config.ScanResults = found.Paths;
+  return addScanResults(config, config.ScanResults);
+}
+
+void StoreScanFolder(SettingsStore& settings, const std::string& directory) {
   StoreLastDir(settings, directory + (directory.ends_with('/') ? "" : "/") + "temp.rtf");
-  ScanOutcome outcome;
-  config.ScanResults.clear();
-  ScanDirectory(criteria, now, config.ScanResults, &outcome.Problems);
-  outcome.Added = addScanResults(config, config.ScanResults);
-  return outcome;
 }
 
 }  // namespace tw

@@ -59,16 +59,53 @@ int daysInMonth(int year, int month) {
   return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-std::optional<AgeUnit> ageUnitOf(std::string_view text) {
-  if (text == "Hour(s)") return AgeUnit::Hours;
-  if (text == "Day(s)") return AgeUnit::Days;
-  if (text == "Week(s)") return AgeUnit::Weeks;
-  if (text == "Month(s)") return AgeUnit::Months;
-  if (text == "Year(s)") return AgeUnit::Years;
-  return std::nullopt;
-}
+constexpr AgeUnit kAgeUnits[] = {AgeUnit::Hours, AgeUnit::Days, AgeUnit::Weeks, AgeUnit::Months,
+                                 AgeUnit::Years};
 
 }  // namespace
+
+const char* captionOf(SizeUnit unit) {
+  switch (unit) {
+    case SizeUnit::Bytes:
+      return "bytes";
+    case SizeUnit::Kbytes:
+      return "Kbytes";
+    case SizeUnit::Mbytes:
+      return "Mbytes";
+  }
+  return "";
+}
+
+const char* captionOf(AgeUnit unit) {
+  switch (unit) {
+    case AgeUnit::Hours:
+      return "Hour(s)";
+    case AgeUnit::Days:
+      return "Day(s)";
+    case AgeUnit::Weeks:
+      return "Week(s)";
+    case AgeUnit::Months:
+      return "Month(s)";
+    case AgeUnit::Years:
+      return "Year(s)";
+    case AgeUnit::None:
+      break;
+  }
+  return "";
+}
+
+SizeUnit sizeUnitOfCaption(std::string_view caption) {
+  if (caption == "Kbytes") return SizeUnit::Kbytes;
+  if (caption == "Mbytes") return SizeUnit::Mbytes;
+  return SizeUnit::Bytes;
+}
+
+AgeUnit ageUnitOfCaption(std::string_view caption) {
+  for (AgeUnit unit : kAgeUnits) {
+    if (caption == captionOf(unit)) return unit;
+  }
+  return AgeUnit::None;
+}
 
 std::string ScanInputError::fieldCaption() const {
   switch (Field) {
@@ -149,7 +186,7 @@ std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields,
 
   next.SizeOn = fields.SizeOn;
   if (next.SizeOn) {
-    int shift = fields.SizeUnitText == "Kbytes" ? 10 : fields.SizeUnitText == "Mbytes" ? 20 : 0;
+    const int shift = static_cast<int>(fields.SizeUnitChoice);
     if (auto error =
             numberError(ScanField::SizeAmount, fields.SizeText,
                         parseWholeNumber(fields.SizeText, kMax >> shift, next.SizeLimit))) {
@@ -177,13 +214,12 @@ std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields,
   }
 
   next.AgeOn = fields.AgeOn;
-  std::optional<AgeUnit> unit = ageUnitOf(fields.AgeUnitText);
-  if (next.AgeOn && !unit) {
+  if (next.AgeOn && fields.AgeUnitChoice == AgeUnit::None) {
     return ScanInputError{
         ScanField::AgeUnit, fields.AgeUnitText,
         "is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or Year(s))"};
   }
-  next.Unit = unit.value_or(AgeUnit::None);
+  next.Unit = fields.AgeUnitChoice;
 
   next.AttrOn = fields.AttrOn;
   next.Archive = fields.Archive;

@@ -32,6 +32,19 @@ enum class AgeUnit : char {
   Years = 'Y'
 };
 
+// The unit of the "File size" amount: the amount is shifted left by 0, 10 or 20 bits.
+enum class SizeUnit { Bytes = 0, Kbytes = 10, Mbytes = 20 };
+
+// The unit texts of the scan dialog's boxes, which the dialog shows in these forms whatever the
+// language: "bytes", "Kbytes", "Mbytes" and "Hour(s)", "Day(s)", "Week(s)", "Month(s)",
+// "Year(s)".
+const char* captionOf(SizeUnit unit);
+const char* captionOf(AgeUnit unit);  // "" for None
+// The size unit a box text names: exactly "Kbytes" or "Mbytes"; any other text means bytes.
+SizeUnit sizeUnitOfCaption(std::string_view caption);
+// The age unit a box text names, compared exactly (case counts); None for any other text.
+AgeUnit ageUnitOfCaption(std::string_view caption);
+
 // What the walk looks for. Sizes and counts are 64-bit; masks have no limit on count or length.
 struct ScanCriteria {
   std::string Directory;           // start directory, without a trailing "/" unless it is "/"
@@ -60,17 +73,19 @@ struct ScanCriteria {
   bool System = false;
 };
 
-// The texts and states of the scan dialog's controls, as the user left them. The defaults are
-// the controls' initial contents.
+// What the user asked for, in the scan dialog or on the command line: the states of the check
+// boxes, the units as chosen, and the texts of the fields that hold numbers, a comparison and
+// dates as typed (the capture reads and checks them). The defaults are the dialog's initial
+// contents.
 struct ScanFields {
   std::string Directory;
   std::string MaskText = "*.htm*";  // "Specify extension:"
   bool Recurse = true;              // "Recurse Subdirectories"
 
-  bool SizeOn = false;                  // "File size"
-  std::string SizeCompareText = "=";    // the comparison box: "=", ">" or "<"
-  std::string SizeText;                 // the amount
-  std::string SizeUnitText = "Kbytes";  // "bytes", "Kbytes" or "Mbytes"
+  bool SizeOn = false;                // "File size"
+  std::string SizeCompareText = "=";  // the comparison box: "=", ">" or "<"
+  std::string SizeText;               // the amount
+  SizeUnit SizeUnitChoice = SizeUnit::Kbytes;
 
   bool DateOn = false;  // "Date between"
   std::string DateFromText;
@@ -78,12 +93,22 @@ struct ScanFields {
 
   bool AgeOn = false;  // "Not older than"
   std::string AgeCountText;
-  std::string AgeUnitText = "Day(s)";  // "Hour(s)", "Day(s)", "Week(s)", "Month(s)", "Year(s)"
+  // The unit of the count. None stands for a text in the unit box that names no unit;
+  // AgeUnitText then keeps that text for the refusal.
+  AgeUnit AgeUnitChoice = AgeUnit::Days;
+  std::string AgeUnitText;
 
   bool AttrOn = false;  // "With attributes"
   bool Archive = false;
   bool ReadOnly = false;
   bool System = false;
+
+  // The units as the dialog's editable boxes read (see sizeUnitOfCaption, ageUnitOfCaption).
+  void chooseSizeUnit(std::string_view caption) { SizeUnitChoice = sizeUnitOfCaption(caption); }
+  void chooseAgeUnit(std::string_view caption) {
+    AgeUnitChoice = ageUnitOfCaption(caption);
+    AgeUnitText = caption;
+  }
 };
 
 // The field a refused capture names.
@@ -102,13 +127,13 @@ struct ScanInputError {
   std::string message() const;
 };
 
-// Captures the criteria from `fields` into `criteria`. Returns the first malformed field in the
-// order of the dialog (age count whenever its text is not empty, then size, date range, age
-// unit); `criteria` is then left exactly as it was. Checked: the amount and the count are whole
-// numbers (surrounding spaces allowed) that fit in 64 bits after the unit shift; the comparison
-// starts with "=", ">" or "<"; each date is DD.MM.YYYY and a real date; the unit text, when the
-// age criterion is on, is one of the five texts exactly. A size unit text other than "Kbytes"
-// or "Mbytes" means bytes.
+// Captures the criteria from `fields` into `criteria`: the one entry of the scan dialog and the
+// command line. Returns the first malformed field in the order of the dialog (age count
+// whenever its text is not empty, then size, date range, age unit); `criteria` is then left
+// exactly as it was. Checked: the amount and the count are whole numbers (surrounding spaces
+// allowed) that fit in 64 bits after the unit shift; the comparison starts with "=", ">" or
+// "<"; each date is DD.MM.YYYY and a real date; the age unit, when the age criterion is on, is
+// not None.
 std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields, ScanCriteria& criteria);
 
 // Splits a mask text at ";". The character after a ";" always goes into the new mask, even when

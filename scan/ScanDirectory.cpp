@@ -19,6 +19,9 @@ namespace {
 
 using Clock = std::chrono::system_clock;
 
+// How many names the walk takes between two questions to its observer whether to stop.
+constexpr std::size_t kCancelCheckEvery = 256;
+
 int64_t dayNumber(const LocalDate& date) {
   using namespace std::chrono;
   return sys_days(year(date.Year) / month(static_cast<unsigned>(date.Month)) /
@@ -44,32 +47,45 @@ struct Entry {
 class Walker {
  public:
   Walker(const ScanCriteria& criteria, Clock::time_point now, std::vector<std::string>& found,
-         std::vector<ScanProblem>* problems)
+         std::vector<ScanProblem>* problems, ScanObserver* observer)
       : m_criteria(criteria),
         m_found(found),
         m_problems(problems),
+        m_observer(observer),
         m_nowSeconds(Clock::to_time_t(now)),
         m_today(dayNumber(localDateOf(now))),
         m_needStat(criteria.SizeOn || criteria.DateOn || criteria.AgeOn ||
                    (criteria.AttrOn && criteria.ReadOnly)) {}
 
-  void run() {
+  // False when the observer stopped the walk.
+  bool run() {
     m_path = m_criteria.Directory;
     int fd = ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
       problem(errno);
-      return;
+      return !stopped();
     }
     walk(fd);
+    return !m_stopped;
   }
 
  private:
+  bool stopped() {
+    if (!m_stopped && m_observer != nullptr && m_observer->cancelRequested()) m_stopped = true;
+    return m_stopped;
+  }
+
   void problem(int errnum) {
     if (m_problems != nullptr) m_problems->push_back({m_path, platform::errorText(errnum)});
   }
 
   // Walks the directory open as `fd` (which it takes over) and named by m_path.
   void walk(int fd) {
+    if (stopped()) {
+      ::close(fd);
+      return;
+    }
+    if (m_observer != nullptr) m_observer->searching(m_path);
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {
       problem(errno);
@@ -77,12 +93,17 @@ class Walker {
       return;
     }
     std::vector<Entry> entries;
-    for (;;) {
+    for (std::size_t n = 1;; ++n) {
+      if (n % kCancelCheckEvery == 0 && stopped()) break;
       errno = 0;  // readdir tells the end from an error only through errno
       const dirent* e = ::readdir(dir);
       if (e == nullptr) break;
       if (e->d_name[0] == '.') continue;  // hidden entries, "." and ".."
       entries.push_back({e->d_name, e->d_type});
+    }
+    if (m_stopped) {
+      ::closedir(dir);
+      return;
     }
     if (errno != 0) {
       // A listing cut short yields nothing rather than an arbitrary part of the directory.
@@ -100,7 +121,9 @@ class Walker {
 
     for (const std::string& mask : m_criteria.Masks) {
       if (mask.empty()) continue;  // matches no name
+      std::size_t n = 0;
       for (Entry& entry : entries) {
+        if (++n % kCancelCheckEvery == 0 && stopped()) break;
         if (!matchesMask(entry.name, mask) || !isFile(fd, entry) || !passes(fd, entry) ||
             !MatchMaskExtension(entry.name, mask)) {
           continue;
@@ -113,6 +136,7 @@ class Walker {
 
     if (m_criteria.Recurse) {
       for (Entry& entry : entries) {
+        if (m_stopped) break;
         if (!isDirectory(fd, entry)) continue;
         m_path.resize(prefix);
         m_path += entry.name;
@@ -217,6 +241,8 @@ class Walker {
   const ScanCriteria& m_criteria;
   std::vector<std::string>& m_found;
   std::vector<ScanProblem>* m_problems;
+  ScanObserver* m_observer;
+  bool m_stopped = false;
   time_t m_nowSeconds;
   int64_t m_today;
   bool m_needStat;
@@ -229,9 +255,10 @@ LocalDate localDateOf(Clock::time_point moment) {
   return localDateOfSeconds(Clock::to_time_t(moment));
 }
 
-void ScanDirectory(const ScanCriteria& criteria, Clock::time_point now,
-                   std::vector<std::string>& found, std::vector<ScanProblem>* problems) {
-  Walker(criteria, now, found, problems).run();
+bool ScanDirectory(const ScanCriteria& criteria, Clock::time_point now,
+                   std::vector<std::string>& found, std::vector<ScanProblem>* problems,
+                   ScanObserver* observer) {
+  return Walker(criteria, now, found, problems, observer).run();
 }
 
 }  // namespace tw

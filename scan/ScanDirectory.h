@@ -15,6 +15,17 @@ struct ScanProblem {
   std::string Reason;
 };
 
+// What the walk tells its caller as it goes, and asks it. Both are called on the walk's own
+// thread, so a window can run the walk on another thread and still show it and stop it.
+class ScanObserver {
+ public:
+  virtual ~ScanObserver() = default;
+  // The walk begins to search the folder `folder` (a full path).
+  virtual void searching(const std::string& folder) = 0;
+  // Asked before each folder and every few hundred names; true stops the walk at once.
+  virtual bool cancelRequested() = 0;
+};
+
 // Walks `criteria.Directory` and appends to `found` the full path of every file that passes.
 // Per directory: the files matching mask 1, then mask 2, ..., then (with `Recurse`) each
 // subdirectory in turn, depth first. Entries are taken in byte order of their names, so a scan
@@ -24,8 +35,10 @@ struct ScanProblem {
 // are never listed nor entered, and a symbolic link to a directory is not entered, so the walk
 // cannot loop. A directory that cannot be opened or listed yields nothing; it is recorded in
 // `problems` when given. `now` is the moment ages are measured from (dates are local dates).
-void ScanDirectory(const ScanCriteria& criteria, std::chrono::system_clock::time_point now,
-                   std::vector<std::string>& found, std::vector<ScanProblem>* problems = nullptr);
+// Returns false when `observer` stopped the walk before its end (`found` then holds a part).
+bool ScanDirectory(const ScanCriteria& criteria, std::chrono::system_clock::time_point now,
+                   std::vector<std::string>& found, std::vector<ScanProblem>* problems = nullptr,
+                   ScanObserver* observer = nullptr);
 
 // The local calendar date of a moment.
 LocalDate localDateOf(std::chrono::system_clock::time_point moment);

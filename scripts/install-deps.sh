@@ -13,6 +13,8 @@ packages=(
   strace util-linux                 # crash and error-injection tests, setpriv
   qt6-base-dev                      # the desktop program
   xvfb xauth                        # headless GUI tests and screenshots
+  x11-utils                         # xprop: the window titles as the X server has them
+  imagemagick twm xfonts-base       # screenshots of whole screens, title bars included
 )
 
 # make bench also measures the peers.

@@ -1,4 +1,5 @@
 #include "ui/Confirm.h"
+#include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
 #include "platform/FileIo.h"
@@ -64,8 +65,8 @@ TForm2::TForm2(QWidget* parent)
     line->setTextFormat(Qt::PlainText);
     line->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
-  // A long find text is cut off rather than widening the dialog.
-  m_findLine->setFixedWidth(360);
+  // Long texts are cut to this width rather than widening the dialog past the screen.
+  for (QLabel* line : {m_fileLine, m_findLine, m_replaceLine}) line->setFixedWidth(360);
   auto* infoLayout = new QVBoxLayout(info);
   infoLayout->addWidget(m_fileLine);
   infoLayout->addWidget(m_findLine);
@@ -115,11 +116,10 @@ TForm2::TForm2(QWidget* parent)
 }
 
 ConfirmDecision TForm2::ask(const ConfirmRequest& request) {
-  m_fileLine->setText(QStringLiteral("File : ") + fromStd(platform::fileNameOf(request.path)));
-  const QString find = shown(request.find);
-  m_findLine->setText(QStringLiteral("Find : ") + find);
-  m_findLine->setToolTip(find);
-  m_replaceLine->setText(QStringLiteral("Replace with : ") + shown(request.replace));
+  setElidedText(m_fileLine, QStringLiteral("File : "), fromStd(platform::fileNameOf(request.path)),
+                Qt::ElideMiddle);
+  setElidedText(m_findLine, QStringLiteral("Find : "), shown(request.find));
+  setElidedText(m_replaceLine, QStringLiteral("Replace with : "), shown(request.replace));
   setExcerpt(request);
   m_answer = ConfirmDecision::SkipThis;
   exec();

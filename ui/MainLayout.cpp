@@ -6,6 +6,7 @@ namespace tw {
 
 namespace {
 
+constexpr int kMargin = 4;  // between the groups and the window's sides
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kSmallButtonWidth = 105;
@@ -35,17 +36,19 @@ MainLayout computeMainLayout(int clientWidth, int clientHeight, bool advanced) {
   // "Files" and "Options" share the band; the advanced view hides "Files" and gives the whole
   // band to "Options".
   l.filesVisible = !advanced;
-  l.filesGroup = {0, 0, W - MainLayout::kOptionsWidth, bandHeight};
+  // Both keep the margin of the "Strings" group from the window's sides.
+  const int m = kMargin;
+  l.filesGroup = {m, 0, W - MainLayout::kOptionsWidth - 2 * m, bandHeight};
   if (advanced)
-    l.optionsGroup = {0, 0, W, bandHeight};
+    l.optionsGroup = {m, 0, W - 2 * m, bandHeight};
   else
-    l.optionsGroup = {l.filesGroup.width, 0, MainLayout::kOptionsWidth, bandHeight};
+    l.optionsGroup = {W - MainLayout::kOptionsWidth - m, 0, MainLayout::kOptionsWidth, bandHeight};
 
   // "Strings" fills the rest: its height first, then its width.
-  l.stringsGroup.x = 4;
+  l.stringsGroup.x = m;
   l.stringsGroup.y = bandHeight;
   l.stringsGroup.height = H - 262;
-  l.stringsGroup.width = W - 8;
+  l.stringsGroup.width = W - 2 * m;
 
   const int fw = l.filesGroup.width;
   const int fh = l.filesGroup.height;

@@ -2,13 +2,17 @@
 #include "ui/QtText.h"
 
 #include "ui/FileListModel.h"
+#include "ui/Option.h"
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
 #include "ui/Processing.h"
 #include "ui/Result.h"
+#include "ui/Scan.h"
+#include "ui/Scanning.h"
 
 #include "backup/Backups.h"
 #include "config/ConfigurationCommands.h"
+#include "scan/Scan.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,7 +77,7 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
   // The window's fixed geometry is drawn for a small dialog font: the desktop's own family,
   // at 8 points.
   QFont small = font();
-  small.setPointSize(8);
+  small.setPointSize(kWindowFontPointSize);
   setFont(small);
   m_pairModel = new PairTableModel(m_config, this);
   m_fileModel = new FileListModel(m_config, this);
@@ -82,9 +86,17 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
   buildToolBar();
   setMinimumSize(MainLayout::kMinimumWidth, MainLayout::kMinimumHeight);
   resize(MainLayout::kMinimumWidth, MainLayout::kMinimumHeight);
+  // The buttons the bars show when they run out of room are controls too.
+  for (auto [name, caption] : {std::pair{"qt_menubar_ext_button", "More menus"},
+                               std::pair{"qt_toolbar_ext_button", "More tools"}}) {
+    if (auto* more = findChild<QWidget*>(QString::fromLatin1(name)))
+      more->setAccessibleName(QString::fromLatin1(caption));
+  }
   showConfiguration();
   FormResize();
   setRunWindows(nullptr, nullptr);
+  setScanWindows(nullptr, nullptr);
+  setOptionsWindow(nullptr);
 }
 
 TForm1::~TForm1() = default;
@@ -117,8 +129,13 @@ void TForm1::buildControls() {
   // Long paths are shown whole; the list scrolls sideways to its widest entry.
   CheckListBox1->setTextElideMode(Qt::ElideNone);
   CheckListBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // A scan may add a hundred thousand files: the list measures them a batch at a time, between
+  // which the window stays responsive.
+  CheckListBox1->setLayoutMode(QListView::Batched);
+  CheckListBox1->setBatchSize(2000);
   CheckListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
   CheckListBox1->installEventFilter(this);
+  CheckListBox1->setAccessibleName(QStringLiteral("Files"));
   connect(CheckListBox1, &QListView::doubleClicked, this, &TForm1::OpenFile1Click);
   connect(CheckListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &TForm1::CheckListBox1Click);
@@ -134,6 +151,8 @@ void TForm1::buildControls() {
   connect(BitBtn1, &QPushButton::clicked, this, &TForm1::AddFiles1Click);
   BitBtn2 = button(QStringLiteral("Scan"), "BitBtn2", GroupBox1);
   BitBtn2->setIcon(themeIcon("edit-find", QStyle::SP_FileDialogContentsView));
+  BitBtn2->setToolTip(QStringLiteral("Scan for files"));
+  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::ScanforFiles1Click);
   BitBtn3 = button(QStringLiteral("Delete"), "BitBtn3", GroupBox1);
   BitBtn3->setIcon(themeIcon("list-remove", QStyle::SP_TrashIcon));
   BitBtn3->setToolTip(QStringLiteral("Delete file from File list"));
@@ -158,7 +177,9 @@ void TForm1::buildControls() {
   for (int i = 0; i < 6; ++i) {
     CheckBox[i] = new QCheckBox(switchCaptions[i], GroupBox2);
     CheckBox[i]->setObjectName(QStringLiteral("CheckBox%1").arg(i + 1));
-    connect(CheckBox[i], &QCheckBox::clicked, this, [this, i] { CheckBoxClick(i); });
+    // toggled, not clicked: the rules follow every change of state (keyboard, a screen
+    // reader's Toggle, code), and showConfiguration sets the boxes with their signals blocked.
+    connect(CheckBox[i], &QCheckBox::toggled, this, [this, i] { CheckBoxClick(i); });
   }
   BitBtn7 = button(QStringLiteral("<< Advanced"), "BitBtn7", GroupBox2);
   connect(BitBtn7, &QPushButton::clicked, this, &TForm1::BitBtn7Click);
@@ -167,17 +188,19 @@ void TForm1::buildControls() {
   connect(BitBtn6, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
   CheckBox7 = new QCheckBox(QStringLiteral("Do not change filename references"), GroupBox2);
   CheckBox7->setObjectName(QStringLiteral("CheckBox7"));
-  connect(CheckBox7, &QCheckBox::clicked, this, &TForm1::CheckBox7Click);
+  connect(CheckBox7, &QCheckBox::toggled, this, &TForm1::CheckBox7Click);
   CheckBox8 = new QCheckBox(QStringLiteral("Replace only in first"), GroupBox2);
   CheckBox8->setObjectName(QStringLiteral("CheckBox8"));
-  connect(CheckBox8, &QCheckBox::clicked, this, &TForm1::CheckBox8Click);
+  connect(CheckBox8, &QCheckBox::toggled, this, &TForm1::CheckBox8Click);
   Edit1 = new QLineEdit(GroupBox2);
   Edit1->setObjectName(QStringLiteral("Edit1"));
-  connect(Edit1, &QLineEdit::textEdited, this, &TForm1::Edit1Change);
+  Edit1->setAccessibleName(QStringLiteral("Replace only in first: count"));
+  connect(Edit1, &QLineEdit::textChanged, this, &TForm1::Edit1Change);
   ComboBox1 = new QComboBox(GroupBox2);
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
   ComboBox1->addItems({QStringLiteral("Lines"), QStringLiteral("Bytes")});
-  connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
+  ComboBox1->setAccessibleName(QStringLiteral("Replace only in first: unit"));
+  connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
   for (QWidget* w : std::initializer_list<QWidget*>{CheckBox7, CheckBox8, Edit1, ComboBox1})
     w->hide();
   // The options box has a fixed width; with a wide desktop font its captions get a slightly
@@ -203,6 +226,7 @@ void TForm1::buildControls() {
   StringGrid1->setModel(m_pairModel);
   StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   StringGrid1->installEventFilter(this);
+  StringGrid1->setAccessibleName(QStringLiteral("Strings"));
   connect(StringGrid1, &QTableView::doubleClicked, this, &TForm1::StringGrid1DblClick);
   connect(StringGrid1, &PairGrid::pairDragged, this, &TForm1::StringGrid1DragDrop);
   Label1 = new QLabel(QStringLiteral("Find:"), GroupBox3);
@@ -224,12 +248,15 @@ void TForm1::buildControls() {
   connect(Memo2, &QPlainTextEdit::textChanged, this, &TForm1::Memo2Change);
   Label1->setBuddy(Memo1);
   Label2->setBuddy(Memo2);
+  Memo1->setAccessibleName(QStringLiteral("Find:"));
+  Memo2->setAccessibleName(QStringLiteral("Replace with:"));
   auto menuButton = [this](const char* name, const QString& tip) {
     auto* b = new QToolButton(GroupBox3);
     b->setObjectName(QString::fromLatin1(name));
     b->setArrowType(Qt::DownArrow);
     b->setAutoRaise(false);
     b->setToolTip(tip);
+    b->setAccessibleName(tip);
     b->setFocusPolicy(Qt::NoFocus);
     return b;
   };
@@ -260,7 +287,7 @@ void TForm1::buildMenus() {
   sa->setIcon(themeIcon("document-save-as", QStyle::SP_DialogSaveButton));
   file->addActions({n, o, s, sa});
   file->addSeparator();
-  QAction* options = action("Options1", QStringLiteral("Options..."), nullptr);
+  QAction* options = action("Options1", QStringLiteral("Options..."), &TForm1::Options1Click);
   file->addAction(options);
   file->addSeparator();
   QAction* exit = action("Exit1", QStringLiteral("Exit"), &TForm1::Exit1Click);
@@ -281,7 +308,8 @@ void TForm1::buildMenus() {
   files->setObjectName(QStringLiteral("Files1"));
   QAction* addFiles = action("AddFiles1", QStringLiteral("Add Files"), &TForm1::AddFiles1Click);
   addFiles->setIcon(BitBtn1->icon());
-  QAction* scan = action("ScanforFiles1", QStringLiteral("Scan for Files"), nullptr);
+  QAction* scan =
+      action("ScanforFiles1", QStringLiteral("Scan for Files"), &TForm1::ScanforFiles1Click);
   QAction* deleteFile =
       action("DeleteFile1", QStringLiteral("Delete File"), &TForm1::DeleteFile1Click);
   deleteFile->setIcon(BitBtn3->icon());
@@ -303,9 +331,10 @@ void TForm1::buildMenus() {
 
   QMenu* backups = bar->addMenu(QStringLiteral("&Backup Files"));
   backups->setObjectName(QStringLiteral("BackupFiles1"));
-  CreateBackupFiles1 = action("CreateBackupFiles1", QStringLiteral("Create Backup Files"),
-                              &TForm1::CreateBackupFiles1Click);
+  CreateBackupFiles1 = action("CreateBackupFiles1", QStringLiteral("Create Backup Files"), nullptr);
   CreateBackupFiles1->setCheckable(true);
+  // The entry and the check box show one switch: any change of the entry's state sets it.
+  connect(CreateBackupFiles1, &QAction::toggled, this, &TForm1::CreateBackupFiles1Click);
   backups->addAction(CreateBackupFiles1);
   backups->addSeparator();
   backups->addAction(action("RestoreBackupFiles1", QStringLiteral("Restore Backup Files"),
@@ -339,7 +368,8 @@ void TForm1::buildMenus() {
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
   QAction* addFile2 = action("Addfile2", QStringLiteral("Add file"), &TForm1::AddFiles1Click);
-  QAction* scan2 = action("Scanforfiles2", QStringLiteral("Scan for files"), nullptr);
+  QAction* scan2 =
+      action("Scanforfiles2", QStringLiteral("Scan for files"), &TForm1::ScanforFiles1Click);
   QAction* deleteFile2 =
       action("Deletefile2", QStringLiteral("Delete file"), &TForm1::DeleteFile1Click);
   QAction* deleteAll2 =
@@ -394,9 +424,7 @@ void TForm1::buildMenus() {
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { PopupMenu4->popup(QCursor::pos()); });
 
   // Commands whose windows are not part of the program yet stay visibly unavailable.
-  markNotConnected(
-      {options, scan, scan2, BitBtn2, browse, edit, browse2, edit2, Button1, Button2, tips, about},
-      QStringLiteral("Not available in this version yet"));
+  markNotConnected({browse, edit, browse2, edit2, Button1, Button2, tips, about});
 }
 
 void TForm1::buildToolBar() {
@@ -438,15 +466,18 @@ void TForm1::buildToolBar() {
        &TForm1::HelpTopics1Click);
 }
 
-void TForm1::markNotConnected(const std::vector<QObject*>& commands, const QString& reason) {
+void TForm1::markNotConnected(const std::vector<QObject*>& commands) {
   for (QObject* c : commands) {
-    if (auto* a = qobject_cast<QAction*>(c)) {
-      a->setEnabled(false);
-      a->setStatusTip(reason);
-    } else if (auto* w = qobject_cast<QWidget*>(c)) {
-      w->setEnabled(false);
-      w->setStatusTip(reason);
-    }
+    if (auto* a = qobject_cast<QAction*>(c)) a->setEnabled(false);
+    if (auto* w = qobject_cast<QWidget*>(c)) w->setEnabled(false);
+  }
+}
+
+void TForm1::enableCommands(const std::vector<const char*>& names, bool on) {
+  for (const char* name : names) {
+    QObject* o = findChild<QObject*>(QString::fromLatin1(name));
+    if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(on);
+    if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(on);
   }
 }
 
@@ -599,7 +630,8 @@ void TForm1::CheckListBox1Click() {
 void TForm1::OpenFile1Click() {
   const int row = selectedFile();
   if (row < 0) return;
-  QDesktopServices::openUrl(QUrl::fromLocalFile(fromStd(m_config.Files[size_t(row)].Path)));
+  openUrl(QUrl::fromLocalFile(fromStd(m_config.Files[size_t(row)].Path)),
+          QStringLiteral("The file"));
 }
 
 void TForm1::ClearField(QPlainTextEdit* field) {
@@ -644,15 +676,23 @@ void TForm1::HelpTopics1Click() {
                      PromptIcon::Warning);
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+  openUrl(QUrl::fromLocalFile(help), QStringLiteral("The help pages"));
+}
+
+void TForm1::openUrl(const QUrl& url, const QString& what) {
+  if (QDesktopServices::openUrl(url)) return;
+  const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
+  m_prompts.inform(toStd(what + QStringLiteral(" could not be opened (") + where +
+                         QStringLiteral("): no program to show them was found.")),
+                   "Warning", PromptIcon::Warning);
 }
 
 void TForm1::Brindlecovehomepage1Click() {
-  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
+  openUrl(QUrl(QString::fromLatin1(kHomePage)), QStringLiteral("The home page"));
 }
 
 void TForm1::Onlinehelp1Click() {
-  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelp)));
+  openUrl(QUrl(QString::fromLatin1(kOnlineHelp)), QStringLiteral("The online help"));
 }
 
 void TForm1::Exit1Click() {
@@ -825,7 +865,7 @@ bool TForm1::CheckListBox1KeyDown(int key) {
 }
 
 void TForm1::CreateBackupFiles1Click() {
-  m_config.setCreateBackupFiles(!m_config.Flags.CreateBackupFiles);
+  m_config.setCreateBackupFiles(CreateBackupFiles1->isChecked());
   showConfiguration();
 }
 
@@ -869,12 +909,38 @@ void TForm1::CheckBoxClick(int which) {
 void TForm1::setRunWindows(TForm9* processing, TForm5* results) {
   m_form9 = processing;
   m_form5 = results;
-  const bool ready = m_form9 && m_form5;
-  for (const char* name : {"BitBtn6", "ToolButton9"}) {
-    QObject* o = findChild<QObject*>(QString::fromLatin1(name));
-    if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(ready);
-    if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(ready);
+  enableCommands({"BitBtn6", "ToolButton9"}, m_form9 && m_form5);
+}
+
+void TForm1::setScanWindows(TForm7* scan, TForm8* scanning) {
+  m_form7 = scan;
+  m_form8 = scanning;
+  enableCommands({"BitBtn2", "ScanforFiles1", "Scanforfiles2"}, m_form7 && m_form8);
+}
+
+void TForm1::setOptionsWindow(TOptions* options) {
+  if (m_optionsWindow) disconnect(m_optionsWindow, nullptr, this, nullptr);
+  m_optionsWindow = options;
+  enableCommands({"Options1"}, m_optionsWindow != nullptr);
+  // "Confirm every replacement" in the dialog is the box here: show it at once.
+  if (m_optionsWindow)
+    connect(m_optionsWindow, &TOptions::confirmChanged, this, &TForm1::showConfiguration);
+}
+
+void TForm1::ScanforFiles1Click() {
+  if (!m_form7 || !m_form8) return;
+  if (m_form7->exec() != QDialog::Accepted) return;
+  const ScanFound found = m_form8->execScan(m_form7->criteria());
+  {
+    FileListModel::Reset files(*m_fileModel);
+    takeScanResults(m_config, found);
   }
+  showConfiguration();
+}
+
+void TForm1::Options1Click() {
+  if (m_optionsWindow) m_optionsWindow->exec();
+  showConfiguration();
 }
 
 void TForm1::BitBtn6Click() {

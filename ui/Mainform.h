@@ -29,6 +29,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QToolBar;
 class QToolButton;
+class QUrl;
 
 namespace tw {
 
@@ -36,7 +37,14 @@ class FileListModel;
 class PairGrid;
 class PairTableModel;
 class TForm5;
+class TForm7;
+class TForm8;
 class TForm9;
+class TOptions;
+
+// The windows' font: the desktop's own family at this size. The program sets it for every
+// window (dialogs and message boxes too) before it creates them.
+inline constexpr int kWindowFontPointSize = 8;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -50,6 +58,10 @@ class TForm1 : public QMainWindow {
   // The windows of a run: the processing window and the results window, created once by the
   // program after the main window. Without them Go stays disabled.
   void setRunWindows(TForm9* processing, TForm5* results);
+  // The scan dialog and the scanning window; without them the scan commands stay disabled.
+  void setScanWindows(TForm7* scan, TForm8* scanning);
+  // The options dialog; without it "Options..." stays disabled.
+  void setOptionsWindow(TOptions* options);
   // Where the run takes its begin and end times from (the system clock unless replaced).
   void setClock(Clock& clock) { m_clock = &clock; }
   // What the last run left behind.
@@ -104,6 +116,8 @@ class TForm1 : public QMainWindow {
   void CheckAll1Click();
   void UncheckAll1Click();
   void OpenFile1Click();
+  void ScanforFiles1Click();  // "Scan", "Scan for Files", "Scan for files"
+  void Options1Click();
   void CheckListBox1Click();
   bool CheckListBox1KeyDown(int key);
   // Backup Files menu.
@@ -139,7 +153,10 @@ class TForm1 : public QMainWindow {
   int selectedFile() const;  // row in Files, or -1
   int selectedPair() const;  // row in Pairs, or -1
   void selectPair(int row);
-  void markNotConnected(const std::vector<QObject*>& commands, const QString& reason);
+  void markNotConnected(const std::vector<QObject*>& commands);
+  void enableCommands(const std::vector<const char*>& names, bool on);
+  // Hands `url` to the desktop; says what failed when nothing could open it.
+  void openUrl(const QUrl& url, const QString& what);
 
   Configuration& m_config;
   AppOptions& m_options;
@@ -152,6 +169,9 @@ class TForm1 : public QMainWindow {
   bool m_settingField = false;
   TForm9* m_form9 = nullptr;
   TForm5* m_form5 = nullptr;
+  TForm7* m_form7 = nullptr;
+  TForm8* m_form8 = nullptr;
+  TOptions* m_optionsWindow = nullptr;
   SystemClock m_systemClock;
   Clock* m_clock = &m_systemClock;
   RunSummary m_summary;

@@ -1,4 +1,5 @@
 #include "ui/Processing.h"
+#include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
 #include "platform/FileIo.h"
@@ -29,7 +30,7 @@ TForm9::TForm9(TForm2& confirm, QWidget* parent)
   Label2 = new QLabel(QStringLiteral("Processing file"), this);
   Label2->setObjectName(QStringLiteral("Label2"));
   Label2->setTextFormat(Qt::PlainText);
-  Label2->setMinimumWidth(360);
+  Label2->setFixedWidth(360);  // a long file name is cut, the window keeps its width
   Label3 = new QLabel(QStringLiteral("Total progress"), this);
   Label3->setObjectName(QStringLiteral("Label3"));
   CGauge1 = new QProgressBar(this);
@@ -122,7 +123,8 @@ ConfirmDecision TForm9::confirm(const ConfirmRequest& request) {
 }
 
 void TForm9::fileStarted(const std::string& path) {
-  Label2->setText(QStringLiteral("Procesing file : ") + fromStd(platform::fileNameOf(path)));
+  setElidedText(Label2, QStringLiteral("Procesing file : "), fromStd(platform::fileNameOf(path)),
+                Qt::ElideMiddle);
 }
 
 void TForm9::progress(int percent) {

@@ -69,13 +69,13 @@ TEST(captureScanCriteria, ShiftsTheSizeByItsUnit) {
   const std::pair<const char*, int64_t> cases[] = {
       {"Kbytes", 10240}, {"Mbytes", 10485760}, {"bytes", 10}, {"kbytes", 10}, {"", 10}};
   for (auto [unit, limit] : cases) {
-    fields.SizeUnitText = unit;
+    fields.chooseSizeUnit(unit);
     ASSERT_EQ(captureScanCriteria(fields, criteria), std::nullopt);
     EXPECT_EQ(criteria.SizeLimit, limit) << unit;
   }
   fields.SizeCompareText = "<= at most";  // the first character decides
   fields.SizeText = " 3000 ";
-  fields.SizeUnitText = "Mbytes";  // beyond 32 bits
+  fields.chooseSizeUnit("Mbytes");  // beyond 32 bits
   ASSERT_EQ(captureScanCriteria(fields, criteria), std::nullopt);
   EXPECT_EQ(criteria.SizeCompare, '<');
   EXPECT_EQ(criteria.SizeLimit, int64_t{3000} << 20);
@@ -92,14 +92,14 @@ TEST(captureScanCriteria, ReadsTheAgeUnitExactlyAndTheCountEvenWhenOff) {
                                                    {"Month(s)", AgeUnit::Months},
                                                    {"Year(s)", AgeUnit::Years}};
   for (auto [text, unit] : cases) {
-    fields.AgeUnitText = text;
+    fields.chooseAgeUnit(text);
     ASSERT_EQ(captureScanCriteria(fields, criteria), std::nullopt);
     EXPECT_EQ(criteria.Unit, unit) << text;
     EXPECT_EQ(criteria.AgeCount, 2);
   }
   // With the criterion off, a malformed count is still refused, an odd unit is not.
   fields.AgeOn = false;
-  fields.AgeUnitText = "days";
+  fields.chooseAgeUnit("days");
   fields.AgeCountText = "7";
   ASSERT_EQ(captureScanCriteria(fields, criteria), std::nullopt);
   EXPECT_EQ(criteria.AgeCount, 7);
@@ -144,7 +144,7 @@ TEST(captureScanCriteria, RefusesEachMalformedFieldKeepingNothing) {
        "File size: '99999999999999999999' is too large"},
       {[](ScanFields& f) {
          f.SizeText = "8796093022208";  // fits in 64 bits, but not once shifted by 20
-         f.SizeUnitText = "Mbytes";
+         f.chooseSizeUnit("Mbytes");
        },
        "File size: '8796093022208' is too large"},
       {[](ScanFields& f) { f.SizeCompareText = ""; },
@@ -159,7 +159,7 @@ TEST(captureScanCriteria, RefusesEachMalformedFieldKeepingNothing) {
        "Not older than: '' is not a valid integer value"},
       {[](ScanFields& f) { f.AgeCountText = "1e3"; },
        "Not older than: '1e3' is not a valid integer value"},
-      {[](ScanFields& f) { f.AgeUnitText = "day(s)"; },
+      {[](ScanFields& f) { f.chooseAgeUnit("day(s)"); },
        "Not older than: 'day(s)' is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or "
        "Year(s))"},
   };
@@ -184,7 +184,7 @@ TEST(captureScanCriteria, ChecksOnlyTheFieldsOfCriteriaThatAreOn) {
   fields.SizeText = "junk";
   fields.SizeCompareText = "";
   fields.DateFromText = "junk";
-  fields.AgeUnitText = "junk";
+  fields.chooseAgeUnit("junk");
   ScanCriteria criteria;
   EXPECT_EQ(captureScanCriteria(fields, criteria), std::nullopt);
 }

@@ -51,9 +51,19 @@ TEST(addScanResults, KeepsComparingCorrectlyWhileTheListGrows) {
   EXPECT_EQ(config.Files.size(), 501u);
 }
 
-class runScanTest : public test::TempDirTest {};
+class ScanPathTest : public test::TempDirTest {
+ protected:
+  // The steps of every scan, as the scan dialog takes them.
+  std::size_t scan(Configuration& config, const ScanCriteria& criteria, SettingsStore& settings,
+                   ScanObserver* observer = nullptr) {
+    StoreScanFolder(settings, criteria.Directory);
+    found = findScanFiles(criteria, std::chrono::system_clock::now(), observer);
+    return takeScanResults(config, found);
+  }
+  ScanFound found;
+};
 
-TEST_F(runScanTest, StoresTheLastFolderAndAddsOnlyWhatIsNew) {
+TEST_F(ScanPathTest, StoresTheLastFolderAndAddsOnlyWhatIsNew) {
   std::string a = dir.write("a.htm", "x");
   std::string b = dir.write("sub/b.html", "x");
   ScanCriteria criteria;
@@ -62,29 +72,59 @@ TEST_F(runScanTest, StoresTheLastFolderAndAddsOnlyWhatIsNew) {
   Configuration config;
   config.ScanResults = {"left over"};
   MemorySettingsStore settings;
-  ScanOutcome outcome = runScan(config, criteria, settings);
+  std::size_t added = scan(config, criteria, settings);
   EXPECT_EQ(ReadLastDir(settings), criteria.Directory + "/");
-  EXPECT_EQ(config.ScanResults, (std::vector<std::string>{a, a, b}));
-  EXPECT_EQ(outcome.Added, 2u);
+  // A file that two masks find is one file.
+  EXPECT_EQ(config.ScanResults, (std::vector<std::string>{a, b}));
+  EXPECT_EQ(added, 2u);
   EXPECT_EQ(pathsOf(config), (std::vector<std::string>{a, b}));
-  EXPECT_TRUE(outcome.Problems.empty());
+  EXPECT_TRUE(found.Problems.empty());
+  EXPECT_FALSE(found.Cancelled);
 
   // A second scan that finds more adds only the new file; one that finds nothing new changes
   // nothing.
   std::string c = dir.write("c.htm", "x");
   config.markSaved();
-  EXPECT_EQ(runScan(config, criteria, settings).Added, 1u);
+  EXPECT_EQ(scan(config, criteria, settings), 1u);
   EXPECT_EQ(pathsOf(config), (std::vector<std::string>{a, b, c}));
   config.markSaved();
-  EXPECT_EQ(runScan(config, criteria, settings).Added, 0u);
+  EXPECT_EQ(scan(config, criteria, settings), 0u);
   EXPECT_FALSE(config.Changed || config.SaveButtonEnabled);
-  EXPECT_EQ(config.ScanResults.size(), 4u);  // the last scan's own results
+  EXPECT_EQ(config.ScanResults.size(), 3u);  // the last scan's own results
 
   criteria.Directory = "/";
   criteria.Masks = {""};
   criteria.Recurse = false;
-  runScan(config, criteria, settings);
+  scan(config, criteria, settings);
   EXPECT_EQ(ReadLastDir(settings), "/");
+}
+
+// Stopped midway, a scan adds nothing; the observer hears of every folder before it is read.
+TEST_F(ScanPathTest, ACancelledWalkAddsNothing) {
+  for (int i = 0; i < 6; ++i) dir.write("d" + std::to_string(i) + "/f.htm", "x");
+  struct StopAfter : ScanObserver {
+    int folders = 0;
+    int limit = 0;
+    void searching(const std::string&) override { ++folders; }
+    bool cancelRequested() override { return folders >= limit; }
+  };
+  ScanCriteria criteria;
+  criteria.Directory = dir.path().string();
+  criteria.Masks = {"*.htm"};
+  Configuration config;
+  MemorySettingsStore settings;
+  StopAfter stop;
+  stop.limit = 3;
+  EXPECT_EQ(scan(config, criteria, settings, &stop), 0u);
+  EXPECT_TRUE(found.Cancelled);
+  EXPECT_EQ(stop.folders, 3);
+  EXPECT_TRUE(config.Files.empty());
+  EXPECT_FALSE(config.Changed);
+
+  stop = StopAfter{};
+  stop.limit = 100;
+  EXPECT_EQ(scan(config, criteria, settings, &stop), 6u);
+  EXPECT_EQ(stop.folders, 7);  // the start folder and its six
 }
 
 }  // namespace

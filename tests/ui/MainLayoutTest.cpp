@@ -130,8 +130,10 @@ TEST(MainLayout, NothingOverlapsOrLeavesItsGroupAtSeveralSizes) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     const MainLayout l = computeMainLayout(w, h, false);
     // The groups tile the client area.
+    // The groups tile the client area within a margin of 4 pixels, as "Strings" does.
+    EXPECT_EQ(l.filesGroup.x, 4);
     EXPECT_EQ(right(l.filesGroup), l.optionsGroup.x);
-    EXPECT_EQ(right(l.optionsGroup), w);
+    EXPECT_EQ(right(l.optionsGroup), w - 4);
     EXPECT_EQ(l.stringsGroup.y, bottom(l.band));
     EXPECT_EQ(bottom(l.stringsGroup), h - 4);
     EXPECT_EQ(right(l.stringsGroup), w - 4);
@@ -163,8 +165,8 @@ TEST(MainLayout, AdvancedViewGivesTheWholeBandToOptions) {
   const MainLayout advanced = computeMainLayout(700, 500, true);
   EXPECT_TRUE(normal.filesVisible);
   EXPECT_FALSE(advanced.filesVisible);
-  EXPECT_EQ(advanced.optionsGroup, (LayoutRect{0, 0, 700, 188}));
-  EXPECT_EQ(normal.optionsGroup, (LayoutRect{700 - 181, 0, 181, 188}));
+  EXPECT_EQ(advanced.optionsGroup, (LayoutRect{4, 0, 700 - 8, 188}));
+  EXPECT_EQ(normal.optionsGroup, (LayoutRect{700 - 181 - 4, 0, 181, 188}));
   // The advanced controls sit right of the six switches and inside the box.
   EXPECT_GE(advanced.doNotChangeFilenameReferences.x, right(advanced.switches[0]));
   EXPECT_LE(right(advanced.firstUnit), advanced.optionsGroup.width);

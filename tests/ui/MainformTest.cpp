@@ -172,7 +172,7 @@ TEST_F(MainformTest, AdvancedViewTogglesWithEachPress) {
   QTest::mouseClick(advanced, Qt::LeftButton);
   EXPECT_EQ(advanced->text(), QStringLiteral("Normal >>"));
   EXPECT_FALSE(files->isVisible());
-  EXPECT_EQ(optionsBox->width(), form.centralWidget()->width());
+  EXPECT_EQ(optionsBox->width(), form.centralWidget()->width() - 8);  // within the margins
   EXPECT_TRUE(doNotChange->isVisible());
   EXPECT_TRUE(child<QCheckBox>("CheckBox8")->isVisible());
   EXPECT_TRUE(child<QWidget>("Edit1")->isVisible());
@@ -193,7 +193,7 @@ TEST_F(MainformTest, AdvancedViewTogglesWithEachPress) {
   QTest::mouseClick(advanced, Qt::LeftButton);
   EXPECT_EQ(advanced->text(), QStringLiteral("<< Advanced"));
   EXPECT_TRUE(files->isVisible());
-  EXPECT_EQ(files->width(), form.centralWidget()->width() - 181);
+  EXPECT_EQ(files->width(), form.centralWidget()->width() - 181 - 8);
   EXPECT_FALSE(doNotChange->isVisible());
   // The values stay for the next run in either view.
   EXPECT_TRUE(config.Advanced.DoNotChangeFilenameReferences);

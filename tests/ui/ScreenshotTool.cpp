@@ -1,19 +1,32 @@
 // Takes the pictures of the desktop program for the documentation: the main window with a
-// small configuration, the confirmation dialog of its run and the results window. Run it
-// through scripts/screenshots.sh (under Xvfb); it writes PNG files to the folder given.
+// small configuration, the confirmation dialog of its run and the results window, the scan
+// dialog (folded and unfolded), the scanning window during a large scan, the options dialog,
+// and the confirmation dialog with very long texts. Run it through scripts/screenshots.sh
+// (under Xvfb with a window manager); it writes PNG files to the folder given, and with
+// ImageMagick's `import` also pictures of the whole 1024x768 screen, title bars included.
 
 #include "config/ConfigurationCommands.h"
+#include "config/Settings.h"
 #include "support/MemorySettingsStore.h"
 #include "ui/Confirm.h"
 #include "ui/Mainform.h"
+#include "ui/Option.h"
 #include "ui/Processing.h"
 #include "ui/QtPrompts.h"
 #include "ui/Result.h"
+#include "ui/Scan.h"
+#include "ui/Scanning.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QIcon>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -32,10 +45,22 @@ bool save(QWidget* w, const QString& path) {
   return ok;
 }
 
+// The whole screen, title bars and all, when ImageMagick is there to take it.
+void screen(const QString& path) {
+  QApplication::processEvents();
+  if (QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty()) return;
+  const int status = QProcess::execute(QStringLiteral("import"),
+                                       {QStringLiteral("-window"), QStringLiteral("root"), path});
+  std::printf("%s %s\n", status == 0 ? "wrote" : "could not write", qPrintable(path));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  QFont font = QApplication::font();
+  font.setPointSize(tw::kWindowFontPointSize);
+  QApplication::setFont(font);
   if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
     QIcon::setThemeName(QStringLiteral("Adwaita"));
   const QString out =
@@ -72,8 +97,19 @@ int main(int argc, char* argv[]) {
   prompts.setParent(&form1);
   tw::TForm2 form2(&form1);
   tw::TForm5 form5(prompts, &form1);
+  tw::TForm7 form7(prompts, settings, &form1);
+  tw::TForm8 form8(&form1);
   tw::TForm9 form9(form2, &form1);
+  tw::TOptions optionsDialog(options, config, &form1);
   form1.setRunWindows(&form9, &form5);
+  form1.setScanWindows(&form7, &form8);
+  form1.setOptionsWindow(&optionsDialog);
+  // The scan dialog opens at a folder with a long path.
+  const QString deep = site + QStringLiteral(
+                                  "/archive-of-every-colour-card-we-ever-printed/"
+                                  "2019-to-2025-with-the-customer-notes-attached");
+  QDir().mkpath(deep);
+  settings.writeString(tw::settings::kLastDir, deep.toStdString() + "/");
   form1.resize(640, 480);
   form1.showConfiguration();
   form1.show();
@@ -100,11 +136,60 @@ int main(int argc, char* argv[]) {
       failures += !save(&form5, out + "/results.png");
       ++step;
       form5.findChild<QPushButton*>("Button1")->click();
+      QTimer::singleShot(0, [&] { form1.findChild<QPushButton*>("BitBtn2")->click(); });
+    } else if (step == 3 && modal == &form7) {
+      failures += !save(&form7, out + "/scan.png");
+      screen(out + "/screen-scan.png");
+      form7.findChild<QPushButton*>("Button3")->click();
+      form7.findChild<QCheckBox*>("CheckBox2")->setChecked(true);
+      form7.findChild<QLineEdit*>("Edit2")->setText(QStringLiteral("10"));
+      form7.findChild<QCheckBox*>("CheckBox4")->setChecked(true);
+      form7.findChild<QLineEdit*>("Edit5")->setText(QStringLiteral("2"));
+      failures += !save(&form7, out + "/scan-advanced.png");
+      screen(out + "/screen-scan-advanced.png");
+      form7.findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+      form7.findChild<QCheckBox*>("CheckBox4")->setChecked(false);
+      // A large tree for the scanning window: the whole of /usr.
+      form7.setDirectory(QStringLiteral("/usr"));
+      ++step;
+      form7.findChild<QPushButton*>("Button1")->click();
+    } else if (step == 4 && modal == &form8) {
+      failures += !save(&form8, out + "/scanning.png");
+      screen(out + "/screen-scanning.png");
+      ++step;
+      form8.findChild<QPushButton*>("Button1")->click();  // Cancel: nothing is added
+    } else if (step == 5 && modal == nullptr) {
+      ++step;
+      QTimer::singleShot(0, [&] { form1.findChild<QAction*>("Options1")->trigger(); });
+    } else if (step == 6 && modal == &optionsDialog) {
+      auto* pages = optionsDialog.findChild<QTabWidget*>("PageControl1");
+      failures += !save(&optionsDialog, out + "/options.png");
+      screen(out + "/screen-options.png");
+      pages->setCurrentIndex(1);
+      failures += !save(&optionsDialog, out + "/options-replace.png");
+      pages->setCurrentIndex(0);
+      ++step;
+      optionsDialog.findChild<QPushButton*>("Cancel")->click();
+      QTimer::singleShot(0, [&] {
+        tw::ConfirmRequest request;
+        request.path = (deep + QStringLiteral("/") + QString(150, u'n') + ".html").toStdString();
+        request.find = std::string(480, 'f');
+        for (int i = 1; i <= 30; ++i) request.replace += "line " + std::to_string(i) + "\r\n";
+        request.excerpt = "before " + request.find + " after";
+        request.occurrenceStart = 7;
+        request.occurrenceLength = 480;
+        form2.ask(request);
+      });
+    } else if (step == 7 && modal == &form2) {
+      failures += !save(&form2, out + "/confirm-long.png");
+      screen(out + "/screen-confirm-long.png");
+      ++step;
+      form2.findChild<QPushButton*>("Button3")->click();
       QTimer::singleShot(50, [&] { QApplication::exit(failures); });
     }
   });
   driver.start(300);
-  QTimer::singleShot(30000, [] {
+  QTimer::singleShot(60000, [] {
     std::printf("timed out\n");
     QApplication::exit(2);
   });

@@ -1,0 +1,376 @@
+// The scan dialog, the scanning window and the options dialog, driven through their controls
+// and through the main window's commands; the switch rules and accessible names of the main
+// window; the confirmation dialog with long texts.
+
+#include "ui/Confirm.h"
+#include "ui/Option.h"
+#include "ui/Scan.h"
+#include "ui/Scanning.h"
+
+#include "MainformFixture.h"
+
+#include "config/Settings.h"
+#include "scan/Scan.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <functional>
+
+namespace tw {
+namespace {
+
+template <class T>
+T* childOf(QWidget* window, const char* name) {
+  T* w = window->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
+
+void click(QWidget* window, const char* name) {
+  QTest::mouseClick(childOf<QAbstractButton>(window, name), Qt::LeftButton, {}, QPoint(6, 6));
+}
+
+// Runs `step` on the modal window named `name` once it is up; fails the test (and closes
+// whatever modal window is up) when none comes within the deadline.
+void whenModal(const char* name, std::function<void(QWidget*)> step) {
+  auto* timer = new QTimer;
+  auto deadline = std::make_shared<int>(2000);
+  QObject::connect(timer, &QTimer::timeout, [=] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->objectName() == QString::fromLatin1(name) && modal->isVisible()) {
+      timer->deleteLater();
+      timer->stop();
+      step(modal);
+    } else if ((*deadline -= 5) <= 0) {
+      timer->deleteLater();
+      timer->stop();
+      ADD_FAILURE() << "the window " << name << " did not come up";
+      if (modal) modal->close();
+    }
+  });
+  timer->start(5);
+}
+
+class ScanWindows : public test::MainformFixture {
+ protected:
+  ScanWindows() : form7(prompts, settings, &form), form8(&form) {
+    form.setScanWindows(&form7, &form8);
+  }
+  TForm7 form7;
+  TForm8 form8;
+};
+
+TEST_F(ScanWindows, FieldsFollowTheirBoxesAndAdvancedUnfoldsTheGroup) {
+  EXPECT_EQ(form7.windowTitle(), "Scan for files");
+  auto* group = childOf<QGroupBox>(&form7, "GroupBox1");
+  auto* advanced = childOf<QPushButton>(&form7, "Button3");
+  EXPECT_EQ(childOf<QLineEdit>(&form7, "Edit1")->text(), "*.htm*");
+  EXPECT_TRUE(childOf<QCheckBox>(&form7, "CheckBox1")->isChecked());
+  EXPECT_EQ(childOf<QComboBox>(&form7, "ComboBox3")->currentText(), "Kbytes");
+  EXPECT_EQ(childOf<QComboBox>(&form7, "ComboBox2")->currentText(), "Day(s)");
+  EXPECT_EQ(childOf<QLineEdit>(&form7, "Edit4")->text().size(), 10);  // today, DD.MM.YYYY
+  form7.show();
+  const int collapsed = form7.width();
+  EXPECT_FALSE(group->isVisible());
+  click(&form7, "Button3");
+  EXPECT_TRUE(group->isVisible());
+  EXPECT_EQ(advanced->text(), "Normal <<");
+  EXPECT_GT(form7.sizeHint().width(), collapsed + 100);
+
+  // Each criterion's box enables its fields, however its state changes.
+  const std::pair<const char*, std::vector<const char*>> criteria[] = {
+      {"CheckBox2", {"ComboBox1", "Edit2", "ComboBox3"}},
+      {"CheckBox3", {"Edit3", "Edit4"}},
+      {"CheckBox4", {"Edit5", "ComboBox2"}},
+      {"CheckBox5", {"CheckBox6", "CheckBox8", "CheckBox9"}}};
+  for (const auto& [box, fields] : criteria) {
+    for (const char* field : fields) EXPECT_FALSE(childOf<QWidget>(&form7, field)->isEnabled());
+    childOf<QCheckBox>(&form7, box)->setChecked(true);
+    for (const char* field : fields) EXPECT_TRUE(childOf<QWidget>(&form7, field)->isEnabled());
+  }
+  EXPECT_FALSE(childOf<QCheckBox>(&form7, "CheckBox9")->isVisible());
+  // A translated caption does not change the direction.
+  advanced->setText("Erweitert");
+  click(&form7, "Button3");
+  EXPECT_FALSE(group->isVisible());
+  form7.hide();
+}
+
+TEST_F(ScanWindows, AMalformedFieldIsRefusedAndTheDialogStaysOpenWithItFocused) {
+  struct Case {
+    const char* box;
+    const char* field;
+    const char* text;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"CheckBox2", "Edit2", "12x", "File size: '12x' is not a valid integer value"},
+      {"CheckBox3", "Edit3", "31.02.2002",
+       "Date between: '31.02.2002' is not a valid date (use DD.MM.YYYY)"},
+      {"CheckBox4", "ComboBox2", "days",
+       "Not older than: 'days' is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or "
+       "Year(s))"},
+  };
+  form7.show();
+  QApplication::setActiveWindow(&form7);
+  childOf<QLineEdit>(&form7, "Edit5")->setText("2");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    childOf<QCheckBox>(&form7, c.box)->setChecked(true);
+    QWidget* field = childOf<QWidget>(&form7, c.field);
+    if (auto* line = qobject_cast<QLineEdit*>(field)) line->setText(c.text);
+    if (auto* combo = qobject_cast<QComboBox*>(field)) combo->setEditText(c.text);
+    prompts.shown.clear();
+    click(&form7, "Button1");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, c.message);
+    EXPECT_EQ(prompts.shown[0].caption, "Warning");
+    EXPECT_TRUE(form7.isVisible());
+    EXPECT_EQ(form7.result(), 0);
+    EXPECT_TRUE(form7.expanded());
+    EXPECT_TRUE(field->hasFocus() || field->isAncestorOf(QApplication::focusWidget()));
+    childOf<QCheckBox>(&form7, c.box)->setChecked(false);
+  }
+  EXPECT_FALSE(settings.hasValue(settings::kLastDir));
+  form7.hide();
+}
+
+TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
+  // A generated tree: files at three depths, some not matching, a hidden folder.
+  for (int i = 0; i < 20; ++i) {
+    dir.write("site/d" + std::to_string(i % 4) + "/p" + std::to_string(i) + ".html", "x");
+    dir.write("site/d" + std::to_string(i % 4) + "/e/n" + std::to_string(i) + ".txt", "x");
+  }
+  dir.write("site/.cache/hidden.html", "x");
+  const std::string longName = "site/" + std::string(120, 'l') + "/page.htm";
+  dir.write(longName, "x");
+  const QString site = QString::fromStdString(dir.file("site"));
+  ScanCriteria criteria;
+  criteria.Directory = dir.file("site");
+  criteria.Masks = {"*.htm*"};
+  const std::vector<std::string> expected = findScanFiles(criteria).Paths;
+  ASSERT_EQ(expected.size(), 21u);
+
+  whenModal("Form7", [&](QWidget*) {
+    form7.setDirectory(site);
+    click(&form7, "Button1");
+  });
+  click(&form, "BitBtn2");
+  std::vector<std::string> paths;
+  for (const FileEntry& e : config.Files) {
+    paths.push_back(e.Path);
+    EXPECT_TRUE(e.Checked);
+  }
+  EXPECT_EQ(paths, expected);
+  EXPECT_TRUE(config.Changed);
+  EXPECT_TRUE(childOf<QAction>(&form, "ToolButton3")->isEnabled());
+  EXPECT_EQ(ReadLastDir(settings), criteria.Directory + "/");
+  // The list scrolls sideways to the long path.
+  QApplication::processEvents();
+  EXPECT_GT(childOf<QListView>(&form, "CheckListBox1")->horizontalScrollBar()->maximum(), 0);
+
+  // The menu entry: the dialog opens at the last folder and a second scan adds only the new.
+  config.markSaved();
+  const std::string added = dir.write("site/new.htm", "x");
+  form7.setDirectory(QDir::rootPath());
+  whenModal("Form7", [&](QWidget*) {
+    EXPECT_EQ(form7.directory(), site);
+    click(&form7, "Button1");
+  });
+  childOf<QAction>(&form, "ScanforFiles1")->trigger();
+  EXPECT_EQ(config.Files.size(), expected.size() + 1);
+  EXPECT_EQ(config.Files.back().Path, added);
+
+  // The pop-up entry: Cancel in the dialog adds nothing and changes nothing.
+  config.markSaved();
+  whenModal("Form7", [&](QWidget*) { click(&form7, "Button2"); });
+  childOf<QAction>(&form, "Scanforfiles2")->trigger();
+  EXPECT_EQ(config.Files.size(), expected.size() + 1);
+  EXPECT_FALSE(config.Changed);
+}
+
+TEST_F(ScanWindows, CancelInTheScanningWindowAddsNothing) {
+  for (int i = 0; i < 50; ++i) dir.write("t/d" + std::to_string(i) + "/f.htm", "x");
+  ScanCriteria criteria;
+  criteria.Directory = dir.file("t");
+  criteria.Masks = {"*.htm"};
+  EXPECT_EQ(form8.windowTitle(), "Scanning");
+  // Cancel is pressed as soon as the window is up, before the walk has gone far.
+  QTimer::singleShot(0, [&] { click(&form8, "Button1"); });
+  const ScanFound found = form8.execScan(criteria);
+  EXPECT_TRUE(found.Cancelled);
+  EXPECT_EQ(takeScanResults(config, found), 0u);
+  EXPECT_TRUE(config.Files.empty());
+  EXPECT_FALSE(form8.scanning());
+
+  // Uncancelled, the window shows the folders as it goes and closes by itself.
+  const ScanFound all = form8.execScan(criteria);
+  EXPECT_FALSE(all.Cancelled);
+  EXPECT_EQ(all.Paths.size(), 50u);
+  EXPECT_TRUE(form8.shownFolder().startsWith(QString::fromStdString(criteria.Directory)));
+}
+
+class OptionsDialog : public test::MainformFixture {
+ protected:
+  OptionsDialog() : dialog(options, config, &form) { form.setOptionsWindow(&dialog); }
+  QCheckBox* box(int n) { return dialog.checkBox(n); }
+  TOptions dialog;
+};
+
+TEST_F(OptionsDialog, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) {
+  EXPECT_EQ(dialog.windowTitle(), "Options");
+  const std::pair<int, bool AppOptions::*> bound[] = {
+      {1, &AppOptions::AutoSavePosition},     {2, &AppOptions::LoadPreviousProject},
+      {3, &AppOptions::RemoveTrailingSpaces}, {4, &AppOptions::RemoveLeadingSpaces},
+      {5, &AppOptions::ConfirmDeleteFile},    {6, &AppOptions::ConfirmDeleteAllFiles},
+      {7, &AppOptions::ConfirmDeletePair},    {9, &AppOptions::ConfirmOnExit},
+      {10, &AppOptions::SaveAsUnix},          {11, &AppOptions::SaveOldDate},
+      {12, &AppOptions::SaveOldAttributes},   {13, &AppOptions::ConfirmDeleteBackups}};
+  dialog.show();
+  for (auto [n, field] : bound) {
+    SCOPED_TRACE(n);
+    EXPECT_EQ(box(n)->isChecked(), options.*field);
+    box(n)->toggle();  // in force at once, while the dialog is open
+    EXPECT_EQ(box(n)->isChecked(), options.*field);
+  }
+  auto* plain = childOf<QRadioButton>(&dialog, "RadioButton1");
+  plain->setChecked(true);
+  EXPECT_FALSE(options.RtfAsRichText);
+  click(&dialog, "Cancel");
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(options, (AppOptions{.RtfAsRichText = false}));  // the RTF choice stays
+
+  // OK and the close button keep the changes.
+  dialog.show();
+  box(9)->setChecked(false);
+  click(&dialog, "OK");
+  EXPECT_FALSE(options.ConfirmOnExit);
+  dialog.show();
+  box(13)->setChecked(false);
+  dialog.close();
+  EXPECT_FALSE(options.ConfirmDeleteBackups);
+  EXPECT_EQ(dialog.languageList()->count(), 0);
+
+  // The main window's commands read the switch as the dialog left it.
+  whenModal("Options", [&](QWidget*) {
+    box(6)->setChecked(true);
+    click(&dialog, "OK");
+  });
+  childOf<QAction>(&form, "Options1")->trigger();
+  config.Files = {{"/a", true}};
+  prompts.answers = {PromptAnswer::No};
+  childOf<QAction>(&form, "DeleteallFiles1")->trigger();
+  EXPECT_EQ(prompts.shown.back().text, "Really delete all files from the list?");
+  EXPECT_EQ(config.Files.size(), 1u);
+}
+
+TEST_F(OptionsDialog, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
+  auto* mainBox = childOf<QCheckBox>(&form, "CheckBox5");
+  dialog.show();
+  box(8)->setChecked(true);
+  EXPECT_TRUE(config.Flags.Confirm);
+  EXPECT_TRUE(mainBox->isChecked());
+  EXPECT_TRUE(config.Changed);
+  EXPECT_TRUE(childOf<QAction>(&form, "ToolButton3")->isEnabled());
+  click(&dialog, "Cancel");  // goes back, with the effects of a change
+  EXPECT_FALSE(config.Flags.Confirm);
+  EXPECT_FALSE(mainBox->isChecked());
+  EXPECT_TRUE(config.Changed);
+
+  mainBox->setChecked(true);
+  whenModal("Options", [&](QWidget*) {
+    EXPECT_TRUE(box(8)->isChecked());
+    click(&dialog, "OK");
+  });
+  childOf<QAction>(&form, "Options1")->trigger();
+  EXPECT_TRUE(config.Flags.Confirm);
+}
+
+class MainWindowRules : public test::MainformFixture {};
+
+// Regression: the rules ran only on a click, so a screen reader's Toggle or a change by code
+// left "Whole Words Only" enabled under regular expressions and the Save button disabled.
+TEST_F(MainWindowRules, EveryChangeOfStateKeepsTheRules) {
+  auto toggle = [](QCheckBox* box) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->actionInterface(), nullptr);
+    a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  };
+  auto* backups = child<QCheckBox>("CheckBox3");
+  toggle(backups);
+  EXPECT_FALSE(config.Flags.CreateBackupFiles);
+  EXPECT_FALSE(child<QAction>("CreateBackupFiles1")->isChecked());
+  EXPECT_TRUE(config.Changed);
+  EXPECT_TRUE(child<QAction>("ToolButton3")->isEnabled());
+  child<QAction>("CreateBackupFiles1")->setChecked(true);  // the entry, changed by code
+  EXPECT_TRUE(config.Flags.CreateBackupFiles);
+  EXPECT_TRUE(backups->isChecked());
+
+  toggle(child<QCheckBox>("CheckBox6"));
+  EXPECT_TRUE(config.Flags.Regular);
+  EXPECT_FALSE(child<QCheckBox>("CheckBox2")->isEnabled());
+  EXPECT_FALSE(child<QCheckBox>("CheckBox4")->isEnabled());
+  child<QCheckBox>("CheckBox6")->setChecked(false);
+  EXPECT_TRUE(child<QCheckBox>("CheckBox2")->isEnabled());
+  child<QCheckBox>("CheckBox1")->setChecked(true);
+  EXPECT_TRUE(config.Flags.CaseSensitive);
+}
+
+TEST_F(MainWindowRules, EveryControlHasAnAccessibleName) {
+  for (QWidget* w : form.findChildren<QWidget*>()) {
+    if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLineEdit*>(w) &&
+        !qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractItemView*>(w) &&
+        !qobject_cast<QAbstractScrollArea*>(w)) {
+      continue;
+    }
+    if (w->parentWidget() && qobject_cast<QComboBox*>(w->parentWidget())) continue;
+    if (qobject_cast<QAbstractScrollArea*>(w->parentWidget())) continue;  // a view's own parts
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    ASSERT_NE(a, nullptr);
+    EXPECT_FALSE(a->text(QAccessible::Name).isEmpty())
+        << w->metaObject()->className() << " " << qPrintable(w->objectName());
+  }
+}
+
+TEST(ConfirmDialog, LongTextsNeverMakeItLargerThanTheScreen) {
+  TForm2 dialog;
+  ConfirmRequest request;
+  request.path = "/data/" + std::string(224, 'n') + ".html";
+  request.find = std::string(500, 'f');
+  std::string lines;
+  for (int i = 0; i < 30; ++i) lines += "line " + std::to_string(i) + "\r\n";
+  request.replace = lines;
+  request.excerpt = request.find;
+  request.occurrenceLength = 500;
+  QSize shown;
+  QString replaceTip;
+  QTimer::singleShot(50, [&] {
+    shown = dialog.frameGeometry().size();
+    replaceTip = childOf<QLabel>(&dialog, "Label3")->toolTip();
+    dialog.close();
+  });
+  dialog.ask(request);
+  const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+  EXPECT_LE(shown.width(), std::min(screen.width(), 1024));
+  EXPECT_LE(shown.height(), std::min(screen.height(), 768));
+  EXPECT_TRUE(replaceTip.startsWith("line 0\nline 1"));  // the whole text in the tooltip
+}
+
+}  // namespace
+}  // namespace tw
