@@ -20,13 +20,13 @@ std::size_t utf8Length(std::string_view s, std::size_t i) {
   if (b0 >= 0xC2 && b0 <= 0xDF) return cont(1) ? 2 : 0;
   if (b0 >= 0xE0 && b0 <= 0xEF) {
     if (!cont(1) || !cont(2)) return 0;
-    if (b0 == 0xE0 && b1 < 0xA0) return 0;  // overlong
+    if (b0 == 0xE0 && b1 < 0xA0) return 0;   // overlong
     if (b0 == 0xED && b1 >= 0xA0) return 0;  // surrogate
     return 3;
   }
   if (b0 >= 0xF0 && b0 <= 0xF4) {
     if (!cont(1) || !cont(2) || !cont(3)) return 0;
-    if (b0 == 0xF0 && b1 < 0x90) return 0;  // overlong
+    if (b0 == 0xF0 && b1 < 0x90) return 0;   // overlong
     if (b0 == 0xF4 && b1 >= 0x90) return 0;  // past U+10FFFF
     return 4;
   }
@@ -67,8 +67,8 @@ std::optional<EditableText> decodeForEditing(std::string_view bytes,
   if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr) return std::nullopt;
   EditableText out;
   out.format.lineEnd = firstLineEnd(bytes);
-  const bool utf8 = encoding ? *encoding == TextEncoding::Utf8 && isValidUtf8(bytes)
-                             : isValidUtf8(bytes);
+  const bool utf8 =
+      encoding ? *encoding == TextEncoding::Utf8 && isValidUtf8(bytes) : isValidUtf8(bytes);
   out.format.encoding = utf8 ? TextEncoding::Utf8 : TextEncoding::Latin1;
   if (utf8 && bytes.substr(0, kBom.size()) == kBom) {
     out.format.byteOrderMark = true;
@@ -106,7 +106,8 @@ EncodedText encodeEdited(std::string_view text, const TextFormat& format) {
     } else if ((b == 0xC2 || b == 0xC3) && i + 1 < text.size() &&
                (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
       // U+0080 to U+00FF: the Latin-1 byte of the same value.
-      out.bytes += static_cast<char>(((b & 0x03) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+      out.bytes +=
+          static_cast<char>(((b & 0x03) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
       ++i;
     } else {
       out.unencodable = i;

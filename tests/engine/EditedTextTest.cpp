@@ -22,11 +22,12 @@ TEST(EditedText, UneditedTextIsSavedByteForByte) {
       "",
       "no line end",
       "one\ntwo\n",
-      "one\ntwo",                     // no final line break stays without one
-      "one\r\ntwo\r\n\r\n",           // CR LF stays CR LF
-      "one\rtwo\r",                   // lone CR
-      "\xEF\xBB\xBF" "caf\xC3\xA9\n",  // BOM kept
-      "caf\xE9 \xA0 \x80\x9F\xFF\r\n",  // not UTF-8: Latin-1, every byte back
+      "one\ntwo",            // no final line break stays without one
+      "one\r\ntwo\r\n\r\n",  // CR LF stays CR LF
+      "one\rtwo\r",          // lone CR
+      "\xEF\xBB\xBF"
+      "caf\xC3\xA9\n",                    // BOM kept
+      "caf\xE9 \xA0 \x80\x9F\xFF\r\n",    // not UTF-8: Latin-1, every byte back
       "\xF0\x9F\x98\x80 \xE2\x80\xA8\n",  // four-byte character and U+2028
       "\xED\xA0\x80 surrogate is not UTF-8\n",
       "\xC0\xAF overlong\n",

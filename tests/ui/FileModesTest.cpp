@@ -132,7 +132,8 @@ TEST_F(FileModes, SavingWritesBackEveryUneditedByte) {
   for (int b = 1; b < 256; ++b)
     if (b != '\n') latin1 += char(b);
   std::string big;
-  for (int i = 0; big.size() < 10'000'000; ++i) big += "line " + std::to_string(i) + " \xC3\xA9t\xC3\xA9\r\n";
+  for (int i = 0; big.size() < 10'000'000; ++i)
+    big += "line " + std::to_string(i) + " \xC3\xA9t\xC3\xA9\r\n";
   struct Case {
     const char* name;
     std::string bytes;
@@ -233,8 +234,8 @@ TEST_F(FileModes, ClosingIsRefusedWhileAModeIsOpenAndWrapIsKept) {
   for (const char* mode : {"Button1", "Button3"}) {
     click(mode);
     EXPECT_FALSE(form.close());
-    EXPECT_EQ(prompts.shown.back().text, mode[6] == '1' ? "You must close the Browse mode"
-                                                        : "You must close the Edit mode");
+    EXPECT_EQ(prompts.shown.back().text,
+              mode[6] == '1' ? "You must close the Browse mode" : "You must close the Edit mode");
     EXPECT_EQ(prompts.shown.back().caption, "Warning");
     EXPECT_TRUE(form.isVisible());
     click(mode[6] == '1' ? "Button2" : "Button5");
