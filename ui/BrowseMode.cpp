@@ -5,7 +5,7 @@
 #include "engine/EditedText.h"
 #include "engine/rtf/RtfDocument.h"
 #include "engine/rtf/RtfFormattedText.h"
-#include "platform/FileIo.h"
+#include "platform/FileReplace.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -107,13 +107,16 @@ void BrowseMode::clear() {
 bool BrowseMode::open(const std::string& path) {
   clear();
   m_view = viewFor(path);
-  std::string bytes;
-  const platform::IoStatus read = platform::readWholeFile(path, bytes);
-  if (!read) {
-    m_prompts.inform("Cannot open file " + path + "\n\n" + read.error, "Textwright",
-                     PromptIcon::Error);
+  // Read as a run reads a file: a FIFO or a device is refused rather than waited on.
+  platform::LoadedFile file;
+  std::string error;
+  const platform::LoadResult read = platform::loadFile(path, file, error);
+  if (read == platform::LoadResult::Missing || read == platform::LoadResult::Failed) {
+    m_prompts.inform("Cannot open file " + path + (error.empty() ? "" : "\n\n" + error),
+                     "Textwright", PromptIcon::Error);
     return false;
   }
+  const std::string& bytes = file.content;
   if (m_view == View::Rtf) {
     fillRtfDocument(*RichEdit1->document(), bytes);
     return true;
@@ -149,6 +152,13 @@ void fillRtfDocument(QTextDocument& document, const std::string& rtfSource) {
       f.setFontUnderline(run.format.underline);
       f.setFontPointSize(run.pointSize() > 0 ? run.pointSize() : 12);
       if (run.format.colour) f.setForeground(QColor(QRgb(*run.format.colour)));
+      if (auto font = doc.fonts.find(run.format.font); font != doc.fonts.end()) {
+        if (!font->second.name.empty()) f.setFontFamilies({fromStd(font->second.name)});
+        if (font->second.fixedPitch) {
+          f.setFontFixedPitch(true);
+          f.setFontStyleHint(QFont::TypeWriter);
+        }
+      }
       QString text = fromStd(run.text);
       // A line break inside a paragraph (\line) stays inside it.
       text.replace(QChar(0x0B), QChar::LineSeparator);

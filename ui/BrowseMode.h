@@ -53,7 +53,7 @@ class BrowseMode : public QObject {
 };
 
 // The formatted text of an RTF document as a rich-text document: paragraphs, bold, italic,
-// underline, point sizes and colours as the core's reader gives them.
+// underline, point sizes, colours and fonts as the core's reader gives them.
 void fillRtfDocument(QTextDocument& document, const std::string& rtfSource);
 
 }  // namespace tw

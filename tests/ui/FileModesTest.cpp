@@ -7,6 +7,7 @@
 #include "support/FaultyFileOps.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
@@ -121,6 +122,15 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
   EXPECT_EQ(browser->toPlainText(), QStringLiteral("<b>not bold</b>\n"));
   click("Button2");
 
+  // A mode follows the window's size.
+  click("Button3");
+  form.resize(900, 700);
+  QApplication::processEvents();
+  EXPECT_EQ(child<QWidget>("Button5")->geometry(), rect(form.currentLayout().discardButton));
+  EXPECT_EQ(editor()->geometry(), rect(form.currentLayout().viewer));
+  EXPECT_EQ(form.currentLayout().viewer.width, form.centralWidget()->width() - 15);
+  click("Button5");
+
   // Emptying the list disables both commands.
   form.findChild<QAction*>("DeleteallFiles1")->trigger();
   EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
@@ -186,7 +196,14 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   click("Button5");
   click("Button1");
   EXPECT_EQ(form.fileMode(), FileMode::Browse);
-  EXPECT_EQ(prompts.shown.back().text.rfind("Cannot open file " + missing, 0), 0u);
+  EXPECT_EQ(prompts.shown.back().text, "Cannot open file " + missing);
+  click("Button2");
+  // A named pipe is refused, not waited on.
+  const std::string fifo = dir.file("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  listAndSelect(fifo);
+  click("Button1");
+  EXPECT_EQ(prompts.shown.back().text.rfind("Cannot open file " + fifo + "\n\n", 0), 0u);
   click("Button2");
 
   // A failed save keeps the mode, the text and the file.

@@ -1,5 +1,6 @@
 // Takes the pictures of the desktop program for the documentation: the main window with a
-// small configuration, the confirmation dialog of its run and the results window. Run it
+// small configuration, the confirmation dialog of its run, the results window, and browse and
+// edit mode on files with long paths. Run it
 // through scripts/screenshots.sh (under Xvfb); it writes PNG files to the folder given.
 
 #include "config/ConfigurationCommands.h"
