@@ -33,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -695,6 +696,13 @@ void TForm1::leaveFileMode() {
   CheckListBox1->setFocus();
 }
 
+// The group's caption names only the mode; the file shown is named by the view's tool tip
+// and, for screen readers, its description.
+void TForm1::showPathOf(QWidget* view, const std::string& path) {
+  view->setToolTip(fromStd(path));
+  view->setAccessibleDescription(fromStd(path));
+}
+
 void TForm1::Button1Click() {
   const int row = selectedFile();
   if (row < 0 || m_mode != FileMode::Normal) return;
@@ -703,6 +711,9 @@ void TForm1::Button1Click() {
   GroupBox1->setTitle(BrowseMode::captionFor(BrowseMode::viewFor(path)));
   const bool shown = m_browseMode->open(path);
   m_browseMode->setVisible(true);
+  showPathOf(m_browseMode->view() == BrowseMode::View::Rtf ? m_browseMode->RichEdit1
+                                                           : m_browseMode->CppWebBrowser1,
+             path);
   if (shown)
     m_browseMode->setFocusToView();
   else
@@ -723,6 +734,7 @@ void TForm1::Button3Click() {
   enterFileMode(FileMode::Edit);
   GroupBox1->setTitle(QStringLiteral("Edit File"));
   m_editMode->setVisible(true);
+  showPathOf(m_editMode->Memo3, path);
   if (opened == EditMode::Opened::Editing)
     m_editMode->Memo3->setFocus();
   else

@@ -119,6 +119,7 @@ class TForm1 : public QMainWindow {
   void enterFileMode(FileMode mode);
   void leaveFileMode();
   void updateFileModeCommands();
+  void showPathOf(QWidget* view, const std::string& path);
   bool CheckListBox1KeyDown(int key);
   // Backup Files menu.
   void CreateBackupFiles1Click();

@@ -82,6 +82,7 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
     QWidget* view = child<QWidget>(c.view);
     EXPECT_TRUE(view->isVisible());
     EXPECT_EQ(view->geometry(), rect(form.currentLayout().viewer));
+    EXPECT_EQ(view->toolTip(), QString::fromStdString(c.path));
     EXPECT_FALSE(child<QListView>("CheckListBox1")->isVisible());
     EXPECT_FALSE(child<QGroupBox>("GroupBox2")->isVisible());
     EXPECT_FALSE(child<QGroupBox>("GroupBox3")->isVisible());
