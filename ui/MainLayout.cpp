@@ -23,9 +23,34 @@ constexpr int kSwitchStep = 19;
 constexpr int kSwitchWidth = MainLayout::kOptionsWidth - 8 - 6;
 constexpr int kAdvancedLeft = 190;  // the advanced controls, right of the six switches
 
+// Browse and edit mode: the band and the "Files" group take the whole client area; the
+// viewer or editor fills the group above the mode's own buttons.
+MainLayout computeModeLayout(int W, int clientHeight, FileMode mode) {
+  MainLayout l;
+  l.mode = mode;
+  l.band = {0, 0, W, clientHeight};
+  l.filesGroup = l.band;
+  const int bw = l.band.width;
+  const int bh = l.band.height;
+  const int fw = l.filesGroup.width;
+  const int fh = l.filesGroup.height;
+  if (mode == FileMode::Browse) {
+    l.viewer = {6, 14, bw - 15, bh - 53};
+    l.returnButton = {8, fh - 32, W - 23, kButtonHeight};
+  } else {
+    l.viewer = {6, 14, bw - 15, bh - 65};
+    const int half = (fw - 20) / 2;
+    l.saveButton = {8, fh - 32, half, kButtonHeight};
+    l.discardButton = {half + 13, fh - 32, half, kButtonHeight};
+    l.wrapText = {8, fh - 50, fw - 16, kSwitchHeight};
+  }
+  return l;
+}
+
 }  // namespace
 
-MainLayout computeMainLayout(int clientWidth, int clientHeight, bool advanced) {
+MainLayout computeMainLayout(int clientWidth, int clientHeight, bool advanced, FileMode mode) {
+  if (mode != FileMode::Normal) return computeModeLayout(clientWidth, clientHeight, mode);
   MainLayout l;
   const int W = clientWidth;
   const int H = clientHeight + MainLayout::kHeightAboveClient;

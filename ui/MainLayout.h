@@ -22,6 +22,10 @@ struct LayoutRect {
   bool operator==(const LayoutRect&) const = default;
 };
 
+// What the "Files" group shows: the file list (normal), a file looked at (browse) or a file
+// being edited (edit). In browse and edit mode the group fills the whole client area.
+enum class FileMode { Normal, Browse, Edit };
+
 struct MainLayout {
   static constexpr int kMinimumWidth = 570;  // also the window's starting size
   static constexpr int kMinimumHeight = 450;
@@ -35,6 +39,7 @@ struct MainLayout {
   LayoutRect optionsGroup;
   LayoutRect stringsGroup;
   bool filesVisible = true;
+  FileMode mode = FileMode::Normal;
 
   // "Files": the check list and its buttons.
   LayoutRect fileList;
@@ -65,10 +70,21 @@ struct MainLayout {
   LayoutRect replaceMenuButton;
   LayoutRect pairAdd;
   LayoutRect pairDelete;
+
+  // Browse and edit mode, inside "Files": the viewer (browse) or the editor (edit), "Return to
+  // normal state" (browse), "Save changes and close", "Discard changes and close" and "Wrap
+  // text" (edit). Empty in the other modes.
+  LayoutRect viewer;
+  LayoutRect returnButton;
+  LayoutRect saveButton;
+  LayoutRect discardButton;
+  LayoutRect wrapText;
 };
 
 // The geometry for a client area of `clientWidth` x `clientHeight` pixels below the tool
-// bar, in the normal or the advanced view. Halves drop the fraction towards zero.
-MainLayout computeMainLayout(int clientWidth, int clientHeight, bool advanced);
+// bar, in the normal or the advanced view, or in browse or edit mode (where the view does not
+// matter). Halves drop the fraction towards zero.
+MainLayout computeMainLayout(int clientWidth, int clientHeight, bool advanced,
+                             FileMode mode = FileMode::Normal);
 
 }  // namespace tw

@@ -1,6 +1,8 @@
 #include "ui/Mainform.h"
 #include "ui/QtText.h"
 
+#include "ui/BrowseMode.h"
+#include "ui/EditMode.h"
 #include "ui/FileListModel.h"
 #include "ui/Option.h"
 #include "ui/PairGrid.h"
@@ -35,6 +37,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -158,12 +161,22 @@ void TForm1::buildControls() {
   BitBtn3->setToolTip(QStringLiteral("Delete file from File list"));
   connect(BitBtn3, &QPushButton::clicked, this, &TForm1::DeleteFile1Click);
   Button1 = button(QStringLiteral("Browse file"), "Button1", GroupBox1);
-  Button2 = button(QStringLiteral("Edit file"), "Button2", GroupBox1);
-  for (QPushButton* small : {Button1, Button2}) {
+  Button3 = button(QStringLiteral("Edit file"), "Button3", GroupBox1);
+  connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+  connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+  for (QPushButton* small : {Button1, Button3}) {
     QFont f = small->font();
     f.setPointSizeF(f.pointSizeF() * 0.85);
     small->setFont(f);
   }
+  Button1->setAccessibleName(Button1->text());
+  Button3->setAccessibleName(Button3->text());
+  // Browse and edit mode show their file in this group, in place of the file list.
+  m_browseMode = new BrowseMode(GroupBox1, m_prompts);
+  connect(m_browseMode->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+  m_editMode = new EditMode(GroupBox1, m_prompts);
+  connect(m_editMode->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+  connect(m_editMode->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
 
   // "Options"
   GroupBox2 = new QGroupBox(QStringLiteral("Options"), m_client);
@@ -318,8 +331,8 @@ void TForm1::buildMenus() {
   QAction* checkAll = action("CheckAll1", QStringLiteral("Check All"), &TForm1::CheckAll1Click);
   QAction* uncheckAll =
       action("UncheckAll1", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
-  QAction* browse = action("BrowseFile1", QStringLiteral("Browse File"), nullptr);
-  QAction* edit = action("EditFile1", QStringLiteral("Edit File"), nullptr);
+  QAction* browse = action("BrowseFile1", QStringLiteral("Browse File"), &TForm1::Button1Click);
+  QAction* edit = action("EditFile1", QStringLiteral("Edit File"), &TForm1::Button3Click);
   QAction* openFile = action("OpenFile1", QStringLiteral("Open File"), &TForm1::OpenFile1Click);
   files->addActions({addFiles, scan, deleteFile, deleteAll});
   files->addSeparator();
@@ -377,8 +390,8 @@ void TForm1::buildMenus() {
   QAction* checkAll2 = action("CheckAll2", QStringLiteral("Check All"), &TForm1::CheckAll1Click);
   QAction* uncheckAll2 =
       action("UncheckAll2", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
-  QAction* browse2 = action("BrowseFile2", QStringLiteral("Browse File"), nullptr);
-  QAction* edit2 = action("EditFile2", QStringLiteral("Edit File"), nullptr);
+  QAction* browse2 = action("BrowseFile2", QStringLiteral("Browse File"), &TForm1::Button1Click);
+  QAction* edit2 = action("EditFile2", QStringLiteral("Edit File"), &TForm1::Button3Click);
   QAction* openFile2 = action("OpenFile2", QStringLiteral("Open File"), &TForm1::OpenFile1Click);
   PopupMenu1->addActions({addFile2, scan2, deleteFile2, deleteAll2});
   PopupMenu1->addSeparator();
@@ -424,7 +437,7 @@ void TForm1::buildMenus() {
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { PopupMenu4->popup(QCursor::pos()); });
 
   // Commands whose windows are not part of the program yet stay visibly unavailable.
-  markNotConnected({browse, edit, browse2, edit2, Button1, Button2, tips, about});
+  markNotConnected({tips, about});
 }
 
 void TForm1::buildToolBar() {
@@ -507,6 +520,7 @@ void TForm1::showConfiguration() {
   CheckBox8->setChecked(a.ReplaceOnlyInFirst);
   if (Edit1->text() != fromStd(a.FirstCount)) Edit1->setText(fromStd(a.FirstCount));
   ComboBox1->setCurrentIndex(a.FirstUnit == "Bytes" ? 1 : 0);
+  updateFileModeCommands();
 }
 
 std::string TForm1::findText() const {
@@ -560,10 +574,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::FormResize() {
-  m_layout = computeMainLayout(m_client->width(), m_client->height(), m_advanced);
+  m_layout = computeMainLayout(m_client->width(), m_client->height(), m_advanced, m_mode);
   const MainLayout& l = m_layout;
   place(GroupBox1, l.filesGroup);
   GroupBox1->setVisible(l.filesVisible);
+  if (m_mode != FileMode::Normal) {
+    if (m_mode == FileMode::Edit)
+      m_editMode->place(l);
+    else
+      m_browseMode->place(l);
+    return;
+  }
   place(GroupBox2, l.optionsGroup);
   place(GroupBox3, l.stringsGroup);
   place(CheckListBox1, l.fileList);
@@ -571,7 +592,7 @@ void TForm1::FormResize() {
   place(BitBtn2, l.fileScan);
   place(BitBtn3, l.fileDelete);
   place(Button1, l.browseFile);
-  place(Button2, l.editFile);
+  place(Button3, l.editFile);
   for (int i = 0; i < 6; ++i) place(CheckBox[i], l.switches[size_t(i)]);
   place(BitBtn7, l.advancedButton);
   place(BitBtn6, l.goButton);
@@ -624,7 +645,140 @@ void TForm1::ComboBox1Change() {
 }
 
 void TForm1::CheckListBox1Click() {
-  // "Browse file" and "Edit file" follow the selection once their modes exist.
+  updateFileModeCommands();
+}
+
+// ---------------------------------------------------------------------------------------
+// Browse and edit mode
+
+// "Browse file" and "Edit file" with their menu entries: usable while an entry of the list is
+// selected and no mode is open.
+void TForm1::updateFileModeCommands() {
+  const bool usable = m_mode == FileMode::Normal && selectedFile() >= 0;
+  for (const char* name :
+       {"Button1", "Button3", "BrowseFile1", "BrowseFile2", "EditFile1", "EditFile2"}) {
+    QObject* o = findChild<QObject*>(QString::fromLatin1(name));
+    if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(usable);
+    if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(usable);
+  }
+}
+
+void TForm1::enterFileMode(FileMode mode) {
+  m_mode = mode;
+  // While the file is shown nothing may change the file list, start a run (which could change
+  // the file under the editor) or enter the other mode.
+  m_guarded.clear();
+  for (const char* name : {"New1",
+                           "Open1",
+                           "ToolButton1",
+                           "ToolButton2",
+                           "AddFiles1",
+                           "Addfile2",
+                           "ToolButton5",
+                           "BitBtn1",
+                           "ScanforFiles1",
+                           "Scanforfiles2",
+                           "BitBtn2",
+                           "DeleteFile1",
+                           "Deletefile2",
+                           "ToolButton6",
+                           "BitBtn3",
+                           "DeleteallFiles1",
+                           "Deleteall1",
+                           "BitBtn6",
+                           "ToolButton9",
+                           "RestoreBackupFiles1",
+                           "DeleteBackupFiles1"}) {
+    QObject* o = findChild<QObject*>(QString::fromLatin1(name));
+    if (auto* a = qobject_cast<QAction*>(o)) {
+      m_guarded.emplace_back(a, a->isEnabled());
+      a->setEnabled(false);
+    } else if (auto* w = qobject_cast<QWidget*>(o)) {
+      m_guarded.emplace_back(w, w->isEnabled());
+      w->setEnabled(false);
+    }
+  }
+  updateFileModeCommands();
+  GroupBox2->hide();
+  GroupBox3->hide();
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{CheckListBox1, BitBtn1, BitBtn2, BitBtn3, Button1, Button3})
+    w->hide();
+  FormResize();
+}
+
+void TForm1::leaveFileMode() {
+  m_editMode->setVisible(false);
+  m_browseMode->setVisible(false);
+  m_browseMode->clear();
+  m_mode = FileMode::Normal;
+  for (auto [o, enabled] : m_guarded) {
+    if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(enabled);
+    if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(enabled);
+  }
+  m_guarded.clear();
+  GroupBox1->setTitle(QStringLiteral("Files"));
+  GroupBox2->show();
+  GroupBox3->show();
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{CheckListBox1, BitBtn1, BitBtn2, BitBtn3, Button1, Button3})
+    w->show();
+  FormResize();
+  updateFileModeCommands();
+  CheckListBox1->setFocus();
+}
+
+// The group's caption names only the mode; the file shown is named by the view's tool tip
+// and, for screen readers, its description.
+void TForm1::showPathOf(QWidget* view, const std::string& path) {
+  view->setToolTip(fromStd(path));
+  view->setAccessibleDescription(fromStd(path));
+}
+
+void TForm1::Button1Click() {
+  const int row = selectedFile();
+  if (row < 0 || m_mode != FileMode::Normal) return;
+  const std::string path = m_config.Files[size_t(row)].Path;
+  enterFileMode(FileMode::Browse);
+  GroupBox1->setTitle(BrowseMode::captionFor(BrowseMode::viewFor(path)));
+  const bool shown = m_browseMode->open(path);
+  m_browseMode->setVisible(true);
+  showPathOf(m_browseMode->view() == BrowseMode::View::Rtf ? m_browseMode->RichEdit1
+                                                           : m_browseMode->CppWebBrowser1,
+             path);
+  if (shown)
+    m_browseMode->setFocusToView();
+  else
+    m_browseMode->Button2->setFocus();
+}
+
+void TForm1::Button2Click() {
+  if (m_mode == FileMode::Browse) leaveFileMode();
+}
+
+void TForm1::Button3Click() {
+  const int row = selectedFile();
+  if (row < 0 || m_mode != FileMode::Normal) return;
+  const std::string path = m_config.Files[size_t(row)].Path;
+  // The file is read first: one that cannot be edited without losing bytes opens no mode.
+  const EditMode::Opened opened = m_editMode->open(path);
+  if (opened == EditMode::Opened::Refused) return;
+  enterFileMode(FileMode::Edit);
+  GroupBox1->setTitle(QStringLiteral("Edit File"));
+  m_editMode->setVisible(true);
+  showPathOf(m_editMode->Memo3, path);
+  if (opened == EditMode::Opened::Editing)
+    m_editMode->Memo3->setFocus();
+  else
+    m_editMode->Button5->setFocus();
+}
+
+void TForm1::Button4Click() {
+  if (m_mode == FileMode::Edit && m_editMode->save()) leaveFileMode();
+}
+
+void TForm1::Button5Click() {
+  if (m_mode == FileMode::Edit) leaveFileMode();
 }
 
 void TForm1::OpenFile1Click() {
@@ -965,6 +1119,14 @@ void TForm1::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // An open mode is closed by its own buttons first (unless exits are not confirmed).
+  if (m_mode != FileMode::Normal && m_options.ConfirmOnExit) {
+    m_prompts.inform(m_mode == FileMode::Edit ? "You must close the Edit mode"
+                                              : "You must close the Browse mode",
+                     "Warning", PromptIcon::Warning);
+    event->ignore();
+    return;
+  }
   const bool mayClose = ConfirmClose(m_config, m_options, m_prompts, m_settings);
   showConfiguration();
   if (mayClose)

@@ -36,6 +36,8 @@ namespace tw {
 class FileListModel;
 class PairGrid;
 class PairTableModel;
+class BrowseMode;
+class EditMode;
 class TForm5;
 class TForm7;
 class TForm8;
@@ -73,6 +75,9 @@ class TForm1 : public QMainWindow {
   // The geometry applied at the last resize.
   const MainLayout& currentLayout() const { return m_layout; }
   bool advancedView() const { return m_advanced; }
+  // Normal, or the file of the list being looked at (browse) or edited (edit).
+  FileMode fileMode() const { return m_mode; }
+  EditMode& editMode() { return *m_editMode; }
 
   // The file that Help Topics opens; empty when no help is installed.
   QString helpFile() const;
@@ -119,6 +124,16 @@ class TForm1 : public QMainWindow {
   void ScanforFiles1Click();  // "Scan", "Scan for Files", "Scan for files"
   void Options1Click();
   void CheckListBox1Click();
+  // Browse and edit mode.
+  void Button1Click();  // "Browse file"
+  void Button3Click();  // "Edit file"
+  void Button2Click();  // "Return to normal state"
+  void Button4Click();  // "Save changes and close"
+  void Button5Click();  // "Discard changes and close"
+  void enterFileMode(FileMode mode);
+  void leaveFileMode();
+  void updateFileModeCommands();
+  void showPathOf(QWidget* view, const std::string& path);
   bool CheckListBox1KeyDown(int key);
   // Backup Files menu.
   void CreateBackupFiles1Click();
@@ -175,6 +190,12 @@ class TForm1 : public QMainWindow {
   SystemClock m_systemClock;
   Clock* m_clock = &m_systemClock;
   RunSummary m_summary;
+  FileMode m_mode = FileMode::Normal;
+  EditMode* m_editMode = nullptr;
+  BrowseMode* m_browseMode = nullptr;
+  // The commands a mode disables (they would change the file list, start a run or enter the
+  // other mode), with the enabled state each had, given back when the mode ends.
+  std::vector<std::pair<QObject*, bool>> m_guarded;
 
   QWidget* m_client = nullptr;
   QToolBar* ToolBar1 = nullptr;
@@ -186,7 +207,7 @@ class TForm1 : public QMainWindow {
   QPushButton* BitBtn2 = nullptr;  // "Scan"
   QPushButton* BitBtn3 = nullptr;  // files "Delete"
   QPushButton* Button1 = nullptr;  // "Browse file"
-  QPushButton* Button2 = nullptr;  // "Edit file"
+  QPushButton* Button3 = nullptr;  // "Edit file"
   QCheckBox* CheckBox[6] = {};     // the six switches, top to bottom
   QPushButton* BitBtn6 = nullptr;  // "Go"
   QPushButton* BitBtn7 = nullptr;  // "<< Advanced"

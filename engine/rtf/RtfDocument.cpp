@@ -80,6 +80,7 @@ enum class Word : std::uint8_t {
   Deff,
   F,
   Fcharset,
+  Fmodern,
   Cpg,
   Plain,
   Pard,
@@ -284,6 +285,7 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     }
     t["fldrslt"] = {Word::Fldrslt, 0};
     t["fonttbl"] = {Word::Fonttbl, 0};
+    t["fmodern"] = {Word::Fmodern, 0};
     t["colortbl"] = {Word::Colortbl, 0};
     t["listtext"] = {Word::ListNumber, 0};
     t["pntext"] = {Word::ListNumber, 0};
@@ -421,6 +423,7 @@ class Walker {
   std::unordered_map<int, int> m_fontCharsets;
   std::unordered_map<int, std::uint16_t> m_fontCpgs;
   int m_tableFont = -1;
+  bool m_fontNameDone = false;  // the ";" after the name of m_tableFont was seen
   std::vector<std::optional<std::uint32_t>> m_colours;
   int m_red = 0, m_green = 0, m_blue = 0;
   bool m_colourGiven = false;
@@ -458,10 +461,13 @@ std::uint32_t Walker::formatIndex() {
   if (s.colourIndex > 0 && static_cast<std::size_t>(s.colourIndex) < m_colours.size()) {
     f.colour = m_colours[s.colourIndex];
   }
+  // Font numbers past 2^20 - 2 share one format (no document has that many fonts).
+  f.font = std::clamp(s.font, -1, 0xFFFFE);
   const std::uint64_t key =
       (f.bold ? 1u : 0u) | (f.italic ? 2u : 0u) | (f.underline ? 4u : 0u) |
       (std::uint64_t{f.halfPoints} << 3) |
-      (f.colour ? (std::uint64_t{1} << 19) | (std::uint64_t{*f.colour} << 20) : 0);
+      (f.colour ? (std::uint64_t{1} << 19) | (std::uint64_t{*f.colour} << 20) : 0) |
+      (static_cast<std::uint64_t>(f.font + 1) << 44);
   if (key == m_lastFormatKey && !m_doc.formats.empty()) return m_lastFormat;
   auto [it, added] =
       m_formatIndex.try_emplace(key, static_cast<std::uint32_t>(m_doc.formats.size()));
@@ -742,6 +748,10 @@ void Walker::onWord(const Token& t) {
   if (s.dest == Dest::FontTable) {
     if (info.word == Word::F) {
       m_tableFont = param;
+      m_fontNameDone = false;
+      m_doc.fonts[param];
+    } else if (info.word == Word::Fmodern && m_tableFont >= 0) {
+      m_doc.fonts[m_tableFont].fixedPitch = true;
     } else if (info.word == Word::Fcharset && m_tableFont >= 0 && t.hasParam) {
       m_fontCharsets[m_tableFont] = param;
       updateFontCodePage(m_tableFont);
@@ -873,6 +883,18 @@ void Walker::onSymbol(const Token& t) {
 
 void Walker::onByte(const Token& t, std::uint8_t byte) {
   const GroupState& s = top();
+  if (s.dest == Dest::FontTable) {
+    flushPending();
+    // Only the ASCII of a name is kept: the name stays UTF-8 whatever its code page.
+    if (m_tableFont >= 0 && !m_fontNameDone) {
+      std::string& name = m_doc.fonts[m_tableFont].name;
+      if (byte == ';')
+        m_fontNameDone = true;
+      else if (byte >= 0x20 && byte < 0x7F && (byte != ' ' || !name.empty()) && name.size() < 256)
+        name += static_cast<char>(byte);
+    }
+    return;
+  }
   if (s.dest == Dest::ColorTable) {
     if (byte == ';') {
       m_colours.push_back(

@@ -10,6 +10,7 @@
 // every {\*...} group), hidden text and \bin data are kept but are not part of the text.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,7 @@ struct CharFormat {
   bool underline = false;
   std::uint16_t halfPoints = 24;        // \fsN
   std::optional<std::uint32_t> colour;  // 0xRRGGBB; none for the automatic colour
+  int font = -1;                        // \fN, a key of Document::fonts; -1 for none
 
   bool operator==(const CharFormat&) const = default;
 };
@@ -52,11 +54,18 @@ struct ParseOptions {
   bool includeHidden = false;  // hidden text (\v) becomes part of the plain text
 };
 
+// An entry of the font table.
+struct FontInfo {
+  std::string name;         // as written, without the closing ";"
+  bool fixedPitch = false;  // \fmodern: a typewriter font
+};
+
 struct Document {
   std::string source;               // the RTF bytes as read
   std::string plain;                // the visible text, UTF-8
   std::vector<Unit> units;          // in plain-text order, contiguous over `plain`
   std::vector<CharFormat> formats;  // distinct formats the units refer to
+  std::map<int, FontInfo> fonts;    // the font table, by font number
   // Source offsets where a bare control word ends (sorted): writing a letter, digit, space
   // or '-' right there would change that word.
   std::vector<std::uint32_t> bareWordEnds;

@@ -41,6 +41,25 @@ TEST(RtfFormattedText, RunsCarryBoldItalicUnderlineSizeAndColour) {
   EXPECT_EQ(paragraphs[1].runs[1].format, CharFormat{});
 }
 
+TEST(RtfFormattedText, RunsNameTheirFont) {
+  const Document doc = parse(
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}"
+      "{\\f1\\fmodern\\fcharset0 Courier New{\\*\\falt Courier};}}"
+      "serif {\\f1 code}\\f7 , unknown}");
+  ASSERT_EQ(doc.fonts.size(), 2u);
+  EXPECT_EQ(doc.fonts.at(0).name, "Times New Roman");
+  EXPECT_FALSE(doc.fonts.at(0).fixedPitch);
+  EXPECT_EQ(doc.fonts.at(1).name, "Courier New");
+  EXPECT_TRUE(doc.fonts.at(1).fixedPitch);
+  const auto runs = formattedText(doc).at(0).runs;
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].format.font, 0);
+  EXPECT_EQ(runs[1].text, "code");
+  EXPECT_EQ(runs[1].format.font, 1);
+  EXPECT_EQ(runs[2].format.font, 7);  // not in the table: the viewer's own font
+  EXPECT_EQ(doc.plain, "serif code, unknown");
+}
+
 TEST(RtfFormattedText, ParagraphsFollowTheMarksAndKeepEmptyOnes) {
   const Document doc = parse("{\\rtf1\\ansi a\\line b\\par\\par c\\cell d\\row}");
   const auto paragraphs = formattedText(doc);

@@ -176,3 +176,37 @@ TEST(MainLayout, AdvancedViewGivesTheWholeBandToOptions) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST(MainLayout, BrowseAndEditModesFillTheClientArea) {
+  for (auto [w, h] : {std::pair{570, 395}, {801, 600}, {1920, 1100}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    for (bool advanced : {false, true}) {
+      const MainLayout b = computeMainLayout(w, h, advanced, FileMode::Browse);
+      EXPECT_EQ(b.mode, FileMode::Browse);
+      EXPECT_TRUE(b.filesVisible);
+      EXPECT_EQ(b.filesGroup, (LayoutRect{0, 0, w, h}));
+      EXPECT_EQ(b.viewer, (LayoutRect{6, 14, w - 15, h - 53}));
+      EXPECT_EQ(b.returnButton.width, w - 23);
+      EXPECT_LE(bottom(b.viewer), b.returnButton.y);
+      EXPECT_LE(bottom(b.returnButton), h);
+
+      const MainLayout e = computeMainLayout(w, h, advanced, FileMode::Edit);
+      EXPECT_EQ(e.viewer, (LayoutRect{6, 14, w - 15, h - 65}));
+      const int half = (w - 20) / 2;
+      EXPECT_EQ(e.saveButton, (LayoutRect{8, h - 32, half, e.saveButton.height}));
+      EXPECT_EQ(e.discardButton, (LayoutRect{half + 13, h - 32, half, e.saveButton.height}));
+      EXPECT_EQ(e.wrapText.x, 8);
+      EXPECT_EQ(e.wrapText.y, h - 50);
+      EXPECT_LE(bottom(e.viewer), e.wrapText.y);
+      EXPECT_LE(bottom(e.wrapText), e.saveButton.y);
+      EXPECT_LE(right(e.saveButton), e.discardButton.x);
+      EXPECT_LE(right(e.discardButton), w);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tw

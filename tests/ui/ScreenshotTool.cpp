@@ -1,14 +1,16 @@
 // Takes the pictures of the desktop program for the documentation: the main window with a
 // small configuration, the confirmation dialog of its run and the results window, the scan
 // dialog (folded and unfolded), the scanning window during a large scan, the options dialog,
-// and the confirmation dialog with very long texts. Run it through scripts/screenshots.sh
-// (under Xvfb with a window manager); it writes PNG files to the folder given, and with
-// ImageMagick's `import` also pictures of the whole 1024x768 screen, title bars included.
+// the confirmation dialog with very long texts, and browse and edit mode on files with long
+// paths. Run it through scripts/screenshots.sh (under Xvfb with a window manager); it writes
+// PNG files to the folder given, and with ImageMagick's `import` also pictures of the whole
+// 1024x768 screen, title bars included.
 
 #include "config/ConfigurationCommands.h"
 #include "config/Settings.h"
 #include "support/MemorySettingsStore.h"
 #include "ui/Confirm.h"
+#include "ui/FileListModel.h"
 #include "ui/Mainform.h"
 #include "ui/Option.h"
 #include "ui/Processing.h"
@@ -22,7 +24,10 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QIcon>
+#include <QImage>
 #include <QLineEdit>
+#include <QListView>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -185,6 +190,59 @@ int main(int argc, char* argv[]) {
       screen(out + "/screen-confirm-long.png");
       ++step;
       form2.findChild<QPushButton*>("Button3")->click();
+    } else if (step == 8 && !modal) {
+      // Browse and edit mode, on files with a long path, in a larger window.
+      ++step;
+      form1.resize(800, 600);
+      const QString longDir = workPath + QStringLiteral(
+                                          "/customers/brindlecove-garden-supplies/"
+                                          "correspondence-and-price-lists/2026/spring");
+      QDir().mkpath(longDir);
+      QFile::copy(QStringLiteral(TEXTWRIGHT_TEST_DATA_DIR "/rtf/lo-report-odt.rtf"),
+                  longDir + "/Seed report.rtf");
+      QImage swatch(160, 60, QImage::Format_RGB32);
+      swatch.fill(QColor(0x2e, 0x7d, 0x32));
+      QPainter(&swatch).fillRect(80, 0, 80, 60, QColor(0xf9, 0xa8, 0x25));
+      swatch.save(longDir + "/swatch.png");
+      write(longDir + "/colours.html",
+            "<html><body><h2>Spring colours</h2>\n<p>Two new colours for the "
+            "<a href=\"index.html\">garden range</a>:</p>\n<p><img src=\"swatch.png\"></p>\n"
+            "<p><i>Fern</i> and <i>Marigold</i>, from March.</p></body></html>\n");
+      write(longDir + "/price-list.txt",
+            "Price list, spring 2026\n\nSeeds        per packet   3.20\nBulbs        per dozen    "
+            "7.50\n\nAll prices include packing. Orders above fifty pounds are sent free of "
+            "charge to any address in the country; smaller orders pay a flat rate of four "
+            "pounds, whatever their weight.\n");
+      {
+        tw::FileListModel::Reset reset(form1.fileModel());
+        config.AddFiles({(longDir + "/Seed report.rtf").toStdString(),
+                         (longDir + "/colours.html").toStdString(),
+                         (longDir + "/price-list.txt").toStdString()});
+      }
+      form1.showConfiguration();
+      auto select = [&](int fromEnd) {
+        form1.findChild<QListView*>("CheckListBox1")
+            ->setCurrentIndex(form1.fileModel().index(int(config.Files.size()) - fromEnd, 0));
+      };
+      auto button = [&](const char* name) { form1.findChild<QPushButton*>(name)->click(); };
+      select(3);
+      button("Button1");
+      QApplication::processEvents();
+      failures += !save(&form1, out + "/browse-rtf.png");
+      button("Button2");
+      select(2);
+      button("Button1");
+      QApplication::processEvents();
+      failures += !save(&form1, out + "/browse-html.png");
+      button("Button2");
+      select(1);
+      button("Button3");
+      QApplication::processEvents();
+      failures += !save(&form1, out + "/edit.png");
+      form1.findChild<QCheckBox*>("WrapText1")->click();
+      QApplication::processEvents();
+      failures += !save(&form1, out + "/edit-wrapped.png");
+      button("Button5");
       QTimer::singleShot(50, [&] { QApplication::exit(failures); });
     }
   });

@@ -1,0 +1,59 @@
+#pragma once
+// The controls of browse mode inside the "Files" group of the main window: a read-only view
+// of a listed file and "Return to normal state". An RTF file (name ending in ".rtf", any case)
+// is shown formatted from the core's own RTF reader; an HTML page in an HTML view that follows
+// its relative links and shows its pictures from the page's folder; a picture as a picture;
+// any other file as plain text. Nothing here can change the file.
+
+#include "config/Prompts.h"
+#include "ui/MainLayout.h"
+
+#include <QObject>
+
+#include <string>
+
+class QPushButton;
+class QTextBrowser;
+class QTextDocument;
+class QWidget;
+
+namespace tw {
+
+class BrowseMode : public QObject {
+  Q_OBJECT
+ public:
+  // The controls are made children of `group`, hidden.
+  BrowseMode(QWidget* group, Prompts& prompts);
+
+  enum class View { Rtf, Html };
+  // Which view shows `path`: the rich-text viewer for a name ending in ".rtf" (any case).
+  static View viewFor(const std::string& path);
+  // The caption of the "Files" group while `view` is shown.
+  static QString captionFor(View view);
+
+  // Shows `path` in its view. False after "Cannot open file %s" was shown: the view is empty
+  // and the mode is left with "Return to normal state".
+  bool open(const std::string& path);
+  // Shows or hides the controls (the view of the file last opened).
+  void setVisible(bool visible);
+  void place(const MainLayout& layout);
+  void setFocusToView();
+  // Empties both views, so that a large file is not kept while the mode is closed.
+  void clear();
+
+  View view() const { return m_view; }
+
+  QTextBrowser* RichEdit1 = nullptr;       // RTF files
+  QTextBrowser* CppWebBrowser1 = nullptr;  // every other file
+  QPushButton* Button2 = nullptr;          // "Return to normal state"
+
+ private:
+  Prompts& m_prompts;
+  View m_view = View::Html;
+};
+
+// The formatted text of an RTF document as a rich-text document: paragraphs, bold, italic,
+// underline, point sizes, colours and fonts as the core's reader gives them.
+void fillRtfDocument(QTextDocument& document, const std::string& rtfSource);
+
+}  // namespace tw

@@ -1,0 +1,191 @@
+#include "ui/EditMode.h"
+
+#include "ui/QtText.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+
+#include <sys/stat.h>
+
+namespace tw {
+
+namespace {
+
+void place(QWidget* w, const LayoutRect& r) {
+  w->setGeometry(r.x, r.y, r.width, r.height);
+}
+
+// Whether the file behind `file` is still the one that was read: same inode, size and time.
+bool unchangedOnDisk(const platform::LoadedFile& file, platform::FileOps& ops) {
+  struct stat st {};
+  if (ops.stat(file.resolvedPath.c_str(), &st) != 0) return false;
+  const platform::FileIdentity& id = file.identity;
+  return uint64_t(st.st_dev) == id.device && uint64_t(st.st_ino) == id.inode &&
+         int64_t(st.st_size) == id.size && int64_t(st.st_mtim.tv_sec) == id.mtimeSec &&
+         int64_t(st.st_mtim.tv_nsec) == id.mtimeNsec;
+}
+
+}  // namespace
+
+EditMode::EditMode(QWidget* group, Prompts& prompts)
+    : QObject(group), m_prompts(prompts), m_ops(&platform::systemFileOps()) {
+  Memo3 = new QPlainTextEdit(group);
+  Memo3->setObjectName(QStringLiteral("Memo3"));
+  Memo3->setAccessibleName(QStringLiteral("File text"));
+  Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Plain text the way it is in the file: a fixed-width font, tabs at eight columns.
+  QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  Memo3->setFont(mono);
+  Memo3->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char(' ')) * 8);
+
+  // "Wrap text" keeps its state from one use of edit mode to the next: it lives as long as the
+  // window.
+  CheckBox6 = new QCheckBox(QStringLiteral("Wrap text"), group);
+  CheckBox6->setObjectName(QStringLiteral("WrapText1"));
+  CheckBox6->setAccessibleName(QStringLiteral("Wrap text"));
+  connect(CheckBox6, &QCheckBox::toggled, this, &EditMode::CheckBox6Click);
+
+  auto button = [group](const QString& text, const char* name) {
+    auto* b = new QPushButton(text, group);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAccessibleName(text);
+    b->setAutoDefault(false);
+    return b;
+  };
+  Button4 = button(QStringLiteral("Save changes and close"), "Button4");
+  Button5 = button(QStringLiteral("Discard changes and close"), "Button5");
+  setVisible(false);
+}
+
+void EditMode::setVisible(bool visible) {
+  for (QWidget* w : std::initializer_list<QWidget*>{Memo3, CheckBox6, Button4, Button5})
+    w->setVisible(visible);
+}
+
+void EditMode::place(const MainLayout& layout) {
+  tw::place(Memo3, layout.viewer);
+  tw::place(CheckBox6, layout.wrapText);
+  tw::place(Button4, layout.saveButton);
+  tw::place(Button5, layout.discardButton);
+}
+
+void EditMode::CheckBox6Click() {
+  const bool wrap = CheckBox6->isChecked();
+  Memo3->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  Memo3->setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+}
+
+std::string EditMode::editorText() const {
+  // The raw text keeps no-break spaces as they are; blocks are separated by U+2029.
+  QString text = Memo3->document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  return toStd(text);
+}
+
+bool EditMode::loadIntoEditor(const EditableText& text) {
+  Memo3->setPlainText(fromStd(text.text));
+  return editorText() == text.text;
+}
+
+EditMode::Opened EditMode::open(const std::string& path) {
+  m_loaded = false;
+  m_file = {};
+  Memo3->clear();
+  Button4->setEnabled(false);
+  std::string error;
+  const platform::LoadResult read = platform::loadFile(path, m_file, error, *m_ops);
+  if (read == platform::LoadResult::Missing || read == platform::LoadResult::Failed) {
+    m_prompts.inform("Cannot open file " + path + (error.empty() ? "" : "\n\n" + error),
+                     "Textwright", PromptIcon::Error);
+    return Opened::Unreadable;
+  }
+  std::optional<EditableText> text = decodeForEditing(m_file.content);
+  if (!text) {
+    m_prompts.inform("The file " + path +
+                         " holds NUL bytes (binary data). It is not opened for editing: the "
+                         "editor cannot keep them.",
+                     "Warning", PromptIcon::Warning);
+    return Opened::Refused;
+  }
+  // A character the editor would not give back as it was read (a paragraph separator, say)
+  // falls back to one character per byte, which it always keeps.
+  bool kept = loadIntoEditor(*text);
+  if (!kept && text->format.encoding == TextEncoding::Utf8) {
+    text = decodeForEditing(m_file.content, TextEncoding::Latin1);
+    kept = loadIntoEditor(*text);
+  }
+  if (!kept) {
+    Memo3->clear();
+    m_prompts.inform("The file " + path +
+                         " cannot be edited as text: the editor would change some of its "
+                         "characters.",
+                     "Warning", PromptIcon::Warning);
+    return Opened::Refused;
+  }
+  m_format = text->format;
+  m_loaded = true;
+  Button4->setEnabled(true);
+  Memo3->document()->setModified(false);
+  Memo3->moveCursor(QTextCursor::Start);
+  return Opened::Editing;
+}
+
+bool EditMode::save() {
+  if (!m_loaded) return false;
+  const std::string& path = m_file.listedPath;
+  const EncodedText encoded = encodeEdited(editorText(), m_format);
+  if (!encoded.ok()) {
+    m_prompts.inform("The text holds characters that cannot be saved in the 8-bit encoding of " +
+                         path + ". Remove them, or save the text with another program.",
+                     "Warning", PromptIcon::Warning);
+    return false;
+  }
+  // Saving what the file already holds would change nothing but its date.
+  if (encoded.bytes == m_file.content && unchangedOnDisk(m_file, *m_ops)) return true;
+
+  platform::LoadedFile target = m_file;
+  if (!unchangedOnDisk(m_file, *m_ops)) {
+    const PromptAnswer answer =
+        m_prompts.ask("The file " + path +
+                          " has been changed by another program since it was opened for "
+                          "editing.\nDo you want to save your text over it?",
+                      "Question", PromptButtons::YesNo, PromptIcon::Question);
+    if (answer != PromptAnswer::Yes) return false;
+    std::string error;
+    const platform::LoadResult now = platform::loadFile(path, target, error, *m_ops);
+    if (now == platform::LoadResult::Failed) {
+      m_prompts.inform("Cannot create file " + path + "\n\n" + error, "Textwright",
+                       PromptIcon::Error);
+      return false;
+    }
+    if (now == platform::LoadResult::Missing) {
+      // Deleted meanwhile: the text becomes the file again.
+      const platform::IoStatus written = platform::writeFileAtomically(path, encoded.bytes);
+      if (!written) {
+        m_prompts.inform("Cannot create file " + path + "\n\n" + written.error, "Textwright",
+                         PromptIcon::Error);
+        return false;
+      }
+      return true;
+    }
+  }
+  platform::WriteBackOptions options;
+  options.createBackup = false;
+  options.keepDate = false;
+  options.keepAttributes = true;
+  const platform::IoStatus written = platform::writeBack(target, encoded.bytes, options, *m_ops);
+  if (!written) {
+    m_prompts.inform("Cannot create file " + path + "\n\n" + written.error, "Textwright",
+                     PromptIcon::Error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tw

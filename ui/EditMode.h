@@ -1,0 +1,66 @@
+#pragma once
+// The controls of edit mode inside the "Files" group of the main window: the plain-text
+// editor, "Wrap text", "Save changes and close" and "Discard changes and close". It reads a
+// listed file into the editor and writes the editor's text back so that every byte the user
+// did not edit stays as it was (engine/EditedText.h); saving replaces the file atomically with
+// its mode, owner and links kept, no backup made and the date not kept.
+
+#include "config/Prompts.h"
+#include "engine/EditedText.h"
+#include "platform/FileReplace.h"
+#include "ui/MainLayout.h"
+
+#include <QObject>
+
+#include <string>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+namespace tw {
+
+class EditMode : public QObject {
+  Q_OBJECT
+ public:
+  // The controls are made children of `group`, hidden.
+  EditMode(QWidget* group, Prompts& prompts);
+
+  enum class Opened { Editing, Refused, Unreadable };
+  // Reads `path` into the editor. Refused: the file holds NUL bytes or text the editor cannot
+  // keep; the user was told and nothing else changed. Unreadable: "Cannot open file %s" was
+  // shown; the editor is empty and cannot be saved, only left.
+  Opened open(const std::string& path);
+  // Shows or hides the controls (placed by `layout`).
+  void setVisible(bool visible);
+  void place(const MainLayout& layout);
+
+  // "Save changes and close": true when the text is on disk (or nothing had to be written)
+  // and the mode may end; false keeps the mode and the text, after telling the user why.
+  bool save();
+
+  // Where the saving goes through; tests make single calls fail here.
+  void setFileOps(platform::FileOps& ops) { m_ops = &ops; }
+
+  // The editor's text as the editor holds it: UTF-8, line breaks "\n".
+  std::string editorText() const;
+  const TextFormat& format() const { return m_format; }
+
+  QPlainTextEdit* Memo3 = nullptr;
+  QCheckBox* CheckBox6 = nullptr;  // "Wrap text"
+  QPushButton* Button4 = nullptr;  // "Save changes and close"
+  QPushButton* Button5 = nullptr;  // "Discard changes and close"
+
+ private:
+  void CheckBox6Click();
+  bool loadIntoEditor(const EditableText& text);
+
+  Prompts& m_prompts;
+  platform::FileOps* m_ops;
+  platform::LoadedFile m_file;
+  bool m_loaded = false;
+  TextFormat m_format;
+};
+
+}  // namespace tw
