@@ -13,7 +13,7 @@ ifneq ($(CCACHE),)
 CMAKE_COMMON += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
 endif
 
-.PHONY: all deps build build-asan run test test-main test-asan check-format format fuzz bench clean
+.PHONY: all deps build build-asan run test test-main test-asan check-format format fuzz bench package check-package clean
 
 all: build
 
@@ -48,6 +48,15 @@ test-main: build
 test-asan: build-asan
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# The Debian package (CPack): build/package/textwright_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@ls $(BUILD)/package/*.deb
+
+# The package unpacked into a temporary root and run from there, and lintian over it.
+check-package: package
+	@scripts/check-package.sh $(BUILD)/package/textwright_*.deb
 
 # Every libFuzzer target for FUZZ_SECONDS each (seeds from fuzz/corpus/<name>/).
 fuzz: deps

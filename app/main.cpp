@@ -4,12 +4,15 @@
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationCommands.h"
+#include "ui/AppIcon.h"
 #include "ui/Confirm.h"
 #include "ui/Mainform.h"
 #include "ui/Option.h"
 #include "ui/Processing.h"
 #include "ui/QSettingsStore.h"
 #include "ui/QtPrompts.h"
+#include "ui/QtText.h"
+#include "ui/QtTranslations.h"
 #include "ui/Result.h"
 #include "ui/Scan.h"
 #include "ui/Scanning.h"
@@ -23,6 +26,9 @@ int main(int argc, char* argv[]) {
   // No application display name: Qt would append it to every window title, and the titles are
   // the windows' captions exactly.
   QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
+  // The icon of every window, and the menu entry the desktop shows the running program under.
+  QApplication::setWindowIcon(tw::appIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.brindlecove.Textwright"));
   // Desktops without an icon theme of their own still get a consistent set.
   if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
     QIcon::setThemeName(QStringLiteral("Adwaita"));
@@ -36,6 +42,8 @@ int main(int argc, char* argv[]) {
   tw::AppOptions options;
   tw::QtPrompts prompts;
   tw::QSettingsStore settings;
+  // Qt's own dialogs and buttons speak the language chosen for the program.
+  tw::useQtTranslations(tw::fromStd(settings.readString("Language").value_or("")));
 
   // The windows, created once in their fixed order; all but the main window are modal.
   tw::TForm1 form1(config, options, prompts, settings);

@@ -19,6 +19,16 @@ namespace {
 
 constexpr std::string_view kPrefix = "textwright-cli scan: ";
 
+constexpr const char* kScanHelp =
+    "Lists the files under DIR whose names match the masks, one full path per line.\n\n"
+    "Scan options:\n"
+    "  --mask TEXT             name masks separated by \";\" (default *.htm*)\n"
+    "  --no-recurse            stay in DIR\n"
+    "  --size OPN[b|k|m]       keep files by size: OP is =, > or <, e.g. --size '=10k'\n"
+    "  --date-between FROM TO  keep files modified on these dates (DD.MM.YYYY), both included\n"
+    "  --not-older N{h|d|w|m|y}  keep files no older than N hours, days, weeks, months, years\n"
+    "  --add-to CONFIG.rpl     add the files found to this configuration and save it\n";
+
 int usageError(CliIo& io, const std::string& message) {
   io.err << kPrefix << message << "\n";
   return kExitUsage;
@@ -156,7 +166,7 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
     const std::string& arg = args[i];
     auto value = [&](std::size_t count) { return i + count < args.size(); };
     if (arg == "--help" || arg == "-h") {
-      io.out << "Usage: textwright-cli " << kScanUsage << "\n";
+      io.out << "Usage: textwright-cli " << kScanUsage << "\n" << kScanHelp;
       return kExitOk;
     } else if (arg == "--no-recurse") {
       fields.Recurse = false;

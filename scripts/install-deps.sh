@@ -11,7 +11,11 @@ packages=(
   libgtest-dev libgmock-dev         # tests
   libbenchmark-dev                  # make bench
   strace util-linux                 # crash and error-injection tests, setpriv
-  qt6-base-dev                      # the desktop program
+  qt6-base-dev qt6-svg-dev          # the desktop program (Qt Svg draws its icon)
+  qt6-translations-l10n             # Qt's own dialogs in the program's language
+  dpkg-dev lintian                  # make package: dependencies computed, the package checked
+  desktop-file-utils appstream shared-mime-info  # desktop entry, metainfo and MIME type checked
+  man-db bash-completion            # the installed manuals and the completion checked
   xvfb xauth                        # headless GUI tests and screenshots
   x11-utils                         # xprop: the window titles as the X server has them
   imagemagick twm xfonts-base       # screenshots of whole screens, title bars included

@@ -1,4 +1,5 @@
 #include "ui/Mainform.h"
+#include "ui/DataFiles.h"
 #include "ui/QtText.h"
 
 #include "ui/BrowseMode.h"
@@ -814,8 +815,7 @@ void TForm1::CopyFieldToClipboard(QPlainTextEdit* field) {
 QString TForm1::helpFile() const {
   QStringList folders;
   if (auto path = m_settings.readString("Path"); path && !path->empty()) folders << fromStd(*path);
-  const QString exeDir = QCoreApplication::applicationDirPath();
-  folders << exeDir << exeDir + QStringLiteral("/../share/textwright");
+  folders << dataFolder();
   for (const QString& folder : folders) {
     const QFileInfo help(QDir(folder).filePath(QStringLiteral("help/index.html")));
     if (help.isFile()) return help.absoluteFilePath();
