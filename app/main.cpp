@@ -4,12 +4,14 @@
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationCommands.h"
+#include "ui/About.h"
 #include "ui/Confirm.h"
 #include "ui/Mainform.h"
 #include "ui/Processing.h"
 #include "ui/QSettingsStore.h"
 #include "ui/QtPrompts.h"
 #include "ui/Result.h"
+#include "ui/Tips.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -28,13 +30,19 @@ int main(int argc, char* argv[]) {
   tw::QtPrompts prompts;
   tw::QSettingsStore settings;
 
-  // The windows, created once in their fixed order; all but the main window are modal.
+  // The windows, created once in their fixed order; all but the main window are modal. Each is
+  // owned by the main window, which puts the texts of the chosen language into all of them.
   tw::TForm1 form1(config, options, prompts, settings);
   prompts.setParent(&form1);
   tw::TForm2 form2(&form1);
   tw::TForm5 form5(prompts, &form1);
+  tw::TAboutBox aboutBox(&form1);
   tw::TForm9 form9(form2, &form1);
+  tw::TForm10 form10(settings, &form1);
   form1.setRunWindows(&form9, &form5);
+  form1.setInfoWindows(&form10, &aboutBox);
+  // The first showing reads the settings: placement, language, the previous configuration;
+  // the first activation may show the tip of the day.
   form1.show();
   // A configuration file named on the command line is opened at start, without a dialog. The
   // name is taken as the bytes given (QApplication has removed its own arguments by now), so

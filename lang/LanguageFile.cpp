@@ -130,8 +130,8 @@ LanguageFileResult parseLanguageFile(std::string_view bytes, std::string_view fi
       return result;
     }
     if (slot != -1 && (slot < 1 || slot > kTextSlots)) {
-      result.error = lineError(fileName, lineNumber,
-                               "slot " + std::to_string(slot) + " is outside 1 to 300");
+      result.error =
+          lineError(fileName, lineNumber, "slot " + std::to_string(slot) + " is outside 1 to 300");
       return result;
     }
     const size_t open = line.find('"', equals + 1);

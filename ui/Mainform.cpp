@@ -1,14 +1,17 @@
 #include "ui/Mainform.h"
 #include "ui/QtText.h"
 
+#include "ui/About.h"
 #include "ui/FileListModel.h"
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
 #include "ui/Processing.h"
 #include "ui/Result.h"
+#include "ui/Tips.h"
 
 #include "backup/Backups.h"
 #include "config/ConfigurationCommands.h"
+#include "lang/TextBindings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,11 +41,6 @@
 namespace tw {
 
 namespace {
-
-// The maker's web addresses. None is known yet: the entries stay disabled while these are
-// empty, rather than sending the user to a guessed address.
-constexpr const char* kHomePage = "";
-constexpr const char* kOnlineHelp = "";
 
 // A field's text as the pair list keeps it: line breaks CR LF.
 std::string crlfText(const QPlainTextEdit* field) {
@@ -85,6 +83,7 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
   showConfiguration();
   FormResize();
   setRunWindows(nullptr, nullptr);
+  setInfoWindows(nullptr, nullptr);
 }
 
 TForm1::~TForm1() = default;
@@ -139,8 +138,8 @@ void TForm1::buildControls() {
   BitBtn3->setToolTip(QStringLiteral("Delete file from File list"));
   connect(BitBtn3, &QPushButton::clicked, this, &TForm1::DeleteFile1Click);
   Button1 = button(QStringLiteral("Browse file"), "Button1", GroupBox1);
-  Button2 = button(QStringLiteral("Edit file"), "Button2", GroupBox1);
-  for (QPushButton* small : {Button1, Button2}) {
+  Button3 = button(QStringLiteral("Edit file"), "Button3", GroupBox1);
+  for (QPushButton* small : {Button1, Button3}) {
     QFont f = small->font();
     f.setPointSizeF(f.pointSizeF() * 0.85);
     small->setFont(f);
@@ -180,20 +179,7 @@ void TForm1::buildControls() {
   connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
   for (QWidget* w : std::initializer_list<QWidget*>{CheckBox7, CheckBox8, Edit1, ComboBox1})
     w->hide();
-  // The options box has a fixed width; with a wide desktop font its captions get a slightly
-  // smaller size rather than being cut off.
-  const int switchWidth =
-      computeMainLayout(MainLayout::kMinimumWidth, 400, false).switches[0].width;
-  QFont optionsFont = GroupBox2->font();
-  auto widest = [this] {
-    int w = 0;
-    for (QCheckBox* box : CheckBox) w = std::max(w, box->sizeHint().width());
-    return w;
-  };
-  while (widest() > switchWidth && optionsFont.pointSizeF() > 6.5) {
-    optionsFont.setPointSizeF(optionsFont.pointSizeF() - 0.5);
-    for (QCheckBox* box : CheckBox) box->setFont(optionsFont);
-  }
+  fitSwitchCaptions();
 
   // "Strings"
   GroupBox3 = new QGroupBox(QStringLiteral("Strings"), m_client);
@@ -319,19 +305,18 @@ void TForm1::buildMenus() {
   topics->setIcon(themeIcon("help-contents", QStyle::SP_DialogHelpButton));
   topics->setShortcut(QKeySequence::HelpContents);
   help->addAction(topics);
-  QAction* tips = action("TipoftheDay1", QStringLiteral("Tip of the Day..."), nullptr);
+  QAction* tips =
+      action("TipoftheDay1", QStringLiteral("Tip of the Day..."), &TForm1::ShowTips1Click);
   help->addAction(tips);
   help->addSeparator();
   QAction* home = action("Brindlecovehomepage1", QStringLiteral("Brindlecove home page"),
                          &TForm1::Brindlecovehomepage1Click);
-  home->setEnabled(*kHomePage != '\0');
   help->addAction(home);
   QAction* online = action("Onlinehelp1", QStringLiteral("Online help"), &TForm1::Onlinehelp1Click);
   online->setVisible(false);
-  online->setEnabled(*kOnlineHelp != '\0');
   help->addAction(online);
   help->addSeparator();
-  QAction* about = action("About1", QStringLiteral("About"), nullptr);
+  QAction* about = action("About1", QStringLiteral("About"), &TForm1::About2Click);
   about->setIcon(themeIcon("help-about", QStyle::SP_MessageBoxInformation));
   help->addAction(about);
 
@@ -394,9 +379,8 @@ void TForm1::buildMenus() {
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { PopupMenu4->popup(QCursor::pos()); });
 
   // Commands whose windows are not part of the program yet stay visibly unavailable.
-  markNotConnected(
-      {options, scan, scan2, BitBtn2, browse, edit, browse2, edit2, Button1, Button2, tips, about},
-      QStringLiteral("Not available in this version yet"));
+  markNotConnected({options, scan, scan2, BitBtn2, browse, edit, browse2, edit2, Button1, Button3},
+                   QStringLiteral("Not available in this version yet"));
 }
 
 void TForm1::buildToolBar() {
@@ -540,7 +524,7 @@ void TForm1::FormResize() {
   place(BitBtn2, l.fileScan);
   place(BitBtn3, l.fileDelete);
   place(Button1, l.browseFile);
-  place(Button2, l.editFile);
+  place(Button3, l.editFile);
   for (int i = 0; i < 6; ++i) place(CheckBox[i], l.switches[size_t(i)]);
   place(BitBtn7, l.advancedButton);
   place(BitBtn6, l.goButton);
@@ -648,11 +632,11 @@ void TForm1::HelpTopics1Click() {
 }
 
 void TForm1::Brindlecovehomepage1Click() {
-  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
+  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageAddress)));
 }
 
 void TForm1::Onlinehelp1Click() {
-  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelp)));
+  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelpAddress)));
 }
 
 void TForm1::Exit1Click() {
@@ -879,7 +863,8 @@ void TForm1::setRunWindows(TForm9* processing, TForm5* results) {
 
 void TForm1::BitBtn6Click() {
   if (!m_form9 || !m_form5) return;
-  if (!CheckGoInput(m_config, m_prompts)) return;
+  if (!CheckGoInput(m_config, m_prompts, m_texts.text(kNoFilesSlot), m_texts.text(kNoPairsSlot)))
+    return;
   try {
     const RunOutcome outcome = m_form9->execRun(m_config, m_options, *m_clock, m_summary);
     if (outcome.Refused) {
@@ -901,6 +886,8 @@ void TForm1::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {
 void TForm1::closeEvent(QCloseEvent* event) {
   const bool mayClose = ConfirmClose(m_config, m_options, m_prompts, m_settings);
   showConfiguration();
+  // Also when the window stays open: the placement and the previous project are kept.
+  storeExitSettings();
   if (mayClose)
     event->accept();
   else

@@ -10,6 +10,7 @@
 #include "config/WindowCommands.h"
 #include "engine/Clock.h"
 #include "engine/RunSummary.h"
+#include "lang/TextTable.h"
 #include "ui/MainLayout.h"
 
 #include <QMainWindow>
@@ -35,8 +36,10 @@ namespace tw {
 class FileListModel;
 class PairGrid;
 class PairTableModel;
+class TAboutBox;
 class TForm5;
 class TForm9;
+class TForm10;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -76,9 +79,27 @@ class TForm1 : public QMainWindow {
   // Shows the core's state in every control: switches, menu check, enabled states.
   void showConfiguration();
 
+  // The tips window and the about box, created once by the program; their menu entries stay
+  // disabled without them.
+  void setInfoWindows(TForm10* tips, TAboutBox* about);
+
+  // The texts the windows show (the built-in ones or those of a language file).
+  const TextTable& texts() const { return m_texts; }
+  // Puts the texts of the language file `fileName` (a name in the Language folder; empty or
+  // "English.lng": the built-in texts) into every window. A file that cannot be read or holds
+  // a malformed line is reported, and nothing changes. Returns whether it was applied.
+  bool applyLanguage(const QString& fileName);
+  // The user's choice of language: applies it and, when that worked, remembers it
+  // ("Language", empty for the built-in texts).
+  bool changeLanguage(const QString& fileName);
+  // The language file in use, "English.lng" for the built-in texts.
+  QString languageName() const;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   // File menu and its tool buttons.
@@ -112,8 +133,15 @@ class TForm1 : public QMainWindow {
   void DeleteBackupFiles1Click();
   // Help menu.
   void HelpTopics1Click();
+  void ShowTips1Click();  // "Tip of the Day...": the tips window, not modal
   void Brindlecovehomepage1Click();
   void Onlinehelp1Click();
+  void About2Click();
+  // Start-up and exit (MainformStartup.cpp).
+  void FormShow();      // first showing: settings, placement, language, previous project
+  void FormActivate();  // every activation: grid headers; the first: the tip of the day
+  void storeExitSettings();
+  void fitSwitchCaptions();
   // Options group.
   void CheckBoxClick(int which);
   void CheckBox7Click();
@@ -155,6 +183,14 @@ class TForm1 : public QMainWindow {
   SystemClock m_systemClock;
   Clock* m_clock = &m_systemClock;
   RunSummary m_summary;
+  TextTable m_texts;
+  QString m_language;  // the language file in use; empty for the built-in texts
+  TForm10* m_form10 = nullptr;
+  TAboutBox* m_aboutBox = nullptr;
+  bool m_shown = false;
+  bool m_activated = false;
+  bool m_showTips = false;  // the tips switch read at start-up
+  bool m_settingsErrorShown = false;
 
   QWidget* m_client = nullptr;
   QToolBar* ToolBar1 = nullptr;
@@ -166,7 +202,7 @@ class TForm1 : public QMainWindow {
   QPushButton* BitBtn2 = nullptr;  // "Scan"
   QPushButton* BitBtn3 = nullptr;  // files "Delete"
   QPushButton* Button1 = nullptr;  // "Browse file"
-  QPushButton* Button2 = nullptr;  // "Edit file"
+  QPushButton* Button3 = nullptr;  // "Edit file"
   QCheckBox* CheckBox[6] = {};     // the six switches, top to bottom
   QPushButton* BitBtn6 = nullptr;  // "Go"
   QPushButton* BitBtn7 = nullptr;  // "<< Advanced"

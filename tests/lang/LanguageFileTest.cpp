@@ -44,10 +44,20 @@ TEST(LanguageFile, ReadsEntriesAsWritten) {
       {"-1=\"ignored\"\n+7=\"plus\"\n300=\"last\"", {{7, "plus"}, {300, "last"}}},
       {"5= junk \"Sauvegarde\" = \"x\"", {{5, "Sauvegarde"}}},
       {"3=\"a=b # c\"", {{3, "a=b # c"}}},
-      {"\xEF\xBB\xBF" "2=\"Datei\"", {{2, "Datei"}}},
-      {"39=\"Gr\xC3\xB6\xC3\x9F" "e\"", {{39, "Gr\xC3\xB6\xC3\x9F" "e"}}},
+      {"\xEF\xBB\xBF"
+       "2=\"Datei\"",
+       {{2, "Datei"}}},
+      {"39=\"Gr\xC3\xB6\xC3\x9F"
+       "e\"",
+       {{39,
+         "Gr\xC3\xB6\xC3\x9F"
+         "e"}}},
       // Not UTF-8: read as Windows-1252 (o umlaut, euro sign, C1 byte kept).
-      {"39=\"Gr\xF6\xDF" "e \x80\x81\"", {{39, "Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC\xC2\x81"}}},
+      {"39=\"Gr\xF6\xDF"
+       "e \x80\x81\"",
+       {{39,
+         "Gr\xC3\xB6\xC3\x9F"
+         "e \xE2\x82\xAC\xC2\x81"}}},
   };
   for (const Case& c : cases) {
     LanguageFileResult r = parseLanguageFile(c.bytes, "German.lng");

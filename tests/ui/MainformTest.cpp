@@ -133,7 +133,7 @@ TEST_F(MainformTest, ControlsAndCaptions) {
   // "Browse file" and "Edit file" are disabled at start.
   EXPECT_EQ(child<QPushButton>("Button1")->text(), QStringLiteral("Browse file"));
   EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
-  EXPECT_FALSE(child<QPushButton>("Button2")->isEnabled());
+  EXPECT_FALSE(child<QPushButton>("Button3")->isEnabled());
   // The windows of a later version are not offered.
   for (const char* name :
        {"Options1", "ScanforFiles1", "TipoftheDay1", "About1", "BrowseFile1", "EditFile1"})
