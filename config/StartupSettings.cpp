@@ -8,8 +8,8 @@ namespace {
 
 bool anySettingKept(SettingsStore& store) {
   using namespace settings;
-  for (const char* name : {kPath, kTips, kSavePosition, kLoadPrevious, kPreviousProject,
-                           kLanguage, kLastDir})
+  for (const char* name :
+       {kPath, kTips, kSavePosition, kLoadPrevious, kPreviousProject, kLanguage, kLastDir})
     if (store.hasValue(name)) return true;
   return false;
 }
@@ -57,8 +57,8 @@ StartupSettings readStartupSettings(SettingsStore& store, AppOptions& options, i
   return s;
 }
 
-void writeExitSettings(SettingsStore& store, const AppOptions& options,
-                       const std::string& fileName, const ExitGeometry& geometry) {
+void writeExitSettings(SettingsStore& store, const AppOptions& options, const std::string& fileName,
+                       const ExitGeometry& geometry) {
   using namespace settings;
   if (options.LoadPreviousProject) {
     store.writeInteger(kLoadPrevious, 1);

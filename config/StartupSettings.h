@@ -28,12 +28,12 @@ struct WindowPlacement {
 };
 
 struct StartupSettings {
-  bool firstRun = true;            // no settings yet: nothing below is applied
-  std::string helpFolder;          // "Path"
-  bool showTips = false;           // "Tips" (missing: yes)
+  bool firstRun = true;                      // no settings yet: nothing below is applied
+  std::string helpFolder;                    // "Path"
+  bool showTips = false;                     // "Tips" (missing: yes)
   std::optional<WindowPlacement> placement;  // only when "SavePosition" exists
-  std::string previousProject;     // the configuration to open without a dialog, or empty
-  std::string language;            // "Language": empty for the built-in English texts
+  std::string previousProject;               // the configuration to open without a dialog, or empty
+  std::string language;                      // "Language": empty for the built-in English texts
 };
 
 // Reads the settings in start-up order and sets AutoSavePosition and LoadPreviousProject from
@@ -54,7 +54,7 @@ struct ExitGeometry {
 // Writes "LoadPrevious" and "PreviousProject" (`fileName`, the open configuration) and the
 // placement ("SavePosition", "Left", "Top", "Height", "Width", "isMaximized") as the options
 // say. A maximized window is stored with the built-in size, so that restoring it gives that.
-void writeExitSettings(SettingsStore& store, const AppOptions& options,
-                       const std::string& fileName, const ExitGeometry& geometry);
+void writeExitSettings(SettingsStore& store, const AppOptions& options, const std::string& fileName,
+                       const ExitGeometry& geometry);
 
 }  // namespace tw

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the desktop program for the documentation: builds the picture tool, runs it
-# under a virtual X server and writes docs/screenshots/{main-window,confirm,results}.png.
+# under a virtual X server and writes the pictures (main window, its advanced view and each
+# language, processing, confirmation, results, tips, about box) to docs/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}

@@ -546,6 +546,7 @@ void TForm1::FormResize() {
   place(BitBtn5, l.pairDelete);
   SpeedButton1->raise();
   SpeedButton2->raise();
+  fitButtonCaptions();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -142,6 +142,7 @@ class TForm1 : public QMainWindow {
   void FormActivate();  // every activation: grid headers; the first: the tip of the day
   void storeExitSettings();
   void fitSwitchCaptions();
+  void fitButtonCaptions();
   // Options group.
   void CheckBoxClick(int which);
   void CheckBox7Click();

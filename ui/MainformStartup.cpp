@@ -17,8 +17,10 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTimer>
 
 namespace tw {
@@ -59,6 +61,7 @@ bool TForm1::applyLanguage(const QString& fileName) {
   m_language = fileName == QLatin1String(kEnglishLanguage) ? QString() : fileName;
   applyTexts(m_texts, this);
   fitSwitchCaptions();
+  fitButtonCaptions();
   return true;
 }
 
@@ -87,6 +90,27 @@ void TForm1::fitSwitchCaptions() {
   while (widest() > switchWidth && optionsFont.pointSizeF() > 6.5) {
     optionsFont.setPointSizeF(optionsFont.pointSizeF() - 0.5);
     for (QCheckBox* box : CheckBox) box->setFont(optionsFont);
+  }
+}
+
+// The buttons have fixed widths too; a caption that does not fit gets a smaller size.
+void TForm1::fitButtonCaptions() {
+  auto needed = [](const QPushButton* b) {
+    const QStyle* s = b->style();
+    int w = b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&')));
+    if (!b->icon().isNull()) w += b->iconSize().width() + 4;
+    return w + 2 * s->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b) +
+           2 * s->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b);
+  };
+  for (QPushButton* button :
+       {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, Button1, Button3}) {
+    QFont font = button->parentWidget()->font();
+    if (button == Button1 || button == Button3) font.setPointSizeF(font.pointSizeF() * 0.85);
+    button->setFont(font);
+    while (needed(button) > button->width() && font.pointSizeF() > 6.5) {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+      button->setFont(font);
+    }
   }
 }
 
@@ -151,8 +175,9 @@ void TForm1::storeExitSettings() {
   const std::string error = m_settings.takeWriteError();
   if (error.empty() || m_settingsErrorShown) return;
   m_settingsErrorShown = true;
-  m_prompts.inform(error + " The window's place and the open configuration will not be "
-                           "remembered for the next start.",
+  m_prompts.inform(error +
+                       " The window's place and the open configuration will not be "
+                       "remembered for the next start.",
                    "Warning", PromptIcon::Warning);
 }
 

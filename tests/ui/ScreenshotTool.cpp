@@ -1,14 +1,18 @@
 // Takes the pictures of the desktop program for the documentation: the main window with a
-// small configuration, the confirmation dialog of its run and the results window. Run it
+// small configuration, the confirmation dialog of its run and the results window, the main
+// window in each shipped language, the tips window and the about box. Run it
 // through scripts/screenshots.sh (under Xvfb); it writes PNG files to the folder given.
 
 #include "config/ConfigurationCommands.h"
 #include "config/MemorySettingsStore.h"
+#include "ui/About.h"
 #include "ui/Confirm.h"
+#include "ui/LanguageTexts.h"
 #include "ui/Mainform.h"
 #include "ui/Processing.h"
 #include "ui/QtPrompts.h"
 #include "ui/Result.h"
+#include "ui/Tips.h"
 
 #include <QApplication>
 #include <QDir>
@@ -72,8 +76,12 @@ int main(int argc, char* argv[]) {
   prompts.setParent(&form1);
   tw::TForm2 form2(&form1);
   tw::TForm5 form5(prompts, &form1);
+  tw::TAboutBox about(&form1);
   tw::TForm9 form9(form2, &form1);
+  tw::TForm10 tips(settings, &form1);
   form1.setRunWindows(&form9, &form5);
+  form1.setInfoWindows(&tips, &about);
+  tw::setLanguageFolders({QStringLiteral(TEXTWRIGHT_SOURCE_DIR "/Language")});
   form1.resize(640, 480);
   form1.showConfiguration();
   form1.show();
@@ -100,6 +108,25 @@ int main(int argc, char* argv[]) {
       failures += !save(&form5, out + "/results.png");
       ++step;
       form5.findChild<QPushButton*>("Button1")->click();
+    } else if (step == 3 && !modal) {
+      // Every shipped language at the window's smallest size, where captions are tightest.
+      form1.resize(570, 450);
+      for (const QString& language : tw::languageFileNames()) {
+        form1.applyLanguage(language);
+        failures +=
+            !save(&form1, out + "/main-window-" + language.section('.', 0, 0).toLower() + ".png");
+      }
+      form1.applyLanguage({});
+      tips.showTip(2);
+      tips.show();
+      about.show();
+      ++step;
+    } else if (step == 4) {
+      failures += !save(&tips, out + "/tips.png");
+      failures += !save(&about, out + "/about.png");
+      tips.close();
+      about.close();
+      ++step;
       QTimer::singleShot(50, [&] { QApplication::exit(failures); });
     }
   });
