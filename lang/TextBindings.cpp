@@ -61,7 +61,7 @@ constexpr TextBinding kBindings[] = {
     // The edit and browse modes, inside the files group.
     {41, "TForm1", "GroupBox1/Button4"},
     {42, "TForm1", "GroupBox1/Button5"},
-    {43, "TForm1", "GroupBox1/CheckBox6"},
+    {43, "TForm1", "GroupBox1/WrapText1"},
     {44, "TForm1", "GroupBox1/Button2"},
     {99, "TForm1", "TipoftheDay1"},
     // The confirmation dialog; its three lines are overwritten for each occurrence.
@@ -81,6 +81,9 @@ constexpr TextBinding kBindings[] = {
     // The results window.
     {82, "TForm5", "Button2"},
     // The options dialog.
+    {57, "TOptions", "PageControl1", "tab0"},
+    {66, "TOptions", "PageControl1", "tab1"},
+    {103, "TOptions", "PageControl1", "tab2"},
     {58, "TOptions", "CheckBox1"},
     {59, "TOptions", "CheckBox2"},
     {60, "TOptions", "CheckBox5"},
@@ -98,6 +101,7 @@ constexpr TextBinding kBindings[] = {
     {102, "TOptions", "RadioButton2"},
     {103, "TOptions", "Label1"},
     // The scan dialog.
+    {16, "TForm7", "Button1"},
     {45, "TForm7", "Label1"},
     {46, "TForm7", "CheckBox1"},
     {47, "TForm7", "Label2"},

@@ -4,7 +4,8 @@
 // ...), the controls by their object name, optionally qualified by a parent ("GroupBox2/
 // CheckBox6") where a window holds two controls of the same name. The property is empty for
 // a control's caption (a button's or label's text, a group box's or menu's title) or names
-// another place: "header0" and "header1" are the column headers of a table view.
+// another place: "header0" and "header1" are the column headers of a table view, "tab0",
+// "tab1", ... the page captions of a tab widget.
 //
 // The table is applied in the order of its windows: the main window, then the confirmation
 // dialog, the processing window, the results window, the options dialog and the scan dialog.

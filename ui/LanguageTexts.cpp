@@ -1,17 +1,21 @@
 #include "ui/LanguageTexts.h"
 
+#include "lang/LanguageFile.h"
 #include "lang/TextBindings.h"
 #include "ui/QtText.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalBlocker>
+#include <QTabWidget>
 
 namespace tw {
 
@@ -38,6 +42,13 @@ bool setBoundText(QObject* control, const char* property, const QString& text) {
     auto* view = qobject_cast<QAbstractItemView*>(control);
     if (!view || !view->model()) return false;
     return view->model()->setHeaderData(place.mid(6).toInt(), Qt::Horizontal, text);
+  }
+  if (place.startsWith(QLatin1String("tab"))) {
+    auto* tabs = qobject_cast<QTabWidget*>(control);
+    const int index = place.mid(3).toInt();
+    if (!tabs || index >= tabs->count()) return false;
+    tabs->setTabText(index, text);
+    return true;
   }
   if (auto* menu = qobject_cast<QMenu*>(control)) {
     menu->setTitle(withMnemonic(text, menu->title()));
@@ -111,6 +122,18 @@ QStringList languageFileNames() {
       if (!names.contains(name)) names << name;
   names.sort(Qt::CaseInsensitive);
   return names;
+}
+
+void fillLanguageList(QComboBox* list, const QString& current) {
+  QSignalBlocker quiet(list);
+  list->clear();
+  // The built-in texts are always a choice, with or without a file of their name.
+  QStringList names = languageFileNames();
+  names.removeAll(QString::fromLatin1(kEnglishLanguage));
+  names.prepend(QString::fromLatin1(kEnglishLanguage));
+  list->addItems(names);
+  list->setCurrentIndex(list->findText(current));
+  if (list->isEditable()) list->setEditText(current);
 }
 
 QString languageFilePath(const QString& name) {

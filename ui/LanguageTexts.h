@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+class QComboBox;
 class QObject;
 class QWidget;
 
@@ -31,6 +32,10 @@ void setLanguageFolders(const QStringList& folders);
 
 // The names ("German.lng") of the language files in those folders, each name once, sorted.
 QStringList languageFileNames();
+
+// Lists "English.lng" (the built-in texts) and the language files in `list` and shows
+// `current` (the language in use) as chosen, without reporting a change.
+void fillLanguageList(QComboBox* list, const QString& current);
 
 // The full path of the language file `name`, or empty when no folder holds it.
 QString languageFilePath(const QString& name);

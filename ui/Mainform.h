@@ -94,6 +94,10 @@ class TForm1 : public QMainWindow {
   bool changeLanguage(const QString& fileName);
   // The language file in use, "English.lng" for the built-in texts.
   QString languageName() const;
+  // Lets `list` (the options dialog's language list) choose the language: it is filled now
+  // (call fillLanguageList again before each showing), and a name chosen in it is applied at
+  // once; a refused one puts the list back to the language in use.
+  void attachLanguageList(QComboBox* list);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

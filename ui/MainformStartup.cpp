@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -73,6 +74,13 @@ bool TForm1::changeLanguage(const QString& fileName) {
 
 QString TForm1::languageName() const {
   return m_language.isEmpty() ? QString::fromLatin1(kEnglishLanguage) : m_language;
+}
+
+void TForm1::attachLanguageList(QComboBox* list) {
+  fillLanguageList(list, languageName());
+  connect(list, &QComboBox::textActivated, this, [this, list](const QString& name) {
+    if (!changeLanguage(name)) fillLanguageList(list, languageName());
+  });
 }
 
 // The options box has a fixed width; a caption too wide for it (a wide desktop font, a
