@@ -29,6 +29,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   const QIcon icon = QIcon::fromTheme(QStringLiteral("edit-find-replace"),
                                       style()->standardIcon(QStyle::SP_FileDialogContentsView));
   Image1->setPixmap(icon.pixmap(48, 48));
+  Image1->setAccessibleName(QStringLiteral("Textwright"));
   auto* ProductName = new QLabel(QStringLiteral("Textwright by Brindlecove"), Panel1);
   ProductName->setObjectName(QStringLiteral("ProductName"));
   QFont bold = ProductName->font();
@@ -61,6 +62,9 @@ TAboutBox::TAboutBox(QWidget* parent)
   OKButton->setObjectName(QStringLiteral("OKButton"));
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+  // Enter closes the box: the button has the focus first, before the link.
+  setTabOrder(OKButton, Label2);
+  OKButton->setFocus();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Panel1, 1);
   layout->addWidget(OKButton, 0, Qt::AlignHCenter);

@@ -75,6 +75,8 @@ TForm10::TForm10(SettingsStore& settings, QWidget* parent)
   Image2->setObjectName(QStringLiteral("Image2"));
   Image2->setPixmap(QIcon::fromTheme(QStringLiteral("dialog-information")).pixmap(32, 32));
   Image2->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+  Image2->setAccessibleName(QStringLiteral("Tip"));
+  Image1->setAccessibleName(QStringLiteral("Tip of the Day"));
   auto* Label1 = new QLabel(QStringLiteral("Did you know..."), Image1);
   Label1->setObjectName(QStringLiteral("Label1"));
   QFont heading = Label1->font();
