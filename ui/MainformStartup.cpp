@@ -130,6 +130,11 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!m_shown && !event->spontaneous()) {
     m_shown = true;
     FormShow();
+    // Where the window system does not make the new window active (no window manager, some
+    // compositors), the first activation's work is done all the same.
+    QTimer::singleShot(0, this, [this] {
+      if (!m_activated) FormActivate();
+    });
   }
 }
 
