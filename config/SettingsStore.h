@@ -17,6 +17,10 @@ class SettingsStore {
   virtual std::optional<int32_t> readInteger(const std::string& name) = 0;
   virtual void writeString(const std::string& name, const std::string& value) = 0;
   virtual void writeInteger(const std::string& name, int32_t value) = 0;
+
+  // Why a write since the last call did not reach the store (a message naming the store), and
+  // forgets it; empty when every write succeeded.
+  virtual std::string takeWriteError() { return {}; }
 };
 
 }  // namespace tw

@@ -45,13 +45,14 @@ bool LoadFieldFromFile(Configuration& config, PairField field, Prompts& prompts,
   return true;
 }
 
-bool CheckGoInput(const Configuration& config, Prompts& prompts) {
+bool CheckGoInput(const Configuration& config, Prompts& prompts, const std::string& noFilesMessage,
+                  const std::string& noPairsMessage) {
   if (config.Files.empty()) {
-    prompts.inform(kNoFilesMessage, "Textwright", PromptIcon::Information);
+    prompts.inform(noFilesMessage, "Textwright", PromptIcon::Information);
     return false;
   }
   if (config.pairListEmpty()) {
-    prompts.inform(kNoPairsMessage, "Textwright", PromptIcon::Information);
+    prompts.inform(noPairsMessage, "Textwright", PromptIcon::Information);
     return false;
   }
   return true;

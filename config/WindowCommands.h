@@ -42,8 +42,11 @@ bool LoadFieldFromFile(Configuration& config, PairField field, Prompts& prompts,
 
 // Go's input check: the file list holds at least one entry (checked or not) and the pair list
 // is not empty. Otherwise the message about the missing files, or else about the missing
-// pairs, is shown (caption "Textwright", information icon) and false returned.
-bool CheckGoInput(const Configuration& config, Prompts& prompts);
+// pairs, is shown (caption "Textwright", information icon) and false returned. The two
+// messages are those of the language in use.
+bool CheckGoInput(const Configuration& config, Prompts& prompts,
+                  const std::string& noFilesMessage = kNoFilesMessage,
+                  const std::string& noPairsMessage = kNoPairsMessage);
 
 // Whether the configuration is in its empty state: the four switches New resets at their
 // reset values, no files, and the pair grid one blank row.

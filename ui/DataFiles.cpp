@@ -10,7 +10,7 @@ QString dataFolder() {
   return QDir::cleanPath(programDir.absoluteFilePath(QStringLiteral("../share/textwright")));
 }
 
-QStringList languageFolders() {
+QStringList installedLanguageFolders() {
   const QDir programDir(QCoreApplication::applicationDirPath());
   return {programDir.absoluteFilePath(QStringLiteral("Language")),
           QDir(dataFolder()).absoluteFilePath(QStringLiteral("Language"))};

@@ -11,8 +11,9 @@ namespace tw {
 // <program dir>/../share/textwright, made absolute.
 QString dataFolder();
 
-// The folders searched for language files (*.lng), first match wins: `Language` beside the
-// program, then <dataFolder()>/Language.
-QStringList languageFolders();
+// Where language files (*.lng) are found unless the program is told otherwise (see
+// languageFolders()), first match wins: `Language` beside the program, then
+// <dataFolder()>/Language.
+QStringList installedLanguageFolders();
 
 }  // namespace tw

@@ -2,9 +2,11 @@
 #include "ui/DataFiles.h"
 #include "ui/QtText.h"
 
+#include "ui/About.h"
 #include "ui/BrowseMode.h"
 #include "ui/EditMode.h"
 #include "ui/FileListModel.h"
+#include "ui/LanguageTexts.h"
 #include "ui/Option.h"
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
@@ -12,9 +14,11 @@
 #include "ui/Result.h"
 #include "ui/Scan.h"
 #include "ui/Scanning.h"
+#include "ui/Tips.h"
 
 #include "backup/Backups.h"
 #include "config/ConfigurationCommands.h"
+#include "lang/TextBindings.h"
 #include "scan/Scan.h"
 
 #include <QAction>
@@ -46,11 +50,6 @@
 namespace tw {
 
 namespace {
-
-// The maker's web addresses. None is known yet: the entries stay disabled while these are
-// empty, rather than sending the user to a guessed address.
-constexpr const char* kHomePage = "";
-constexpr const char* kOnlineHelp = "";
 
 // A field's text as the pair list keeps it: line breaks CR LF.
 std::string crlfText(const QPlainTextEdit* field) {
@@ -101,6 +100,7 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
   setRunWindows(nullptr, nullptr);
   setScanWindows(nullptr, nullptr);
   setOptionsWindow(nullptr);
+  setInfoWindows(nullptr, nullptr);
 }
 
 TForm1::~TForm1() = default;
@@ -217,20 +217,7 @@ void TForm1::buildControls() {
   connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
   for (QWidget* w : std::initializer_list<QWidget*>{CheckBox7, CheckBox8, Edit1, ComboBox1})
     w->hide();
-  // The options box has a fixed width; with a wide desktop font its captions get a slightly
-  // smaller size rather than being cut off.
-  const int switchWidth =
-      computeMainLayout(MainLayout::kMinimumWidth, 400, false).switches[0].width;
-  QFont optionsFont = GroupBox2->font();
-  auto widest = [this] {
-    int w = 0;
-    for (QCheckBox* box : CheckBox) w = std::max(w, box->sizeHint().width());
-    return w;
-  };
-  while (widest() > switchWidth && optionsFont.pointSizeF() > 6.5) {
-    optionsFont.setPointSizeF(optionsFont.pointSizeF() - 0.5);
-    for (QCheckBox* box : CheckBox) box->setFont(optionsFont);
-  }
+  fitSwitchCaptions();
 
   // "Strings"
   GroupBox3 = new QGroupBox(QStringLiteral("Strings"), m_client);
@@ -362,19 +349,18 @@ void TForm1::buildMenus() {
   topics->setIcon(themeIcon("help-contents", QStyle::SP_DialogHelpButton));
   topics->setShortcut(QKeySequence::HelpContents);
   help->addAction(topics);
-  QAction* tips = action("TipoftheDay1", QStringLiteral("Tip of the Day..."), nullptr);
+  QAction* tips =
+      action("TipoftheDay1", QStringLiteral("Tip of the Day..."), &TForm1::ShowTips1Click);
   help->addAction(tips);
   help->addSeparator();
   QAction* home = action("Brindlecovehomepage1", QStringLiteral("Brindlecove home page"),
                          &TForm1::Brindlecovehomepage1Click);
-  home->setEnabled(*kHomePage != '\0');
   help->addAction(home);
   QAction* online = action("Onlinehelp1", QStringLiteral("Online help"), &TForm1::Onlinehelp1Click);
   online->setVisible(false);
-  online->setEnabled(*kOnlineHelp != '\0');
   help->addAction(online);
   help->addSeparator();
-  QAction* about = action("About1", QStringLiteral("About"), nullptr);
+  QAction* about = action("About1", QStringLiteral("About"), &TForm1::About2Click);
   about->setIcon(themeIcon("help-about", QStyle::SP_MessageBoxInformation));
   help->addAction(about);
 
@@ -436,9 +422,6 @@ void TForm1::buildMenus() {
   PopupMenu4 = fieldMenu("PopupMenu4", Memo2, QStringLiteral("Replace"));
   connect(SpeedButton1, &QToolButton::clicked, this, [this] { PopupMenu3->popup(QCursor::pos()); });
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { PopupMenu4->popup(QCursor::pos()); });
-
-  // Commands whose windows are not part of the program yet stay visibly unavailable.
-  markNotConnected({tips, about});
 }
 
 void TForm1::buildToolBar() {
@@ -478,13 +461,6 @@ void TForm1::buildToolBar() {
   ToolBar1->addSeparator();
   tool(10, QStringLiteral("Help"), findChild<QAction*>("HelpTopics1")->icon(),
        &TForm1::HelpTopics1Click);
-}
-
-void TForm1::markNotConnected(const std::vector<QObject*>& commands) {
-  for (QObject* c : commands) {
-    if (auto* a = qobject_cast<QAction*>(c)) a->setEnabled(false);
-    if (auto* w = qobject_cast<QWidget*>(c)) w->setEnabled(false);
-  }
 }
 
 void TForm1::enableCommands(const std::vector<const char*>& names, bool on) {
@@ -615,6 +591,7 @@ void TForm1::FormResize() {
   place(BitBtn5, l.pairDelete);
   SpeedButton1->raise();
   SpeedButton2->raise();
+  fitButtonCaptions();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -842,11 +819,11 @@ void TForm1::openUrl(const QUrl& url, const QString& what) {
 }
 
 void TForm1::Brindlecovehomepage1Click() {
-  openUrl(QUrl(QString::fromLatin1(kHomePage)), QStringLiteral("The home page"));
+  openUrl(QUrl(QString::fromLatin1(kHomePageAddress)), QStringLiteral("The home page"));
 }
 
 void TForm1::Onlinehelp1Click() {
-  openUrl(QUrl(QString::fromLatin1(kOnlineHelp)), QStringLiteral("The online help"));
+  openUrl(QUrl(QString::fromLatin1(kOnlineHelpAddress)), QStringLiteral("The online help"));
 }
 
 void TForm1::Exit1Click() {
@@ -1077,8 +1054,10 @@ void TForm1::setOptionsWindow(TOptions* options) {
   m_optionsWindow = options;
   enableCommands({"Options1"}, m_optionsWindow != nullptr);
   // "Confirm every replacement" in the dialog is the box here: show it at once.
-  if (m_optionsWindow)
+  if (m_optionsWindow) {
     connect(m_optionsWindow, &TOptions::confirmChanged, this, &TForm1::showConfiguration);
+    attachLanguageList(m_optionsWindow->languageList());
+  }
 }
 
 void TForm1::ScanforFiles1Click() {
@@ -1093,13 +1072,18 @@ void TForm1::ScanforFiles1Click() {
 }
 
 void TForm1::Options1Click() {
-  if (m_optionsWindow) m_optionsWindow->exec();
+  if (m_optionsWindow) {
+    // The language files present now, with the one in use selected.
+    fillLanguageList(m_optionsWindow->languageList(), languageName());
+    m_optionsWindow->exec();
+  }
   showConfiguration();
 }
 
 void TForm1::BitBtn6Click() {
   if (!m_form9 || !m_form5) return;
-  if (!CheckGoInput(m_config, m_prompts)) return;
+  if (!CheckGoInput(m_config, m_prompts, m_texts.text(kNoFilesSlot), m_texts.text(kNoPairsSlot)))
+    return;
   try {
     const RunOutcome outcome = m_form9->execRun(m_config, m_options, *m_clock, m_summary);
     if (outcome.Refused) {
@@ -1121,14 +1105,17 @@ void TForm1::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {
 void TForm1::closeEvent(QCloseEvent* event) {
   // An open mode is closed by its own buttons first (unless exits are not confirmed).
   if (m_mode != FileMode::Normal && m_options.ConfirmOnExit) {
-    m_prompts.inform(m_mode == FileMode::Edit ? "You must close the Edit mode"
-                                              : "You must close the Browse mode",
-                     "Warning", PromptIcon::Warning);
+    m_prompts.inform(m_texts.text(m_mode == FileMode::Edit ? 86 : 87), m_texts.text(85),
+                     PromptIcon::Warning);
+    // The settings are written at every close request, also a refused one.
+    storeExitSettings();
     event->ignore();
     return;
   }
   const bool mayClose = ConfirmClose(m_config, m_options, m_prompts, m_settings);
   showConfiguration();
+  // Also when the window stays open: the placement and the previous project are kept.
+  storeExitSettings();
   if (mayClose)
     event->accept();
   else

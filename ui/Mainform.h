@@ -10,6 +10,7 @@
 #include "config/WindowCommands.h"
 #include "engine/Clock.h"
 #include "engine/RunSummary.h"
+#include "lang/TextTable.h"
 #include "ui/MainLayout.h"
 
 #include <QMainWindow>
@@ -38,10 +39,12 @@ class PairGrid;
 class PairTableModel;
 class BrowseMode;
 class EditMode;
+class TAboutBox;
 class TForm5;
 class TForm7;
 class TForm8;
 class TForm9;
+class TForm10;
 class TOptions;
 
 // The windows' font: the desktop's own family at this size. The program sets it for every
@@ -93,9 +96,31 @@ class TForm1 : public QMainWindow {
   // Shows the core's state in every control: switches, menu check, enabled states.
   void showConfiguration();
 
+  // The tips window and the about box, created once by the program; their menu entries stay
+  // disabled without them.
+  void setInfoWindows(TForm10* tips, TAboutBox* about);
+
+  // The texts the windows show (the built-in ones or those of a language file).
+  const TextTable& texts() const { return m_texts; }
+  // Puts the texts of the language file `fileName` (a name in the Language folder; empty or
+  // "English.lng": the built-in texts) into every window. A file that cannot be read or holds
+  // a malformed line is reported, and nothing changes. Returns whether it was applied.
+  bool applyLanguage(const QString& fileName);
+  // The user's choice of language: applies it and, when that worked, remembers it
+  // ("Language", empty for the built-in texts).
+  bool changeLanguage(const QString& fileName);
+  // The language file in use, "English.lng" for the built-in texts.
+  QString languageName() const;
+  // Lets `list` (the options dialog's language list) choose the language: it is filled now
+  // (call fillLanguageList again before each showing), and a name chosen in it is applied at
+  // once; a refused one puts the list back to the language in use.
+  void attachLanguageList(QComboBox* list);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   // File menu and its tool buttons.
@@ -141,8 +166,16 @@ class TForm1 : public QMainWindow {
   void DeleteBackupFiles1Click();
   // Help menu.
   void HelpTopics1Click();
+  void ShowTips1Click();  // "Tip of the Day...": the tips window, not modal
   void Brindlecovehomepage1Click();
   void Onlinehelp1Click();
+  void About2Click();
+  // Start-up and exit (MainformStartup.cpp).
+  void FormShow();      // first showing: settings, placement, language, previous project
+  void FormActivate();  // every activation: grid headers; the first: the tip of the day
+  void storeExitSettings();
+  void fitSwitchCaptions();
+  void fitButtonCaptions();
   // Options group.
   void CheckBoxClick(int which);
   void CheckBox7Click();
@@ -168,7 +201,6 @@ class TForm1 : public QMainWindow {
   int selectedFile() const;  // row in Files, or -1
   int selectedPair() const;  // row in Pairs, or -1
   void selectPair(int row);
-  void markNotConnected(const std::vector<QObject*>& commands);
   void enableCommands(const std::vector<const char*>& names, bool on);
   // Hands `url` to the desktop; says what failed when nothing could open it.
   void openUrl(const QUrl& url, const QString& what);
@@ -196,6 +228,14 @@ class TForm1 : public QMainWindow {
   // The commands a mode disables (they would change the file list, start a run or enter the
   // other mode), with the enabled state each had, given back when the mode ends.
   std::vector<std::pair<QObject*, bool>> m_guarded;
+  TextTable m_texts;
+  QString m_language;  // the language file in use; empty for the built-in texts
+  TForm10* m_form10 = nullptr;
+  TAboutBox* m_aboutBox = nullptr;
+  bool m_shown = false;
+  bool m_activated = false;
+  bool m_showTips = false;  // the tips switch read at start-up
+  bool m_settingsErrorShown = false;
 
   QWidget* m_client = nullptr;
   QToolBar* ToolBar1 = nullptr;

@@ -33,11 +33,20 @@ QVariant PairTableModel::data(const QModelIndex& index, int role) const {
 QVariant PairTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Horizontal) {
-    if (section == 0) return QStringLiteral("Find");
-    if (section == 1) return QStringLiteral("Replace with");
+    if (section == 0 || section == 1) return m_headers[section];
     return {};
   }
   return section + 1;
+}
+
+bool PairTableModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                   int role) {
+  if (orientation != Qt::Horizontal || (section != 0 && section != 1) ||
+      (role != Qt::EditRole && role != Qt::DisplayRole))
+    return false;
+  m_headers[section] = value.toString();
+  emit headerDataChanged(orientation, section, section);
+  return true;
 }
 
 Qt::ItemFlags PairTableModel::flags(const QModelIndex& index) const {

@@ -20,6 +20,9 @@ class PairTableModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
+  // The two column headers take the texts of the language in use.
+  bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                     int role = Qt::EditRole) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   // Brackets a change of the pair list: begins a model reset now, ends it when destroyed.
@@ -36,6 +39,7 @@ class PairTableModel : public QAbstractTableModel {
 
  private:
   Configuration& m_config;
+  QString m_headers[2] = {QStringLiteral("Find"), QStringLiteral("Replace with")};
 };
 
 }  // namespace tw

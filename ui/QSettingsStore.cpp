@@ -4,6 +4,7 @@
 #include <QSettings>
 
 #include <memory>
+#include <utility>
 
 namespace tw {
 
@@ -49,12 +50,23 @@ void QSettingsStore::writeString(const std::string& name, const std::string& val
   auto settings = open(m_iniPath);
   settings->setValue(key(name), fromStd(value));
   settings->sync();
+  noteStatus(*settings);
 }
 
 void QSettingsStore::writeInteger(const std::string& name, int32_t value) {
   auto settings = open(m_iniPath);
   settings->setValue(key(name), int(value));
   settings->sync();
+  noteStatus(*settings);
+}
+
+std::string QSettingsStore::takeWriteError() {
+  return std::exchange(m_writeError, {});
+}
+
+void QSettingsStore::noteStatus(const QSettings& settings) {
+  if (settings.status() == QSettings::NoError || !m_writeError.empty()) return;
+  m_writeError = "The settings cannot be written to " + toStd(settings.fileName()) + ".";
 }
 
 }  // namespace tw

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+class QSettings;
+
 namespace tw {
 
 class QSettingsStore : public SettingsStore {
@@ -21,9 +23,13 @@ class QSettingsStore : public SettingsStore {
   std::optional<int32_t> readInteger(const std::string& name) override;
   void writeString(const std::string& name, const std::string& value) override;
   void writeInteger(const std::string& name, int32_t value) override;
+  std::string takeWriteError() override;
 
  private:
+  void noteStatus(const QSettings& settings);
+
   QString m_iniPath;  // empty: the program's own store
+  std::string m_writeError;
 };
 
 }  // namespace tw

@@ -1,16 +1,19 @@
 // Takes the pictures of the desktop program for the documentation: the main window with a
 // small configuration, the confirmation dialog of its run and the results window, the scan
 // dialog (folded and unfolded), the scanning window during a large scan, the options dialog,
-// the confirmation dialog with very long texts, and browse and edit mode on files with long
-// paths. Run it through scripts/screenshots.sh (under Xvfb with a window manager); it writes
-// PNG files to the folder given, and with ImageMagick's `import` also pictures of the whole
-// 1024x768 screen, title bars included.
+// the confirmation dialog with very long texts, browse and edit mode on files with long
+// paths, the main window in each shipped language, the tips window and the about box. Run
+// it through scripts/screenshots.sh (under Xvfb with a window manager); it writes PNG files
+// to the folder given, and with ImageMagick's `import` also pictures of the whole 1024x768
+// screen, title bars included.
 
 #include "config/ConfigurationCommands.h"
 #include "config/Settings.h"
 #include "support/MemorySettingsStore.h"
+#include "ui/About.h"
 #include "ui/Confirm.h"
 #include "ui/FileListModel.h"
+#include "ui/LanguageTexts.h"
 #include "ui/Mainform.h"
 #include "ui/Option.h"
 #include "ui/Processing.h"
@@ -18,6 +21,7 @@
 #include "ui/Result.h"
 #include "ui/Scan.h"
 #include "ui/Scanning.h"
+#include "ui/Tips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,11 +108,15 @@ int main(int argc, char* argv[]) {
   tw::TForm5 form5(prompts, &form1);
   tw::TForm7 form7(prompts, settings, &form1);
   tw::TForm8 form8(&form1);
+  tw::TAboutBox about(&form1);
   tw::TForm9 form9(form2, &form1);
   tw::TOptions optionsDialog(options, config, &form1);
+  tw::TForm10 tips(settings, &form1);
   form1.setRunWindows(&form9, &form5);
   form1.setScanWindows(&form7, &form8);
   form1.setOptionsWindow(&optionsDialog);
+  form1.setInfoWindows(&tips, &about);
+  tw::setLanguageFolders({QStringLiteral(TEXTWRIGHT_SOURCE_DIR "/Language")});
   // The scan dialog opens at a folder with a long path.
   const QString deep = site + QStringLiteral(
                                   "/archive-of-every-colour-card-we-ever-printed/"
@@ -195,8 +203,8 @@ int main(int argc, char* argv[]) {
       ++step;
       form1.resize(800, 600);
       const QString longDir = workPath + QStringLiteral(
-                                          "/customers/brindlecove-garden-supplies/"
-                                          "correspondence-and-price-lists/2026/spring");
+                                             "/customers/brindlecove-garden-supplies/"
+                                             "correspondence-and-price-lists/2026/spring");
       QDir().mkpath(longDir);
       QFile::copy(QStringLiteral(TEXTWRIGHT_TEST_DATA_DIR "/rtf/lo-report-odt.rtf"),
                   longDir + "/Seed report.rtf");
@@ -243,6 +251,25 @@ int main(int argc, char* argv[]) {
       QApplication::processEvents();
       failures += !save(&form1, out + "/edit-wrapped.png");
       button("Button5");
+    } else if (step == 9 && !modal) {
+      // Every shipped language at the window's smallest size, where captions are tightest.
+      form1.resize(570, 450);
+      for (const QString& language : tw::languageFileNames()) {
+        form1.applyLanguage(language);
+        failures +=
+            !save(&form1, out + "/main-window-" + language.section('.', 0, 0).toLower() + ".png");
+      }
+      form1.applyLanguage({});
+      tips.showTip(2);
+      tips.show();
+      about.show();
+      ++step;
+    } else if (step == 10) {
+      failures += !save(&tips, out + "/tips.png");
+      failures += !save(&about, out + "/about.png");
+      tips.close();
+      about.close();
+      ++step;
       QTimer::singleShot(50, [&] { QApplication::exit(failures); });
     }
   });

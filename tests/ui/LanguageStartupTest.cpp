@@ -1,0 +1,312 @@
+// The texts of the chosen language in every window, the start-up from the settings, the exit,
+// the tips window and the about box, driven through the real windows.
+
+#include "ui/About.h"
+#include "ui/Confirm.h"
+#include "ui/LanguageTexts.h"
+#include "ui/Mainform.h"
+#include "ui/Processing.h"
+#include "ui/QSettingsStore.h"
+#include "ui/Result.h"
+#include "ui/Tips.h"
+
+#include "config/RplFile.h"
+#include "config/Settings.h"
+#include "lang/LanguageFile.h"
+#include "lang/TextBindings.h"
+#include "support/MemorySettingsStore.h"
+
+#include "support/FakePrompts.h"
+#include "support/TempDir.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace tw {
+namespace {
+
+using namespace settings;
+
+// A control's shown text, whatever its kind; menu mnemonics left out.
+QString shownText(QObject* control, const char* property) {
+  if (std::string_view(property).starts_with("header")) {
+    auto* view = qobject_cast<QAbstractItemView*>(control);
+    return view->model()->headerData(property[6] - '0', Qt::Horizontal).toString();
+  }
+  if (std::string_view(property).starts_with("tab"))
+    return qobject_cast<QTabWidget*>(control)->tabText(property[3] - '0');
+  if (auto* menu = qobject_cast<QMenu*>(control)) return menu->title().remove(u'&');
+  if (auto* group = qobject_cast<QGroupBox*>(control)) return group->title();
+  if (auto* action = qobject_cast<QAction*>(control)) return action->text();
+  if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+  if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+  return QStringLiteral("<unknown kind>");
+}
+
+// The main window with every window it owns, over a settings store chosen by the test.
+struct Program {
+  explicit Program(SettingsStore& settings, test::FakePrompts& prompts)
+      : form1(config, options, prompts, settings),
+        form2(&form1),
+        form5(prompts, &form1),
+        about(&form1),
+        form9(form2, &form1),
+        form10(settings, &form1) {
+    form1.setRunWindows(&form9, &form5);
+    form1.setInfoWindows(&form10, &about);
+  }
+
+  Configuration config;
+  AppOptions options;
+  TForm1 form1;
+  TForm2 form2;
+  TForm5 form5;
+  TAboutBox about;
+  TForm9 form9;
+  TForm10 form10;
+};
+
+class LanguageStartupTest : public ::testing::Test {
+ protected:
+  LanguageStartupTest() : settings(QString::fromStdString(dir.file("settings.conf"))) {
+    setLanguageFolders({QString::fromStdString(dir.file("Language")),
+                        QStringLiteral(TEXTWRIGHT_SOURCE_DIR "/Language")});
+    std::filesystem::create_directory(dir.file("Language"));
+  }
+  ~LanguageStartupTest() override { setLanguageFolders({}); }
+
+  // Shows the main window and lets its first activation happen.
+  void start(Program& p) {
+    p.form1.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.form1));
+    QApplication::setActiveWindow(&p.form1);
+    QTest::qWait(20);
+  }
+
+  test::TempDir dir;
+  test::FakePrompts prompts;
+  QSettingsStore settings;
+};
+
+// Controls that other windows of the program bring along; until they exist they are passed
+// over, and once they exist they are checked like every other.
+const std::set<std::string> kBuiltElsewhere = {"GroupBox1/Button2", "GroupBox1/Button4",
+                                               "GroupBox1/Button5", "GroupBox1/WrapText1"};
+
+TEST_F(LanguageStartupTest, EveryShippedLanguageReachesEveryBoundControl) {
+  Program p(settings, prompts);
+  start(p);
+  for (const QString& language : languageFileNames()) {
+    SCOPED_TRACE(language.toStdString());
+    ASSERT_TRUE(p.form1.changeLanguage(language));
+    EXPECT_EQ(settings.readString(kLanguage), language.toStdString());
+    TextTable expected;
+    ASSERT_EQ(loadLanguageFile(languageFilePath(language).toStdString(), expected), "");
+    QList<QObject*> windows = {&p.form1};
+    for (QObject* w : p.form1.children())
+      if (auto* widget = qobject_cast<QWidget*>(w); widget && widget->isWindow()) windows << w;
+    int checked = 0;
+    for (const TextBinding& b : textBindings()) {
+      for (QObject* w : windows) {
+        if (windowName(w) != QLatin1String(b.window)) continue;
+        QObject* control = findBoundControl(w, QString::fromLatin1(b.object));
+        if (!control) {
+          EXPECT_TRUE(kBuiltElsewhere.count(b.object)) << b.window << " has no " << b.object;
+          continue;
+        }
+        ++checked;
+        EXPECT_EQ(shownText(control, b.property), QString::fromStdString(expected.text(b.slot)))
+            << b.window << "/" << b.object;
+      }
+    }
+    EXPECT_GE(checked, 60);
+  }
+  ASSERT_GE(languageFileNames().size(), 3);
+
+  // Back to the built-in texts; the grid headers follow the language at every activation.
+  ASSERT_TRUE(p.form1.changeLanguage(QStringLiteral("English.lng")));
+  EXPECT_EQ(settings.readString(kLanguage), "");
+  EXPECT_EQ(p.form1.findChild<QAction*>("AddString1")->text(), QStringLiteral("Add"));
+  EXPECT_EQ(p.form1.findChild<QGroupBox*>("GroupBox3")->title(), QStringLiteral("Strings"));
+  EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(LanguageStartupTest, RefusedLanguageChangesNothing) {
+  dir.write("Language/Broken.lng", "2=\"Datei\"\n\n16=\"Suchen\n");
+  dir.write("Language/English.lng", "2=\"Not read\"\n");
+  Program p(settings, prompts);
+  start(p);
+  // The options dialog's list: every file once, the language in use chosen.
+  QComboBox list;
+  p.form1.attachLanguageList(&list);
+  EXPECT_EQ(list.count(), 5) << "English.lng once, first";
+  EXPECT_EQ(list.itemText(0), QStringLiteral("English.lng"));
+  EXPECT_EQ(list.currentText(), QStringLiteral("English.lng"));
+  emit list.textActivated(QStringLiteral("German.lng"));
+  EXPECT_EQ(settings.readString(kLanguage), "German.lng");
+  for (const char* name : {"Broken.lng", "Nowhere.lng"}) {
+    emit list.textActivated(QString::fromLatin1(name));
+    EXPECT_EQ(list.currentText(), QStringLiteral("German.lng")) << name;
+    EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("Datei"));
+    EXPECT_EQ(settings.readString(kLanguage), "German.lng") << name;
+  }
+  ASSERT_EQ(prompts.shown.size(), 2u);
+  EXPECT_EQ(prompts.shown[0].text,
+            "The language file Broken.lng cannot be used: line 3: the text has no closing "
+            "double quote.");
+  EXPECT_EQ(prompts.shown[0].caption, "Warning");
+  EXPECT_EQ(prompts.shown[1].text, "Cannot open file Nowhere.lng");
+  EXPECT_TRUE(p.form1.changeLanguage(QStringLiteral("English.lng")));
+  EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("File"));
+  // Go's refusals speak the language in use.
+  ASSERT_TRUE(p.form1.changeLanguage(QStringLiteral("French.lng")));
+  p.form1.findChild<QPushButton*>("BitBtn6")->click();
+  EXPECT_EQ(prompts.shown.back().text, "Vous n'avez indiqué aucun fichier où remplacer !");
+}
+
+TEST_F(LanguageStartupTest, StartUpRestoresPlaceLanguageAndPreviousProject) {
+  const std::string rpl = dir.file("site.rpl");
+  Configuration saved;
+  saved.Files = {{"/tmp/a.html", true}};
+  saved.Pairs = {{"colour", "color"}};
+  dir.write("site.rpl", formatRpl(saved));
+  settings.writeInteger(kSavePosition, 1);
+  settings.writeInteger(kLeft, 10);
+  settings.writeInteger(kTop, 20);
+  settings.writeInteger(kHeight, 500);
+  settings.writeInteger(kWidth, 4000);
+  settings.writeInteger(kTips, 0);
+  settings.writeInteger(kLoadPrevious, 1);
+  settings.writeString(kPreviousProject, rpl);
+  settings.writeString(kLanguage, "Spanish.lng");
+  {
+    Program p(settings, prompts);
+    start(p);
+    EXPECT_EQ(p.form1.pos(), QPoint(10, 20));
+    EXPECT_EQ(p.form1.size(), QSize(570, 500)) << "a width above 3499 takes the built-in one";
+    EXPECT_TRUE(p.options.AutoSavePosition);
+    EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("Archivo"));
+    EXPECT_EQ(p.config.FileName, rpl);
+    EXPECT_EQ(p.config.Pairs.size(), 1u);
+    EXPECT_FALSE(p.form10.isVisible()) << "Tips = 0";
+  }
+  // The previous project gone, the language file broken: the start goes on quietly, in
+  // English, with only the language reported.
+  std::filesystem::remove(rpl);
+  dir.write("Language/Spanish.lng", "2=Archivo\n");
+  Program p(settings, prompts);
+  start(p);
+  EXPECT_EQ(p.config.FileName, "");
+  EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("File"));
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_NE(prompts.shown[0].text.find("Spanish.lng cannot be used: line 1"), std::string::npos);
+}
+
+TEST_F(LanguageStartupTest, TipOfTheDayOnceAfterTheFirstActivation) {
+  settings.writeString(kLanguage, "");  // settings exist, no Tips value: tips are shown
+  Program p(settings, prompts);
+  int shown = 0;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (QApplication::activeModalWidget() == &p.form10) {
+      ++shown;
+      EXPECT_TRUE(p.form10.findChild<QCheckBox*>("CheckBox1")->isChecked());
+      p.form10.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
+      p.form10.reject();  // the close button: Tips stays unwritten
+    }
+  });
+  watch.start(10);
+  start(p);
+  QTest::qWait(100);
+  QApplication::setActiveWindow(&p.form1);
+  QTest::qWait(100);
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(settings.hasValue(kTips));
+  for (const char* name : {"TipoftheDay1", "About1", "Brindlecovehomepage1"})
+    EXPECT_TRUE(p.form1.findChild<QAction*>(name)->isEnabled()) << name;
+}
+
+TEST_F(LanguageStartupTest, ExitStoresSettingsEvenWhenRefusedAndReportsAFailingStoreOnce) {
+  Program p(settings, prompts);
+  start(p);
+  p.options.AutoSavePosition = true;
+  p.options.LoadPreviousProject = true;
+  p.config.FileName = "/work/a.rpl";
+  p.config.Files = {{"/work/a.html", true}};
+  p.config.markChanged();
+  prompts.answers = {PromptAnswer::Cancel};
+  EXPECT_FALSE(p.form1.close());
+  EXPECT_EQ(settings.readInteger(kSavePosition), 1);
+  EXPECT_EQ(settings.readInteger(kWidth), p.form1.width());
+  EXPECT_EQ(settings.readString(kPreviousProject), "/work/a.rpl");
+
+  // A store that cannot be written: said once, and the window closes all the same.
+  QSettingsStore unwritable(QString::fromStdString(dir.path().string()));
+  Program q(unwritable, prompts);
+  start(q);
+  prompts.shown.clear();
+  q.options.ConfirmOnExit = false;
+  q.form1.show();
+  EXPECT_TRUE(q.form1.close());
+  q.form1.show();
+  EXPECT_TRUE(q.form1.close());
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_EQ(prompts.shown[0].caption, "Warning");
+  EXPECT_NE(prompts.shown[0].text.find("The settings cannot be written to "), std::string::npos);
+}
+
+TEST_F(LanguageStartupTest, TipsWrapAndOnlyOkWrites) {
+  settings.writeInteger(kTips, 0);
+  TForm10 tips(settings);
+  EXPECT_FALSE(tips.findChild<QCheckBox*>("CheckBox1")->isChecked());
+  auto* next = tips.findChild<QPushButton*>("BitBtn1");
+  auto* previous = tips.findChild<QPushButton*>("BitBtn2");
+  auto* label = tips.findChild<QLabel*>("Label2");
+  tips.showTip(19);
+  next->click();
+  EXPECT_EQ(tips.tipIndex(), 0);
+  previous->click();
+  EXPECT_EQ(tips.tipIndex(), 19);
+  for (int i = 0; i < 20; ++i) next->click();
+  EXPECT_EQ(tips.tipIndex(), 19);
+  EXPECT_EQ(label->text(), TForm10::tips()[19]);
+  EXPECT_TRUE(TForm10::tips()[2].contains(QLatin1String(kHomePageAddress)));
+  EXPECT_TRUE(TForm10::tips()[18].endsWith(QLatin1String(kSupportAddress)));
+
+  tips.show();
+  tips.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+  tips.reject();
+  EXPECT_EQ(settings.readInteger(kTips), 0) << "closing does not write";
+  tips.show();
+  tips.findChild<QPushButton*>("BitBtn3")->click();
+  EXPECT_EQ(settings.readInteger(kTips), 1);
+  EXPECT_FALSE(tips.isVisible());
+}
+
+TEST_F(LanguageStartupTest, AboutBoxClosesWithEnter) {
+  TAboutBox about;
+  about.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+  EXPECT_EQ(about.windowTitle(), QStringLiteral("About"));
+  EXPECT_EQ(about.findChild<QLabel*>("Version")->text(), QStringLiteral("Version 2.5"));
+  QTest::keyClick(&about, Qt::Key_Return);
+  EXPECT_FALSE(about.isVisible());
+}
+
+}  // namespace
+}  // namespace tw

@@ -1,0 +1,154 @@
+#include "ui/Tips.h"
+
+#include "config/Settings.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QVBoxLayout>
+
+namespace tw {
+
+const std::array<QString, TForm10::kTipCount>& TForm10::tips() {
+  static const std::array<QString, kTipCount> kTips = {
+      QStringLiteral("You can double-click a file in the file list to open it with a program "
+                     "associated with it"),
+      QStringLiteral("You can drag and drop search and replace strings in the strings list"),
+      QStringLiteral("Don't forget to check ") + QString::fromLatin1(kHomePageAddress) +
+          QStringLiteral(" for new updates of the Textwright and other programs. There might "
+                         "be a newer version available !"),
+      QStringLiteral("You can right-click on the file in the file list to open the pop-up menu"),
+      QStringLiteral("You can uncheck the file in the file list. In this way replacements "
+                     "won't take palce in it"),
+      QStringLiteral("To preview the file int the internal text editor, select the file and "
+                     "press the \"Edit file\" buton"),
+      QStringLiteral("You can save the replacement results in the text or HTML file. To do "
+                     "this press \"Save\" button after the replacement process"),
+      QStringLiteral("To restore the changes you've made in files select the menu item Backup "
+                     "Files->Restore Backup Files"),
+      QStringLiteral("You can clear, load from file and save to clipboard the contents of the "
+                     "find and replace strings. To do it, press the button near the edit "
+                     "string window and choose the apropriate item from the pop-up menu"),
+      QStringLiteral("You can save output files as Unix files. To do this, choose the "
+                     "corresponded item in the options page"),
+      QStringLiteral("You can use the %anything% script to replace the whole tags in the HTML "
+                     "documents"),
+      QStringLiteral("To preview the file int the internal HTML browser, select the file and "
+                     "press the \"Browse file\" buton"),
+      QStringLiteral("Regular expressions is a powerful search tool. But you should use it "
+                     "carefull and always create backup files"),
+      QStringLiteral("The Textwright can Save window size and position on exit and reload it "
+                     "next time the program starts"),
+      QStringLiteral("You can cancel the replacement process at any time clicking the "
+                     "\"Cancel\" button"),
+      QStringLiteral("If you want to confirm all replacements in files, mark the Confirm every "
+                     "replacement checkbox"),
+      QStringLiteral("Don't forget to save your configuration files. It will save you a lot "
+                     "of time!"),
+      QStringLiteral("If you are in Edit or Browse mode you can not quit the Textwright. To "
+                     "finish the program you should close the Edit or Browse mode first"),
+      QStringLiteral("If you have any suggestions or questions, feel free to ask them: ") +
+          QString::fromLatin1(kSupportAddress),
+      QStringLiteral("To remove file from the file list or string from the strings list, "
+                     "simply select it and press the Delete button"),
+  };
+  return kTips;
+}
+
+TForm10::TForm10(SettingsStore& settings, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_settings(settings) {
+  setObjectName(QStringLiteral("Form10"));
+  setWindowTitle(QStringLiteral("Tip of the Day"));
+
+  // The tip stands on a panel in the tool-tip colours, with a small picture at its side.
+  auto* Image1 = new QWidget(this);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setAutoFillBackground(true);
+  QPalette tipColours = Image1->palette();
+  tipColours.setColor(QPalette::Window, palette().color(QPalette::ToolTipBase));
+  tipColours.setColor(QPalette::WindowText, palette().color(QPalette::ToolTipText));
+  Image1->setPalette(tipColours);
+  auto* Image2 = new QLabel(Image1);
+  Image2->setObjectName(QStringLiteral("Image2"));
+  Image2->setPixmap(QIcon::fromTheme(QStringLiteral("dialog-information")).pixmap(32, 32));
+  Image2->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+  Image2->setAccessibleName(QStringLiteral("Tip"));
+  Image1->setAccessibleName(QStringLiteral("Tip of the Day"));
+  auto* Label1 = new QLabel(QStringLiteral("Did you know..."), Image1);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  QFont heading = Label1->font();
+  heading.setBold(true);
+  heading.setPointSizeF(heading.pointSizeF() * 1.2);
+  Label1->setFont(heading);
+  Label2 = new QLabel(Image1);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->setWordWrap(true);
+  Label2->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  Label2->setTextFormat(Qt::PlainText);
+  Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* text = new QVBoxLayout;
+  text->addWidget(Label1);
+  text->addWidget(Label2, 1);
+  auto* panel = new QHBoxLayout(Image1);
+  panel->addWidget(Image2, 0, Qt::AlignTop);
+  panel->addLayout(text, 1);
+
+  CheckBox1 = new QCheckBox(QStringLiteral("Show tips at startup"), this);
+  CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+  auto button = [this](const QString& caption, const char* name) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+  };
+  QPushButton* BitBtn1 = button(QStringLiteral("Next tip"), "BitBtn1");
+  QPushButton* BitBtn2 = button(QStringLiteral("Previous tip"), "BitBtn2");
+  QPushButton* BitBtn3 = button(QStringLiteral("OK"), "BitBtn3");
+  BitBtn3->setDefault(true);
+  connect(BitBtn1, &QPushButton::clicked, this, &TForm10::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TForm10::BitBtn2Click);
+  connect(BitBtn3, &QPushButton::clicked, this, &TForm10::BitBtn3Click);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(CheckBox1);
+  buttons->addStretch(1);
+  buttons->addWidget(BitBtn2);
+  buttons->addWidget(BitBtn1);
+  buttons->addWidget(BitBtn3);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Image1, 1);
+  layout->addLayout(buttons);
+
+  // Wide enough for the buttons in the desktop's font, never smaller than the window's own
+  // size; the tip wraps inside.
+  setMinimumSize(364, 199);
+  resize(std::max(364, sizeHint().width()), 199);
+  setFixedSize(size());
+
+  CheckBox1->setChecked(settings::readShowTips(m_settings));
+  showTip(int(QRandomGenerator::global()->bounded(kTipCount)));
+}
+
+void TForm10::showTip(int index) {
+  m_index = ((index % kTipCount) + kTipCount) % kTipCount;
+  Label2->setText(tips()[size_t(m_index)]);
+  Label2->setAccessibleName(tips()[size_t(m_index)]);
+}
+
+void TForm10::BitBtn1Click() {
+  showTip(m_index == kTipCount - 1 ? 0 : m_index + 1);
+}
+
+void TForm10::BitBtn2Click() {
+  showTip(m_index == 0 ? kTipCount - 1 : m_index - 1);
+}
+
+void TForm10::BitBtn3Click() {
+  m_settings.writeInteger(settings::kTips, CheckBox1->isChecked() ? 1 : 0);
+  accept();
+}
+
+}  // namespace tw
