@@ -206,12 +206,12 @@ TEST_F(LanguageStartupTest, StartUpRestoresPlaceLanguageAndPreviousProject) {
     EXPECT_FALSE(p.form10.isVisible()) << "Tips = 0";
   }
   // The previous project gone, the language file broken: the start goes on quietly, in
-  // English, with only the language reported.
+  // English, with only the language reported; the configuration keeps the missing file's name.
   std::filesystem::remove(rpl);
   dir.write("Language/Spanish.lng", "2=Archivo\n");
   Program p(settings, prompts);
   start(p);
-  EXPECT_EQ(p.config.FileName, "");
+  EXPECT_EQ(p.config.FileName, rpl);
   EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("File"));
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_NE(prompts.shown[0].text.find("Spanish.lng cannot be used: line 1"), std::string::npos);
