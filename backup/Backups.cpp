@@ -23,9 +23,9 @@ std::string failure(const char* what, const std::string& path, int errnum) {
 
 // Whether a file (or a link, even a dangling one) named `path` exists; false with `error`
 // when that cannot be told.
-bool exists(const std::string& path, bool& isThere, std::string& error) {
+bool exists(platform::FileOps& ops, const std::string& path, bool& isThere, std::string& error) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0) {
+  if (ops.lstat(path.c_str(), &st) == 0) {
     isThere = true;
     return true;
   }
@@ -36,17 +36,17 @@ bool exists(const std::string& path, bool& isThere, std::string& error) {
 }
 
 // Gives the file at `path` exactly `bytes` in one atomic step; a missing file is created.
-platform::IoStatus restoreContent(const std::string& path, const std::string& bytes) {
+platform::IoStatus restoreContent(platform::FileOps& ops, const std::string& path,
+                                  const std::string& bytes) {
   platform::LoadedFile current;
   std::string error;
-  switch (platform::loadFile(path, current, error)) {
+  switch (platform::loadFile(path, current, error, ops)) {
     case platform::LoadResult::Failed:
       return platform::IoStatus::failure(error);
     case platform::LoadResult::Missing: {
       mode_t mask = ::umask(0);
       ::umask(mask);
-      return platform::writeCopySafely(path, bytes, 0666 & ~mask, nullptr,
-                                       platform::systemFileOps());
+      return platform::writeCopySafely(path, bytes, 0666 & ~mask, nullptr, ops);
     }
     case platform::LoadResult::Empty:
     case platform::LoadResult::Loaded:
@@ -57,7 +57,7 @@ platform::IoStatus restoreContent(const std::string& path, const std::string& by
   options.createBackup = false;
   options.keepDate = false;  // the file changes now: tools that go by dates must see it
   options.keepAttributes = true;
-  return platform::writeBack(current, bytes, options);
+  return platform::writeBack(current, bytes, options, ops);
 }
 
 }  // namespace
@@ -70,9 +70,10 @@ std::string WorkName(const std::string& path) {
   return path + ".rpf1";
 }
 
-BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts) {
+BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts,
+                             platform::FileOps& ops) {
   BackupOutcome outcome;
-  platform::Leftovers leftovers;
+  platform::Leftovers leftovers(ops);
   for (const FileEntry& entry : files) {
     if (entry.Path.empty()) continue;  // no file, so no backup (".rpf" alone is no one's)
     // A killed run's leftovers first, so that a pending backup has its name.
@@ -83,22 +84,22 @@ BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& promp
     const std::string backup = BackupName(entry.Path);
     bool isThere = false;
     std::string error;
-    if (!exists(backup, isThere, error)) {
+    if (!exists(ops, backup, isThere, error)) {
       outcome.failures.push_back(error);
       continue;
     }
     if (!isThere) continue;
     std::string bytes;
-    if (platform::IoStatus read = platform::readWholeFile(backup, bytes); !read) {
+    if (platform::IoStatus read = platform::readWholeFile(backup, bytes, ops); !read) {
       outcome.failures.push_back(read.error);
       continue;
     }
-    if (platform::IoStatus written = restoreContent(entry.Path, bytes); !written) {
+    if (platform::IoStatus written = restoreContent(ops, entry.Path, bytes); !written) {
       outcome.failures.push_back(written.error);
       continue;
     }
     // The file holds the backup's content now; only so may the backup go.
-    if (::unlink(backup.c_str()) != 0) {
+    if (ops.unlink(backup.c_str()) != 0) {
       outcome.failures.push_back(failure("Cannot delete", backup, errno));
       continue;
     }
@@ -115,7 +116,7 @@ BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& promp
 }
 
 BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOptions& options,
-                            Prompts& prompts) {
+                            Prompts& prompts, platform::FileOps& ops) {
   BackupOutcome outcome;
   if (options.ConfirmDeleteBackups &&
       prompts.ask("Really delete all backup files?", "Question", PromptButtons::YesNo,
@@ -123,7 +124,7 @@ BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOption
     outcome.cancelled = true;
     return outcome;
   }
-  platform::Leftovers leftovers;
+  platform::Leftovers leftovers(ops);
   for (const FileEntry& entry : files) {
     if (entry.Path.empty()) continue;  // no file, so no backup (".rpf" alone is no one's)
     // A torn file gets its old content back before its backups go.
@@ -134,12 +135,12 @@ BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOption
     const std::string backup = BackupName(entry.Path);
     bool isThere = false;
     std::string error;
-    if (!exists(backup, isThere, error)) {
+    if (!exists(ops, backup, isThere, error)) {
       outcome.failures.push_back(error);
       continue;
     }
     if (!isThere) continue;
-    if (::unlink(backup.c_str()) != 0) {
+    if (ops.unlink(backup.c_str()) != 0) {
       outcome.failures.push_back(failure("Cannot delete", backup, errno));
       continue;
     }

@@ -9,6 +9,7 @@
 #include "config/Configuration.h"
 #include "config/Prompts.h"
 #include "config/StringPair.h"
+#include "platform/FileOps.h"
 
 #include <cstdint>
 #include <string>
@@ -40,14 +41,15 @@ struct BackupOutcome {
 // cannot be written keeps its backup and is named below the count, and the command goes on
 // with the next entry: "<n> backup file(s) restored." and one line per failure. What a killed
 // run left beside a file is mended first (see platform::Leftovers) and said.
-BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts);
+BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts,
+                             platform::FileOps& ops = platform::systemFileOps());
 
 // Deletes each existing backup of `files`, after the question "Really delete all backup
 // files?" when `options.ConfirmDeleteBackups` is on. The count shown, "<n> backup file(s)
 // deleted.", holds only the backups really deleted; each one that could not be deleted is
 // named below it with the reason. What a killed run left beside a file is mended first.
 BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOptions& options,
-                            Prompts& prompts);
+                            Prompts& prompts, platform::FileOps& ops = platform::systemFileOps());
 
 // The menu commands "Restore Backup Files" and "Delete Backup Files" on the configuration:
 // the above plus their effect on the unsaved-changes flag and the Save tool button (restore

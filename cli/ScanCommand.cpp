@@ -119,7 +119,8 @@ struct Target {
 
 std::optional<std::string> loadTarget(Target& target) {
   struct stat st {};
-  if (::stat(target.path.c_str(), &st) != 0 && errno == ENOENT) return std::nullopt;
+  if (platform::systemFileOps().stat(target.path.c_str(), &st) != 0 && errno == ENOENT)
+    return std::nullopt;
   target.exists = true;
   std::string error;
   std::optional<RplContent> content = readConfigurationFile(target.path, error);
@@ -197,7 +198,7 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
   }
 
   struct stat st {};
-  if (::stat(directory->c_str(), &st) != 0) {
+  if (platform::systemFileOps().stat(directory->c_str(), &st) != 0) {
     return usageError(io, "cannot open '" + *directory + "': " + platform::errorText(errno));
   }
   if (!S_ISDIR(st.st_mode)) return usageError(io, "'" + *directory + "' is not a directory");

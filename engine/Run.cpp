@@ -48,9 +48,11 @@ class ReplacementRun {
         m_options(options),
         m_host(host),
         m_mode(mode),
+        m_ops(mode.Files != nullptr ? *mode.Files : platform::systemFileOps()),
         m_firstCount(firstCount),
         m_settings(PassSettings::from(config.Flags, config.Advanced, options)),
-        m_throttle(host) {
+        m_throttle(host),
+        m_leftovers(m_ops) {
     for (const StringPair& pair : config.Pairs) {
       m_pairs.push_back(std::make_unique<PreparedPair>(pair, m_settings));
     }
@@ -165,7 +167,7 @@ class ReplacementRun {
   // Loads an entry; false when it is passed over (empty) or failed (reason set).
   bool load(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
     std::string error;
-    switch (platform::loadFile(path, file, error)) {
+    switch (platform::loadFile(path, file, error, m_ops)) {
       case platform::LoadResult::Empty:
         return false;
       case platform::LoadResult::Missing:
@@ -193,7 +195,7 @@ class ReplacementRun {
     writeOptions.keepDate = m_options.SaveOldDate;
     writeOptions.keepAttributes = m_options.SaveOldAttributes;
     writeOptions.removeOlderBackup = true;  // else a restore would roll back two runs
-    if (!m_batch) m_batch.emplace(writeOptions);
+    if (!m_batch) m_batch.emplace(writeOptions, m_ops);
     const size_t stagedBefore = m_batch->staged();
     const platform::IoStatus added = m_batch->add(file, result);
     if (!added) {
@@ -224,7 +226,7 @@ class ReplacementRun {
   // A rewritten file may have a new identity; another entry leading to it is the same file.
   void remember(const std::string& resolvedPath) {
     struct stat info {};
-    if (!resolvedPath.empty() && ::stat(resolvedPath.c_str(), &info) == 0) {
+    if (!resolvedPath.empty() && m_ops.stat(resolvedPath.c_str(), &info) == 0) {
       m_seenIds.insert({static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)});
     }
   }
@@ -233,6 +235,7 @@ class ReplacementRun {
   const AppOptions& m_options;
   RunHost& m_host;
   const RunMode& m_mode;
+  platform::FileOps& m_ops;
   int64_t m_firstCount;
   PassSettings m_settings;
   YieldThrottle m_throttle;

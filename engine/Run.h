@@ -18,6 +18,7 @@
 #include "engine/Clock.h"
 #include "engine/RunHost.h"
 #include "engine/RunSummary.h"
+#include "platform/FileOps.h"
 
 #include <cstdint>
 #include <string>
@@ -26,6 +27,7 @@ namespace tw {
 
 struct RunMode {
   bool DryRun = false;  // compute every change and hand it to the host, but write nothing
+  platform::FileOps* Files = nullptr;  // the file system the run works on; the real one if null
 };
 
 struct RunOutcome {

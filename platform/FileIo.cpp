@@ -75,17 +75,22 @@ std::string fileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-IoStatus readWholeFile(const std::string& path, std::string& out) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return fail("Cannot open", path, errno);
+IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops) {
+  const int fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) return fail("Cannot open", path, errno);
+  struct Closer {
+    FileOps& ops;
+    int fd;
+    ~Closer() { ops.close(fd); }
+  } closer{ops, fd};
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return fail("Cannot read", path, errno);
+  if (ops.fstat(fd, &st) != 0) return fail("Cannot read", path, errno);
   if (S_ISDIR(st.st_mode)) return fail("Cannot read", path, EISDIR);
   out.clear();
   if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
   char buffer[1 << 16];
   for (;;) {
-    ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    ssize_t n = ops.read(fd, buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
       return fail("Cannot read", path, errno);

@@ -3,6 +3,8 @@
 // Every call reports failure with a message that names the file and the reason;
 // a read error is never taken for the end of a file.
 
+#include "platform/FileOps.h"
+
 #include <string>
 #include <string_view>
 
@@ -22,7 +24,7 @@ struct IoStatus {
 std::string errorText(int errnum);
 
 // Reads the whole file at `path` into `out` (replacing its content). Follows symbolic links.
-IoStatus readWholeFile(const std::string& path, std::string& out);
+IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops = systemFileOps());
 
 // Replaces the file at `path` with exactly `bytes`: writes a complete temporary file in the
 // same folder (created exclusively, mode 0666 less the umask for a new file, else the old

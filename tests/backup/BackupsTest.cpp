@@ -1,6 +1,7 @@
 #include "backup/Backups.h"
 
 #include "support/FakePrompts.h"
+#include "support/FaultyFileOps.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -194,6 +195,45 @@ TEST_F(Backups, NothingToDoReportsZero) {
   EXPECT_EQ(prompts.shown.back().text, "0 backup file(s) deleted.");
   RestoreBackups(list({{"a.txt", true}}), prompts);
   EXPECT_EQ(prompts.shown.back().text, "0 backup file(s) restored.");
+}
+
+// Every file-system call of a restore and of a delete, failed in turn: a failure is named,
+// a file holds its old or its backup's content, and a backup goes only once it is not needed.
+TEST_F(Backups, EveryFailingFileCallIsNamedAndLosesNothing) {
+  const std::string file = dir.file("a.txt");
+  const std::string backup = file + ".rpf";
+  const auto lay = [&] {
+    dir.write("a.txt", "new");
+    dir.write("a.txt.rpf", "old");
+  };
+  for (const bool restoring : {true, false}) {
+    test::FaultyFileOps faulty;
+    const auto act = [&] {
+      AppOptions options;
+      options.ConfirmDeleteBackups = false;
+      return restoring ? RestoreBackups(list({{"a.txt", true}}), prompts, faulty)
+                       : DeleteBackups(list({{"a.txt", true}}), options, prompts, faulty);
+    };
+    lay();
+    ASSERT_TRUE(act().failures.empty());
+    const size_t calls = faulty.calls().size();
+    for (size_t n = 1; n <= calls; ++n) {
+      lay();
+      faulty.reset();
+      faulty.failCall(static_cast<int>(n), EIO);
+      const BackupOutcome out = act();
+      ASSERT_TRUE(faulty.failed()) << "call " << n;
+      const std::string content = TempDir::read(file);
+      EXPECT_TRUE(content == (restoring ? "old" : "new") || content == "new") << n;
+      if (fs::exists(backup)) {
+        EXPECT_EQ(TempDir::read(backup), "old");
+        EXPECT_EQ(out.failures.size(), 1u) << "call " << n << (restoring ? " restoring" : "");
+      } else {
+        EXPECT_EQ(content, restoring ? "old" : "new") << "call " << n;
+        EXPECT_EQ(out.count, 1) << "call " << n;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "engine/Run.h"
 
 #include "engine/ScriptedHost.h"
+#include "support/FaultyFileOps.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -389,6 +391,43 @@ TEST_F(RunTest, AnsweredFilesAreWrittenBeforeTheNextQuestionAndOneFileNeverEndsT
   EXPECT_EQ(summary.FailedFiles[0].reason,
             "Cannot process \"" + huge + "\": it is too large to be processed in memory");
   EXPECT_EQ(summary.ResultLines.size(), 2u);
+}
+
+// Every file-system call of a run, failed in turn: a file holds its old or its new content,
+// never less, a backup holds the old content, and a file whose writing failed is not counted.
+TEST_F(RunTest, EveryFailingFileCallLeavesWholeFilesAndIsNotCountedAsWritten) {
+  config.Flags.CreateBackupFiles = true;
+  const std::string a = add("a.txt", "colour");
+  const std::string b = add("b.txt", "colour");
+  test::FaultyFileOps faulty;
+  RunMode mode;
+  mode.Files = &faulty;
+  run(mode);
+  const size_t calls = faulty.calls().size();
+  ASSERT_GT(calls, 4u);
+  for (size_t n = 1; n <= calls; ++n) {
+    for (const std::string& path : {a, b}) {
+      dir.write(fs::path(path).filename().string(), "colour");
+      fs::remove(path + ".rpf");
+    }
+    faulty.reset();
+    faulty.failCall(static_cast<int>(n), EIO);
+    summary = {};
+    run(mode);
+    EXPECT_TRUE(faulty.failed()) << "call " << n;
+    for (const std::string& path : {a, b}) {
+      const std::string content = TempDir::read(path);
+      EXPECT_TRUE(content == "colour" || content == "color") << "call " << n << ": " << content;
+      if (fs::exists(path + ".rpf")) {
+        EXPECT_EQ(TempDir::read(path + ".rpf"), "colour");
+      }
+      const bool counted = std::find(summary.ResultLines.begin(), summary.ResultLines.end(),
+                                     path + " - 1 replacements made") != summary.ResultLines.end();
+      if (content == "colour") {
+        EXPECT_FALSE(counted) << "call " << n << " " << path;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -88,6 +88,9 @@ class FaultyFileOps : public platform::SystemFileOps {
   bool realPath(const char* p, std::string& out) override {
     return fault("realpath") ? false : SystemFileOps::realPath(p, out);
   }
+  bool listFolder(const char* p, std::vector<std::string>& names) override {
+    return fault("listfolder") ? false : SystemFileOps::listFolder(p, names);
+  }
 
  private:
   bool fault(const char* kind) {
