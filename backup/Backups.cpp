@@ -63,7 +63,7 @@ platform::IoStatus restoreContent(platform::FileOps& ops, const std::string& pat
 }  // namespace
 
 std::string BackupName(const std::string& path) {
-  return path + ".rpf";
+  return platform::backupNameOf(path);
 }
 
 std::string WorkName(const std::string& path) {

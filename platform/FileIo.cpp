@@ -65,6 +65,10 @@ std::string errorText(int errnum) {
   return std::strerror(errnum);
 }
 
+std::string backupNameOf(const std::string& path) {
+  return path + ".rpf";
+}
+
 std::string folderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

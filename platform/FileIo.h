@@ -32,6 +32,10 @@ IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops =
 // `path` keeps its old content and no temporary file is left behind.
 IoStatus writeFileAtomically(const std::string& path, std::string_view bytes);
 
+// The backup of the file at `path`, beside it: the full path (or name) followed by ".rpf".
+// Every part of the program that makes, finds or restores a backup takes its name from here.
+std::string backupNameOf(const std::string& path);
+
 // The folder part of `path`, up to and including its last "/"; empty when there is none.
 std::string folderOf(const std::string& path);
 

@@ -329,10 +329,6 @@ int writeCopy(FileOps& ops, const std::string& path, std::string_view bytes, mod
   return syncFolder(ops, folderToOpen(path));
 }
 
-std::string backupNameOf(const std::string& listedPath) {
-  return listedPath + ".rpf";
-}
-
 // Refuses a backup whose name leads to the file itself (a symbolic link to it): writing the
 // backup would overwrite the very file, and the swap would then destroy the backup.
 IoStatus checkBackupName(FileOps& ops, const LoadedFile& file) {

@@ -233,7 +233,7 @@ class Walker {
   }
 
   bool hasBackup(int fd, const Entry& entry) const {
-    std::string backup = entry.name + ".rpf";
+    const std::string backup = platform::backupNameOf(entry.name);
     struct stat st {};
     return ::fstatat(fd, backup.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   }
