@@ -43,11 +43,8 @@ platform::IoStatus restoreContent(platform::FileOps& ops, const std::string& pat
   switch (platform::loadFile(path, current, error, ops)) {
     case platform::LoadResult::Failed:
       return platform::IoStatus::failure(error);
-    case platform::LoadResult::Missing: {
-      mode_t mask = ::umask(0);
-      ::umask(mask);
-      return platform::writeCopySafely(path, bytes, 0666 & ~mask, nullptr, ops);
-    }
+    case platform::LoadResult::Missing:
+      return platform::writeCopySafely(path, bytes, platform::newFileMode(), nullptr, ops);
     case platform::LoadResult::Empty:
     case platform::LoadResult::Loaded:
       break;

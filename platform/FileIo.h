@@ -5,6 +5,8 @@
 
 #include "platform/FileOps.h"
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -30,7 +32,11 @@ IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops =
 // same folder (created exclusively, mode 0666 less the umask for a new file, else the old
 // file's mode), flushes it, renames it over `path` and flushes the folder. On any failure
 // `path` keeps its old content and no temporary file is left behind.
-IoStatus writeFileAtomically(const std::string& path, std::string_view bytes);
+IoStatus writeFileAtomically(const std::string& path, std::string_view bytes,
+                             FileOps& ops = systemFileOps());
+
+// The mode of a newly created file: 0666 less the process's umask.
+mode_t newFileMode();
 
 // The backup of the file at `path`, beside it: the full path (or name) followed by ".rpf".
 // Every part of the program that makes, finds or restores a backup takes its name from here.

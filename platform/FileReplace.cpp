@@ -248,12 +248,6 @@ bool copyExtendedAttributes(FileOps& ops, int from, int to, int& errnum) {
   return true;
 }
 
-mode_t currentUmask() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
-}
-
 // Gives the new file `fd` the owner, group, mode and extended attributes of the old file
 // (`old`, open as `oldFd`). Where the owner or group cannot be given, setuid or setgid is
 // dropped so that nobody gains rights. Without `keep`, the file gets the mode of a new file,
@@ -262,7 +256,7 @@ bool applyAttributes(FileOps& ops, int fd, int oldFd, const struct stat& old, bo
                      int& errnum) {
   mode_t mode = old.st_mode & 07777;
   if (!keep) {
-    mode = (0666 & ~currentUmask()) & ((old.st_mode & 0777) | 0700);
+    mode = newFileMode() & ((old.st_mode & 0777) | 0700);
     if (ops.fchmod(fd, mode) != 0) {
       errnum = errno;
       return false;

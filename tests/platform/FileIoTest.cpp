@@ -1,4 +1,5 @@
 #include "platform/FileIo.h"
+#include "support/FaultyFileOps.h"
 #include "support/TempDir.h"
 
 #include <sys/stat.h>
@@ -55,6 +56,25 @@ TEST_F(FileIo, WriteFileAtomicallyFailureNamesTheFileAndLeavesNothing) {
   EXPECT_FALSE(status);
   EXPECT_NE(status.error.find("x.rpl"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+// Each call of a write failed in turn: the file keeps its old content or has the whole new
+// one, success only with the new, and no temporary is left beside it.
+TEST_F(FileIo, WriteFileAtomicallyFailingAnyCallLeavesTheOldFileAndNothingElse) {
+  const std::string path = dir.write("x.rpl", "old");
+  test::FaultyFileOps faulty;
+  ASSERT_TRUE(writeFileAtomically(path, "new", faulty));
+  const size_t calls = faulty.calls().size();
+  for (size_t n = 1; n <= calls; ++n) {
+    dir.write("x.rpl", "old");
+    faulty.reset();
+    faulty.failCall(static_cast<int>(n), EIO);
+    const IoStatus status = writeFileAtomically(path, "new", faulty);
+    // A failed flush of the folder after the rename is reported, the new content in place.
+    const std::string content = TempDir::read(path);
+    EXPECT_TRUE(content == "new" || (!status && content == "old")) << "call " << n;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << n;
+  }
 }
 
 TEST(FileIoPaths, FolderAndNameParts) {
