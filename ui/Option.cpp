@@ -77,10 +77,10 @@ TOptions::TOptions(AppOptions& options, Configuration& config, QWidget* parent)
   PageControl1 = new QTabWidget(this);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
   auto addBoxes = [this](QWidget* page, QVBoxLayout* layout, const auto& specs) {
-    for (const BoxSpec& spec : specs) {
-      auto* box = new QCheckBox(QString::fromLatin1(spec.caption), page);
-      box->setObjectName(QStringLiteral("CheckBox%1").arg(spec.n));
-      const int n = spec.n;
+    for (const BoxSpec& entry : specs) {
+      auto* box = new QCheckBox(QString::fromLatin1(entry.caption), page);
+      box->setObjectName(QStringLiteral("CheckBox%1").arg(entry.n));
+      const int n = entry.n;
       // toggled, not clicked: every change of state counts, however it is made.
       connect(box, &QCheckBox::toggled, this, [this, n](bool on) { CheckBoxChange(n, on); });
       m_boxes[size_t(n - 1)] = box;

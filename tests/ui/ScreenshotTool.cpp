@@ -92,6 +92,8 @@ int main(int argc, char* argv[]) {
   tw::AppOptions options;
   tw::QtPrompts prompts;
   tw::MemorySettingsStore settings;
+  // No tip of the day over the pictures; the tips window is taken on its own at the end.
+  settings.writeInteger(tw::settings::kTips, 0);
   config.Files = {{(site + "/index.html").toStdString(), true},
                   {(site + "/colours.html").toStdString(), true},
                   {(site + "/news/2025.html").toStdString(), true},
@@ -274,7 +276,7 @@ int main(int argc, char* argv[]) {
     }
   });
   driver.start(300);
-  QTimer::singleShot(60000, [] {
+  QTimer::singleShot(180000, [] {
     std::printf("timed out\n");
     QApplication::exit(2);
   });
