@@ -8,23 +8,15 @@
 // After opening, the file list measures its entries a batch at a time while the window stays
 // responsive (a fifth of a second for 20,000 entries); Go is pressed once that is done, as a
 // person's would be (the program's whole time, start to end, still holds it), or MS
-// milliseconds after opening with --go-after. Prints on standard output the time from Go until the processing window has closed and
-// until the results window is on the screen, and the results' summary. Exit status 0 when the
-// results came, 1 on a failed file, 2 on a usage error, 3 when no results came in time (a
-// message box, say).
+// milliseconds after opening with --go-after. Prints on standard output the time from Go until the
+// processing window has closed and until the results window is on the screen, and the results'
+// summary. Exit status 0 when the results came, 1 on a failed file, 2 on a usage error, 3 when no
+// results came in time (a message box, say).
 
 #include "config/Settings.h"
 #include "support/MemorySettingsStore.h"
-#include "ui/About.h"
-#include "ui/Confirm.h"
-#include "ui/Mainform.h"
-#include "ui/Option.h"
-#include "ui/Processing.h"
+#include "ui/ProgramWindows.h"
 #include "ui/QtPrompts.h"
-#include "ui/Result.h"
-#include "ui/Scan.h"
-#include "ui/Scanning.h"
-#include "ui/Tips.h"
 
 #include "report/Report.h"
 
@@ -82,20 +74,10 @@ int main(int argc, char* argv[]) {
   tw::MemorySettingsStore settings;  // the user's own settings are neither read nor changed
   settings.writeInteger(tw::settings::kTips, 0);
 
-  tw::TForm1 form1(config, options, prompts, settings);
-  prompts.setParent(&form1);
-  tw::TForm2 form2(&form1);
-  tw::TForm5 form5(prompts, &form1);
-  tw::TForm7 form7(prompts, settings, &form1);
-  tw::TForm8 form8(&form1);
-  tw::TAboutBox aboutBox(&form1);
-  tw::TForm9 form9(form2, &form1);
-  tw::TOptions optionsDialog(options, config, &form1);
-  tw::TForm10 form10(settings, &form1);
-  form1.setRunWindows(&form9, &form5);
-  form1.setScanWindows(&form7, &form8);
-  form1.setOptionsWindow(&optionsDialog);
-  form1.setInfoWindows(&form10, &aboutBox);
+  tw::ProgramWindows windows(config, options, prompts, settings);
+  tw::TForm1& form1 = windows.form1;
+  tw::TForm5& form5 = windows.form5;
+  tw::TForm9& form9 = windows.form9;
   form1.show();
   form1.openAtStart(argv[1]);
   if (config.Files.empty() || config.pairListEmpty()) {
@@ -165,7 +147,7 @@ int main(int argc, char* argv[]) {
   }
   const tw::RunSummary& summary = form1.runSummary();
   std::printf("processing window open %lld ms, results shown after %lld ms\n%s\n",
-              static_cast<long long>(processing.hiddenAt),
-              static_cast<long long>(results.shownAt), tw::resultSummaryLine(summary).c_str());
+              static_cast<long long>(processing.hiddenAt), static_cast<long long>(results.shownAt),
+              tw::resultSummaryLine(summary).c_str());
   return summary.FailedFiles.empty() ? 0 : 1;
 }
