@@ -102,9 +102,8 @@ std::optional<std::string> takeAge(const std::string& text, ScanFields& fields) 
 
 // The start directory as a full path without a trailing "/" (unless it is "/").
 std::string startDirectory(const std::string& given) {
-  std::error_code ec;
-  std::filesystem::path full = std::filesystem::absolute(given, ec);
-  std::string text = (ec ? std::filesystem::path(given) : full).lexically_normal().string();
+  const std::string full = platform::absolutePath(given).value_or(given);
+  std::string text = std::filesystem::path(full).lexically_normal().string();
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   return text;
 }
