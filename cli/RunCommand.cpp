@@ -29,8 +29,7 @@ int RunCommand(std::span<const std::string> args, CliIo& io) {
 
   Configuration config;
   config.Flags = content->Flags;
-  config.Pairs = content->Pairs;
-  if (config.Pairs.empty()) config.Pairs = {StringPair{}};
+  config.setPairs(content->Pairs);
   config.Files = std::move(content->Files);
   config.FileName = rplPath;
   AppOptions options;

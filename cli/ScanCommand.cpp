@@ -126,7 +126,7 @@ std::optional<std::string> loadTarget(Target& target) {
   if (!content) return "--add-to '" + target.path + "': " + error;
   target.config.Flags = content->Flags;
   target.config.Files = std::move(content->Files);
-  target.config.Pairs = std::move(content->Pairs);
+  target.config.setPairs(std::move(content->Pairs));
   target.config.FileName = target.path;
   return std::nullopt;
 }

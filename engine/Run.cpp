@@ -53,7 +53,7 @@ class ReplacementRun {
         m_settings(PassSettings::from(config.Flags, config.Advanced, options)),
         m_throttle(host),
         m_leftovers(m_ops) {
-    for (const StringPair& pair : config.Pairs) {
+    for (const StringPair& pair : config.Pairs()) {
       m_pairs.push_back(std::make_unique<PreparedPair>(pair, m_settings));
     }
     if (options.SaveAsUnix) {

@@ -47,7 +47,7 @@ class RunTest : public test::TempDirTest {
   FixedClock clock;
   RunSummary summary;
 
-  RunTest() { config.Pairs = {{"colour", "color"}}; }
+  RunTest() { config.setPairs({{"colour", "color"}}); }
 
   std::string add(const std::string& name, const std::string& content, bool checked = true) {
     std::string path = dir.write(name, content);
@@ -85,7 +85,7 @@ TEST_F(RunTest, ResultLinesTotalsAndCountsOfEveryProcessedFile) {
 }
 
 TEST_F(RunTest, PairsActInOrderOnThePreviousPassOutput) {
-  config.Pairs = {{"a", "b"}, {"b", "c"}};
+  config.setPairs({{"a", "b"}, {"b", "c"}});
   const std::string p = add("p.txt", "abba cab");
   run();
   EXPECT_EQ(TempDir::read(p), "cccc ccc");
@@ -176,7 +176,7 @@ TEST_F(RunTest, RegionEndingPastTheLastLineFeedSearchesNothing) {
 
 TEST_F(RunTest, OccurrenceStraddlingTheRegionEndIsNotFound) {
   config.Advanced = {false, true, "5", "Bytes"};
-  config.Pairs = {{"abc", "X"}};
+  config.setPairs({{"abc", "X"}});
   const std::string p = add("p.txt", "abcabc");
   run();
   EXPECT_EQ(TempDir::read(p), "Xabc");
@@ -184,7 +184,7 @@ TEST_F(RunTest, OccurrenceStraddlingTheRegionEndIsNotFound) {
 
 TEST_F(RunTest, RestIsCopiedFromTheRegionEndAsReadWhenPassesChangeTheLength) {
   config.Advanced = {false, true, "8", "Bytes"};
-  config.Pairs = {{"long", "s"}, {"s", "SS"}};
+  config.setPairs({{"long", "s"}, {"s", "SS"}});
   const std::string p = add("p.txt", "longlong|longlong");
   run();
   EXPECT_EQ(TempDir::read(p), "SSSS|longlong");
@@ -207,12 +207,12 @@ TEST_F(RunTest, MalformedFirstCountRefusesTheRunBeforeAnyFileIsTouched) {
 
 TEST_F(RunTest, SaveAsUnixConvertsLineEndsAndCountsEach) {
   options.SaveAsUnix = true;
-  config.Pairs = {{"absent", "x"}};
+  config.setPairs({{"absent", "x"}});
   const std::string p = add("p.txt", "one\r\ntwo\r\nthree\r\n");
   run();
   EXPECT_EQ(TempDir::read(p), "one\ntwo\nthree\n");
   EXPECT_EQ(summary.ResultLines, std::vector<std::string>{p + " - 3 replacements made"});
-  EXPECT_EQ(config.Pairs.size(), 1u);
+  EXPECT_EQ(config.Pairs().size(), 1u);
 }
 
 TEST_F(RunTest, CancelStopsBetweenFiles) {
@@ -229,7 +229,7 @@ TEST_F(RunTest, CancelStopsBetweenFiles) {
 
 TEST_F(RunTest, FileWideAnswerCoversLaterPairsAndEndsWithTheFile) {
   config.Flags.Confirm = true;
-  config.Pairs = {{"colour", "color"}, {"grey", "gray"}};
+  config.setPairs({{"colour", "color"}, {"grey", "gray"}});
   const std::string first = add("1.txt", "colour colour grey");
   const std::string second = add("2.txt", "colour grey");
   host.answers = {ConfirmDecision::ReplaceAllInFile, ConfirmDecision::SkipThis,
@@ -254,7 +254,7 @@ TEST_F(RunTest, SkipAllFilesLeavesTheRestAloneWithoutAsking) {
 }
 
 TEST_F(RunTest, RtfFilesGoToRichTextProcessingUnlessTreatedAsText) {
-  config.Pairs = {{"colour", "color"}, {"ansi", "x"}};
+  config.setPairs({{"colour", "color"}, {"ansi", "x"}});
   const std::string rtf = add("doc.RTF", "{\\rtf1\\ansi colour}");
   run();
   EXPECT_EQ(TempDir::read(rtf), "{\\rtf1\\ansi color}");  // the control word \ansi is no text
@@ -266,7 +266,7 @@ TEST_F(RunTest, RtfFilesGoToRichTextProcessingUnlessTreatedAsText) {
 }
 
 TEST_F(RunTest, SameFileThroughTwoEntriesIsProcessedOnce) {
-  config.Pairs = {{"a", "aa"}};
+  config.setPairs({{"a", "aa"}});
   const std::string target = add("target.txt", "a");
   fs::create_symlink(target, dir.path() / "link.txt");
   config.Files.push_back({dir.file("link.txt"), true});
