@@ -157,7 +157,7 @@ void ApplyRunArguments(const RunArguments& parsed, Configuration& config, AppOpt
   if (parsed.first) {
     advanced.ReplaceOnlyInFirst = true;
     advanced.FirstCount = *parsed.first;
-    advanced.FirstUnit = parsed.unit.value_or("Lines");
+    advanced.FirstUnit = regionUnitOf(parsed.unit.value_or("Lines"));
   }
   options.RemoveLeadingSpaces = !parsed.keepLeadingSpaces;
   options.RemoveTrailingSpaces = !parsed.keepTrailingSpaces;

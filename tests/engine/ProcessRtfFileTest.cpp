@@ -74,7 +74,7 @@ TEST_F(ProcessRtfFile, RunCountsTextAndRtfFilesAlikeAndLimitsOnlyTextFiles) {
   config.setPairs({{"colour", "color"}});
   config.Advanced.ReplaceOnlyInFirst = true;
   config.Advanced.FirstCount = "1";
-  config.Advanced.FirstUnit = "Lines";
+  config.Advanced.FirstUnit = RegionUnit::Lines;
   const std::string a = add("a.txt", "colour\r\ncolour\r\n");
   const std::string b = add("b.rtf", "{\\rtf1\\ansi\r\ncolour\\par\r\ncolour\\par\r\ncolour}");
   const std::string c = add("c.txt", "colour colour\r\n");

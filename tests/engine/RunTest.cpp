@@ -157,7 +157,7 @@ TEST_F(RunTest, ExistingWorkingCopyFromAnOlderProgramIsLeftUntouched) {
 TEST_F(RunTest, OnlyTheFirstLinesAreSearchedAndTheRestCopiedAsRead) {
   config.Advanced.ReplaceOnlyInFirst = true;
   config.Advanced.FirstCount = "2";
-  config.Advanced.FirstUnit = "Lines";
+  config.Advanced.FirstUnit = RegionUnit::Lines;
   const std::string p = add("p.txt", "colour\r\ncolour\r\ncolour\r\n");
   run();
   EXPECT_EQ(TempDir::read(p), "color\r\ncolor\r\ncolour\r\n");
@@ -175,7 +175,7 @@ TEST_F(RunTest, RegionEndingPastTheLastLineFeedSearchesNothing) {
 }
 
 TEST_F(RunTest, OccurrenceStraddlingTheRegionEndIsNotFound) {
-  config.Advanced = {false, true, "5", "Bytes"};
+  config.Advanced = {false, true, "5", RegionUnit::Bytes};
   config.setPairs({{"abc", "X"}});
   const std::string p = add("p.txt", "abcabc");
   run();
@@ -183,7 +183,7 @@ TEST_F(RunTest, OccurrenceStraddlingTheRegionEndIsNotFound) {
 }
 
 TEST_F(RunTest, RestIsCopiedFromTheRegionEndAsReadWhenPassesChangeTheLength) {
-  config.Advanced = {false, true, "8", "Bytes"};
+  config.Advanced = {false, true, "8", RegionUnit::Bytes};
   config.setPairs({{"long", "s"}, {"s", "SS"}});
   const std::string p = add("p.txt", "longlong|longlong");
   run();
