@@ -6,7 +6,7 @@
 
 namespace tw::cli {
 
-int ReplaceCommand(std::span<const std::string> args, CliIo& io) {
+int replaceCommand(std::span<const std::string> args, CliIo& io) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     io.out << "Usage: textwright-cli replace [switches] [options] FIND REPLACE FILE...\n"
               "Replaces FIND by REPLACE in every FILE, with the switches at their defaults\n"

@@ -158,7 +158,7 @@ int addToTarget(Target& target, const std::vector<std::string>& found, CliIo& io
 
 }  // namespace
 
-int runScanCommand(std::span<const std::string> args, CliIo& io) {
+int scanCommand(std::span<const std::string> args, CliIo& io) {
   ScanFields fields;
   std::optional<std::string> directory;
   std::optional<std::string> addTo;
