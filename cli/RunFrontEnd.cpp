@@ -183,7 +183,7 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   SystemClock clock;
   RunSummary summary;
   RunMode mode;
-  mode.DryRun = parsed.dryRun;
+  mode.dryRun = parsed.dryRun;
   const RunOutcome outcome = RunReplacement(config, options, host, clock, summary, mode);
   host.finish();
   if (outcome.Refused) {

@@ -48,7 +48,7 @@ class ReplacementRun {
         m_options(options),
         m_host(host),
         m_mode(mode),
-        m_ops(mode.Files != nullptr ? *mode.Files : platform::systemFileOps()),
+        m_ops(mode.files != nullptr ? *mode.files : platform::systemFileOps()),
         m_firstCount(firstCount),
         m_settings(PassSettings::from(config.Flags, config.Advanced, options)),
         m_throttle(host),
@@ -87,7 +87,7 @@ class ReplacementRun {
   // counts as started and the host is told. False for a file passed over (missing, empty,
   // failed to load, or already processed through another entry).
   bool startFile(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
-    if (!m_mode.DryRun) {
+    if (!m_mode.dryRun) {
       // A killed run's leftovers first: a torn file gets its old content back before it is read.
       const platform::IoStatus mended = m_leftovers.mend(path, outcome.notices);
       if (!mended) {
@@ -189,7 +189,7 @@ class ReplacementRun {
   void writeResult(const platform::LoadedFile& file, std::string_view result,
                    FileOutcome& outcome) {
     m_host.fileChanged(file.listedPath, file.content, result);
-    if (m_mode.DryRun) return;
+    if (m_mode.dryRun) return;
     platform::WriteBackOptions writeOptions;
     writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
     writeOptions.keepDate = m_options.SaveOldDate;
@@ -383,7 +383,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
     }
     pending.push_back({index, std::move(file)});
     // With confirmation on, what was answered is on disk before the next question.
-    recordFinished(config.Flags.Confirm && !mode.DryRun);
+    recordFinished(config.Flags.Confirm && !mode.dryRun);
   }
   recordFinished(true);
   outcome.StartedCount = run.startedCount();

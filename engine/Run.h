@@ -26,8 +26,8 @@
 namespace tw {
 
 struct RunMode {
-  bool DryRun = false;  // compute every change and hand it to the host, but write nothing
-  platform::FileOps* Files = nullptr;  // the file system the run works on; the real one if null
+  bool dryRun = false;  // compute every change and hand it to the host, but write nothing
+  platform::FileOps* files = nullptr;  // the file system the run works on; the real one if null
 };
 
 struct RunOutcome {

@@ -401,7 +401,7 @@ TEST_F(RunTest, EveryFailingFileCallLeavesWholeFilesAndIsNotCountedAsWritten) {
   const std::string b = add("b.txt", "colour");
   test::FaultyFileOps faulty;
   RunMode mode;
-  mode.Files = &faulty;
+  mode.files = &faulty;
   run(mode);
   const size_t calls = faulty.calls().size();
   ASSERT_GT(calls, 4u);
