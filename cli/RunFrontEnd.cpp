@@ -186,8 +186,8 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   mode.dryRun = parsed.dryRun;
   const RunOutcome outcome = RunReplacement(config, options, host, clock, summary, mode);
   host.finish();
-  if (outcome.Refused) {
-    io.err << "textwright-cli: " << outcome.Refusal << "\n";
+  if (outcome.refused) {
+    io.err << "textwright-cli: " << outcome.refusal << "\n";
     return kExitUsage;
   }
 
@@ -227,7 +227,7 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   }
   if (failedFiles > 0) io.err << kErrorPrefix << failedFiles << " file(s) could not be processed\n";
   if (failedFiles > 0 || !filesWithRefusals.empty()) return kExitFailed;
-  if (outcome.Cancelled || reportFailed) return kExitFailed;
+  if (outcome.cancelled || reportFailed) return kExitFailed;
   return kExitOk;
 }
 

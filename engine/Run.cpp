@@ -282,8 +282,8 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   if (config.Advanced.ReplaceOnlyInFirst) {
     const std::optional<int64_t> parsed = ParseFirstCount(config.Advanced.FirstCount);
     if (!parsed) {
-      outcome.Refused = true;
-      outcome.Refusal = FirstCountRefusal(config.Advanced.FirstCount);
+      outcome.refused = true;
+      outcome.refusal = FirstCountRefusal(config.Advanced.FirstCount);
       return outcome;
     }
     firstCount = *parsed;
@@ -296,7 +296,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   if (summary.FileCounts.size() < config.Files.size())
     summary.FileCounts.resize(config.Files.size(), 0);
 
-  for (const FileEntry& entry : config.Files) outcome.CheckedCount += entry.Checked ? 1 : 0;
+  for (const FileEntry& entry : config.Files) outcome.checkedCount += entry.Checked ? 1 : 0;
   host.progress(0);
   const LocalMoment begin = clock.now();
   summary.BeginTime = begin.time;
@@ -361,7 +361,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
     if (!entry.Checked) continue;
     // Cancel takes effect between files only: no file is ever left half done.
     if (anyHandled && host.cancelRequested()) {
-      outcome.Cancelled = true;
+      outcome.cancelled = true;
       break;
     }
     anyHandled = true;
@@ -379,14 +379,14 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       file.reason = FailureOfException(entry.Path, e);
     }
     if (file.started) {
-      host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
+      host.progress(static_cast<int>(run.startedCount() * 100 / outcome.checkedCount));
     }
     pending.push_back({index, std::move(file)});
     // With confirmation on, what was answered is on disk before the next question.
     recordFinished(config.Flags.Confirm && !mode.dryRun);
   }
   recordFinished(true);
-  outcome.StartedCount = run.startedCount();
+  outcome.startedCount = run.startedCount();
 
   const LocalMoment end = clock.now();
   summary.EndTime = end.time;

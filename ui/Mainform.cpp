@@ -1087,9 +1087,9 @@ void TForm1::BitBtn6Click() {
     return;
   try {
     const RunOutcome outcome = m_form9->execRun(m_config, m_options, *m_clock, m_summary);
-    if (outcome.Refused) {
+    if (outcome.refused) {
       // Nothing was touched: the input is wrong, there is nothing to show.
-      m_prompts.inform(outcome.Refusal, "Warning", PromptIcon::Warning);
+      m_prompts.inform(outcome.refusal, "Warning", PromptIcon::Warning);
       return;
     }
   } catch (...) {

@@ -67,8 +67,8 @@ TEST_F(RunTest, ResultLinesTotalsAndCountsOfEveryProcessedFile) {
   clock.moments = {LocalMoment{{23, 59, 50, 12}, {2026, 7, 3}},
                    LocalMoment{{0, 0, 10, 3}, {2026, 7, 4}}};
   RunOutcome outcome = run();
-  EXPECT_FALSE(outcome.Refused);
-  EXPECT_EQ(outcome.CheckedCount, 3);
+  EXPECT_FALSE(outcome.refused);
+  EXPECT_EQ(outcome.checkedCount, 3);
   EXPECT_EQ(summary.TotalReplacements, 8);
   EXPECT_EQ(summary.FilesWithReplacements, 2);
   EXPECT_EQ(summary.ResultLines,
@@ -110,8 +110,8 @@ TEST_F(RunTest, UncheckedEmptyAndMp3EntriesArePassedOverKeepingTheirCounts) {
   const std::string song = add("Song.MP3", "colour");
   summary.FileCounts = {5, 6, 7};
   RunOutcome outcome = run();
-  EXPECT_EQ(outcome.CheckedCount, 2);
-  EXPECT_EQ(outcome.StartedCount, 0);
+  EXPECT_EQ(outcome.checkedCount, 2);
+  EXPECT_EQ(outcome.startedCount, 0);
   EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{5, 6, 7}));
   EXPECT_TRUE(summary.FailedFiles.empty());
   EXPECT_TRUE(summary.ResultLines.empty());
@@ -197,8 +197,8 @@ TEST_F(RunTest, MalformedFirstCountRefusesTheRunBeforeAnyFileIsTouched) {
   for (const char* bad : {"-1", "abc", "", "2.5"}) {
     config.Advanced.FirstCount = bad;
     RunOutcome outcome = run();
-    EXPECT_TRUE(outcome.Refused) << bad;
-    EXPECT_NE(outcome.Refusal.find("whole number"), std::string::npos);
+    EXPECT_TRUE(outcome.refused) << bad;
+    EXPECT_NE(outcome.refusal.find("whole number"), std::string::npos);
   }
   EXPECT_EQ(TempDir::read(p), "colour");
   EXPECT_TRUE(host.started.empty());
@@ -220,7 +220,7 @@ TEST_F(RunTest, CancelStopsBetweenFiles) {
   for (int i = 0; i < 5; ++i) paths.push_back(add("f" + std::to_string(i) + ".txt", "colour"));
   host.cancelAfterStarted = 3;
   RunOutcome outcome = run();
-  EXPECT_TRUE(outcome.Cancelled);
+  EXPECT_TRUE(outcome.cancelled);
   EXPECT_EQ(summary.FilesWithReplacements, 3);
   EXPECT_EQ(TempDir::read(paths[2]), "color");
   EXPECT_EQ(TempDir::read(paths[3]), "colour");
