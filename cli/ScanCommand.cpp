@@ -217,17 +217,17 @@ int scanCommand(std::span<const std::string> args, CliIo& io) {
 
   const ScanFound found = findScanFiles(criteria);
   std::string text;
-  for (const std::string& path : found.Paths) {
+  for (const std::string& path : found.paths) {
     text += path;
     text += '\n';
   }
   io.out << text;
-  for (const ScanProblem& problem : found.Problems) {
+  for (const ScanProblem& problem : found.problems) {
     io.err << kPrefix << "cannot list '" << problem.Path << "': " << problem.Reason << "\n";
   }
 
-  int status = found.Problems.empty() ? kExitOk : kExitFailed;
-  if (target && addToTarget(*target, found.Paths, io) != kExitOk) status = kExitFailed;
+  int status = found.problems.empty() ? kExitOk : kExitFailed;
+  if (target && addToTarget(*target, found.paths, io) != kExitOk) status = kExitFailed;
   return status;
 }
 
