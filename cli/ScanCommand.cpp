@@ -223,7 +223,7 @@ int scanCommand(std::span<const std::string> args, CliIo& io) {
   }
   io.out << text;
   for (const ScanProblem& problem : found.problems) {
-    io.err << kPrefix << "cannot list '" << problem.Path << "': " << problem.Reason << "\n";
+    io.err << kPrefix << "cannot list '" << problem.path << "': " << problem.reason << "\n";
   }
 
   int status = found.problems.empty() ? kExitOk : kExitFailed;

@@ -12,8 +12,8 @@ namespace tw {
 
 // A directory the walk could not open or list, with the reason.
 struct ScanProblem {
-  std::string Path;
-  std::string Reason;
+  std::string path;
+  std::string reason;
 };
 
 // What the walk tells its caller as it goes, and asks it. Both are called on the walk's own

@@ -127,8 +127,8 @@ TEST_F(ScanDirectoryTest, KeepsTheStartDirectoryAsGivenAndReportsOneThatCannotBe
   std::vector<ScanProblem> problems;
   EXPECT_EQ(scan(&problems), Paths{});
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0].Path, criteria.Directory);
-  EXPECT_EQ(problems[0].Reason, "No such file or directory");
+  EXPECT_EQ(problems[0].path, criteria.Directory);
+  EXPECT_EQ(problems[0].reason, "No such file or directory");
 }
 
 TEST_F(ScanDirectoryTest, AnUnreadableFolderYieldsNothingAndTheWalkGoesOn) {
@@ -147,7 +147,7 @@ TEST_F(ScanDirectoryTest, AnUnreadableFolderYieldsNothingAndTheWalkGoesOn) {
     ScanDirectory(criteria, now, found, &problems);
     std::string text;
     for (const std::string& path : found) text += path + "\n";
-    for (const ScanProblem& p : problems) text += "! " + p.Path + ": " + p.Reason + "\n";
+    for (const ScanProblem& p : problems) text += "! " + p.path + ": " + p.reason + "\n";
     return text;
   });
   EXPECT_EQ(seen, root + "/b/open.htm\n! " + root + "/a/locked: Permission denied\n");
@@ -288,9 +288,9 @@ TEST_F(ScanDirectoryTest, AFailedCallCostsAtMostWhatItCouldNotReadAndNeverAddsAF
     EXPECT_EQ(found.size() + lost.size(), clean.size());
     if (effect.namesFolder) {
       ASSERT_EQ(problems.size(), 1u);
-      const std::string& folder = problems[0].Path;
+      const std::string& folder = problems[0].path;
       EXPECT_TRUE(folder == root || folder == root + "/sub" || folder == root + "/sub/deep");
-      EXPECT_EQ(problems[0].Reason, "Input/output error");
+      EXPECT_EQ(problems[0].reason, "Input/output error");
       for (const std::string& path : lost) EXPECT_EQ(path.rfind(folder + "/", 0), 0u) << path;
     } else {
       EXPECT_TRUE(problems.empty());
