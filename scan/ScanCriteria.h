@@ -15,9 +15,9 @@ namespace tw {
 
 // A calendar date, compared as a whole (year, then month, then day).
 struct LocalDate {
-  int Year = 0;
-  int Month = 0;
-  int Day = 0;
+  int year = 0;
+  int month = 0;
+  int day = 0;
 
   auto operator<=>(const LocalDate&) const = default;
 };

@@ -23,8 +23,8 @@ constexpr std::size_t kCancelCheckEvery = 256;
 
 int64_t dayNumber(const LocalDate& date) {
   using namespace std::chrono;
-  return sys_days(year(date.Year) / month(static_cast<unsigned>(date.Month)) /
-                  day(static_cast<unsigned>(date.Day)))
+  return sys_days(year(date.year) / month(static_cast<unsigned>(date.month)) /
+                  day(static_cast<unsigned>(date.day)))
       .time_since_epoch()
       .count();
 }
