@@ -206,7 +206,7 @@ int scanCommand(std::span<const std::string> args, CliIo& io) {
   ScanCriteria criteria;
   if (auto error = captureScanCriteria(fields, criteria)) {
     return usageError(
-        io, std::string(optionOf(error->Field)) + ": '" + error->Text + "' " + error->Problem);
+        io, std::string(optionOf(error->field)) + ": '" + error->text + "' " + error->problem);
   }
   std::optional<Target> target;
   if (addTo) {

@@ -108,7 +108,7 @@ AgeUnit ageUnitOfCaption(std::string_view caption) {
 }
 
 std::string ScanInputError::fieldCaption() const {
-  switch (Field) {
+  switch (field) {
     case ScanField::SizeAmount:
     case ScanField::SizeCompare:
       return "File size";
@@ -123,7 +123,7 @@ std::string ScanInputError::fieldCaption() const {
 }
 
 std::string ScanInputError::message() const {
-  return fieldCaption() + ": '" + Text + "' " + Problem;
+  return fieldCaption() + ": '" + text + "' " + problem;
 }
 
 std::vector<std::string> splitMasks(std::string_view text) {

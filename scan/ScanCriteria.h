@@ -116,9 +116,9 @@ enum class ScanField { SizeAmount, SizeCompare, DateFrom, DateTo, AgeCount, AgeU
 
 // A malformed field: which one, the text it held, and what is wrong with it.
 struct ScanInputError {
-  ScanField Field;
-  std::string Text;
-  std::string Problem;  // e.g. "is not a valid integer value"
+  ScanField field;
+  std::string text;
+  std::string problem;  // e.g. "is not a valid integer value"
 
   // The caption of the field's criterion in the dialog: "File size", "Date between" or
   // "Not older than".
