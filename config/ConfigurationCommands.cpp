@@ -1,8 +1,9 @@
 #include "config/ConfigurationCommands.h"
 
 #include "config/Settings.h"
+#include "platform/FileIo.h"
 
-#include <filesystem>
+#include <optional>
 
 namespace tw {
 
@@ -60,9 +61,9 @@ OpenOutcome load(Configuration& config, Prompts& prompts, SettingsStore& setting
 
 // The absolute folder of a configuration file, with its final slash.
 std::string configurationFolder(const std::string& configPath) {
-  std::error_code ec;
-  std::string folder = platform::folderOf(std::filesystem::absolute(configPath, ec).string());
-  if (ec || folder.empty()) folder = platform::folderOf(configPath);
+  const std::optional<std::string> full = platform::absolutePath(configPath);
+  std::string folder = full ? platform::folderOf(*full) : std::string();
+  if (folder.empty()) folder = platform::folderOf(configPath);
   return folder;
 }
 
@@ -168,8 +169,7 @@ OpenOutcome OpenConfigurationFile(Configuration& config, Prompts& prompts, Setti
     case Guard::Proceed:
       break;
   }
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
+  if (!platform::pathExists(path)) {
     // Nothing is loaded, but the name is kept: a later Save creates the file named.
     config.Changed = false;
     config.FileName = path;

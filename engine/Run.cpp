@@ -48,12 +48,12 @@ class ReplacementRun {
         m_options(options),
         m_host(host),
         m_mode(mode),
-        m_ops(mode.Files != nullptr ? *mode.Files : platform::systemFileOps()),
+        m_ops(mode.files != nullptr ? *mode.files : platform::systemFileOps()),
         m_firstCount(firstCount),
         m_settings(PassSettings::from(config.Flags, config.Advanced, options)),
         m_throttle(host),
         m_leftovers(m_ops) {
-    for (const StringPair& pair : config.Pairs) {
+    for (const StringPair& pair : config.Pairs()) {
       m_pairs.push_back(std::make_unique<PreparedPair>(pair, m_settings));
     }
     if (options.SaveAsUnix) {
@@ -87,7 +87,7 @@ class ReplacementRun {
   // counts as started and the host is told. False for a file passed over (missing, empty,
   // failed to load, or already processed through another entry).
   bool startFile(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
-    if (!m_mode.DryRun) {
+    if (!m_mode.dryRun) {
       // A killed run's leftovers first: a torn file gets its old content back before it is read.
       const platform::IoStatus mended = m_leftovers.mend(path, outcome.notices);
       if (!mended) {
@@ -189,7 +189,7 @@ class ReplacementRun {
   void writeResult(const platform::LoadedFile& file, std::string_view result,
                    FileOutcome& outcome) {
     m_host.fileChanged(file.listedPath, file.content, result);
-    if (m_mode.DryRun) return;
+    if (m_mode.dryRun) return;
     platform::WriteBackOptions writeOptions;
     writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
     writeOptions.keepDate = m_options.SaveOldDate;
@@ -282,8 +282,8 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   if (config.Advanced.ReplaceOnlyInFirst) {
     const std::optional<int64_t> parsed = ParseFirstCount(config.Advanced.FirstCount);
     if (!parsed) {
-      outcome.Refused = true;
-      outcome.Refusal = FirstCountRefusal(config.Advanced.FirstCount);
+      outcome.refused = true;
+      outcome.refusal = FirstCountRefusal(config.Advanced.FirstCount);
       return outcome;
     }
     firstCount = *parsed;
@@ -296,7 +296,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   if (summary.FileCounts.size() < config.Files.size())
     summary.FileCounts.resize(config.Files.size(), 0);
 
-  for (const FileEntry& entry : config.Files) outcome.CheckedCount += entry.Checked ? 1 : 0;
+  for (const FileEntry& entry : config.Files) outcome.checkedCount += entry.Checked ? 1 : 0;
   host.progress(0);
   const LocalMoment begin = clock.now();
   summary.BeginTime = begin.time;
@@ -361,7 +361,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
     if (!entry.Checked) continue;
     // Cancel takes effect between files only: no file is ever left half done.
     if (anyHandled && host.cancelRequested()) {
-      outcome.Cancelled = true;
+      outcome.cancelled = true;
       break;
     }
     anyHandled = true;
@@ -379,14 +379,14 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       file.reason = FailureOfException(entry.Path, e);
     }
     if (file.started) {
-      host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
+      host.progress(static_cast<int>(run.startedCount() * 100 / outcome.checkedCount));
     }
     pending.push_back({index, std::move(file)});
     // With confirmation on, what was answered is on disk before the next question.
-    recordFinished(config.Flags.Confirm && !mode.DryRun);
+    recordFinished(config.Flags.Confirm && !mode.dryRun);
   }
   recordFinished(true);
-  outcome.StartedCount = run.startedCount();
+  outcome.startedCount = run.startedCount();
 
   const LocalMoment end = clock.now();
   summary.EndTime = end.time;
