@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -16,6 +17,9 @@
 namespace tw::platform {
 
 namespace {
+
+// A commit of at most this many files flushes each file and folder on its own.
+constexpr size_t kFewFiles = 16;
 
 // Files beside a listed file while it is being written. Each name holds the listed file's
 // name and the writing process's id, so that a later run can tell whose it is and whether
@@ -135,15 +139,6 @@ int syncFolder(FileOps& ops, const std::string& folder) {
   if (ops.fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) errnum = errno;
   if (ops.close(fd) != 0 && errnum == 0 && errno != EINTR) errnum = errno;
   return errnum;
-}
-
-int syncFolderOf(FileOps& ops, const std::string& path, FolderFlushes* deferred) {
-  std::string folder = folderToOpen(path);
-  if (deferred != nullptr) {
-    deferred->add(folder);
-    return 0;
-  }
-  return syncFolder(ops, folder);
 }
 
 // A temporary file being written: removed again unless it was renamed into place.
@@ -325,7 +320,7 @@ int writeCopy(FileOps& ops, const std::string& path, std::string_view bytes, mod
 
 // Refuses a backup whose name leads to the file itself (a symbolic link to it): writing the
 // backup would overwrite the very file, and the swap would then destroy the backup.
-IoStatus checkBackupName(FileOps& ops, const LoadedFile& file) {
+IoStatus checkBackupName(FileOps& ops, const FileFacts& file) {
   const std::string backup = backupNameOf(file.listedPath);
   struct stat existing {};
   if (ops.stat(backup.c_str(), &existing) == 0 &&
@@ -455,8 +450,9 @@ int overwrite(FileOps& ops, int fd, std::string_view bytes, const mode_t* mode,
 // ".<name>.twold-<pid>-..." beside it: should the process die while the file is torn, the
 // next run, restore or delete puts the old content back from that copy. Afterwards the copy
 // becomes the backup, or is removed when backups are off.
-IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view newContent,
-                        const WriteBackOptions& options, const struct stat& old) {
+IoStatus rewriteInPlace(FileOps& ops, const FileFacts& file, std::string_view oldContent,
+                        std::string_view newContent, const WriteBackOptions& options,
+                        const struct stat& old) {
   const std::string& path = file.listedPath;
   const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
   const std::string backup = backupNameOf(path);
@@ -469,8 +465,8 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
     return options.createBackup ? fail("Cannot create the backup", backup, errnum)
                                 : fail("Cannot write", path, errnum);
   };
-  if (int errnum = writeMarkedCopy(ops, real, kOldMark, file.content, old.st_mode & 0777,
-                                   old.st_mtim, copyPath);
+  if (int errnum = writeMarkedCopy(ops, real, kOldMark, oldContent, old.st_mode & 0777, old.st_mtim,
+                                   copyPath);
       errnum != 0) {
     return copyFailed(errnum);
   }
@@ -527,7 +523,7 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
     if (options.createBackup) {
       settled = settleBackup(ops, copyPath, backup);
       if (settled == EXDEV) {  // the backup's name is on another file system
-        settled = writeCopy(ops, backup, file.content, old.st_mode & 0777, &oldTime);
+        settled = writeCopy(ops, backup, oldContent, old.st_mode & 0777, &oldTime);
         if (settled == 0) ops.unlink(copyPath.c_str());
       }
       if (settled == 0) settled = syncFolder(ops, folderToOpen(backup));
@@ -556,7 +552,7 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
   bool restored = false;
   if (fd < 0) fd = ops.open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0);
   if (fd >= 0) {
-    restored = overwrite(ops, fd, file.content, madeWritable ? &oldMode : nullptr, &oldTime) == 0;
+    restored = overwrite(ops, fd, oldContent, madeWritable ? &oldMode : nullptr, &oldTime) == 0;
     if (ops.close(fd) != 0) restored = false;
   }
   IoStatus failure = fail("Cannot write", path, errnum);
@@ -569,61 +565,131 @@ IoStatus rewriteInPlace(FileOps& ops, const LoadedFile& file, std::string_view n
   return failure;
 }
 
+}  // namespace
+
+// A staged file being written: the old file open as it was checked, and the temporary file
+// beside it. Whatever is still open or not yet handed on is closed and removed with it.
+struct WriteBackBatch::OpenStage {
+  explicit OpenStage(FileOps& fileOps) : ops(fileOps) {}
+  OpenStage(const OpenStage&) = delete;
+  OpenStage& operator=(const OpenStage&) = delete;
+  ~OpenStage() {
+    if (tempFd >= 0) ops.close(tempFd);
+    if (!tempPath.empty()) ops.unlink(tempPath.c_str());
+    if (oldFd >= 0) ops.close(oldFd);
+  }
+
+  FileOps& ops;
+  FileFacts file;
+  int oldFd = -1;
+  struct stat old {};
+  int tempFd = -1;
+  std::string tempPath;
+  off_t written = 0;
+};
+
+namespace {
+
+using OpenStage = WriteBackBatch::OpenStage;
+
+// The checks before a file's new content is staged: the old file must still be the one that
+// was read, be ours to replace through its folder, have one link, and its backup name must be
+// usable. Then the temporary file is created beside it. With `inPlace` set the file has to be
+// rewritten in place instead, and no temporary file is made.
+IoStatus openStage(FileOps& ops, const FileFacts& file, const WriteBackOptions& options,
+                   OpenStage& stage, bool& inPlace) {
+  inPlace = false;
+  const std::string& path = file.listedPath;
+  const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
+
+  // The old file, as it is now: it must still be the one that was read.
+  stage.oldFd = ops.open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
+  if (stage.oldFd < 0) {
+    if (errno == ENOENT || errno == ELOOP) return changedByOthers(path);
+    return fail("Cannot write", path, errno);
+  }
+  if (ops.fstat(stage.oldFd, &stage.old) != 0) return fail("Cannot write", path, errno);
+  if (!unchangedSince(file.identity, stage.old)) return changedByOthers(path);
+
+  if (stage.old.st_uid != ::geteuid() && ::geteuid() != 0) {
+    // A new file would be ours, not its owner's: write in place where we may, else refuse.
+    int probe = ops.open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
+    if (probe < 0) return fail("Cannot write", path, errno);
+    ops.close(probe);
+    inPlace = true;
+    return IoStatus::success();
+  }
+  if (stage.old.st_nlink > 1) {
+    inPlace = true;
+    return IoStatus::success();
+  }
+  if (options.createBackup) {
+    if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
+  }
+  int errnum = 0;
+  stage.tempFd = createTempBeside(ops, real, stage.tempPath, errnum);
+  if (stage.tempFd < 0) {
+    stage.tempPath.clear();
+    return fail("Cannot write", path, errnum);
+  }
+  stage.file = file;
+  return IoStatus::success();
+}
+
+IoStatus appendToStage(OpenStage& stage, std::string_view piece) {
+  int errnum = 0;
+  if (!writeAllAt(stage.ops, stage.tempFd, piece, stage.written, errnum))
+    return fail("Cannot write", stage.file.listedPath, errnum);
+  stage.written += static_cast<off_t>(piece.size());
+  return IoStatus::success();
+}
+
+// Completes the temporary file (the old file's attributes and date as asked; flushed with
+// `flush`, else the caller flushes it before finishSwap) and describes its swap.
+IoStatus closeStage(OpenStage& stage, const WriteBackOptions& options, bool flush, bool keepOpen,
+                    PreparedSwap& swap) {
+  FileOps& ops = stage.ops;
+  const FileFacts& file = stage.file;
+  int errnum = 0;
+  if (!applyAttributes(ops, stage.tempFd, stage.oldFd, stage.old, options.keepAttributes, errnum) ||
+      (options.keepDate && !setModificationTime(ops, stage.tempFd, file.identity, errnum))) {
+    return fail("Cannot write", file.listedPath, errnum);
+  }
+  if (flush && ops.fsync(stage.tempFd) != 0) return fail("Cannot write", file.listedPath, errno);
+  const int fd = stage.tempFd;
+  stage.tempFd = -1;
+  if (keepOpen) {
+    swap.fd = fd;
+  } else if (ops.close(fd) != 0 && errno != EINTR) {
+    return fail("Cannot write", file.listedPath, errno);
+  }
+  swap.listedPath = file.listedPath;
+  swap.real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
+  swap.temp = std::move(stage.tempPath);
+  stage.tempPath.clear();
+  swap.identity = file.identity;
+  swap.backup = options.createBackup;
+  swap.removeOlderBackup = !options.createBackup && options.removeOlderBackup;
+  return IoStatus::success();
+}
+
 // Everything of a swap up to a complete temporary file beside the file: neither the file nor
 // its backup is touched yet. With `flush` the temporary file is flushed to disk here;
 // without, the caller flushes it before finishSwap. A file with several hard links, or one
 // that is not ours, is rewritten in place instead; then `done` is set and the result is that
 // of the whole write.
-IoStatus prepareSwap(FileOps& ops, const LoadedFile& file, std::string_view newContent,
-                     const WriteBackOptions& options, bool flush, PreparedSwap& swap, bool& done) {
-  const std::string& path = file.listedPath;
-  const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
-
-  // The old file, as it is now: it must still be the one that was read.
-  int oldFd = ops.open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
-  if (oldFd < 0) {
-    if (errno == ENOENT || errno == ELOOP) return changedByOthers(path);
-    return fail("Cannot write", path, errno);
-  }
-  ReadFd oldGuard(ops, oldFd);
-  struct stat old {};
-  if (ops.fstat(oldFd, &old) != 0) return fail("Cannot write", path, errno);
-  if (!unchangedSince(file.identity, old)) return changedByOthers(path);
-
-  if (old.st_uid != ::geteuid() && ::geteuid() != 0) {
-    // A new file would be ours, not its owner's: write in place where we may, else refuse.
-    int probe = ops.open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
-    if (probe < 0) return fail("Cannot write", path, errno);
-    ops.close(probe);
+IoStatus prepareSwap(FileOps& ops, const FileFacts& file, std::string_view oldContent,
+                     std::string_view newContent, const WriteBackOptions& options, bool flush,
+                     bool keepOpen, PreparedSwap& swap, bool& done) {
+  OpenStage stage(ops);
+  bool inPlace = false;
+  if (IoStatus opened = openStage(ops, file, options, stage, inPlace); !opened) return opened;
+  if (inPlace) {
     done = true;
-    return rewriteInPlace(ops, file, newContent, options, old);
+    return rewriteInPlace(ops, file, oldContent, newContent, options, stage.old);
   }
-  if (old.st_nlink > 1) {
-    done = true;
-    return rewriteInPlace(ops, file, newContent, options, old);
-  }
-  if (options.createBackup) {
-    if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
-  }
-
-  TempFile temp(ops);
-  int errnum = 0;
-  if (!temp.create(real, errnum)) return fail("Cannot write", path, errnum);
-  if (!writeAllAt(ops, temp.fd(), newContent, 0, errnum) ||
-      !applyAttributes(ops, temp.fd(), oldFd, old, options.keepAttributes, errnum) ||
-      (options.keepDate && !setModificationTime(ops, temp.fd(), file.identity, errnum))) {
-    return fail("Cannot write", path, errnum);
-  }
-  if (flush && ops.fsync(temp.fd()) != 0) return fail("Cannot write", path, errno);
-  if (!temp.close(errnum)) return fail("Cannot write", path, errnum);
-  swap.listedPath = path;
-  swap.real = real;
-  swap.temp = temp.path();
-  swap.identity = file.identity;
-  swap.backup = options.createBackup;
-  swap.removeOlderBackup = !options.createBackup && options.removeOlderBackup;
-  temp.keep();
-  return IoStatus::success();
+  if (IoStatus written = appendToStage(stage, newContent); !written) return written;
+  return closeStage(stage, options, flush, keepOpen, swap);
 }
 
 // The old content as the pending backup, made right before the swap: a hard link to the
@@ -739,16 +805,6 @@ bool processGone(long pid) {
 }
 
 }  // namespace
-
-IoStatus FolderFlushes::flush(FileOps& ops) {
-  IoStatus result = IoStatus::success();
-  for (const std::string& folder : m_folders) {
-    int errnum = syncFolder(ops, folder);
-    if (errnum != 0 && result) result = fail("Cannot flush the folder", folder, errnum);
-  }
-  m_folders.clear();
-  return result;
-}
 
 bool isTemporaryName(const std::string& fileName) {
   return parseTemporaryName(fileName).has_value();
@@ -875,11 +931,17 @@ LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string&
   return loadFile(listedPath, out, error, systemFileOps());
 }
 
-LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string& error,
-                    FileOps& ops) {
-  out = LoadedFile{};
+namespace {
+
+// Reads the file behind `listedPath` into the storage that `room(n)` gives (n bytes at
+// least, from its start); its length goes to `have`.
+template <typename Room>
+LoadResult readListed(const std::string& listedPath, FileFacts& out, std::string& error,
+                      FileOps& ops, Room&& room, size_t& have) {
+  out = FileFacts{};
   out.listedPath = listedPath;
   error.clear();
+  have = 0;
   auto failed = [&](const char* what, int errnum) {
     error = fail(what, listedPath, errnum).error;
     return LoadResult::Failed;
@@ -903,30 +965,72 @@ LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string&
   if (!ops.realPath(listedPath.c_str(), out.resolvedPath)) return failed("Cannot open", errno);
   if (st.st_size == 0) return LoadResult::Empty;
 
-  out.content.resize(static_cast<size_t>(st.st_size));
-  size_t have = 0;
-  for (;;) {
-    if (have == out.content.size()) {
-      // A file that grew since fstat: read on, the change check of writeBack will see it.
-      out.content.resize(have + 65536);
-    }
-    ssize_t n = ops.read(fd, out.content.data() + have, out.content.size() - have);
+  // One byte more than the file had: a file that grew since is seen at once.
+  const size_t size = static_cast<size_t>(st.st_size) + 1;
+  char* data = room(size);
+  while (have < size) {
+    ssize_t n = ops.read(fd, data + have, size - have);
     if (n < 0) {
       if (errno == EINTR) continue;
       int errnum = errno;
-      out.content.clear();
+      have = 0;
       return failed("Cannot read", errnum);
     }
     if (n == 0) break;
     have += static_cast<size_t>(n);
   }
-  out.content.resize(have);
   if (static_cast<int64_t>(have) != out.identity.size) {
-    out.content.clear();
+    have = 0;
     error = "Cannot read " + quoted(listedPath) + ": it changed while it was read";
     return LoadResult::Failed;
   }
-  return have == 0 ? LoadResult::Empty : LoadResult::Loaded;
+  return LoadResult::Loaded;
+}
+
+}  // namespace
+
+LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string& error,
+                    FileOps& ops) {
+  out.content.clear();
+  size_t have = 0;
+  const LoadResult result = readListed(
+      listedPath, out, error, ops,
+      [&](size_t size) {
+        out.content.resize(size);
+        return out.content.data();
+      },
+      have);
+  out.content.resize(have);
+  return result;
+}
+
+char* ReadBuffer::reserve(size_t capacity) {
+  if (capacity > m_capacity) {
+    // Grown by half at least, so that a list of ever larger files does not move it each time;
+    // the pages beyond what is read are never touched.
+    const size_t grown = std::max(capacity, m_capacity + m_capacity / 2);
+    std::unique_ptr<char[]> larger(new char[grown]);
+    if (m_size > 0) std::memcpy(larger.get(), m_data.get(), m_size);
+    m_data = std::move(larger);
+    m_capacity = grown;
+  }
+  return m_data.get();
+}
+
+void ReadBuffer::release() {
+  m_data.reset();
+  m_capacity = 0;
+  m_size = 0;
+}
+
+LoadResult loadFile(const std::string& listedPath, FileFacts& out, ReadBuffer& buffer,
+                    std::string& error, FileOps& ops) {
+  size_t have = 0;
+  buffer.setSize(0);
+  const LoadResult result = readListed(
+      listedPath, out, error, ops, [&](size_t size) { return buffer.reserve(size); }, have);
+  buffer.setSize(have);
+  return result;
 }
 
 IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
@@ -938,12 +1042,13 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
                    const WriteBackOptions& options, FileOps& ops) {
   PreparedSwap swap;
   bool done = false;
-  IoStatus prepared = prepareSwap(ops, file, newContent, options, true, swap, done);
+  IoStatus prepared =
+      prepareSwap(ops, file, file.content, newContent, options, true, false, swap, done);
   if (!prepared || done) return prepared;
   if (IoStatus swapped = finishSwap(ops, swap); !swapped) return swapped;
-  int flushError = syncFolderOf(ops, swap.real, options.deferredFlushes);
+  int flushError = syncFolder(ops, folderToOpen(swap.real));
   if (flushError == 0 && folderToOpen(swap.listedPath) != folderToOpen(swap.real)) {
-    flushError = syncFolderOf(ops, swap.listedPath, options.deferredFlushes);  // the backup's
+    flushError = syncFolder(ops, folderToOpen(swap.listedPath));  // the backup's
   }
   if (flushError != 0) {
     return IoStatus::failure(
@@ -954,33 +1059,78 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
 }
 
 WriteBackBatch::WriteBackBatch(const WriteBackOptions& options, FileOps& ops)
-    : m_options(options), m_ops(ops) {
-  m_options.deferredFlushes = nullptr;
-}
+    : m_options(options), m_ops(ops) {}
 
 WriteBackBatch::~WriteBackBatch() {
-  for (const PreparedSwap& swap : m_staged) m_ops.unlink(swap.temp.c_str());
+  m_open.reset();
+  for (const PreparedSwap& swap : m_staged) {
+    if (swap.fd >= 0) m_ops.close(swap.fd);
+    m_ops.unlink(swap.temp.c_str());
+  }
   for (const auto& [device, fd] : m_deviceFds) m_ops.close(fd);
 }
 
-IoStatus WriteBackBatch::add(const LoadedFile& file, std::string_view newContent) {
+IoStatus WriteBackBatch::keepFolderOpen(const PreparedSwap& swap) {
+  if (m_deviceFds.find(swap.identity.device) != m_deviceFds.end()) return IoStatus::success();
+  // Kept open from now on, so that a write error of the file system after this point is
+  // reported by the flush of commit().
+  int fd = m_ops.open(folderToOpen(swap.real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  if (fd < 0) return fail("Cannot write", swap.listedPath, errno);
+  m_deviceFds.emplace(swap.identity.device, fd);
+  return IoStatus::success();
+}
+
+WriteBackBatch::Added WriteBackBatch::add(const LoadedFile& file, std::string_view newContent) {
+  return add(file, file.content, newContent);
+}
+
+WriteBackBatch::Added WriteBackBatch::add(const FileFacts& file, std::string_view oldContent,
+                                          std::string_view newContent) {
   PreparedSwap swap;
   bool done = false;
-  IoStatus prepared = prepareSwap(m_ops, file, newContent, m_options, false, swap, done);
-  if (!prepared || done) return prepared;
-  if (m_deviceFds.find(swap.identity.device) == m_deviceFds.end()) {
-    // Kept open from now on, so that a write error of the file system after this point is
-    // reported by the flush of commit().
-    int fd = m_ops.open(folderToOpen(swap.real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd < 0) {
-      int errnum = errno;
-      m_ops.unlink(swap.temp.c_str());
-      return fail("Cannot write", file.listedPath, errnum);
-    }
-    m_deviceFds.emplace(swap.identity.device, fd);
+  IoStatus prepared = prepareSwap(m_ops, file, oldContent, newContent, m_options, false,
+                                  m_staged.size() < kFewFiles, swap, done);
+  if (!prepared || done) return {std::move(prepared), false};
+  return stage(std::move(swap));
+}
+
+IoStatus WriteBackBatch::beginStaged(const FileFacts& file, bool& inPlace) {
+  m_open = std::make_unique<OpenStage>(m_ops);
+  IoStatus opened = openStage(m_ops, file, m_options, *m_open, inPlace);
+  if (!opened || inPlace) m_open.reset();
+  return opened;
+}
+
+IoStatus WriteBackBatch::appendStaged(std::string_view piece) {
+  if (!m_open) return IoStatus::failure("Cannot write: no file is being staged");
+  IoStatus written = appendToStage(*m_open, piece);
+  if (!written) m_open.reset();
+  return written;
+}
+
+WriteBackBatch::Added WriteBackBatch::finishStaged() {
+  if (!m_open) return {IoStatus::failure("Cannot write: no file is being staged"), false};
+  std::unique_ptr<OpenStage> open = std::move(m_open);
+  PreparedSwap swap;
+  if (IoStatus closed = closeStage(*open, m_options, false, m_staged.size() < kFewFiles, swap);
+      !closed)
+    return {std::move(closed), false};
+  open.reset();
+  return stage(std::move(swap));
+}
+
+WriteBackBatch::Added WriteBackBatch::stage(PreparedSwap swap) {
+  if (IoStatus kept = keepFolderOpen(swap); !kept) {
+    if (swap.fd >= 0) m_ops.close(swap.fd);
+    m_ops.unlink(swap.temp.c_str());
+    return {std::move(kept), false};
   }
   m_staged.push_back(std::move(swap));
-  return IoStatus::success();
+  return {IoStatus::success(), true};
+}
+
+void WriteBackBatch::abandonStaged() {
+  m_open.reset();
 }
 
 std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
@@ -988,42 +1138,71 @@ std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
   m_staged.clear();
   std::vector<Outcome> outcomes;
   outcomes.reserve(staged.size());
+  // A few files are flushed one by one through the descriptors they were written with, so
+  // that a write error since is reported; more are flushed with their file systems.
+  const bool few = staged.size() <= kFewFiles;
 
   // The new contents and the backups, on disk before any name changes.
-  std::map<uint64_t, int> flushErrors;
-  for (const auto& [device, fd] : m_deviceFds) {
-    if (m_ops.syncfs(fd) != 0) flushErrors[device] = errno;
+  std::vector<int> flushErrors(staged.size(), 0);
+  std::map<uint64_t, int> deviceErrors;
+  if (!few) {
+    for (const auto& [device, fd] : m_deviceFds) {
+      if (m_ops.syncfs(fd) != 0) deviceErrors[device] = errno;
+    }
   }
-  std::vector<const PreparedSwap*> swapped;
-  for (PreparedSwap& swap : staged) {
-    auto failed = flushErrors.find(swap.identity.device);
-    if (failed != flushErrors.end()) {
+  for (size_t i = 0; i < staged.size(); ++i) {
+    PreparedSwap& swap = staged[i];
+    if (few && m_ops.fsync(swap.fd) != 0) flushErrors[i] = errno;
+    if (swap.fd >= 0 && m_ops.close(swap.fd) != 0 && errno != EINTR && flushErrors[i] == 0)
+      flushErrors[i] = errno;
+    swap.fd = -1;
+    if (auto failed = deviceErrors.find(swap.identity.device); failed != deviceErrors.end())
+      flushErrors[i] = failed->second;
+  }
+  std::vector<bool> swapped(staged.size(), false);
+  for (size_t i = 0; i < staged.size(); ++i) {
+    PreparedSwap& swap = staged[i];
+    if (flushErrors[i] != 0) {
       m_ops.unlink(swap.temp.c_str());
-      outcomes.push_back({swap.listedPath, fail("Cannot write", swap.listedPath, failed->second)});
+      outcomes.push_back({swap.listedPath, fail("Cannot write", swap.listedPath, flushErrors[i])});
       continue;
     }
     outcomes.push_back({swap.listedPath, finishSwap(m_ops, swap)});
-    if (outcomes.back().status) swapped.push_back(&swap);
+    swapped[i] = outcomes.back().status.ok;
   }
 
-  // The swaps themselves, on disk before the files are reported written.
+  // The swaps themselves, on disk before the files are reported written: the folders of a
+  // few files (the file's, and the backup's where that differs), else the file systems.
+  std::map<std::string, int> folderErrors;
+  if (few) {
+    for (size_t i = 0; i < staged.size(); ++i) {
+      if (!swapped[i]) continue;
+      for (const std::string* path : {&staged[i].real, &staged[i].listedPath}) {
+        const std::string folder = folderToOpen(*path);
+        if (folderErrors.count(folder) == 0) folderErrors[folder] = syncFolder(m_ops, folder);
+      }
+    }
+  }
   std::map<uint64_t, int> swapErrors;
   for (const auto& [device, fd] : m_deviceFds) {
-    if (m_ops.syncfs(fd) != 0) swapErrors[device] = errno;
+    if (!few && m_ops.syncfs(fd) != 0) swapErrors[device] = errno;
     m_ops.close(fd);
   }
   m_deviceFds.clear();
-  for (Outcome& outcome : outcomes) {
-    if (!outcome.status) continue;
-    for (const PreparedSwap* swap : swapped) {
-      if (swap->listedPath != outcome.listedPath) continue;
-      auto failed = swapErrors.find(swap->identity.device);
-      if (failed != swapErrors.end()) {
-        outcome.status = IoStatus::failure(
-            quoted(outcome.listedPath) +
-            " was written, but it could not be flushed to disk: " + errorText(failed->second));
-      }
-      break;
+  for (size_t i = 0; i < staged.size(); ++i) {
+    if (!swapped[i]) continue;
+    int errnum = 0;
+    if (few) {
+      errnum = folderErrors[folderToOpen(staged[i].real)];
+      if (errnum == 0) errnum = folderErrors[folderToOpen(staged[i].listedPath)];
+    } else if (auto failed = swapErrors.find(staged[i].identity.device);
+               failed != swapErrors.end()) {
+      errnum = failed->second;
+    }
+    if (errnum != 0) {
+      outcomes[i].status = IoStatus::failure(
+          quoted(outcomes[i].listedPath) +
+          " was written, but it could not be flushed to disk: " + errorText(errnum));
     }
   }
   return outcomes;
