@@ -1,6 +1,7 @@
 #include "engine/ApplyPair.h"
 
 #include "engine/FilenameReferenceCheck.h"
+#include "platform/FileIo.h"
 
 #include <algorithm>
 
@@ -8,7 +9,7 @@ namespace tw {
 
 namespace {
 
-constexpr int64_t kExcerptBefore = 300;
+constexpr size_t kExcerptBefore = 300;
 constexpr int64_t kExcerptFrom = 500;
 
 }  // namespace
@@ -44,7 +45,7 @@ ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outpu
                                    int64_t start, int64_t length) {
   ConfirmRequest request;
   const int64_t beforeLength =
-      std::min<int64_t>(kExcerptBefore, static_cast<int64_t>(outputSoFar.size()));
+      std::min(static_cast<int64_t>(kExcerptBefore), static_cast<int64_t>(outputSoFar.size()));
   request.excerpt.assign(
       outputSoFar.substr(outputSoFar.size() - static_cast<size_t>(beforeLength)));
   request.excerpt.append(
@@ -70,21 +71,25 @@ class PassOutput {
 
   void reserveFor(std::string_view text, std::string_view replace) {
     size_t wanted = text.size() + replace.size();
-    if (m_sink != nullptr) wanted = std::min(wanted, kPassPiece + replace.size());
+    if (m_sink != nullptr) wanted = std::min(wanted, kPassPiece + kExcerptBefore);
+    if (m_buffer.capacity() >= wanted) return;
     m_buffer.reserve(wanted);
+    if (wanted >= (size_t{4} << 20)) platform::adviseLargePages(m_buffer.data(), wanted);
   }
   void append(std::string_view bytes) {
-    if (m_sink != nullptr && bytes.size() >= kPassPiece) {
-      // A long unchanged stretch goes on as it stands, not through the buffer.
-      if (!send() || !give(bytes)) return;
-      m_buffer.assign(bytes.substr(bytes.size() - static_cast<size_t>(kExcerptBefore)));
-      m_sent = m_buffer.size();
-      return;
+    if (m_sink != nullptr && m_buffer.size() - m_sent + bytes.size() > kPassPiece) {
+      if (!send()) return;
+      if (bytes.size() >= kPassPiece - kExcerptBefore) {
+        // A long unchanged stretch goes on as it stands, not through the buffer.
+        if (!give(bytes)) return;
+        m_buffer.assign(bytes.substr(bytes.size() - kExcerptBefore));
+        m_sent = m_buffer.size();
+        return;
+      }
     }
     m_buffer.append(bytes);
-    if (m_sink != nullptr && m_buffer.size() - m_sent >= kPassPiece) send();
   }
-  void push_back(char c) { m_buffer.push_back(c); }
+  void push_back(char c) { append(std::string_view(&c, 1)); }
   // The end of the output so far (all of it without a sink).
   std::string_view soFar() const { return m_buffer; }
   bool failed() const { return m_failed; }
@@ -104,7 +109,7 @@ class PassOutput {
   // Gives what the buffer holds beyond what was given, keeping its last bytes for an excerpt.
   bool send() {
     if (!give(std::string_view(m_buffer).substr(m_sent))) return false;
-    const size_t keep = std::min(m_buffer.size(), static_cast<size_t>(kExcerptBefore));
+    const size_t keep = std::min(m_buffer.size(), kExcerptBefore);
     m_buffer.erase(0, m_buffer.size() - keep);
     m_sent = keep;
     return true;

@@ -1006,14 +1006,15 @@ LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string&
 
 char* ReadBuffer::reserve(size_t capacity) {
   if (capacity > m_capacity) {
-    // Grown by half at least, so that a list of ever larger files does not move it each time;
-    // the pages beyond what is read are never touched.
-    const size_t grown = std::max(capacity, m_capacity + m_capacity / 2);
-    std::unique_ptr<char[]> larger(new char[grown]);
-    if (m_size > 0) std::memcpy(larger.get(), m_data.get(), m_size);
-    m_data = std::move(larger);
+    // An eighth more than asked, so that a list of files of about one size does not move it
+    // (the pages beyond what is read are never touched); large pages for a big file.
+    const size_t grown = capacity + capacity / 8;
+    m_data.reset();
+    m_data.reset(new char[grown]);
     m_capacity = grown;
+    if (grown >= (size_t{4} << 20)) adviseLargePages(m_data.get(), grown);
   }
+  m_size = 0;
   return m_data.get();
 }
 

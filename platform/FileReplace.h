@@ -60,7 +60,7 @@ LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string&
 class ReadBuffer {
  public:
   std::string_view view() const { return {m_data.get(), m_size}; }
-  // Room for at least `capacity` bytes; the bytes held are kept.
+  // Room for at least `capacity` bytes; what it held is gone.
   char* reserve(size_t capacity);
   void setSize(size_t size) { m_size = size; }
   size_t capacity() const { return m_capacity; }
