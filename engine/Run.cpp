@@ -10,8 +10,8 @@
 #include <exception>
 #include <memory>
 #include <new>
-#include <set>
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -88,16 +88,20 @@ class ReplacementRun {
   // failed to load, or already processed through another entry). The file's bytes are
   // m_read's until the next file is loaded.
   bool startFile(const std::string& path, platform::FileFacts& file, FileOutcome& outcome) {
+    // The real file behind the entry, resolved once for the leftovers and the read.
+    std::string real;
+    if (!m_ops.realPath(path.c_str(), real)) real.clear();
     if (!m_mode.DryRun) {
       // A killed run's leftovers first: a torn file gets its old content back before it is read.
-      const platform::IoStatus mended = m_leftovers.mend(path, outcome.notices);
+      const platform::IoStatus mended =
+          m_leftovers.mend(path, real.empty() ? path : real, outcome.notices);
       if (!mended) {
         outcome.status = FileStatus::Failed;
         outcome.reason = mended.error;
         return false;
       }
     }
-    if (!load(path, file, outcome)) return false;
+    if (!load(path, real, file, outcome)) return false;
     if (alreadyProcessed(file)) return false;
     m_decision.startFile();
     ++m_started;
@@ -272,9 +276,10 @@ class ReplacementRun {
   }
 
   // Loads an entry; false when it is passed over (empty) or failed (reason set).
-  bool load(const std::string& path, platform::FileFacts& file, FileOutcome& outcome) {
+  bool load(const std::string& path, const std::string& real, platform::FileFacts& file,
+            FileOutcome& outcome) {
     std::string error;
-    switch (platform::loadFile(path, file, m_read, error, m_ops)) {
+    switch (platform::loadFile(path, real, file, m_read, error, m_ops)) {
       case platform::LoadResult::Empty:
         return false;
       case platform::LoadResult::Missing:
@@ -312,11 +317,7 @@ class ReplacementRun {
   // True when this file was already processed in this run through another entry.
   bool alreadyProcessed(const platform::FileFacts& file) {
     const std::pair<uint64_t, uint64_t> id{file.identity.device, file.identity.inode};
-    if (m_seenIds.count(id) != 0) return true;
-    if (!file.resolvedPath.empty() && m_seenPaths.count(file.resolvedPath) != 0) return true;
-    m_seenIds.insert(id);
-    if (!file.resolvedPath.empty()) m_seenPaths.insert(file.resolvedPath);
-    return false;
+    return !m_seenIds.insert(id).second;
   }
 
   // A rewritten file may have a new identity; another entry leading to it is the same file.
@@ -342,8 +343,14 @@ class ReplacementRun {
   std::string m_pass[2];        // the passes' outputs, reused from file to file
   platform::Leftovers m_leftovers;
   size_t m_stagedBytes = 0;
-  std::set<std::pair<uint64_t, uint64_t>> m_seenIds;
-  std::set<std::string> m_seenPaths;
+  // Who each file processed is (and, once rewritten, who it became): one pair of numbers per
+  // file, whatever its path, so that a long list costs little here.
+  struct IdHash {
+    size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {
+      return std::hash<uint64_t>()(id.first * 0x9E3779B97F4A7C15ull ^ id.second);
+    }
+  };
+  std::unordered_set<std::pair<uint64_t, uint64_t>, IdHash> m_seenIds;
   int64_t m_started = 0;
 };
 

@@ -72,9 +72,11 @@ class ReadBuffer {
   size_t m_size = 0;
 };
 
-// loadFile into a reused buffer: the bytes are `buffer.view()` until the next read.
-LoadResult loadFile(const std::string& listedPath, FileFacts& out, ReadBuffer& buffer,
-                    std::string& error, FileOps& ops);
+// loadFile into a reused buffer: the bytes are `buffer.view()` until the next read. With
+// `resolvedPath` given (the real file behind `listedPath`, as realpath gave it just before),
+// the path is not resolved again.
+LoadResult loadFile(const std::string& listedPath, const std::string& resolvedPath, FileFacts& out,
+                    ReadBuffer& buffer, std::string& error, FileOps& ops);
 
 struct WriteBackOptions {
   bool createBackup = true;    // keep the old content as "<listed path>.rpf"
@@ -172,6 +174,8 @@ class WriteBackBatch {
   std::vector<PreparedSwap> m_staged;
   std::map<uint64_t, int> m_deviceFds;  // one open folder per file system, for its flush
   std::unique_ptr<OpenStage> m_open;
+  uid_t m_uid;  // who this process is, asked once per batch
+  gid_t m_gid;
 };
 
 // Writes `bytes` to `path` the safe way (temporary file, flushed, renamed over `path`,
@@ -193,13 +197,16 @@ bool isTemporaryName(const std::string& fileName);
 //   (it may be torn), and a note says so;
 // - the old content on its way to the backup becomes "<file>.rpf" when the file was swapped
 //   meanwhile, and is removed when it was not.
-// Each folder is listed once per Leftovers.
+// A folder is listed once while its files are reached one after another.
 class Leftovers {
  public:
   explicit Leftovers(FileOps& ops = systemFileOps()) : m_ops(ops) {}
   // Mends the leftovers of `listedPath` (and of the real file behind it). Messages for the
   // user go to `notes`; a failure names the file: the file must not be processed then.
   IoStatus mend(const std::string& listedPath, std::vector<std::string>& notes);
+  // The same with the real file behind `listedPath` already known.
+  IoStatus mend(const std::string& listedPath, const std::string& real,
+                std::vector<std::string>& notes);
 
  private:
   FileOps& m_ops;
