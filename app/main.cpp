@@ -4,20 +4,12 @@
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationCommands.h"
-#include "ui/About.h"
 #include "ui/AppIcon.h"
-#include "ui/Confirm.h"
-#include "ui/Mainform.h"
-#include "ui/Option.h"
-#include "ui/Processing.h"
+#include "ui/ProgramWindows.h"
 #include "ui/QSettingsStore.h"
 #include "ui/QtPrompts.h"
 #include "ui/QtText.h"
 #include "ui/QtTranslations.h"
-#include "ui/Result.h"
-#include "ui/Scan.h"
-#include "ui/Scanning.h"
-#include "ui/Tips.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -47,22 +39,8 @@ int main(int argc, char* argv[]) {
   // Qt's own dialogs and buttons speak the language chosen for the program.
   tw::useQtTranslations(tw::fromStd(settings.readString("Language").value_or("")));
 
-  // The windows, created once in their fixed order; all but the main window are modal. Each is
-  // owned by the main window, which puts the texts of the chosen language into all of them.
-  tw::TForm1 form1(config, options, prompts, settings);
-  prompts.setParent(&form1);
-  tw::TForm2 form2(&form1);
-  tw::TForm5 form5(prompts, &form1);
-  tw::TForm7 form7(prompts, settings, &form1);
-  tw::TForm8 form8(&form1);
-  tw::TAboutBox aboutBox(&form1);
-  tw::TForm9 form9(form2, &form1);
-  tw::TOptions optionsDialog(options, config, &form1);
-  tw::TForm10 form10(settings, &form1);
-  form1.setRunWindows(&form9, &form5);
-  form1.setScanWindows(&form7, &form8);
-  form1.setOptionsWindow(&optionsDialog);
-  form1.setInfoWindows(&form10, &aboutBox);
+  tw::ProgramWindows windows(config, options, prompts, settings);
+  tw::TForm1& form1 = windows.form1;
   // The first showing reads the settings: placement, language, the previous configuration;
   // the first activation may show the tip of the day.
   form1.show();

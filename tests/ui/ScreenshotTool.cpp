@@ -10,18 +10,10 @@
 #include "config/ConfigurationCommands.h"
 #include "config/Settings.h"
 #include "support/MemorySettingsStore.h"
-#include "ui/About.h"
-#include "ui/Confirm.h"
 #include "ui/FileListModel.h"
 #include "ui/LanguageTexts.h"
-#include "ui/Mainform.h"
-#include "ui/Option.h"
-#include "ui/Processing.h"
+#include "ui/ProgramWindows.h"
 #include "ui/QtPrompts.h"
-#include "ui/Result.h"
-#include "ui/Scan.h"
-#include "ui/Scanning.h"
-#include "ui/Tips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,20 +96,16 @@ int main(int argc, char* argv[]) {
   config.FindField = "Colour";
   config.ReplaceField = "Color";
 
-  tw::TForm1 form1(config, options, prompts, settings);
-  prompts.setParent(&form1);
-  tw::TForm2 form2(&form1);
-  tw::TForm5 form5(prompts, &form1);
-  tw::TForm7 form7(prompts, settings, &form1);
-  tw::TForm8 form8(&form1);
-  tw::TAboutBox about(&form1);
-  tw::TForm9 form9(form2, &form1);
-  tw::TOptions optionsDialog(options, config, &form1);
-  tw::TForm10 tips(settings, &form1);
-  form1.setRunWindows(&form9, &form5);
-  form1.setScanWindows(&form7, &form8);
-  form1.setOptionsWindow(&optionsDialog);
-  form1.setInfoWindows(&tips, &about);
+  tw::ProgramWindows windows(config, options, prompts, settings);
+  tw::TForm1& form1 = windows.form1;
+  tw::TForm2& form2 = windows.form2;
+  tw::TForm5& form5 = windows.form5;
+  tw::TForm7& form7 = windows.form7;
+  tw::TForm8& form8 = windows.form8;
+  tw::TAboutBox& about = windows.aboutBox;
+  tw::TForm9& form9 = windows.form9;
+  tw::TOptions& optionsDialog = windows.optionsDialog;
+  tw::TForm10& tips = windows.form10;
   tw::setLanguageFolders({QStringLiteral(TEXTWRIGHT_SOURCE_DIR "/Language")});
   // The scan dialog opens at a folder with a long path.
   const QString deep = site + QStringLiteral(
