@@ -1,5 +1,6 @@
 #include "backup/Backups.h"
 
+#include "platform/ErrorText.h"
 #include "platform/FileIo.h"
 #include "platform/FileReplace.h"
 
@@ -13,14 +14,6 @@ namespace {
 
 constexpr const char* kCaption = "Backup Files";
 
-std::string quoted(const std::string& path) {
-  return "\"" + path + "\"";
-}
-
-std::string failure(const char* what, const std::string& path, int errnum) {
-  return std::string(what) + " " + quoted(path) + ": " + platform::errorText(errnum);
-}
-
 // Whether a file (or a link, even a dangling one) named `path` exists; false with `error`
 // when that cannot be told.
 bool exists(platform::FileOps& ops, const std::string& path, bool& isThere, std::string& error) {
@@ -31,7 +24,7 @@ bool exists(platform::FileOps& ops, const std::string& path, bool& isThere, std:
   }
   isThere = false;
   if (errno == ENOENT || errno == ENOTDIR) return true;
-  error = failure("Cannot read", path, errno);
+  error = platform::failureText("Cannot read", path, errno);
   return false;
 }
 
@@ -97,7 +90,7 @@ BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& promp
     }
     // The file holds the backup's content now; only so may the backup go.
     if (ops.unlink(backup.c_str()) != 0) {
-      outcome.failures.push_back(failure("Cannot delete", backup, errno));
+      outcome.failures.push_back(platform::failureText("Cannot delete", backup, errno));
       continue;
     }
     ++outcome.count;
@@ -138,7 +131,7 @@ BackupOutcome DeleteBackups(const std::vector<FileEntry>& files, const AppOption
     }
     if (!isThere) continue;
     if (ops.unlink(backup.c_str()) != 0) {
-      outcome.failures.push_back(failure("Cannot delete", backup, errno));
+      outcome.failures.push_back(platform::failureText("Cannot delete", backup, errno));
       continue;
     }
     ++outcome.count;

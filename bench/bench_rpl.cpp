@@ -13,11 +13,10 @@ tw::Configuration largeConfiguration() {
         {"/srv/www/site/section" + std::to_string(k % 97) + "/page" + std::to_string(k) + ".htm",
          k % 3 != 0});
   }
-  config.Pairs.clear();
   for (int k = 0; k < 1000; ++k) {
     const std::string n = std::to_string(k);
-    config.Pairs.push_back({"<td class=\"old" + n + "\">\r\n  cell text " + n + "\r\n</td>",
-                            "<td class=\"new" + n + "\">\r\n  cell " + n + "\r\n</td>"});
+    config.appendPair({"<td class=\"old" + n + "\">\r\n  cell text " + n + "\r\n</td>",
+                       "<td class=\"new" + n + "\">\r\n  cell " + n + "\r\n</td>"});
   }
   return config;
 }

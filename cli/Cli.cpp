@@ -13,9 +13,9 @@ namespace tw::cli {
 namespace {
 
 constexpr std::array kCommands{
-    Command{"run", "run CONFIG.rpl [switches] [options]", &RunCommand},
-    Command{"replace", "replace [switches] [options] FIND REPLACE FILE...", &ReplaceCommand},
-    Command{"scan", kScanUsage, &runScanCommand},
+    Command{"run", "run CONFIG.rpl [switches] [options]", &runCommand},
+    Command{"replace", "replace [switches] [options] FIND REPLACE FILE...", &replaceCommand},
+    Command{"scan", kScanUsage, &scanCommand},
     Command{"restore-backups", kRestoreBackupsUsage, &restoreBackupsCommand},
     Command{"delete-backups", kDeleteBackupsUsage, &deleteBackupsCommand},
 };

@@ -6,7 +6,7 @@
 
 namespace tw::cli {
 
-int ReplaceCommand(std::span<const std::string> args, CliIo& io) {
+int replaceCommand(std::span<const std::string> args, CliIo& io) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     io.out << "Usage: textwright-cli replace [switches] [options] FIND REPLACE FILE...\n"
               "Replaces FIND by REPLACE in every FILE, with the switches at their defaults\n"
@@ -23,11 +23,11 @@ int ReplaceCommand(std::span<const std::string> args, CliIo& io) {
     return UsageError(io, "replace", "replace needs FIND, REPLACE and at least one FILE");
   }
   Configuration config;
-  config.Pairs = {StringPair{parsed.positionals[0], parsed.positionals[1]}};
-  if (config.Pairs[0].Find.empty())
-    return UsageError(io, "replace", "the find text must not be empty");
-  if (config.Pairs[0].Find == config.Pairs[0].Replace)
+  const StringPair pair{parsed.positionals[0], parsed.positionals[1]};
+  if (pair.Find.empty()) return UsageError(io, "replace", "the find text must not be empty");
+  if (pair.Find == pair.Replace)
     return UsageError(io, "replace", "the find and replace texts are identical");
+  config.setPairs({pair});
   for (size_t i = 2; i < parsed.positionals.size(); ++i) {
     config.Files.push_back(FileEntry{parsed.positionals[i], true});
   }

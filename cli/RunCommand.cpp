@@ -7,7 +7,7 @@
 
 namespace tw::cli {
 
-int RunCommand(std::span<const std::string> args, CliIo& io) {
+int runCommand(std::span<const std::string> args, CliIo& io) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     io.out << "Usage: textwright-cli run CONFIG.rpl [switches] [options]\n"
               "Applies a saved configuration (its switches, its checked files and its pairs) as\n"
@@ -29,8 +29,7 @@ int RunCommand(std::span<const std::string> args, CliIo& io) {
 
   Configuration config;
   config.Flags = content->Flags;
-  config.Pairs = content->Pairs;
-  if (config.Pairs.empty()) config.Pairs = {StringPair{}};
+  config.setPairs(content->Pairs);
   config.Files = std::move(content->Files);
   config.FileName = rplPath;
   AppOptions options;

@@ -8,7 +8,7 @@
 
 namespace tw::cli {
 
-int RunCommand(std::span<const std::string> args, CliIo& io);
-int ReplaceCommand(std::span<const std::string> args, CliIo& io);
+int runCommand(std::span<const std::string> args, CliIo& io);
+int replaceCommand(std::span<const std::string> args, CliIo& io);
 
 }  // namespace tw::cli

@@ -157,7 +157,7 @@ void ApplyRunArguments(const RunArguments& parsed, Configuration& config, AppOpt
   if (parsed.first) {
     advanced.ReplaceOnlyInFirst = true;
     advanced.FirstCount = *parsed.first;
-    advanced.FirstUnit = parsed.unit.value_or("Lines");
+    advanced.FirstUnit = regionUnitOf(parsed.unit.value_or("Lines"));
   }
   options.RemoveLeadingSpaces = !parsed.keepLeadingSpaces;
   options.RemoveTrailingSpaces = !parsed.keepTrailingSpaces;
@@ -183,11 +183,11 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   SystemClock clock;
   RunSummary summary;
   RunMode mode;
-  mode.DryRun = parsed.dryRun;
+  mode.dryRun = parsed.dryRun;
   const RunOutcome outcome = RunReplacement(config, options, host, clock, summary, mode);
   host.finish();
-  if (outcome.Refused) {
-    io.err << "textwright-cli: " << outcome.Refusal << "\n";
+  if (outcome.refused) {
+    io.err << "textwright-cli: " << outcome.refusal << "\n";
     return kExitUsage;
   }
 
@@ -227,7 +227,7 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   }
   if (failedFiles > 0) io.err << kErrorPrefix << failedFiles << " file(s) could not be processed\n";
   if (failedFiles > 0 || !filesWithRefusals.empty()) return kExitFailed;
-  if (outcome.Cancelled || reportFailed) return kExitFailed;
+  if (outcome.cancelled || reportFailed) return kExitFailed;
   return kExitOk;
 }
 

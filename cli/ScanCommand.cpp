@@ -102,9 +102,8 @@ std::optional<std::string> takeAge(const std::string& text, ScanFields& fields) 
 
 // The start directory as a full path without a trailing "/" (unless it is "/").
 std::string startDirectory(const std::string& given) {
-  std::error_code ec;
-  std::filesystem::path full = std::filesystem::absolute(given, ec);
-  std::string text = (ec ? std::filesystem::path(given) : full).lexically_normal().string();
+  const std::string full = platform::absolutePath(given).value_or(given);
+  std::string text = std::filesystem::path(full).lexically_normal().string();
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   return text;
 }
@@ -127,7 +126,7 @@ std::optional<std::string> loadTarget(Target& target) {
   if (!content) return "--add-to '" + target.path + "': " + error;
   target.config.Flags = content->Flags;
   target.config.Files = std::move(content->Files);
-  target.config.Pairs = std::move(content->Pairs);
+  target.config.setPairs(std::move(content->Pairs));
   target.config.FileName = target.path;
   return std::nullopt;
 }
@@ -159,7 +158,7 @@ int addToTarget(Target& target, const std::vector<std::string>& found, CliIo& io
 
 }  // namespace
 
-int runScanCommand(std::span<const std::string> args, CliIo& io) {
+int scanCommand(std::span<const std::string> args, CliIo& io) {
   ScanFields fields;
   std::optional<std::string> directory;
   std::optional<std::string> addTo;
@@ -207,7 +206,7 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
   ScanCriteria criteria;
   if (auto error = captureScanCriteria(fields, criteria)) {
     return usageError(
-        io, std::string(optionOf(error->Field)) + ": '" + error->Text + "' " + error->Problem);
+        io, std::string(optionOf(error->field)) + ": '" + error->text + "' " + error->problem);
   }
   std::optional<Target> target;
   if (addTo) {
@@ -218,17 +217,17 @@ int runScanCommand(std::span<const std::string> args, CliIo& io) {
 
   const ScanFound found = findScanFiles(criteria);
   std::string text;
-  for (const std::string& path : found.Paths) {
+  for (const std::string& path : found.paths) {
     text += path;
     text += '\n';
   }
   io.out << text;
-  for (const ScanProblem& problem : found.Problems) {
-    io.err << kPrefix << "cannot list '" << problem.Path << "': " << problem.Reason << "\n";
+  for (const ScanProblem& problem : found.problems) {
+    io.err << kPrefix << "cannot list '" << problem.path << "': " << problem.reason << "\n";
   }
 
-  int status = found.Problems.empty() ? kExitOk : kExitFailed;
-  if (target && addToTarget(*target, found.Paths, io) != kExitOk) status = kExitFailed;
+  int status = found.problems.empty() ? kExitOk : kExitFailed;
+  if (target && addToTarget(*target, found.paths, io) != kExitOk) status = kExitFailed;
   return status;
 }
 

@@ -14,6 +14,6 @@ inline constexpr const char* kScanUsage =
 // the paths are added to that configuration's file list and the file is saved (created when
 // missing). Malformed input exits with kExitUsage before anything is walked; a folder that
 // could not be listed is named on `err` and gives kExitFailed.
-int runScanCommand(std::span<const std::string> args, CliIo& io);
+int scanCommand(std::span<const std::string> args, CliIo& io);
 
 }  // namespace tw::cli

@@ -56,30 +56,39 @@ bool Configuration::AddPair(Prompts& prompts) {
     prompts.inform("You didn't specify the Find text block!!!", kWarning, PromptIcon::Warning);
     return false;
   }
-  for (const StringPair& pair : Pairs) {
+  for (const StringPair& pair : m_pairs) {
     if (pair.Find == find && pair.Replace == replace) {
       prompts.inform("These text blocks are already in the strings list!", kWarning,
                      PromptIcon::None);
       return false;
     }
   }
-  if (pairListEmpty()) {
-    Pairs[0] = {find, replace};
-  } else {
-    Pairs.push_back({find, replace});
-  }
+  appendPair({find, replace});
   FindField.clear();
   ReplaceField.clear();
   return true;
 }
 
+void Configuration::setPairs(std::vector<StringPair> pairs) {
+  m_pairs = std::move(pairs);
+  if (m_pairs.empty()) m_pairs.emplace_back();
+}
+
+void Configuration::appendPair(StringPair pair) {
+  if (pairListEmpty()) {
+    m_pairs[0] = std::move(pair);
+  } else {
+    m_pairs.push_back(std::move(pair));
+  }
+}
+
 void Configuration::removeRow(size_t row) {
   // A single row is emptied rather than dropped: the grid always keeps one row.
-  if (Pairs.size() == 1) {
-    Pairs[0] = StringPair{};
+  if (m_pairs.size() == 1) {
+    m_pairs[0] = StringPair{};
     return;
   }
-  if (row < Pairs.size()) Pairs.erase(Pairs.begin() + static_cast<std::ptrdiff_t>(row));
+  if (row < m_pairs.size()) m_pairs.erase(m_pairs.begin() + static_cast<std::ptrdiff_t>(row));
 }
 
 bool Configuration::RemovePair(size_t row, PairRemoval via, const AppOptions& options,
@@ -94,20 +103,20 @@ bool Configuration::RemovePair(size_t row, PairRemoval via, const AppOptions& op
 }
 
 void Configuration::TakePairForEditing(size_t row) {
-  if (row >= Pairs.size()) return;
-  FindField = Pairs[row].Find;
-  ReplaceField = Pairs[row].Replace;
+  if (row >= m_pairs.size()) return;
+  FindField = m_pairs[row].Find;
+  ReplaceField = m_pairs[row].Replace;
   removeRow(row);
 }
 
 bool Configuration::MovePair(int from, int to) {
-  const int rows = static_cast<int>(Pairs.size());
+  const int rows = static_cast<int>(m_pairs.size());
   if (from == to || from < 1 || to < 1 || from > rows || to > rows) return false;
-  StringPair moved = Pairs[static_cast<size_t>(from - 1)];
+  StringPair moved = m_pairs[static_cast<size_t>(from - 1)];
   moved.Find = normalizeLineBreaks(moved.Find);
   moved.Replace = normalizeLineBreaks(moved.Replace);
-  Pairs.erase(Pairs.begin() + (from - 1));
-  Pairs.insert(Pairs.begin() + (to - 1), std::move(moved));
+  m_pairs.erase(m_pairs.begin() + (from - 1));
+  m_pairs.insert(m_pairs.begin() + (to - 1), std::move(moved));
   return true;
 }
 

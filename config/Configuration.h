@@ -2,7 +2,7 @@
 // The one working set the user edits and a run consumes: pairs, files, six stored switches,
 // the advanced switches, the configuration file's name and the unsaved-changes flag.
 //
-// The configuration is the model the main window binds to: the pair grid shows Pairs (its
+// The configuration is the model the main window binds to: the pair grid shows Pairs() (its
 // rows), the check list shows Files, the find and replace fields are FindField and
 // ReplaceField, and the check boxes, menu entries and the Save tool button read the switches
 // and queries below. Every user event is one call; the selected pair or file is passed in.
@@ -36,9 +36,6 @@ std::string withCrLfLineBreaks(std::string_view text);
 
 class Configuration {
  public:
-  // The rows of the pair grid, in order. Never empty: an empty pair list is exactly one row
-  // whose two texts are both empty (the blank row).
-  std::vector<StringPair> Pairs{StringPair{}};
   std::vector<FileEntry> Files;
   ReplaceFlags Flags;
   AdvancedSwitches Advanced;
@@ -54,10 +51,19 @@ class Configuration {
   // empties it.
   std::vector<std::string> ScanResults;
 
+  // --- The pair list ----------------------------------------------------------------------
+  // The rows of the pair grid, in order. Never empty: an empty pair list is exactly one row
+  // whose two texts are both empty (the blank row). Changed only through the operations
+  // below, none of which marks a change.
+  const std::vector<StringPair>& Pairs() const { return m_pairs; }
   // The test of emptiness the operations use: one row, both cells empty.
   bool pairListEmpty() const {
-    return Pairs.size() == 1 && Pairs[0].Find.empty() && Pairs[0].Replace.empty();
+    return m_pairs.size() == 1 && m_pairs[0].Find.empty() && m_pairs[0].Replace.empty();
   }
+  // Replaces the whole list (a loaded file, a command line); no pairs is the blank row.
+  void setPairs(std::vector<StringPair> pairs);
+  // Appends `pair`, filling the blank row of an empty list instead.
+  void appendPair(StringPair pair);
 
   // --- Changed and the Save tool button -------------------------------------------------
   // Sets Changed and enables the Save tool button (also for the Strings menu "Add String"
@@ -94,7 +100,7 @@ class Configuration {
   bool wholeWordsOnlyEnabled() const { return !Flags.Regular; }
   bool anythingEnabled() const { return !Flags.Regular; }
 
-  // --- Pair operations (rows are indexes into Pairs) ------------------------------------
+  // --- Pair operations (rows are indexes into Pairs()) ----------------------------------
   // Takes FindField and ReplaceField; marks a change first, then refuses (with its message)
   // both empty, find equal to replace, find empty, or a pair already in the list; otherwise
   // appends the pair (filling the blank row of an empty list) and empties both fields.
@@ -107,11 +113,11 @@ class Configuration {
   // Copies row `row`'s texts into the two fields and removes the row, without asking.
   void TakePairForEditing(size_t row);
   // Moves the pair of grid row `from` to grid row `to` (grid rows: 0 is the header, 1 the
-  // first pair; anything outside 1..Pairs.size() is outside the rows). The moved pair's texts
+  // first pair; anything outside 1..Pairs().size() is outside the rows). The moved pair's texts
   // are normalised (normalizeLineBreaks). Returns whether a pair moved.
   bool MovePair(int from, int to);
   // Makes the pair list empty (one blank row).
-  void ClearPairs() { Pairs.assign(1, StringPair{}); }
+  void ClearPairs() { m_pairs.assign(1, StringPair{}); }
 
   // --- File operations ------------------------------------------------------------------
   // Appends each path not yet in Files (byte for byte), checked, in order; marks a change.
@@ -137,6 +143,8 @@ class Configuration {
     markChanged();
   }
   void removeRow(size_t row);
+
+  std::vector<StringPair> m_pairs{StringPair{}};
 };
 
 }  // namespace tw

@@ -1,8 +1,9 @@
 #include "config/ConfigurationCommands.h"
 
 #include "config/Settings.h"
+#include "platform/FileIo.h"
 
-#include <filesystem>
+#include <optional>
 
 namespace tw {
 
@@ -103,9 +104,9 @@ std::optional<RplContent> readConfigurationFile(const std::string& path, std::st
 
 std::string resolveListedPath(const std::string& configPath, const std::string& path) {
   if (path.empty() || path.front() == '/') return path;
-  std::error_code ec;
-  std::string folder = platform::folderOf(std::filesystem::absolute(configPath, ec).string());
-  if (ec || folder.empty()) folder = platform::folderOf(configPath);
+  const std::optional<std::string> full = platform::absolutePath(configPath);
+  std::string folder = full ? platform::folderOf(*full) : std::string();
+  if (folder.empty()) folder = platform::folderOf(configPath);
   std::string_view rest = path;
   while (rest.starts_with("./")) rest.remove_prefix(2);
   return folder + std::string(rest);
@@ -153,8 +154,7 @@ OpenOutcome OpenConfigurationFile(Configuration& config, Prompts& prompts, Setti
     case Guard::Proceed:
       break;
   }
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
+  if (!platform::pathExists(path)) {
     // Nothing is loaded, but the name is kept: a later Save creates the file named.
     config.Changed = false;
     config.FileName = path;

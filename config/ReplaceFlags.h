@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tw {
 
@@ -16,13 +17,22 @@ struct ReplaceFlags {
   bool operator==(const ReplaceFlags&) const = default;
 };
 
+// The unit of "Replace only in first".
+enum class RegionUnit { Lines, Bytes };
+
+// The unit named by the text of the unit choice: exactly "Lines" counts lines, any other text
+// counts bytes.
+inline RegionUnit regionUnitOf(std::string_view text) {
+  return text == "Lines" ? RegionUnit::Lines : RegionUnit::Bytes;
+}
+
 // Switches of the advanced view: they last while the program runs, are never stored in a
 // configuration file and are not touched by New or Open.
 struct AdvancedSwitches {
   bool DoNotChangeFilenameReferences = false;  // "Do not change filename references"
   bool ReplaceOnlyInFirst = false;             // "Replace only in first"
   std::string FirstCount = "0";                // the count as typed
-  std::string FirstUnit = "Lines";             // "Lines" or "Bytes"
+  RegionUnit FirstUnit = RegionUnit::Lines;    // the choice "Lines" or "Bytes"
 
   bool operator==(const AdvancedSwitches&) const = default;
 };

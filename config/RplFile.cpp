@@ -103,12 +103,12 @@ std::string formatRpl(const Configuration& config) {
     out += file.Path;
     appendLine(out, file.Checked ? ",1" : ",0");
   }
-  if (config.pairListEmpty() || config.Pairs.empty()) {
+  if (config.pairListEmpty()) {
     appendLine(out, "Strings=0");
     appendLine(out, "Strings=0");
     return out;
   }
-  for (const StringPair& pair : config.Pairs) {
+  for (const StringPair& pair : config.Pairs()) {
     // An empty find text in a filled list (a row that loading or moving left empty) is
     // written as one empty line: with a count of 0 its header would be read again as the
     // replace header and the rest of the file misread or refused.
@@ -181,7 +181,7 @@ std::optional<RplContent> parseRpl(std::string_view bytes) {
 void applyRplContent(Configuration& config, RplContent content) {
   config.Flags = content.Flags;
   config.Files = std::move(content.Files);
-  config.Pairs = std::move(content.Pairs);
+  config.setPairs(std::move(content.Pairs));
 }
 
 }  // namespace tw

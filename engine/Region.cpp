@@ -25,10 +25,10 @@ std::string FirstCountRefusal(std::string_view text) {
 }
 
 int64_t RegionLength(std::string_view content, bool replaceOnlyInFirst, int64_t count,
-                     std::string_view unit) {
+                     RegionUnit unit) {
   const int64_t size = static_cast<int64_t>(content.size());
   if (!replaceOnlyInFirst) return size;
-  if (unit != "Lines") return count < size ? count : size;
+  if (unit == RegionUnit::Bytes) return count < size ? count : size;
   if (count == 0) return (size > 0 && content[0] != '\n') ? 1 : 0;
   // The region ends with the count-th line feed.
   const char* data = content.data();

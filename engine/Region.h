@@ -20,11 +20,11 @@ std::optional<int64_t> ParseFirstCount(std::string_view text);
 std::string FirstCountRefusal(std::string_view text);
 
 // How many bytes from the start of `content` are searched. With the switch off, all of them.
-// In "Lines" mode (the unit exactly "Lines"), the bytes up to and including the byte at which
+// In lines, the bytes up to and including the byte at which
 // the count of line feeds read so far first equals `count` (so 0 lines is the first byte
-// unless that byte is a line feed), or none if the file ends first. In any other unit,
-// `count` bytes, limited to the size.
+// unless that byte is a line feed), or none if the file ends first. In bytes, `count` bytes,
+// limited to the size.
 int64_t RegionLength(std::string_view content, bool replaceOnlyInFirst, int64_t count,
-                     std::string_view unit);
+                     RegionUnit unit);
 
 }  // namespace tw

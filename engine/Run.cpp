@@ -48,12 +48,12 @@ class ReplacementRun {
         m_options(options),
         m_host(host),
         m_mode(mode),
-        m_ops(mode.Files != nullptr ? *mode.Files : platform::systemFileOps()),
+        m_ops(mode.files != nullptr ? *mode.files : platform::systemFileOps()),
         m_firstCount(firstCount),
         m_settings(PassSettings::from(config.Flags, config.Advanced, options)),
         m_throttle(host),
         m_leftovers(m_ops) {
-    for (const StringPair& pair : config.Pairs) {
+    for (const StringPair& pair : config.Pairs()) {
       m_pairs.push_back(std::make_unique<PreparedPair>(pair, m_settings));
     }
     if (options.SaveAsUnix) {
@@ -91,7 +91,7 @@ class ReplacementRun {
     // The real file behind the entry, resolved once for the leftovers and the read.
     std::string real;
     if (!m_ops.realPath(path.c_str(), real)) real.clear();
-    if (!m_mode.DryRun) {
+    if (!m_mode.dryRun) {
       // A killed run's leftovers first: a torn file gets its old content back before it is read.
       const platform::IoStatus mended =
           m_leftovers.mend(path, real.empty() ? path : real, outcome.notices);
@@ -133,7 +133,7 @@ class ReplacementRun {
     bool streamed = false;  // the last pass made replacements and gave its output to `sink`
     for (const auto& pair : m_pairs) {
       if (!pair->active()) continue;
-      const bool toSink = pair.get() == last && !m_mode.DryRun;
+      const bool toSink = pair.get() == last && !m_mode.dryRun;
       std::string& output = textHolder == &m_pass[0] ? m_pass[1] : m_pass[0];
       const int64_t made = ApplyPair(text, *pair, context, output, toSink ? &sink : nullptr);
       if (sink.failed()) return failedWrite(outcome, sink.error());
@@ -149,7 +149,7 @@ class ReplacementRun {
       sink.abandon();
       return outcome;
     }
-    if (m_mode.DryRun) {
+    if (m_mode.dryRun) {
       std::string result(text);
       result.append(rest);
       m_host.fileChanged(file.listedPath, content, result);
@@ -189,7 +189,7 @@ class ReplacementRun {
     outcome.count = rtf.count;
     outcome.notes = std::move(rtf.notReplaced);
     if (!rtf.changed) return outcome;
-    if (m_mode.DryRun) {
+    if (m_mode.dryRun) {
       m_host.fileChanged(file.listedPath, content, rtf.rtf);
       return outcome;
     }
@@ -387,8 +387,8 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   if (config.Advanced.ReplaceOnlyInFirst) {
     const std::optional<int64_t> parsed = ParseFirstCount(config.Advanced.FirstCount);
     if (!parsed) {
-      outcome.Refused = true;
-      outcome.Refusal = FirstCountRefusal(config.Advanced.FirstCount);
+      outcome.refused = true;
+      outcome.refusal = FirstCountRefusal(config.Advanced.FirstCount);
       return outcome;
     }
     firstCount = *parsed;
@@ -401,7 +401,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   if (summary.FileCounts.size() < config.Files.size())
     summary.FileCounts.resize(config.Files.size(), 0);
 
-  for (const FileEntry& entry : config.Files) outcome.CheckedCount += entry.Checked ? 1 : 0;
+  for (const FileEntry& entry : config.Files) outcome.checkedCount += entry.Checked ? 1 : 0;
   host.progress(0);
   const LocalMoment begin = clock.now();
   summary.BeginTime = begin.time;
@@ -466,7 +466,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
     if (!entry.Checked) continue;
     // Cancel takes effect between files only: no file is ever left half done.
     if (anyHandled && host.cancelRequested()) {
-      outcome.Cancelled = true;
+      outcome.cancelled = true;
       break;
     }
     anyHandled = true;
@@ -484,14 +484,14 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       file.reason = FailureOfException(entry.Path, e);
     }
     if (file.started) {
-      host.progress(static_cast<int>(run.startedCount() * 100 / outcome.CheckedCount));
+      host.progress(static_cast<int>(run.startedCount() * 100 / outcome.checkedCount));
     }
     pending.push_back({index, std::move(file)});
     // With confirmation on, what was answered is on disk before the next question.
-    recordFinished(config.Flags.Confirm && !mode.DryRun);
+    recordFinished(config.Flags.Confirm && !mode.dryRun);
   }
   recordFinished(true);
-  outcome.StartedCount = run.startedCount();
+  outcome.startedCount = run.startedCount();
 
   const LocalMoment end = clock.now();
   summary.EndTime = end.time;

@@ -26,16 +26,16 @@
 namespace tw {
 
 struct RunMode {
-  bool DryRun = false;  // compute every change and hand it to the host, but write nothing
-  platform::FileOps* Files = nullptr;  // the file system the run works on; the real one if null
+  bool dryRun = false;  // compute every change and hand it to the host, but write nothing
+  platform::FileOps* files = nullptr;  // the file system the run works on; the real one if null
 };
 
 struct RunOutcome {
-  bool Refused = false;  // nothing was touched; Refusal says why
-  std::string Refusal;
-  bool Cancelled = false;  // stopped between files at the user's request
-  int64_t CheckedCount = 0;
-  int64_t StartedCount = 0;
+  bool refused = false;  // nothing was touched; refusal says why
+  std::string refusal;
+  bool cancelled = false;  // stopped between files at the user's request
+  int64_t checkedCount = 0;
+  int64_t startedCount = 0;
 };
 
 // Result line of a file with replacements: "<path> - <count> replacements made".

@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(!error->message().empty());
   } else {
     check(criteria.SizeLimit >= 0 && criteria.AgeCount >= 0);
-    if (criteria.DateOn) check(criteria.DateFrom.Month >= 1 && criteria.DateFrom.Month <= 12);
+    if (criteria.DateOn) check(criteria.DateFrom.month >= 1 && criteria.DateFrom.month <= 12);
   }
 
   // Joining the masks with ";" gives the text back.

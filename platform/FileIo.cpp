@@ -1,5 +1,6 @@
 #include "platform/FileIo.h"
 
+#include "platform/ErrorText.h"
 #include "platform/FileReplace.h"
 
 #include <fcntl.h>
@@ -12,14 +13,6 @@
 #include <cstring>
 
 namespace tw::platform {
-
-namespace {
-
-IoStatus fail(const std::string& what, const std::string& path, int errnum) {
-  return IoStatus::failure(what + " \"" + path + "\": " + errorText(errnum));
-}
-
-}  // namespace
 
 std::string errorText(int errnum) {
   return std::strerror(errnum);
@@ -49,6 +42,20 @@ std::string backupNameOf(const std::string& path) {
 std::string folderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::optional<std::string> absolutePath(const std::string& path, FileOps& ops) {
+  if (path.empty()) return std::nullopt;
+  if (path.front() == '/') return path;
+  std::string folder;
+  if (!ops.currentFolder(folder)) return std::nullopt;
+  if (!folder.ends_with('/')) folder += '/';
+  return folder + path;
+}
+
+bool pathExists(const std::string& path, FileOps& ops) {
+  struct stat st {};
+  return ops.stat(path.c_str(), &st) == 0;
 }
 
 std::string fileNameOf(const std::string& path) {

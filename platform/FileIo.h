@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,5 +52,13 @@ std::string folderOf(const std::string& path);
 
 // The name part of `path`, after its last "/".
 std::string fileNameOf(const std::string& path);
+
+// `path` as it stands when it begins with "/", else joined to the current folder (nothing is
+// resolved or tidied); nothing when `path` is empty or the current folder cannot be read.
+std::optional<std::string> absolutePath(const std::string& path, FileOps& ops = systemFileOps());
+
+// Whether `path` names something that exists (a symbolic link: what it leads to). A path
+// that cannot be looked at counts as missing.
+bool pathExists(const std::string& path, FileOps& ops = systemFileOps());
 
 }  // namespace tw::platform

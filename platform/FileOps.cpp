@@ -96,6 +96,49 @@ bool SystemFileOps::listFolder(const char* path, std::vector<std::string>& names
   return errnum == 0;
 }
 
+int SystemFileOps::openat(int folderFd, const char* name, int flags) {
+  return ::openat(folderFd, name, flags);
+}
+
+int SystemFileOps::fstatat(int folderFd, const char* name, struct stat* st, int flags) {
+  return ::fstatat(folderFd, name, st, flags);
+}
+
+bool SystemFileOps::readFolder(int folderFd, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  // The listing reads through a copy of the descriptor, which closedir releases; the caller's
+  // stays open for the calls relative to the folder.
+  const int copy = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return false;
+  DIR* dir = ::fdopendir(copy);
+  if (dir == nullptr) {
+    const int errnum = errno;
+    ::close(copy);
+    errno = errnum;
+    return false;
+  }
+  for (;;) {
+    errno = 0;  // readdir tells the end from an error only through errno
+    const struct dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+    entries.push_back({name, entry->d_type});
+  }
+  const int errnum = errno;
+  ::closedir(dir);
+  errno = errnum;
+  return errnum == 0;
+}
+
+bool SystemFileOps::currentFolder(std::string& out) {
+  char* folder = ::getcwd(nullptr, 0);
+  if (folder == nullptr) return false;
+  out = folder;
+  std::free(folder);
+  return true;
+}
+
 FileOps& systemFileOps() {
   static SystemFileOps ops;
   return ops;

@@ -1,6 +1,6 @@
 #pragma once
-// The file-system calls of the write-back path, behind one interface so that tests can make
-// any single call fail with a chosen errno (see tests/platform/FaultyFileOps.h). Each method
+// The file-system calls of the program's core, behind one interface so that tests can make
+// any single call fail with a chosen errno (see tests/support/FaultyFileOps.h). Each method
 // has the contract of the POSIX call it is named after: -1 (or nullptr) and errno on failure.
 
 #include <sys/stat.h>
@@ -10,6 +10,13 @@
 #include <vector>
 
 namespace tw::platform {
+
+// One name of a folder listing with the type the listing gives it: a DT_* value of
+// <dirent.h>, DT_UNKNOWN where the file system does not say.
+struct FolderEntry {
+  std::string name;
+  unsigned char type;
+};
 
 class FileOps {
  public:
@@ -39,6 +46,17 @@ class FileOps {
   virtual bool realPath(const char* path, std::string& out) = 0;
   // The names in the folder `path` (without "." and ".."); false and errno on failure.
   virtual bool listFolder(const char* path, std::vector<std::string>& names) = 0;
+
+  // --- The folder walk of a scan, and paths relative to the current folder ---------------
+  // openat(2) and fstatat(2): `name` relative to the folder open as `folderFd`.
+  virtual int openat(int folderFd, const char* name, int flags) = 0;
+  virtual int fstatat(int folderFd, const char* name, struct stat* st, int flags) = 0;
+  // Every entry of the folder open as `folderFd` (without "." and "..") in the order the file
+  // system gives them; `folderFd` stays open and owned by the caller. False and errno when
+  // the listing cannot be read to its end (`entries` then holds a part).
+  virtual bool readFolder(int folderFd, std::vector<FolderEntry>& entries) = 0;
+  // getcwd(3) into `out`; false and errno on failure.
+  virtual bool currentFolder(std::string& out) = 0;
 };
 
 // The real calls of the operating system.
@@ -65,6 +83,11 @@ class SystemFileOps : public FileOps {
   int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) override;
   bool realPath(const char* path, std::string& out) override;
   bool listFolder(const char* path, std::vector<std::string>& names) override;
+
+  int openat(int folderFd, const char* name, int flags) override;
+  int fstatat(int folderFd, const char* name, struct stat* st, int flags) override;
+  bool readFolder(int folderFd, std::vector<FolderEntry>& entries) override;
+  bool currentFolder(std::string& out) override;
 };
 
 // The process-wide instance of SystemFileOps.

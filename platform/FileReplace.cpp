@@ -1,5 +1,7 @@
 #include "platform/FileReplace.h"
 
+#include "platform/ErrorText.h"
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -35,14 +37,6 @@ constexpr const char* kTempMark = ".twtmp-";    // the new content, not yet rena
 constexpr const char* kBackupMark = ".twbak-";  // the old content, about to become "<name>.rpf"
 constexpr const char* kOldMark = ".twold-";     // the old content of a file rewritten in place
 constexpr size_t kNameKept = 200;  // longer names are cut, so a temporary name stays short
-
-std::string quoted(const std::string& path) {
-  return "\"" + path + "\"";
-}
-
-IoStatus fail(const std::string& what, const std::string& path, int errnum) {
-  return IoStatus::failure(what + " " + quoted(path) + ": " + errorText(errnum));
-}
 
 FileIdentity identityOf(const struct stat& st) {
   FileIdentity id;

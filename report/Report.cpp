@@ -1,6 +1,8 @@
 #include "report/Report.h"
 
-#include <filesystem>
+#include "platform/FileIo.h"
+
+#include <optional>
 
 namespace tw {
 
@@ -216,9 +218,7 @@ std::string fileUrl(std::string_view path) {
   std::string out = "file://";
   std::string full(path);
   if (!full.empty() && full.front() != '/') {
-    std::error_code ec;
-    const std::string absolute = std::filesystem::absolute(full, ec).string();
-    if (!ec) full = absolute;
+    if (std::optional<std::string> absolute = platform::absolutePath(full)) full = *absolute;
   }
   for (char c : full) {
     const auto byte = static_cast<unsigned char>(c);

@@ -11,13 +11,13 @@ ScanFound findScanFiles(const ScanCriteria& criteria, std::chrono::system_clock:
                         ScanObserver* observer) {
   ScanFound result;
   std::vector<std::string> walked;
-  result.Cancelled = !ScanDirectory(criteria, now, walked, &result.Problems, observer);
-  result.Paths.reserve(walked.size());
+  result.cancelled = !ScanDirectory(criteria, now, walked, &result.problems, observer);
+  result.paths.reserve(walked.size());
   std::unordered_set<std::string_view> seen;
   seen.reserve(walked.size());
   for (std::string& path : walked) {
     // The views point into `walked`, which does not change while they are in use.
-    if (seen.insert(path).second) result.Paths.push_back(path);
+    if (seen.insert(path).second) result.paths.push_back(path);
   }
   return result;
 }
@@ -40,8 +40,8 @@ std::size_t addScanResults(Configuration& config, const std::vector<std::string>
 }
 
 std::size_t takeScanResults(Configuration& config, const ScanFound& found) {
-  if (found.Cancelled) return 0;
-  config.ScanResults = found.Paths;
+  if (found.cancelled) return 0;
+  config.ScanResults = found.paths;
   return addScanResults(config, config.ScanResults);
 }
 

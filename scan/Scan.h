@@ -19,11 +19,11 @@
 namespace tw {
 
 // What a walk found: each path once, in the order first found, and the folders it could not
-// list. `Cancelled`: the observer stopped the walk, and `Paths` holds only a part.
+// list. `cancelled`: the observer stopped the walk, and `paths` holds only a part.
 struct ScanFound {
-  std::vector<std::string> Paths;
-  std::vector<ScanProblem> Problems;
-  bool Cancelled = false;
+  std::vector<std::string> paths;
+  std::vector<ScanProblem> problems;
+  bool cancelled = false;
 };
 
 // The walk of a scan: ScanDirectory, with a file that two masks found kept once. Touches no

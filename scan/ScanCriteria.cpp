@@ -108,7 +108,7 @@ AgeUnit ageUnitOfCaption(std::string_view caption) {
 }
 
 std::string ScanInputError::fieldCaption() const {
-  switch (Field) {
+  switch (field) {
     case ScanField::SizeAmount:
     case ScanField::SizeCompare:
       return "File size";
@@ -123,7 +123,7 @@ std::string ScanInputError::fieldCaption() const {
 }
 
 std::string ScanInputError::message() const {
-  return fieldCaption() + ": '" + Text + "' " + Problem;
+  return fieldCaption() + ": '" + text + "' " + problem;
 }
 
 std::vector<std::string> splitMasks(std::string_view text) {
@@ -153,8 +153,8 @@ std::optional<LocalDate> parseScanDate(std::string_view text) {
     return value;
   };
   LocalDate date{number(6, 4), number(3, 2), number(0, 2)};
-  if (date.Year < 1 || date.Month < 1 || date.Month > 12 || date.Day < 1 ||
-      date.Day > daysInMonth(date.Year, date.Month)) {
+  if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1 ||
+      date.day > daysInMonth(date.year, date.month)) {
     return std::nullopt;
   }
   return date;
@@ -162,7 +162,7 @@ std::optional<LocalDate> parseScanDate(std::string_view text) {
 
 std::string formatScanDate(const LocalDate& date) {
   char text[32];
-  std::snprintf(text, sizeof text, "%02d.%02d.%04d", date.Day, date.Month, date.Year);
+  std::snprintf(text, sizeof text, "%02d.%02d.%04d", date.day, date.month, date.year);
   return text;
 }
 

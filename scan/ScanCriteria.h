@@ -15,9 +15,9 @@ namespace tw {
 
 // A calendar date, compared as a whole (year, then month, then day).
 struct LocalDate {
-  int Year = 0;
-  int Month = 0;
-  int Day = 0;
+  int year = 0;
+  int month = 0;
+  int day = 0;
 
   auto operator<=>(const LocalDate&) const = default;
 };
@@ -116,9 +116,9 @@ enum class ScanField { SizeAmount, SizeCompare, DateFrom, DateTo, AgeCount, AgeU
 
 // A malformed field: which one, the text it held, and what is wrong with it.
 struct ScanInputError {
-  ScanField Field;
-  std::string Text;
-  std::string Problem;  // e.g. "is not a valid integer value"
+  ScanField field;
+  std::string text;
+  std::string problem;  // e.g. "is not a valid integer value"
 
   // The caption of the field's criterion in the dialog: "File size", "Date between" or
   // "Not older than".

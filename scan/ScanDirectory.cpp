@@ -11,7 +11,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace tw {
 
@@ -24,8 +23,8 @@ constexpr std::size_t kCancelCheckEvery = 256;
 
 int64_t dayNumber(const LocalDate& date) {
   using namespace std::chrono;
-  return sys_days(year(date.Year) / month(static_cast<unsigned>(date.Month)) /
-                  day(static_cast<unsigned>(date.Day)))
+  return sys_days(year(date.year) / month(static_cast<unsigned>(date.month)) /
+                  day(static_cast<unsigned>(date.day)))
       .time_since_epoch()
       .count();
 }
@@ -39,7 +38,7 @@ LocalDate localDateOfSeconds(time_t seconds) {
 // One name of a directory listing, with what is known about it so far.
 struct Entry {
   std::string name;
-  unsigned char type;  // d_type of the listing; DT_UNKNOWN when the file system does not say
+  unsigned char type;  // as the listing gives it (platform::FolderEntry)
   enum : signed char { NotYet, Ok, Failed } statState = NotYet;
   struct stat target {};  // the file a symbolic link leads to, or the file itself
 };
@@ -47,8 +46,9 @@ struct Entry {
 class Walker {
  public:
   Walker(const ScanCriteria& criteria, Clock::time_point now, std::vector<std::string>& found,
-         std::vector<ScanProblem>* problems, ScanObserver* observer)
+         std::vector<ScanProblem>* problems, ScanObserver* observer, platform::FileOps& ops)
       : m_criteria(criteria),
+        m_ops(ops),
         m_found(found),
         m_problems(problems),
         m_observer(observer),
@@ -60,7 +60,7 @@ class Walker {
   // False when the observer stopped the walk.
   bool run() {
     m_path = m_criteria.Directory;
-    int fd = ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = m_ops.open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (fd < 0) {
       problem(errno);
       return !stopped();
@@ -82,34 +82,21 @@ class Walker {
   // Walks the directory open as `fd` (which it takes over) and named by m_path.
   void walk(int fd) {
     if (stopped()) {
-      ::close(fd);
+      m_ops.close(fd);
       return;
     }
     if (m_observer != nullptr) m_observer->searching(m_path);
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
+    if (!m_ops.readFolder(fd, m_listing)) {
+      // A listing cut short yields nothing rather than an arbitrary part of the directory.
       problem(errno);
-      ::close(fd);
+      m_ops.close(fd);
       return;
     }
     std::vector<Entry> entries;
-    for (std::size_t n = 1;; ++n) {
-      if (n % kCancelCheckEvery == 0 && stopped()) break;
-      errno = 0;  // readdir tells the end from an error only through errno
-      const dirent* e = ::readdir(dir);
-      if (e == nullptr) break;
-      if (e->d_name[0] == '.') continue;  // hidden entries, "." and ".."
-      entries.push_back({e->d_name, e->d_type});
-    }
-    if (m_stopped) {
-      ::closedir(dir);
-      return;
-    }
-    if (errno != 0) {
-      // A listing cut short yields nothing rather than an arbitrary part of the directory.
-      problem(errno);
-      ::closedir(dir);
-      return;
+    entries.reserve(m_listing.size());
+    for (platform::FolderEntry& e : m_listing) {
+      if (e.name[0] == '.') continue;  // hidden entries
+      entries.push_back({std::move(e.name), e.type});
     }
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.name < b.name; });
@@ -117,7 +104,6 @@ class Walker {
     const std::size_t base = m_path.size();
     if (m_path.empty() || m_path.back() != '/') m_path.push_back('/');
     const std::size_t prefix = m_path.size();
-    fd = ::dirfd(dir);
 
     for (const std::string& mask : m_criteria.Masks) {
       if (mask.empty()) continue;  // matches no name
@@ -142,7 +128,7 @@ class Walker {
         m_path += entry.name;
         // O_NOFOLLOW: a directory swapped for a symbolic link after the listing is not entered.
         int child =
-            ::openat(fd, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            m_ops.openat(fd, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (child < 0) {
           problem(errno);
         } else {
@@ -151,14 +137,14 @@ class Walker {
       }
     }
     m_path.resize(base);
-    ::closedir(dir);
+    m_ops.close(fd);
   }
 
   // Follows a symbolic link to what it names; false when that cannot be found.
   bool statTarget(int fd, Entry& entry) {
     if (entry.statState == Entry::NotYet) {
       entry.statState =
-          ::fstatat(fd, entry.name.c_str(), &entry.target, 0) == 0 ? Entry::Ok : Entry::Failed;
+          m_ops.fstatat(fd, entry.name.c_str(), &entry.target, 0) == 0 ? Entry::Ok : Entry::Failed;
     }
     return entry.statState == Entry::Ok;
   }
@@ -173,13 +159,14 @@ class Walker {
     if (entry.type == DT_DIR) return true;
     if (entry.type != DT_UNKNOWN) return false;
     struct stat own {};
-    return ::fstatat(fd, entry.name.c_str(), &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+    return m_ops.fstatat(fd, entry.name.c_str(), &own, AT_SYMLINK_NOFOLLOW) == 0 &&
            S_ISDIR(own.st_mode);
   }
 
   bool passes(int fd, Entry& entry) {
     const ScanCriteria& c = m_criteria;
-    if (c.AttrOn && c.Archive && hasBackup(fd, entry)) return false;
+    // A file whose backup cannot be looked for is left out, as one that cannot be examined.
+    if (c.AttrOn && c.Archive && !hasNoBackup(fd, entry)) return false;
     if (!m_needStat) return true;
     if (!statTarget(fd, entry)) return false;
     const struct stat& st = entry.target;
@@ -232,13 +219,17 @@ class Walker {
     return days <= m_criteria.AgeCount * perUnit;
   }
 
-  bool hasBackup(int fd, const Entry& entry) const {
+  // True only when the file's backup is known to be missing.
+  bool hasNoBackup(int fd, const Entry& entry) {
     const std::string backup = platform::backupNameOf(entry.name);
     struct stat st {};
-    return ::fstatat(fd, backup.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (m_ops.fstatat(fd, backup.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
+    return errno == ENOENT || errno == ENOTDIR;
   }
 
   const ScanCriteria& m_criteria;
+  platform::FileOps& m_ops;
+  std::vector<platform::FolderEntry> m_listing;  // the listing being read, kept for its room
   std::vector<std::string>& m_found;
   std::vector<ScanProblem>* m_problems;
   ScanObserver* m_observer;
@@ -257,8 +248,8 @@ LocalDate localDateOf(Clock::time_point moment) {
 
 bool ScanDirectory(const ScanCriteria& criteria, Clock::time_point now,
                    std::vector<std::string>& found, std::vector<ScanProblem>* problems,
-                   ScanObserver* observer) {
-  return Walker(criteria, now, found, problems, observer).run();
+                   ScanObserver* observer, platform::FileOps& ops) {
+  return Walker(criteria, now, found, problems, observer, ops).run();
 }
 
 }  // namespace tw

@@ -1,6 +1,7 @@
 #pragma once
 // The directory walk of a scan.
 
+#include "platform/FileOps.h"
 #include "scan/ScanCriteria.h"
 
 #include <chrono>
@@ -11,8 +12,8 @@ namespace tw {
 
 // A directory the walk could not open or list, with the reason.
 struct ScanProblem {
-  std::string Path;
-  std::string Reason;
+  std::string path;
+  std::string reason;
 };
 
 // What the walk tells its caller as it goes, and asks it. Both are called on the walk's own
@@ -34,11 +35,14 @@ class ScanObserver {
 // criterion that is on; a file matching two masks is appended twice. Names beginning with "."
 // are never listed nor entered, and a symbolic link to a directory is not entered, so the walk
 // cannot loop. A directory that cannot be opened or listed yields nothing; it is recorded in
-// `problems` when given. `now` is the moment ages are measured from (dates are local dates).
+// `problems` when given; a file that cannot be examined for a criterion that is on is left
+// out. Every file-system call goes through `ops`. `now` is the moment ages are measured from
+// (dates are local dates).
 // Returns false when `observer` stopped the walk before its end (`found` then holds a part).
 bool ScanDirectory(const ScanCriteria& criteria, std::chrono::system_clock::time_point now,
                    std::vector<std::string>& found, std::vector<ScanProblem>* problems = nullptr,
-                   ScanObserver* observer = nullptr);
+                   ScanObserver* observer = nullptr,
+                   platform::FileOps& ops = platform::systemFileOps());
 
 // The local calendar date of a moment.
 LocalDate localDateOf(std::chrono::system_clock::time_point moment);

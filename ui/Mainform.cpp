@@ -496,7 +496,7 @@ void TForm1::showConfiguration() {
   CheckBox7->setChecked(a.DoNotChangeFilenameReferences);
   CheckBox8->setChecked(a.ReplaceOnlyInFirst);
   if (Edit1->text() != fromStd(a.FirstCount)) Edit1->setText(fromStd(a.FirstCount));
-  ComboBox1->setCurrentIndex(a.FirstUnit == "Bytes" ? 1 : 0);
+  ComboBox1->setCurrentIndex(a.FirstUnit == RegionUnit::Bytes ? 1 : 0);
   updateFileModeCommands();
 }
 
@@ -619,7 +619,8 @@ void TForm1::Edit1Change() {
 }
 
 void TForm1::ComboBox1Change() {
-  m_config.Advanced.FirstUnit = ComboBox1->currentIndex() == 1 ? "Bytes" : "Lines";
+  m_config.Advanced.FirstUnit =
+      ComboBox1->currentIndex() == 1 ? RegionUnit::Bytes : RegionUnit::Lines;
 }
 
 void TForm1::CheckListBox1Click() {
@@ -1086,9 +1087,9 @@ void TForm1::BitBtn6Click() {
     return;
   try {
     const RunOutcome outcome = m_form9->execRun(m_config, m_options, *m_clock, m_summary);
-    if (outcome.Refused) {
+    if (outcome.refused) {
       // Nothing was touched: the input is wrong, there is nothing to show.
-      m_prompts.inform(outcome.Refusal, "Warning", PromptIcon::Warning);
+      m_prompts.inform(outcome.refusal, "Warning", PromptIcon::Warning);
       return;
     }
   } catch (...) {

@@ -15,7 +15,7 @@ QString shown(const std::string& text) {
 }  // namespace
 
 int PairTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : int(m_config.Pairs.size());
+  return parent.isValid() ? 0 : int(m_config.Pairs().size());
 }
 
 int PairTableModel::columnCount(const QModelIndex& parent) const {
@@ -26,7 +26,7 @@ QVariant PairTableModel::data(const QModelIndex& index, int role) const {
   if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
     return {};
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-  const StringPair& pair = m_config.Pairs[size_t(index.row())];
+  const StringPair& pair = m_config.Pairs()[size_t(index.row())];
   return shown(index.column() == 0 ? pair.Find : pair.Replace);
 }
 

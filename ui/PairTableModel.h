@@ -1,5 +1,5 @@
 #pragma once
-// The pair grid's view of the live pair list: one row per entry of Configuration::Pairs (the
+// The pair grid's view of the live pair list: one row per entry of Configuration::Pairs() (the
 // blank row of an empty list included), find text in column 0, replace text in column 1.
 // It keeps no copy; whoever changes the list wraps the change in a Reset.
 

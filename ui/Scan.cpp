@@ -286,7 +286,7 @@ void TForm7::Button1Click() {
     // The faulty field may sit in the folded-away group, or be disabled (an age count typed
     // before its criterion was switched off): show it so that it can be put right.
     if (!m_expanded) Button3Click();
-    QWidget* field = fieldOf(error->Field);
+    QWidget* field = fieldOf(error->field);
     field->setEnabled(true);
     field->setFocus();
     if (auto* line = qobject_cast<QLineEdit*>(field)) line->selectAll();

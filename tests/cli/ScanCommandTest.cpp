@@ -211,7 +211,7 @@ TEST_F(ScanCommandTest, AddToKeepsWhatTheConfigurationHoldsAndSkipsDuplicates) {
   Configuration config;
   config.Flags.CaseSensitive = true;
   config.Files = {{"/elsewhere/z.htm", false}, {a, false}, {dir.file("site/A.htm"), true}};
-  config.Pairs = {{"find", "replace"}};
+  config.setPairs({{"find", "replace"}});
   std::string rpl = dir.write("work.rpl", formatRpl(config));
 
   CliRun r = runArgs({"scan", dir.file("site"), "--add-to", rpl});
@@ -222,7 +222,7 @@ TEST_F(ScanCommandTest, AddToKeepsWhatTheConfigurationHoldsAndSkipsDuplicates) {
   config.Files.push_back({b, true});
   EXPECT_EQ(content->Files, config.Files);
   EXPECT_TRUE(content->Flags.CaseSensitive);
-  EXPECT_EQ(content->Pairs, config.Pairs);
+  EXPECT_EQ(content->Pairs, config.Pairs());
 
   // Nothing new: the file is not written again.
   struct stat before {

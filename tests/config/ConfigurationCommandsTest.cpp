@@ -24,7 +24,7 @@ class ConfigurationCommands : public test::TempDirTest {
   // A configuration with unsaved edits, as the user leaves it before a command.
   Configuration edited() {
     Configuration config;
-    config.Pairs = {{"mine", "yours"}};
+    config.setPairs({{"mine", "yours"}});
     config.Files = {{"/mine.txt", true}};
     config.FileName = dir.file("previous.rpl");
     config.markChanged();
@@ -62,7 +62,7 @@ TEST_F(ConfigurationCommands, SaveAsAsksForANameAndWritesTheTarget) {
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 8) << "an empty configuration";
 
   // With a name, Save writes without a dialog.
-  config.Pairs = {{"a", "b"}};
+  config.setPairs({{"a", "b"}});
   config.markChanged();
   EXPECT_EQ(SaveConfiguration(config, prompts, settings), SaveOutcome::Saved);
   EXPECT_EQ(prompts.shown.size(), 1u);
@@ -122,7 +122,7 @@ TEST_F(ConfigurationCommands, OpenLoadsSwitchesFilesAndPairs) {
   EXPECT_EQ(config.Flags, (ReplaceFlags{true, false, false, true, false, true}));
   EXPECT_FALSE(config.anythingEnabled());
   EXPECT_EQ(config.Files, (std::vector<FileEntry>{{"/w/a.htm", true}, {"/w/b.htm", false}}));
-  EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"find", "replace"}}));
+  EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"find", "replace"}}));
   EXPECT_EQ(config.FileName, path);
   EXPECT_EQ(config.FindField, "typed");
   EXPECT_EQ(config.Advanced.FirstCount, "3");
@@ -184,7 +184,7 @@ TEST_F(ConfigurationCommands, SaveQuestionGuardsOpen) {
     EXPECT_EQ(OpenConfiguration(config, yes, settings), OpenOutcome::SavedInstead);
     ASSERT_EQ(yes.shown.size(), 2u);
     EXPECT_EQ(yes.shown[1].kind, "save");
-    EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"mine", "yours"}}));
+    EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"mine", "yours"}}));
     EXPECT_EQ(config.FileName, dir.file("saved.rpl"));
     EXPECT_FALSE(config.Changed);
   }
@@ -196,7 +196,7 @@ TEST_F(ConfigurationCommands, SaveQuestionGuardsOpen) {
     no.openNames = {std::nullopt};
     config.SaveButtonEnabled = true;
     EXPECT_EQ(OpenConfiguration(config, no, settings), OpenOutcome::Cancelled);
-    EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"mine", "yours"}}));
+    EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"mine", "yours"}}));
     EXPECT_FALSE(config.Changed);
     EXPECT_TRUE(config.SaveButtonEnabled);
   }
@@ -219,7 +219,7 @@ TEST_F(ConfigurationCommands, RejectedFileChangesNothingButChanged) {
   EXPECT_EQ(prompts.shown[2].caption, "Warning");
   EXPECT_EQ(prompts.shown[2].icon, PromptIcon::Error);
   EXPECT_EQ(config.Files, before.Files);
-  EXPECT_EQ(config.Pairs, before.Pairs);
+  EXPECT_EQ(config.Pairs(), before.Pairs());
   EXPECT_EQ(config.Flags, before.Flags);
   EXPECT_EQ(config.FileName, before.FileName);
   EXPECT_FALSE(config.Changed);
@@ -247,7 +247,7 @@ TEST_F(ConfigurationCommands, StartUpOpenLoadsANamedFileWithoutADialog) {
   EXPECT_EQ(OpenConfigurationFile(config, prompts, settings, path), OpenOutcome::Loaded);
   EXPECT_TRUE(prompts.shown.empty());
   EXPECT_EQ(config.FileName, path);
-  EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"find", "replace"}}));
+  EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"find", "replace"}}));
   EXPECT_EQ(ReadLastDir(settings), dir.path().string() + "/");
 
   Configuration empty;

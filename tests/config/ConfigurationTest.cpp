@@ -17,7 +17,7 @@ std::vector<StringPair> numbered(int n) {
 
 std::string order(const Configuration& config) {
   std::string out;
-  for (const StringPair& pair : config.Pairs) out += pair.Find + " ";
+  for (const StringPair& pair : config.Pairs()) out += pair.Find + " ";
   return out;
 }
 
@@ -30,7 +30,7 @@ bool add(Configuration& config, FakePrompts& prompts, std::string find, std::str
 TEST(Configuration, StartsEmptyWithProgramStartSwitches) {
   Configuration config;
   EXPECT_TRUE(config.pairListEmpty());
-  EXPECT_EQ(config.Pairs.size(), 1u);
+  EXPECT_EQ(config.Pairs().size(), 1u);
   EXPECT_EQ(config.Flags, (ReplaceFlags{false, false, true, false, true, false}));
   EXPECT_FALSE(config.Changed);
   EXPECT_FALSE(config.SaveButtonEnabled);
@@ -50,7 +50,7 @@ TEST(Configuration, AddPairRefusesInOrderAndStillMarksAChange) {
   };
   for (const Case& c : cases) {
     Configuration config;
-    config.Pairs = {{"a", "b"}};
+    config.setPairs({{"a", "b"}});
     FakePrompts prompts;
     EXPECT_FALSE(add(config, prompts, c.find, c.replace));
     ASSERT_EQ(prompts.shown.size(), 1u);
@@ -60,7 +60,7 @@ TEST(Configuration, AddPairRefusesInOrderAndStillMarksAChange) {
     EXPECT_EQ(prompts.shown[0].icon, c.icon);
     EXPECT_TRUE(config.Changed);
     EXPECT_TRUE(config.SaveButtonEnabled);
-    EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"a", "b"}}));
+    EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"a", "b"}}));
     EXPECT_EQ(config.FindField, c.find) << "fields stay as they were";
     EXPECT_EQ(config.ReplaceField, c.replace);
   }
@@ -70,14 +70,14 @@ TEST(Configuration, AddPairFillsTheBlankRowThenAppends) {
   Configuration config;
   FakePrompts prompts;
   EXPECT_TRUE(add(config, prompts, "a", "b"));
-  EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"a", "b"}}));
+  EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"a", "b"}}));
   EXPECT_TRUE(config.FindField.empty());
   EXPECT_TRUE(config.ReplaceField.empty());
   EXPECT_TRUE(add(config, prompts, "a", "B")) << "same find, other replace";
   EXPECT_TRUE(add(config, prompts, "Case", "case")) << "differs only in case";
   EXPECT_TRUE(add(config, prompts, "gone", "")) << "empty replace";
-  EXPECT_EQ(config.Pairs.size(), 4u);
-  EXPECT_EQ(config.Pairs.back(), (StringPair{"gone", ""}));
+  EXPECT_EQ(config.Pairs().size(), 4u);
+  EXPECT_EQ(config.Pairs().back(), (StringPair{"gone", ""}));
   EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -87,11 +87,11 @@ TEST(Configuration, RemovePairWaysDifferInAskingAndMarking) {
   const std::string question = "Really delete the selcted string from the find/replace list?";
 
   Configuration config;
-  config.Pairs = numbered(3);
+  config.setPairs(numbered(3));
   FakePrompts prompts;
   prompts.answers = {PromptAnswer::No, PromptAnswer::Yes};
   EXPECT_FALSE(config.RemovePair(1, PairRemoval::Button, asking, prompts));
-  EXPECT_EQ(config.Pairs.size(), 3u);
+  EXPECT_EQ(config.Pairs().size(), 3u);
   EXPECT_FALSE(config.Changed);
   EXPECT_TRUE(config.RemovePair(1, PairRemoval::Button, asking, prompts));
   EXPECT_EQ(order(config), "1 3 ");
@@ -114,7 +114,7 @@ TEST(Configuration, RemovePairWaysDifferInAskingAndMarking) {
   key.answers = {PromptAnswer::Yes};
   EXPECT_TRUE(config.RemovePair(0, PairRemoval::Key, asking, key));
   EXPECT_TRUE(config.pairListEmpty()) << "the only pair leaves one blank row";
-  EXPECT_EQ(config.Pairs.size(), 1u);
+  EXPECT_EQ(config.Pairs().size(), 1u);
   EXPECT_FALSE(config.Changed);
   EXPECT_FALSE(config.SaveButtonEnabled);
 
@@ -127,7 +127,7 @@ TEST(Configuration, RemovePairWaysDifferInAskingAndMarking) {
 
 TEST(Configuration, TakePairForEditingMovesTheTextsIntoTheFields) {
   Configuration config;
-  config.Pairs = numbered(2);
+  config.setPairs(numbered(2));
   config.TakePairForEditing(0);
   EXPECT_EQ(config.FindField, "1");
   EXPECT_EQ(config.ReplaceField, "r1");
@@ -143,24 +143,24 @@ TEST(Configuration, TakePairForEditingMovesTheTextsIntoTheFields) {
 
 TEST(Configuration, MovePairReordersAndNormalisesLineBreaks) {
   Configuration config;
-  config.Pairs = numbered(6);
+  config.setPairs(numbered(6));
   EXPECT_TRUE(config.MovePair(5, 2));
   EXPECT_EQ(order(config), "1 5 2 3 4 6 ");
-  config.Pairs = numbered(6);
+  config.setPairs(numbered(6));
   EXPECT_TRUE(config.MovePair(2, 5));
   EXPECT_EQ(order(config), "1 3 4 5 2 6 ");
 
   for (auto [from, to] :
        std::vector<std::pair<int, int>>{{3, 3}, {3, 0}, {0, 3}, {3, 7}, {7, 3}, {-1, 2}, {2, -1}}) {
-    config.Pairs = numbered(6);
+    config.setPairs(numbered(6));
     EXPECT_FALSE(config.MovePair(from, to)) << from << " -> " << to;
     EXPECT_EQ(order(config), "1 2 3 4 5 6 ");
   }
 
-  config.Pairs = {{"one\ntwo", "x\r\n"}, {"b", "c\rd\r\n\r\n"}};
+  config.setPairs({{"one\ntwo", "x\r\n"}, {"b", "c\rd\r\n\r\n"}});
   EXPECT_TRUE(config.MovePair(1, 2));
-  EXPECT_EQ(config.Pairs[1], (StringPair{"one\r\ntwo", "x"}));
-  EXPECT_EQ(config.Pairs[0], (StringPair{"b", "c\rd\r\n\r\n"})) << "only the moved pair";
+  EXPECT_EQ(config.Pairs()[1], (StringPair{"one\r\ntwo", "x"}));
+  EXPECT_EQ(config.Pairs()[0], (StringPair{"b", "c\rd\r\n\r\n"})) << "only the moved pair";
   EXPECT_FALSE(config.Changed);
 }
 
@@ -278,7 +278,7 @@ TEST(Configuration, SwitchChangesFollowTheChangedTable) {
 
 TEST(Configuration, ResetKeepsAnythingRegularAdvancedAndFileName) {
   Configuration config;
-  config.Pairs = numbered(2);
+  config.setPairs(numbered(2));
   config.Files = {{"/a", true}};
   config.FindField = "f";
   config.ReplaceField = "r";

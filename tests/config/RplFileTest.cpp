@@ -15,7 +15,7 @@ const std::string kDefaultSwitches =
 Configuration makeConfig(std::vector<FileEntry> files, std::vector<StringPair> pairs) {
   Configuration config;
   config.Files = std::move(files);
-  if (!pairs.empty()) config.Pairs = std::move(pairs);
+  if (!pairs.empty()) config.setPairs(std::move(pairs));
   return config;
 }
 
@@ -38,7 +38,7 @@ TEST(RplFile, EmptyConfigurationIsSixSwitchLinesAndTwoEmptyBlocks) {
   Configuration config;
   EXPECT_EQ(formatRpl(config), kDefaultSwitches + "Strings=0\r\nStrings=0\r\n");
   std::optional<RplContent> back = parseRpl(formatRpl(config));
-  config.Pairs.clear();  // a grid without rows is written as an empty list too
+  config.setPairs({});  // no rows is the blank row, written as an empty list too
   EXPECT_EQ(formatRpl(config), kDefaultSwitches + "Strings=0\r\nStrings=0\r\n");
   ASSERT_TRUE(back);
   EXPECT_EQ(back->Flags, ReplaceFlags{});
@@ -63,7 +63,7 @@ TEST(RplFile, WritesTheDocumentedLayout) {
   ASSERT_TRUE(back);
   EXPECT_EQ(back->Flags, config.Flags);
   EXPECT_EQ(back->Files, config.Files);
-  EXPECT_EQ(back->Pairs, config.Pairs);
+  EXPECT_EQ(back->Pairs, config.Pairs());
 }
 
 TEST(RplFile, CountsLinesWithoutTheFinalBreak) {
@@ -99,7 +99,7 @@ TEST(RplFile, LinesOfThePairSectionStartingWithFAreText) {
   std::optional<RplContent> back = parseRpl(formatRpl(config));
   ASSERT_TRUE(back);
   EXPECT_EQ(back->Files, config.Files);
-  EXPECT_EQ(back->Pairs, config.Pairs);
+  EXPECT_EQ(back->Pairs, config.Pairs());
 }
 
 TEST(RplFile, OnlyTheInitialsAndValuePositionsOfTheSwitchLinesCount) {
@@ -135,7 +135,7 @@ TEST(RplFile, AcceptsCrAndLfLineEnds) {
     std::optional<RplContent> back = parseRpl(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->Files, config.Files);
-    EXPECT_EQ(back->Pairs, config.Pairs);
+    EXPECT_EQ(back->Pairs, config.Pairs());
   }
   // No line end after the last line is fine too.
   EXPECT_TRUE(parseRpl(kDefaultSwitches + "Strings=1\r\na\r\nStrings=1\r\nb"));
@@ -231,7 +231,7 @@ TEST(RplFile, RowWithEmptyFindStaysReadable) {
   EXPECT_NE(bytes.find("Strings=1\r\nb\r\nStrings=1\r\n\r\nStrings=1\r\nx\r\n"), std::string::npos);
   std::optional<RplContent> back = parseRpl(bytes);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->Pairs, config.Pairs);
+  EXPECT_EQ(back->Pairs, config.Pairs());
 }
 
 // A save and a load over random pair texts and paths give back what was saved, except one
@@ -272,21 +272,21 @@ TEST(RplFile, RoundTripOverRandomTexts) {
       std::erase_if(path, [](char c) { return c == '\r' || c == '\n'; });
       config.Files.push_back({path, rng() % 2 == 0});
     }
-    config.Pairs.clear();
+    std::vector<StringPair> pairs;
     for (size_t k = rng() % 4; k > 0; --k) {
       std::string find;
       while (normalized(find).empty()) find = pairText(8);
-      config.Pairs.push_back({find, pairText(8)});
+      pairs.push_back({find, pairText(8)});
     }
-    if (config.Pairs.empty()) config.Pairs.emplace_back();
+    config.setPairs(std::move(pairs));
 
     std::optional<RplContent> back = parseRpl(formatRpl(config));
     ASSERT_TRUE(back) << formatRpl(config);
     EXPECT_EQ(back->Flags, config.Flags);
     EXPECT_EQ(back->Files, config.Files);
-    ASSERT_EQ(back->Pairs.size(), config.Pairs.size());
-    for (size_t k = 0; k < config.Pairs.size(); ++k) {
-      StringPair expected = config.Pairs[k];
+    ASSERT_EQ(back->Pairs.size(), config.Pairs().size());
+    for (size_t k = 0; k < config.Pairs().size(); ++k) {
+      StringPair expected = config.Pairs()[k];
       if (crLfOnly) {
         for (std::string* text : {&expected.Find, &expected.Replace}) {
           if (text->ends_with("\r\n")) text->resize(text->size() - 2);

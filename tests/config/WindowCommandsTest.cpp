@@ -109,7 +109,7 @@ TEST_F(WindowCommands, GoChecksFilesFirstThenPairs) {
   EXPECT_EQ(prompts.shown.back().text, kNoPairsMessage);
 
   // One pair whose replace text is empty is enough, with every file unchecked.
-  config.Pairs = {{"find", ""}};
+  config.setPairs({{"find", ""}});
   EXPECT_TRUE(CheckGoInput(config, prompts));
   EXPECT_EQ(prompts.shown.size(), 2u);
 }
@@ -122,7 +122,7 @@ TEST_F(WindowCommands, CloseAsksOnlyWhenSomethingIsUnsaved) {
   EXPECT_TRUE(ConfirmClose(config, options, prompts, settings));
   EXPECT_FALSE(config.Changed);
   // Changed, with ConfirmOnExit off: closes without asking.
-  config.Pairs = {{"a", "b"}};
+  config.setPairs({{"a", "b"}});
   config.markChanged();
   options.ConfirmOnExit = false;
   EXPECT_TRUE(ConfirmClose(config, options, prompts, settings));
@@ -130,7 +130,7 @@ TEST_F(WindowCommands, CloseAsksOnlyWhenSomethingIsUnsaved) {
 }
 
 TEST_F(WindowCommands, CloseQuestionAnswers) {
-  config.Pairs = {{"a", "b"}};
+  config.setPairs({{"a", "b"}});
   config.FileName = dir.file("work.rpl");
   config.markChanged();
 
@@ -157,7 +157,7 @@ TEST_F(WindowCommands, CloseQuestionAnswers) {
 }
 
 TEST_F(WindowCommands, CloseStaysOpenWhenTheSaveDoesNotHappen) {
-  config.Pairs = {{"a", "b"}};
+  config.setPairs({{"a", "b"}});
   config.markChanged();
   // No file name yet: Yes shows the save dialog; cancelling it keeps the window open.
   prompts.answers = {PromptAnswer::Yes};
@@ -170,7 +170,7 @@ TEST_F(WindowCommands, CloseStaysOpenWhenTheSaveDoesNotHappen) {
   prompts.saveNames.push_back(SaveChoice{dir.file("no/such/folder/work"), 0});
   EXPECT_FALSE(ConfirmClose(config, options, prompts, settings));
   EXPECT_TRUE(config.Changed);
-  EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"a", "b"}}));
+  EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"a", "b"}}));
 }
 
 }  // namespace

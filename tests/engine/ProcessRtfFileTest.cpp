@@ -34,7 +34,7 @@ class ProcessRtfFile : public test::TempDirTest {
 };
 
 TEST_F(ProcessRtfFile, ControlWordsAreNoTextUnlessRtfIsTreatedAsText) {
-  config.Pairs = {{"par", "X"}};
+  config.setPairs({{"par", "X"}});
   const std::string doc = "{\\rtf1\\ansi first\\par second\\par}";
   const std::string p = add("d.rtf", doc);
   struct stat before {};
@@ -53,7 +53,7 @@ TEST_F(ProcessRtfFile, ControlWordsAreNoTextUnlessRtfIsTreatedAsText) {
 }
 
 TEST_F(ProcessRtfFile, OneReplacementIsListedAndBackedUpByTheSwitch) {
-  config.Pairs = {{"colour", "color"}};
+  config.setPairs({{"colour", "color"}});
   const std::string doc = "{\\rtf1\\ansi {\\b colour} of {\\i night}}";
   const std::string p = add("d.rtf", doc);
   run();
@@ -71,10 +71,10 @@ TEST_F(ProcessRtfFile, OneReplacementIsListedAndBackedUpByTheSwitch) {
 }
 
 TEST_F(ProcessRtfFile, RunCountsTextAndRtfFilesAlikeAndLimitsOnlyTextFiles) {
-  config.Pairs = {{"colour", "color"}};
+  config.setPairs({{"colour", "color"}});
   config.Advanced.ReplaceOnlyInFirst = true;
   config.Advanced.FirstCount = "1";
-  config.Advanced.FirstUnit = "Lines";
+  config.Advanced.FirstUnit = RegionUnit::Lines;
   const std::string a = add("a.txt", "colour\r\ncolour\r\n");
   const std::string b = add("b.rtf", "{\\rtf1\\ansi\r\ncolour\\par\r\ncolour\\par\r\ncolour}");
   const std::string c = add("c.txt", "colour colour\r\n");
@@ -115,7 +115,7 @@ TEST_F(ProcessRtfFile, ExcerptRunsBetweenFullStops) {
 
 TEST_F(ProcessRtfFile, ConfirmationAsksWithTheExcerptAndSkipsResumeOneByteOn) {
   config.Flags.Confirm = true;
-  config.Pairs = {{"word", "term"}, {"aa", "X"}};
+  config.setPairs({{"word", "term"}, {"aa", "X"}});
   const std::string p =
       add("d.rtf", "{\\rtf1\\ansi First sentence. The {\\b word} here. Next aaa.}");
   host.answers = {ConfirmDecision::ReplaceThis, ConfirmDecision::SkipThis,
@@ -136,7 +136,7 @@ TEST_F(ProcessRtfFile, ConfirmationAsksWithTheExcerptAndSkipsResumeOneByteOn) {
 }
 
 TEST_F(ProcessRtfFile, StructureIsKeptAndReportedWhileTheRestIsReplaced) {
-  config.Pairs = {{"A1\tB1", "x"}, {"B2", "Z"}};
+  config.setPairs({{"A1\tB1", "x"}, {"B2", "Z"}});
   const std::string p =
       add("t.rtf",
           "{\\rtf1\\ansi\\trowd\\cellx2000\\cellx4000\\pard\\intbl A1\\cell B1\\cell\\row "
@@ -154,7 +154,7 @@ TEST_F(ProcessRtfFile, StructureIsKeptAndReportedWhileTheRestIsReplaced) {
 
 TEST_F(ProcessRtfFile, AReplacementRtfTextCannotHoldIsRefusedWithoutAsking) {
   config.Flags.Confirm = true;
-  config.Pairs = {{"colour", std::string("col\0r", 5)}, {"night", "day"}};
+  config.setPairs({{"colour", std::string("col\0r", 5)}, {"night", "day"}});
   const std::string p = add("d.rtf", "{\\rtf1\\ansi colour and colour at night}");
   host.answers = {ConfirmDecision::ReplaceThis};
   run();
@@ -168,7 +168,7 @@ TEST_F(ProcessRtfFile, AReplacementRtfTextCannotHoldIsRefusedWithoutAsking) {
 }
 
 TEST_F(ProcessRtfFile, AFileThatIsNoRtfDocumentIsReportedAndKept) {
-  config.Pairs = {{"colour", "color"}};
+  config.setPairs({{"colour", "color"}});
   const std::string p = add("plain.rtf", "colour, not RTF");
   run();
   EXPECT_EQ(TempDir::read(p), "colour, not RTF");
@@ -177,7 +177,7 @@ TEST_F(ProcessRtfFile, AFileThatIsNoRtfDocumentIsReportedAndKept) {
 }
 
 TEST_F(ProcessRtfFile, DryRunShowsTheNewDocumentWithoutWriting) {
-  config.Pairs = {{"é", "€"}};
+  config.setPairs({{"é", "€"}});
   const std::string doc = "{\\rtf1\\ansi caf\\'e9}";
   const std::string p = add("d.rtf", doc);
   run(RunMode{true});

@@ -6,29 +6,30 @@ namespace tw {
 namespace {
 
 TEST(RegionLength, WholeFileWhenSwitchOff) {
-  EXPECT_EQ(RegionLength("abc\ndef", false, 1, "Lines"), 7);
+  EXPECT_EQ(RegionLength("abc\ndef", false, 1, RegionUnit::Lines), 7);
 }
 
 TEST(RegionLength, LinesEndWithTheNthLineFeed) {
   const std::string text = "one\r\ntwo\r\nthree\r\n";
-  EXPECT_EQ(RegionLength(text, true, 1, "Lines"), 5);
-  EXPECT_EQ(RegionLength(text, true, 2, "Lines"), 10);
-  EXPECT_EQ(RegionLength(text, true, 3, "Lines"), 17);
+  EXPECT_EQ(RegionLength(text, true, 1, RegionUnit::Lines), 5);
+  EXPECT_EQ(RegionLength(text, true, 2, RegionUnit::Lines), 10);
+  EXPECT_EQ(RegionLength(text, true, 3, RegionUnit::Lines), 17);
   // The file ends before the count is reached: nothing is searched.
-  EXPECT_EQ(RegionLength("a\nb\nc\n", true, 5, "Lines"), 0);
-  EXPECT_EQ(RegionLength("a\nb\nc", true, 3, "Lines"), 0);
+  EXPECT_EQ(RegionLength("a\nb\nc\n", true, 5, RegionUnit::Lines), 0);
+  EXPECT_EQ(RegionLength("a\nb\nc", true, 3, RegionUnit::Lines), 0);
 }
 
 TEST(RegionLength, ZeroLinesIsTheFirstByteUnlessItIsALineFeed) {
-  EXPECT_EQ(RegionLength("abc\n", true, 0, "Lines"), 1);
-  EXPECT_EQ(RegionLength("\nabc", true, 0, "Lines"), 0);
+  EXPECT_EQ(RegionLength("abc\n", true, 0, RegionUnit::Lines), 1);
+  EXPECT_EQ(RegionLength("\nabc", true, 0, RegionUnit::Lines), 0);
 }
 
 TEST(RegionLength, AnyOtherUnitCountsBytesLimitedToTheSize) {
-  EXPECT_EQ(RegionLength("abcabc", true, 5, "Bytes"), 5);
-  EXPECT_EQ(RegionLength("abcabc", true, 0, "Bytes"), 0);
-  EXPECT_EQ(RegionLength("abc", true, 99, "Bytes"), 3);
-  EXPECT_EQ(RegionLength("abc", true, 2, "lines"), 2);  // only "Lines" exactly counts lines
+  EXPECT_EQ(RegionLength("abcabc", true, 5, RegionUnit::Bytes), 5);
+  EXPECT_EQ(RegionLength("abcabc", true, 0, RegionUnit::Bytes), 0);
+  EXPECT_EQ(RegionLength("abc", true, 99, RegionUnit::Bytes), 3);
+  EXPECT_EQ(RegionLength("abc", true, 2, regionUnitOf("lines")),
+            2);  // only "Lines" exactly counts lines
 }
 
 TEST(ParseFirstCount, AcceptsWholeNumbersOfZeroOrMore) {

@@ -48,7 +48,7 @@ class RunTest : public test::TempDirTest {
   FixedClock clock;
   RunSummary summary;
 
-  RunTest() { config.Pairs = {{"colour", "color"}}; }
+  RunTest() { config.setPairs({{"colour", "color"}}); }
 
   std::string add(const std::string& name, const std::string& content, bool checked = true) {
     std::string path = dir.write(name, content);
@@ -68,8 +68,8 @@ TEST_F(RunTest, ResultLinesTotalsAndCountsOfEveryProcessedFile) {
   clock.moments = {LocalMoment{{23, 59, 50, 12}, {2026, 7, 3}},
                    LocalMoment{{0, 0, 10, 3}, {2026, 7, 4}}};
   RunOutcome outcome = run();
-  EXPECT_FALSE(outcome.Refused);
-  EXPECT_EQ(outcome.CheckedCount, 3);
+  EXPECT_FALSE(outcome.refused);
+  EXPECT_EQ(outcome.checkedCount, 3);
   EXPECT_EQ(summary.TotalReplacements, 8);
   EXPECT_EQ(summary.FilesWithReplacements, 2);
   EXPECT_EQ(summary.ResultLines,
@@ -86,7 +86,7 @@ TEST_F(RunTest, ResultLinesTotalsAndCountsOfEveryProcessedFile) {
 }
 
 TEST_F(RunTest, PairsActInOrderOnThePreviousPassOutput) {
-  config.Pairs = {{"a", "b"}, {"b", "c"}};
+  config.setPairs({{"a", "b"}, {"b", "c"}});
   const std::string p = add("p.txt", "abba cab");
   run();
   EXPECT_EQ(TempDir::read(p), "cccc ccc");
@@ -111,8 +111,8 @@ TEST_F(RunTest, UncheckedEmptyAndMp3EntriesArePassedOverKeepingTheirCounts) {
   const std::string song = add("Song.MP3", "colour");
   summary.FileCounts = {5, 6, 7};
   RunOutcome outcome = run();
-  EXPECT_EQ(outcome.CheckedCount, 2);
-  EXPECT_EQ(outcome.StartedCount, 0);
+  EXPECT_EQ(outcome.checkedCount, 2);
+  EXPECT_EQ(outcome.startedCount, 0);
   EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{5, 6, 7}));
   EXPECT_TRUE(summary.FailedFiles.empty());
   EXPECT_TRUE(summary.ResultLines.empty());
@@ -158,7 +158,7 @@ TEST_F(RunTest, ExistingWorkingCopyFromAnOlderProgramIsLeftUntouched) {
 TEST_F(RunTest, OnlyTheFirstLinesAreSearchedAndTheRestCopiedAsRead) {
   config.Advanced.ReplaceOnlyInFirst = true;
   config.Advanced.FirstCount = "2";
-  config.Advanced.FirstUnit = "Lines";
+  config.Advanced.FirstUnit = RegionUnit::Lines;
   const std::string p = add("p.txt", "colour\r\ncolour\r\ncolour\r\n");
   run();
   EXPECT_EQ(TempDir::read(p), "color\r\ncolor\r\ncolour\r\n");
@@ -176,16 +176,16 @@ TEST_F(RunTest, RegionEndingPastTheLastLineFeedSearchesNothing) {
 }
 
 TEST_F(RunTest, OccurrenceStraddlingTheRegionEndIsNotFound) {
-  config.Advanced = {false, true, "5", "Bytes"};
-  config.Pairs = {{"abc", "X"}};
+  config.Advanced = {false, true, "5", RegionUnit::Bytes};
+  config.setPairs({{"abc", "X"}});
   const std::string p = add("p.txt", "abcabc");
   run();
   EXPECT_EQ(TempDir::read(p), "Xabc");
 }
 
 TEST_F(RunTest, RestIsCopiedFromTheRegionEndAsReadWhenPassesChangeTheLength) {
-  config.Advanced = {false, true, "8", "Bytes"};
-  config.Pairs = {{"long", "s"}, {"s", "SS"}};
+  config.Advanced = {false, true, "8", RegionUnit::Bytes};
+  config.setPairs({{"long", "s"}, {"s", "SS"}});
   const std::string p = add("p.txt", "longlong|longlong");
   run();
   EXPECT_EQ(TempDir::read(p), "SSSS|longlong");
@@ -198,8 +198,8 @@ TEST_F(RunTest, MalformedFirstCountRefusesTheRunBeforeAnyFileIsTouched) {
   for (const char* bad : {"-1", "abc", "", "2.5"}) {
     config.Advanced.FirstCount = bad;
     RunOutcome outcome = run();
-    EXPECT_TRUE(outcome.Refused) << bad;
-    EXPECT_NE(outcome.Refusal.find("whole number"), std::string::npos);
+    EXPECT_TRUE(outcome.refused) << bad;
+    EXPECT_NE(outcome.refusal.find("whole number"), std::string::npos);
   }
   EXPECT_EQ(TempDir::read(p), "colour");
   EXPECT_TRUE(host.started.empty());
@@ -208,12 +208,12 @@ TEST_F(RunTest, MalformedFirstCountRefusesTheRunBeforeAnyFileIsTouched) {
 
 TEST_F(RunTest, SaveAsUnixConvertsLineEndsAndCountsEach) {
   options.SaveAsUnix = true;
-  config.Pairs = {{"absent", "x"}};
+  config.setPairs({{"absent", "x"}});
   const std::string p = add("p.txt", "one\r\ntwo\r\nthree\r\n");
   run();
   EXPECT_EQ(TempDir::read(p), "one\ntwo\nthree\n");
   EXPECT_EQ(summary.ResultLines, std::vector<std::string>{p + " - 3 replacements made"});
-  EXPECT_EQ(config.Pairs.size(), 1u);
+  EXPECT_EQ(config.Pairs().size(), 1u);
 }
 
 TEST_F(RunTest, CancelStopsBetweenFiles) {
@@ -221,7 +221,7 @@ TEST_F(RunTest, CancelStopsBetweenFiles) {
   for (int i = 0; i < 5; ++i) paths.push_back(add("f" + std::to_string(i) + ".txt", "colour"));
   host.cancelAfterStarted = 3;
   RunOutcome outcome = run();
-  EXPECT_TRUE(outcome.Cancelled);
+  EXPECT_TRUE(outcome.cancelled);
   EXPECT_EQ(summary.FilesWithReplacements, 3);
   EXPECT_EQ(TempDir::read(paths[2]), "color");
   EXPECT_EQ(TempDir::read(paths[3]), "colour");
@@ -230,7 +230,7 @@ TEST_F(RunTest, CancelStopsBetweenFiles) {
 
 TEST_F(RunTest, FileWideAnswerCoversLaterPairsAndEndsWithTheFile) {
   config.Flags.Confirm = true;
-  config.Pairs = {{"colour", "color"}, {"grey", "gray"}};
+  config.setPairs({{"colour", "color"}, {"grey", "gray"}});
   const std::string first = add("1.txt", "colour colour grey");
   const std::string second = add("2.txt", "colour grey");
   host.answers = {ConfirmDecision::ReplaceAllInFile, ConfirmDecision::SkipThis,
@@ -255,7 +255,7 @@ TEST_F(RunTest, SkipAllFilesLeavesTheRestAloneWithoutAsking) {
 }
 
 TEST_F(RunTest, RtfFilesGoToRichTextProcessingUnlessTreatedAsText) {
-  config.Pairs = {{"colour", "color"}, {"ansi", "x"}};
+  config.setPairs({{"colour", "color"}, {"ansi", "x"}});
   const std::string rtf = add("doc.RTF", "{\\rtf1\\ansi colour}");
   run();
   EXPECT_EQ(TempDir::read(rtf), "{\\rtf1\\ansi color}");  // the control word \ansi is no text
@@ -267,7 +267,7 @@ TEST_F(RunTest, RtfFilesGoToRichTextProcessingUnlessTreatedAsText) {
 }
 
 TEST_F(RunTest, SameFileThroughTwoEntriesIsProcessedOnce) {
-  config.Pairs = {{"a", "aa"}};
+  config.setPairs({{"a", "aa"}});
   const std::string target = add("target.txt", "a");
   fs::create_symlink(target, dir.path() / "link.txt");
   config.Files.push_back({dir.file("link.txt"), true});
@@ -402,7 +402,7 @@ TEST_F(RunTest, EveryFailingFileCallLeavesWholeFilesAndIsNotCountedAsWritten) {
   const std::string b = add("b.txt", "colour");
   test::FaultyFileOps faulty;
   RunMode mode;
-  mode.Files = &faulty;
+  mode.files = &faulty;
   run(mode);
   const size_t calls = faulty.calls().size();
   ASSERT_GT(calls, 4u);
@@ -451,7 +451,7 @@ TEST_F(RunTest, BigFilesBeforeAndAfterSmallOnesComeOutExact) {
     big.replace(at, 6, "colour");
   const std::string half = big.substr(big.size() / 2);
   // Two pairs: the first pass is held in memory, the last one is written as it is made.
-  config.Pairs = {{"colour", "colours!"}, {"\nx", "\n-"}};
+  config.setPairs({{"colour", "colours!"}, {"\nx", "\n-"}});
   const std::vector<std::string> texts = {"a colour", big, "colour", half, big + "colour"};
   std::vector<std::string> paths;
   for (size_t i = 0; i < texts.size(); ++i)
@@ -466,7 +466,7 @@ TEST_F(RunTest, BigFilesBeforeAndAfterSmallOnesComeOutExact) {
   EXPECT_TRUE(summary.FailedFiles.empty());
 
   // The confirmation after a long unchanged stretch still shows what comes before.
-  config.Pairs = {{"colour", "color"}};
+  config.setPairs({{"colour", "color"}});
   config.Flags.Confirm = true;
   config.Files.clear();
   std::string sparse = big;

@@ -1,12 +1,15 @@
 #include "scan/ScanDirectory.h"
 
 #include "support/AsNobody.h"
+#include "support/FaultyFileOps.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -124,8 +127,8 @@ TEST_F(ScanDirectoryTest, KeepsTheStartDirectoryAsGivenAndReportsOneThatCannotBe
   std::vector<ScanProblem> problems;
   EXPECT_EQ(scan(&problems), Paths{});
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0].Path, criteria.Directory);
-  EXPECT_EQ(problems[0].Reason, "No such file or directory");
+  EXPECT_EQ(problems[0].path, criteria.Directory);
+  EXPECT_EQ(problems[0].reason, "No such file or directory");
 }
 
 TEST_F(ScanDirectoryTest, AnUnreadableFolderYieldsNothingAndTheWalkGoesOn) {
@@ -144,7 +147,7 @@ TEST_F(ScanDirectoryTest, AnUnreadableFolderYieldsNothingAndTheWalkGoesOn) {
     ScanDirectory(criteria, now, found, &problems);
     std::string text;
     for (const std::string& path : found) text += path + "\n";
-    for (const ScanProblem& p : problems) text += "! " + p.Path + ": " + p.Reason + "\n";
+    for (const ScanProblem& p : problems) text += "! " + p.path + ": " + p.reason + "\n";
     return text;
   });
   EXPECT_EQ(seen, root + "/b/open.htm\n! " + root + "/a/locked: Permission denied\n");
@@ -233,6 +236,67 @@ TEST_F(ScanDirectoryTest, AttributeBoxesSelectReadOnlyAndNotYetBackedUpFiles) {
   EXPECT_EQ(scanRelative(), (Paths{"locked.txt", "open.txt"}));
   criteria.AttrOn = false;  // the boxes count only with "With attributes"
   EXPECT_EQ(scanRelative().size(), 3u);
+}
+
+// Each file-system call of a walk fails in turn: the walk names the folder it could not open or
+// list and goes on, leaves out a file it could not examine, and never lists a file it should not.
+TEST_F(ScanDirectoryTest, AFailedCallCostsAtMostWhatItCouldNotReadAndNeverAddsAFile) {
+  dir.write("a.htm", "x");
+  dir.write("saved.htm", "x");  // has a backup, so it is never listed
+  dir.write("saved.htm.rpf", "old");
+  dir.write("sub/c.htm", "x");
+  dir.write("sub/deep/d.htm", "x");
+  fs::create_symlink(dir.path() / "sub" / "c.htm", dir.path() / "link.htm");
+  criteria.Masks = {"*.htm"};
+  criteria.AttrOn = criteria.Archive = true;  // looks for each file's backup
+  criteria.SizeOn = true;                     // examines each file
+  criteria.SizeCompare = '>';
+  const std::string root = criteria.Directory;
+
+  test::FaultyFileOps ops;
+  Paths clean;
+  std::vector<ScanProblem> problems;
+  ASSERT_TRUE(ScanDirectory(criteria, now, clean, &problems, nullptr, ops));
+  ASSERT_EQ(clean, (Paths{root + "/a.htm", root + "/link.htm", root + "/sub/c.htm",
+                          root + "/sub/deep/d.htm"}));
+  ASSERT_TRUE(problems.empty());
+  const std::vector<std::string> calls = ops.calls();
+
+  struct Effect {
+    bool namesFolder;     // the failure is reported, naming a folder
+    std::size_t mayLose;  // files it may cost when no folder is named
+  };
+  const std::map<std::string, Effect> effects = {{"open", {true, 0}},
+                                                 {"readfolder", {true, 0}},
+                                                 {"openat", {true, 0}},
+                                                 {"fstatat", {false, 1}},
+                                                 {"close", {false, 0}}};
+  for (std::size_t n = 1; n <= calls.size(); ++n) {
+    SCOPED_TRACE("call " + std::to_string(n) + ": " + calls[n - 1]);
+    ASSERT_TRUE(effects.contains(calls[n - 1]));
+    const Effect effect = effects.at(calls[n - 1]);
+    ops.reset();
+    ops.failCall(static_cast<int>(n), EIO);
+    Paths found;
+    problems.clear();
+    EXPECT_TRUE(ScanDirectory(criteria, now, found, &problems, nullptr, ops));
+    EXPECT_TRUE(ops.failed());
+    Paths lost;
+    std::set_difference(clean.begin(), clean.end(), found.begin(), found.end(),
+                        std::back_inserter(lost));
+    EXPECT_TRUE(std::includes(clean.begin(), clean.end(), found.begin(), found.end()));
+    EXPECT_EQ(found.size() + lost.size(), clean.size());
+    if (effect.namesFolder) {
+      ASSERT_EQ(problems.size(), 1u);
+      const std::string& folder = problems[0].path;
+      EXPECT_TRUE(folder == root || folder == root + "/sub" || folder == root + "/sub/deep");
+      EXPECT_EQ(problems[0].reason, "Input/output error");
+      for (const std::string& path : lost) EXPECT_EQ(path.rfind(folder + "/", 0), 0u) << path;
+    } else {
+      EXPECT_TRUE(problems.empty());
+      EXPECT_LE(lost.size(), effect.mayLose);
+    }
+  }
 }
 
 }  // namespace

@@ -78,8 +78,8 @@ TEST_F(ScanPathTest, StoresTheLastFolderAndAddsOnlyWhatIsNew) {
   EXPECT_EQ(config.ScanResults, (std::vector<std::string>{a, b}));
   EXPECT_EQ(added, 2u);
   EXPECT_EQ(pathsOf(config), (std::vector<std::string>{a, b}));
-  EXPECT_TRUE(found.Problems.empty());
-  EXPECT_FALSE(found.Cancelled);
+  EXPECT_TRUE(found.problems.empty());
+  EXPECT_FALSE(found.cancelled);
 
   // A second scan that finds more adds only the new file; one that finds nothing new changes
   // nothing.
@@ -116,7 +116,7 @@ TEST_F(ScanPathTest, ACancelledWalkAddsNothing) {
   StopAfter stop;
   stop.limit = 3;
   EXPECT_EQ(scan(config, criteria, settings, &stop), 0u);
-  EXPECT_TRUE(found.Cancelled);
+  EXPECT_TRUE(found.cancelled);
   EXPECT_EQ(stop.folders, 3);
   EXPECT_TRUE(config.Files.empty());
   EXPECT_FALSE(config.Changed);

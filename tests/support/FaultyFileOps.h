@@ -91,6 +91,18 @@ class FaultyFileOps : public platform::SystemFileOps {
   bool listFolder(const char* p, std::vector<std::string>& names) override {
     return fault("listfolder") ? false : SystemFileOps::listFolder(p, names);
   }
+  int openat(int d, const char* n, int f) override {
+    return fault("openat") ? -1 : SystemFileOps::openat(d, n, f);
+  }
+  int fstatat(int d, const char* n, struct stat* st, int f) override {
+    return fault("fstatat") ? -1 : SystemFileOps::fstatat(d, n, st, f);
+  }
+  bool readFolder(int d, std::vector<platform::FolderEntry>& entries) override {
+    return fault("readfolder") ? false : SystemFileOps::readFolder(d, entries);
+  }
+  bool currentFolder(std::string& out) override {
+    return fault("getcwd") ? false : SystemFileOps::currentFolder(out);
+  }
 
  private:
   bool fault(const char* kind) {

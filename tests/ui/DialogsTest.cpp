@@ -163,7 +163,7 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
   ScanCriteria criteria;
   criteria.Directory = dir.file("site");
   criteria.Masks = {"*.htm*"};
-  const std::vector<std::string> expected = findScanFiles(criteria).Paths;
+  const std::vector<std::string> expected = findScanFiles(criteria).paths;
   ASSERT_EQ(expected.size(), 21u);
 
   whenModal("Form7", [&](QWidget*) {
@@ -213,15 +213,15 @@ TEST_F(ScanWindows, CancelInTheScanningWindowAddsNothing) {
   // Cancel is pressed as soon as the window is up, before the walk has gone far.
   QTimer::singleShot(0, [&] { click(&form8, "Button1"); });
   const ScanFound found = form8.execScan(criteria);
-  EXPECT_TRUE(found.Cancelled);
+  EXPECT_TRUE(found.cancelled);
   EXPECT_EQ(takeScanResults(config, found), 0u);
   EXPECT_TRUE(config.Files.empty());
   EXPECT_FALSE(form8.scanning());
 
   // Uncancelled, the window shows the folders as it goes and closes by itself.
   const ScanFound all = form8.execScan(criteria);
-  EXPECT_FALSE(all.Cancelled);
-  EXPECT_EQ(all.Paths.size(), 50u);
+  EXPECT_FALSE(all.cancelled);
+  EXPECT_EQ(all.paths.size(), 50u);
   EXPECT_TRUE(form8.shownFolder().startsWith(QString::fromStdString(criteria.Directory)));
 }
 

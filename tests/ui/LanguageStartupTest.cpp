@@ -183,7 +183,7 @@ TEST_F(LanguageStartupTest, StartUpRestoresPlaceLanguageAndPreviousProject) {
   const std::string rpl = dir.file("site.rpl");
   Configuration saved;
   saved.Files = {{"/tmp/a.html", true}};
-  saved.Pairs = {{"colour", "color"}};
+  saved.setPairs({{"colour", "color"}});
   dir.write("site.rpl", formatRpl(saved));
   settings.writeInteger(kSavePosition, 1);
   settings.writeInteger(kLeft, 10);
@@ -202,7 +202,7 @@ TEST_F(LanguageStartupTest, StartUpRestoresPlaceLanguageAndPreviousProject) {
     EXPECT_TRUE(p.options.AutoSavePosition);
     EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("Archivo"));
     EXPECT_EQ(p.config.FileName, rpl);
-    EXPECT_EQ(p.config.Pairs.size(), 1u);
+    EXPECT_EQ(p.config.Pairs().size(), 1u);
     EXPECT_FALSE(p.form10.isVisible()) << "Tips = 0";
   }
   // The previous project gone, the language file broken: the start goes on quietly, in

@@ -62,7 +62,7 @@ class MainformCommands : public test::MainformFixture {
 
   std::vector<std::string> finds() const {
     std::vector<std::string> out;
-    for (const StringPair& p : config.Pairs) out.push_back(p.Find);
+    for (const StringPair& p : config.Pairs()) out.push_back(p.Find);
     return out;
   }
 
@@ -74,7 +74,8 @@ class MainformCommands : public test::MainformFixture {
 
 TEST_F(MainformCommands, AddingPairsThroughTheFields) {
   addPair("colour", "color");
-  ASSERT_EQ(config.Pairs, (std::vector<StringPair>{{"colour", "color"}}));  // the blank row filled
+  ASSERT_EQ(config.Pairs(),
+            (std::vector<StringPair>{{"colour", "color"}}));  // the blank row filled
   EXPECT_EQ(form.pairModel().rowCount(), 1);
   EXPECT_TRUE(child<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
   EXPECT_TRUE(child<QPlainTextEdit>("Memo2")->toPlainText().isEmpty());
@@ -88,8 +89,8 @@ TEST_F(MainformCommands, AddingPairsThroughTheFields) {
   QTest::keyClick(findField, Qt::Key_Return);
   QTest::keyClicks(findField, "two");
   QTest::mouseClick(button("BitBtn4"), Qt::LeftButton);
-  ASSERT_EQ(config.Pairs.size(), 2u);
-  EXPECT_EQ(config.Pairs[1], (StringPair{"one\r\ntwo", ""}));
+  ASSERT_EQ(config.Pairs().size(), 2u);
+  EXPECT_EQ(config.Pairs()[1], (StringPair{"one\r\ntwo", ""}));
   EXPECT_EQ(form.pairModel().data(form.pairModel().index(1, 0)).toString(),
             QStringLiteral("one\ntwo"));
   EXPECT_EQ(grid()->currentIndex().row(), 1);
@@ -112,7 +113,7 @@ TEST_F(MainformCommands, RejectedPairsShowTheirMessageAndStillMarkAChange) {
   addPair("a", "b");
   addPair("a", "b");
   EXPECT_EQ(prompts.shown.back().text, "These text blocks are already in the strings list!");
-  EXPECT_EQ(config.Pairs.size(), 1u);
+  EXPECT_EQ(config.Pairs().size(), 1u);
 }
 
 TEST_F(MainformCommands, TakingAPairForEditingByEnterOrDoubleClick) {
@@ -324,7 +325,7 @@ TEST_F(MainformCommands, SaveNewAndOpenThroughTheWindow) {
   // Open brings it back.
   prompts.openNames.push_back(dir.file("site.rpl"));
   action("ToolButton2")->trigger();
-  EXPECT_EQ(config.Pairs, (std::vector<StringPair>{{"colour", "color"}}));
+  EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"colour", "color"}}));
   EXPECT_EQ(form.pairModel().data(form.pairModel().index(0, 1)).toString(),
             QStringLiteral("color"));
   EXPECT_EQ(fileList()->model()->rowCount(), 1);
@@ -334,7 +335,7 @@ TEST_F(MainformCommands, SaveNewAndOpenThroughTheWindow) {
   addPair("a", "b");
   prompts.answers = {PromptAnswer::Cancel};
   action("Open1")->trigger();
-  EXPECT_EQ(config.Pairs.size(), 2u);
+  EXPECT_EQ(config.Pairs().size(), 2u);
   EXPECT_TRUE(config.Changed);
 }
 

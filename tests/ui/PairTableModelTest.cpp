@@ -23,24 +23,26 @@ TEST(PairTableModel, ShowsTheLivePairListWithoutACopy) {
 
   {
     PairTableModel::Reset reset(model);
-    config.Pairs = {{"colour", "color"}, {"Old line one\r\nOld line two", ""}, {"\xc3\xa4", "ae"}};
+    config.setPairs(
+        {{"colour", "color"}, {"Old line one\r\nOld line two", ""}, {"\xc3\xa4", "ae"}});
   }
   ASSERT_EQ(model.rowCount(), 3);
   EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("colour"));
   EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("color"));
   // Line breaks show as the view's own; the list keeps CR LF.
   EXPECT_EQ(model.data(model.index(1, 0)).toString(), QStringLiteral("Old line one\nOld line two"));
-  EXPECT_EQ(config.Pairs[1].Find, "Old line one\r\nOld line two");
+  EXPECT_EQ(config.Pairs()[1].Find, "Old line one\r\nOld line two");
   EXPECT_EQ(model.data(model.index(2, 0)).toString(), QString::fromUtf8("\xc3\xa4"));
 
   // A change of the list itself shows at once: the model reads it, it does not keep it.
-  config.Pairs[0].Replace = "colours";
+  config.setPairs(
+      {{"colour", "colours"}, {"Old line one\r\nOld line two", ""}, {"\xc3\xa4", "ae"}});
   EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("colours"));
 
   // The grid is read-only: pairs change through the pair commands only.
   EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
   EXPECT_FALSE(model.setData(model.index(0, 0), QStringLiteral("x")));
-  EXPECT_EQ(config.Pairs[0].Find, "colour");
+  EXPECT_EQ(config.Pairs()[0].Find, "colour");
 }
 
 }  // namespace

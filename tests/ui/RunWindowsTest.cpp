@@ -93,7 +93,7 @@ TEST_F(RunWindows, GoChecksItsInputBeforeAnyWindow) {
   EXPECT_EQ(prompts.shown.back().text, "You didn't specify find and replace string!");
 
   // A malformed "Replace only in first" count refuses the run, with a message and no window.
-  config.Pairs = {{"a", "b"}};
+  config.setPairs({{"a", "b"}});
   config.Advanced.ReplaceOnlyInFirst = true;
   config.Advanced.FirstCount = "ten";
   go();
@@ -106,7 +106,7 @@ TEST_F(RunWindows, RunShowsProgressThenTheResults) {
   const std::string b = dir.write("b.txt", "nothing here");
   const std::string missing = dir.file("gone.txt");
   config.Files = {{a, true}, {b, true}, {missing, true}, {dir.file("off.txt"), false}};
-  config.Pairs = {{"colour", "color"}};
+  config.setPairs({{"colour", "color"}});
 
   ModalScript script;
   QString filesLabel;
@@ -146,7 +146,7 @@ TEST_F(RunWindows, ConfirmationsAnsweredThroughTheDialog) {
   const std::string first = dir.write("first.txt", "cat cat cat");
   const std::string second = dir.write("second.txt", "cat");
   config.Files = {{first, true}, {second, true}};
-  config.Pairs = {{"cat", "dog"}};
+  config.setPairs({{"cat", "dog"}});
   config.Flags.Confirm = true;
 
   ModalScript script;
@@ -195,7 +195,7 @@ TEST_F(RunWindows, CancelStopsAfterTheFileInProgress) {
     paths.push_back(dir.write("f" + std::to_string(i) + ".txt", "x"));
     config.Files.push_back({paths.back(), true});
   }
-  config.Pairs = {{"x", "y"}};
+  config.setPairs({{"x", "y"}});
   config.Flags.Confirm = true;
 
   ModalScript script;
@@ -222,7 +222,7 @@ TEST_F(RunWindows, CancelStopsAfterTheFileInProgress) {
 TEST_F(RunWindows, SaveResultsWritesTheReportTheFilterChooses) {
   const std::string a = dir.write("a.txt", "colour");
   config.Files = {{a, true}};
-  config.Pairs = {{"colour", "color"}};
+  config.setPairs({{"colour", "color"}});
   prompts.saveNames.push_back(SaveChoice{dir.file("summary"), 1});  // "HTML file"
   prompts.saveNames.push_back(SaveChoice{dir.file("summary"), 2});  // "All Files": text
   ModalScript script;

@@ -90,8 +90,8 @@ int main(int argc, char* argv[]) {
                   {(site + "/colours.html").toStdString(), true},
                   {(site + "/news/2025.html").toStdString(), true},
                   {(site + "/notes.txt").toStdString(), false}};
-  config.Pairs = {
-      {"colour", "color"}, {"Copyright 2024", "Copyright 2026"}, {"<font%anything%>", ""}};
+  config.setPairs(
+      {{"colour", "color"}, {"Copyright 2024", "Copyright 2026"}, {"<font%anything%>", ""}});
   config.Flags.Confirm = true;
   config.FindField = "Colour";
   config.ReplaceField = "Color";
