@@ -2,11 +2,17 @@
 """Builds the whole-run benchmark corpus (fixed seed, so every machine gets the same bytes).
 
   make-corpus.py DIR [--small-files N] [--big-files N] [--big-mib N]
+  make-corpus.py DIR --tree every [--files N]
+  make-corpus.py DIR --tree many [--files N]
 
 DIR/small: N files (default 20,000) of 4-16 KB in nested folders, half with CR LF line ends
 and half with LF; one file in four contains the word "colour" (the word to replace).
 DIR/big: four files of 64 MiB, half CR LF, with "colour" scattered through them.
-An existing corpus with the same parameters is left as it is.
+--tree every: DIR/every, N files (default 3,000) of 5-15 KB, every one holding "colour".
+--tree many: DIR/many, N small files (default 1,000,000) of 200-1,000 bytes, 1,000 to a
+folder, one in four holding "colour"; folder pNN holds files 100,000 x NN onwards, so the
+first 100,000 or 300,000 files are the first one or three of them.
+An existing tree with the same parameters is left as it is.
 """
 import argparse
 import os
@@ -46,13 +52,53 @@ def text_of(rng, plain, marked, size, eol, word_every):
     return (eol.join(parts) + eol).encode()
 
 
+def make_every(rng, plain, marked, root, files):
+    """`files` files of 5-15 KB, each holding the word at least once."""
+    for i in range(files):
+        folder = os.path.join(root, "d%02d" % (i % 30))
+        os.makedirs(folder, exist_ok=True)
+        eol = "\r\n" if i % 2 else "\n"
+        size = rng.randint(5 * 1024, 15 * 1024)
+        data = text_of(rng, plain, marked, size, eol, rng.randint(8, 40))
+        with open(os.path.join(folder, "f%05d.html" % i), "wb") as f:
+            f.write(data)
+
+
+def make_many(rng, plain, marked, root, files):
+    """`files` files of 200-1,000 bytes, 1,000 to a folder; one in four holds the word."""
+    for i in range(files):
+        if i % 1000 == 0:
+            folder = os.path.join(root, "p%02d" % (i // 100000), "d%03d" % (i // 1000 % 100))
+            os.makedirs(folder, exist_ok=True)
+        eol = "\r\n" if i % 2 else "\n"
+        data = text_of(rng, plain, marked, rng.randint(200, 1000), eol, 0).rstrip()
+        if i % 4 == 0:
+            data = data[:len(data) // 2] + b" colour " + data[len(data) // 2:]
+        with open(os.path.join(folder, "f%06d.txt" % i), "wb") as f:
+            f.write(data + eol.encode())
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("dir")
+    ap.add_argument("--tree", choices=("runs", "every", "many"), default="runs")
+    ap.add_argument("--files", type=int)
     ap.add_argument("--small-files", type=int, default=20000)
     ap.add_argument("--big-files", type=int, default=4)
     ap.add_argument("--big-mib", type=int, default=64)
     args = ap.parse_args()
+    if args.tree != "runs":
+        files = args.files or (3000 if args.tree == "every" else 1000000)
+        stamp = os.path.join(args.dir, ".%s-%d" % (args.tree, files))
+        if os.path.exists(stamp):
+            return
+        rng = random.Random(20261209)
+        plain = line_pool(rng, 4000, False)
+        marked = line_pool(rng, 400, True)
+        make = make_every if args.tree == "every" else make_many
+        make(rng, plain, marked, os.path.join(args.dir, args.tree), files)
+        open(stamp, "w").close()
+        return
     stamp = os.path.join(args.dir, ".corpus-%d-%d-%d" % (args.small_files, args.big_files, args.big_mib))
     if os.path.exists(stamp):
         return

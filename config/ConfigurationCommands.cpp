@@ -59,6 +59,20 @@ OpenOutcome load(Configuration& config, Prompts& prompts, SettingsStore& setting
   return OpenOutcome::Loaded;
 }
 
+// The absolute folder of a configuration file, with its final slash.
+std::string configurationFolder(const std::string& configPath) {
+  const std::optional<std::string> full = platform::absolutePath(configPath);
+  std::string folder = full ? platform::folderOf(*full) : std::string();
+  if (folder.empty()) folder = platform::folderOf(configPath);
+  return folder;
+}
+
+// A relative listed path taken from `folder` ("./" in front of it dropped).
+std::string folderPlus(const std::string& folder, std::string_view path) {
+  while (path.starts_with("./")) path.remove_prefix(2);
+  return folder + std::string(path);
+}
+
 }  // namespace
 
 const std::vector<FileFilter>& openConfigurationFilters() {
@@ -98,18 +112,19 @@ std::optional<RplContent> readConfigurationFile(const std::string& path, std::st
     error = kNotValidConfiguration;
     return content;
   }
-  for (FileEntry& entry : content->Files) entry.Path = resolveListedPath(path, entry.Path);
+  // Absolute paths stay as they are; the folder for the others is found once.
+  std::string folder;
+  for (FileEntry& entry : content->Files) {
+    if (entry.Path.empty() || entry.Path.front() == '/') continue;
+    if (folder.empty()) folder = configurationFolder(path);
+    entry.Path = folderPlus(folder, entry.Path);
+  }
   return content;
 }
 
 std::string resolveListedPath(const std::string& configPath, const std::string& path) {
   if (path.empty() || path.front() == '/') return path;
-  const std::optional<std::string> full = platform::absolutePath(configPath);
-  std::string folder = full ? platform::folderOf(*full) : std::string();
-  if (folder.empty()) folder = platform::folderOf(configPath);
-  std::string_view rest = path;
-  while (rest.starts_with("./")) rest.remove_prefix(2);
-  return folder + std::string(rest);
+  return folderPlus(configurationFolder(configPath), path);
 }
 
 SaveOutcome SaveConfiguration(Configuration& config, Prompts& prompts, SettingsStore& settings) {

@@ -139,7 +139,12 @@ std::optional<RplContent> parseRpl(std::string_view bytes) {
   }
 
   size_t i = kSwitchLines.size();
-  for (; i < lines.size() && !lines[i].empty() && lines[i][0] == 'F'; ++i) {
+  // The list is sized once: a configuration may list a million files.
+  size_t filesEnd = i;
+  while (filesEnd < lines.size() && !lines[filesEnd].empty() && lines[filesEnd][0] == 'F')
+    ++filesEnd;
+  content.Files.reserve(filesEnd - i);
+  for (; i < filesEnd; ++i) {
     const std::string_view line = lines[i];
     const size_t equals = line.find('=');
     const size_t comma = line.rfind(',');

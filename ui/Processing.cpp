@@ -18,6 +18,14 @@
 
 namespace tw {
 
+namespace {
+
+// How often the window follows the run: often enough to look live, rarely enough that
+// shaping the file name and repainting stay a small part of a run over many small files.
+constexpr qint64 kRefreshMs = 100;
+
+}  // namespace
+
 TForm9::TForm9(TForm2& confirm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_confirm(confirm) {
@@ -72,6 +80,10 @@ RunOutcome TForm9::execRun(const Configuration& config, const AppOptions& option
   m_error = nullptr;
   m_started = false;
   m_cancelRequested = false;
+  m_latestPath.clear();
+  m_latestPercent = 0;
+  m_latestShown = true;
+  m_sinceRefresh.invalidate();
   Label1->setText(QStringLiteral("Files to process"));
   Label2->setText(QStringLiteral("Processing file"));
   CGauge1->setValue(0);
@@ -102,6 +114,7 @@ void TForm9::FormActivate() {
     m_error = std::current_exception();
   }
   m_running = false;
+  showLatest();
   Button1->setEnabled(false);
   Timer1->start();
 }
@@ -119,20 +132,42 @@ void TForm9::Button1Click() {
 }
 
 ConfirmDecision TForm9::confirm(const ConfirmRequest& request) {
+  // The question names its file; the window behind it says the same.
+  showLatest();
   return m_confirm.ask(request);
 }
 
 void TForm9::fileStarted(const std::string& path) {
-  setElidedText(Label2, QStringLiteral("Procesing file : "), fromStd(platform::fileNameOf(path)),
-                Qt::ElideMiddle);
+  m_latestPath = path;
+  m_latestShown = false;
+  refreshIfDue();
 }
 
 void TForm9::progress(int percent) {
-  CGauge1->setValue(std::clamp(percent, 0, 100));
+  m_latestPercent = std::clamp(percent, 0, 100);
+  m_latestShown = false;
+  refreshIfDue();
 }
 
 void TForm9::yield() {
+  showLatest();
+  m_sinceRefresh.start();
   QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void TForm9::refreshIfDue() {
+  if (m_sinceRefresh.isValid() && m_sinceRefresh.elapsed() < kRefreshMs) return;
+  yield();
+}
+
+void TForm9::showLatest() {
+  if (m_latestShown) return;
+  m_latestShown = true;
+  if (!m_latestPath.empty()) {
+    setElidedText(Label2, QStringLiteral("Procesing file : "),
+                  fromStd(platform::fileNameOf(m_latestPath)), Qt::ElideMiddle);
+  }
+  CGauge1->setValue(m_latestPercent);
 }
 
 void TForm9::reject() {

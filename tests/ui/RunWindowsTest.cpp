@@ -114,8 +114,10 @@ TEST_F(RunWindows, RunShowsProgressThenTheResults) {
   QStringList results;
   QStringList failed;
   QString summary;
+  QString lastFile;
   script.then("Form5", [&](QWidget* w) {
     filesLabel = form9.findChild<QLabel*>("Label1")->text();
+    lastFile = form9.findChild<QLabel*>("Label2")->text();
     gauge = form9.findChild<QProgressBar*>("CGauge1")->value();
     summary = w->findChild<QLabel*>("Label2")->text();
     auto* list = w->findChild<QListWidget*>("ListBox1");
@@ -131,7 +133,9 @@ TEST_F(RunWindows, RunShowsProgressThenTheResults) {
   EXPECT_EQ(contentOf(a), "color and color");
   EXPECT_EQ(contentOf(a + ".rpf"), "colour and colour");
   EXPECT_EQ(filesLabel, QStringLiteral("Files to process: 3"));
+  // The window follows the run a few times a second, and shows where it ended.
   EXPECT_EQ(gauge, 66);
+  EXPECT_EQ(lastFile, QStringLiteral("Procesing file : b.txt"));
   EXPECT_EQ(summary, QStringLiteral("2 replacement(s) in 1 following file(s)."));
   EXPECT_EQ(results, QStringList{QString::fromStdString(a + " - 2 replacements made")});
   // The missing file is named with the reason, below the results.
@@ -169,8 +173,13 @@ TEST_F(RunWindows, ConfirmationsAnsweredThroughTheDialog) {
   script.then("Form2", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); });
   // Third: Escape counts as "Skip this occurence".
   script.then("Form2", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
-  // The second file: "Replace All in THIS file".
-  script.then("Form2", [](QWidget* w) { clickButton(w, "Button5"); });
+  // The second file: "Replace All in THIS file". The processing window behind the question
+  // names the file asked about.
+  QString processingLine;
+  script.then("Form2", [&](QWidget* w) {
+    processingLine = form9.findChild<QLabel*>("Label2")->text();
+    clickButton(w, "Button5");
+  });
   script.then("Form5", [](QWidget* w) { clickButton(w, "Button1"); });
   go();
   EXPECT_TRUE(script.done());
@@ -178,6 +187,7 @@ TEST_F(RunWindows, ConfirmationsAnsweredThroughTheDialog) {
   EXPECT_EQ(contentOf(first), "cat dog cat");
   EXPECT_EQ(contentOf(second), "dog");
   EXPECT_EQ(fileLine, QStringLiteral("File : first.txt"));
+  EXPECT_EQ(processingLine, QStringLiteral("Procesing file : second.txt"));
   EXPECT_EQ(findLine, QStringLiteral("Find : cat"));
   EXPECT_EQ(selected, QStringLiteral("cat"));
   EXPECT_EQ(format.foreground().color(), QColor(Qt::red));

@@ -1,0 +1,153 @@
+// Drives one run of the desktop program without a person, for the whole-run benchmarks: builds
+// the program's windows as the program does, opens the configuration named on the command
+// line, presses Go and waits until the results window is shown, then closes it and ends.
+// Confirmation must be off in the configuration (nobody answers here).
+//
+//   textwright-gui-run [--go-after MS] CONFIG.rpl   (QT_QPA_PLATFORM=offscreen: no screen)
+//
+// After opening, the file list measures its entries a batch at a time while the window stays
+// responsive (a fifth of a second for 20,000 entries); Go is pressed once that is done, as a
+// person's would be (the program's whole time, start to end, still holds it), or MS
+// milliseconds after opening with --go-after. Prints on standard output the time from Go until the
+// processing window has closed and until the results window is on the screen, and the results'
+// summary. Exit status 0 when the results came, 1 on a failed file, 2 on a usage error, 3 when no
+// results came in time (a message box, say).
+
+#include "config/Settings.h"
+#include "support/MemorySettingsStore.h"
+#include "ui/ProgramWindows.h"
+#include "ui/QtPrompts.h"
+
+#include "report/Report.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+// Notes the moment a window is shown or hidden.
+class ShowWatch : public QObject {
+ public:
+  ShowWatch(QWidget* window, QElapsedTimer& clock) : m_clock(clock) {
+    window->installEventFilter(this);
+  }
+  qint64 shownAt = -1;
+  qint64 hiddenAt = -1;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && shownAt < 0) shownAt = m_clock.elapsed();
+    if (event->type() == QEvent::Hide && hiddenAt < 0) hiddenAt = m_clock.elapsed();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QElapsedTimer& m_clock;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  int goAfterMs = -1;
+  if (argc == 4 && std::string_view(argv[1]) == "--go-after") {
+    goAfterMs = std::atoi(argv[2]);
+    argv[1] = argv[3];
+  } else if (argc != 2) {
+    std::fprintf(stderr, "usage: textwright-gui-run [--go-after MS] CONFIG.rpl\n");
+    return 2;
+  }
+  QFont font = QApplication::font();
+  font.setPointSize(tw::kWindowFontPointSize);
+  QApplication::setFont(font);
+
+  tw::Configuration config;
+  tw::AppOptions options;
+  tw::QtPrompts prompts;
+  tw::MemorySettingsStore settings;  // the user's own settings are neither read nor changed
+  settings.writeInteger(tw::settings::kTips, 0);
+
+  tw::ProgramWindows windows(config, options, prompts, settings);
+  tw::TForm1& form1 = windows.form1;
+  tw::TForm5& form5 = windows.form5;
+  tw::TForm9& form9 = windows.form9;
+  form1.show();
+  form1.openAtStart(argv[1]);
+  if (config.Files.empty() || config.pairListEmpty()) {
+    std::fprintf(stderr, "textwright-gui-run: %s holds no files or no pairs\n", argv[1]);
+    return 2;
+  }
+  if (config.Flags.Confirm) {
+    std::fprintf(stderr, "textwright-gui-run: %s asks for confirmation; turn it off\n", argv[1]);
+    return 2;
+  }
+
+  QElapsedTimer clock;
+  ShowWatch processing(&form9, clock);
+  ShowWatch results(&form5, clock);
+  bool resultsCame = false;
+  QObject::connect(&form5, &QDialog::finished, [&] { resultsCame = true; });
+
+  // The results window is closed as soon as it is on the screen, as a person's OK would.
+  class CloseOnShow : public QObject {
+   public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::Show) {
+        QTimer::singleShot(0, [w = static_cast<QWidget*>(watched)] {
+          w->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        });
+      }
+      return QObject::eventFilter(watched, event);
+    }
+  } closer;
+  form5.installEventFilter(&closer);
+
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] {
+    std::fprintf(stderr, "textwright-gui-run: no results after 15 minutes\n");
+    std::_Exit(3);
+  });
+  watchdog.start(15 * 60 * 1000);
+
+  auto go = [&] {
+    clock.start();
+    form1.findChild<QPushButton*>(QStringLiteral("BitBtn6"))->click();
+    QApplication::quit();
+  };
+  // Idle: ten turns of the event loop in a row that each took under 2 ms.
+  QTimer idle;
+  QElapsedTimer turn;
+  int quietTurns = 0;
+  QObject::connect(&idle, &QTimer::timeout, [&] {
+    quietTurns = turn.elapsed() < 2 ? quietTurns + 1 : 0;
+    turn.start();
+    if (quietTurns < 10) return;
+    idle.stop();
+    go();
+  });
+  if (goAfterMs >= 0) {
+    QTimer::singleShot(goAfterMs, go);
+  } else {
+    turn.start();
+    idle.start(0);
+  }
+  QApplication::exec();
+
+  if (!resultsCame || results.shownAt < 0) {
+    std::fprintf(stderr, "textwright-gui-run: the results window never came\n");
+    return 3;
+  }
+  const tw::RunSummary& summary = form1.runSummary();
+  std::printf("processing window open %lld ms, results shown after %lld ms\n%s\n",
+              static_cast<long long>(processing.hiddenAt), static_cast<long long>(results.shownAt),
+              tw::resultSummaryLine(summary).c_str());
+  return summary.FailedFiles.empty() ? 0 : 1;
+}
