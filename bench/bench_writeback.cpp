@@ -117,13 +117,11 @@ void BM_LoadOnly(benchmark::State& state) {
   }
 }
 
-// Arguments: backups on, folder flushes put off to the end of the run.
+// Argument: backups on.
 void BM_LoadAndWriteBackChanged(benchmark::State& state) {
   Corpus& c = corpus();
   WriteBackOptions options;
   options.createBackup = state.range(0) != 0;
-  FolderFlushes flushes;
-  if (state.range(1) != 0) options.deferredFlushes = &flushes;
   int written = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -138,7 +136,6 @@ void BM_LoadAndWriteBackChanged(benchmark::State& state) {
       if (now == file.content) continue;
       if (writeBack(file, now, options)) ++written;
     }
-    if (!flushes.flush()) state.SkipWithError("folder flush failed");
   }
   if (written != kChanged) state.SkipWithError("not every changed file was written");
 }
@@ -177,11 +174,9 @@ void BM_LoadAndWriteBackBatched(benchmark::State& state) {
 
 BENCHMARK(BM_LoadOnly)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadAndWriteBackChanged)
-    ->ArgNames({"backup", "deferflush"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
+    ->ArgNames({"backup"})
+    ->Args({0})
+    ->Args({1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();

@@ -46,6 +46,16 @@ bench_corpus() {
     "each $tree sd colour color"
     "each $tree sd col[aeiou]ur color"
   )
+  if [ "$name" = big ]; then
+    # The big files also by letter case and by a pattern without a literal prefix.
+    cmds+=(
+      "each $tree $cli replace --quiet --no-backup --case-sensitive colour color"
+      "each $tree sd -s colour color"
+      "each $tree sd '(?i)colour' color"
+      "each $tree $cli replace --quiet --no-backup --regex '\d{3}-\d{4}' 555-0000"
+      "each $tree sd '\d{3}-\d{4}' 555-0000"
+    )
+  fi
   hyperfine --shell=bash --runs "$runs" --style basic \
     --prepare "rm -rf $work; mkdir -p $work; cp -a $corpus/$name $tree; sync" \
     --export-markdown "$results/$name.md" --export-json "$results/$name.json" "${cmds[@]}"

@@ -1,6 +1,7 @@
 #include "engine/ApplyPair.h"
 
 #include "engine/FilenameReferenceCheck.h"
+#include "platform/FileIo.h"
 
 #include <algorithm>
 
@@ -8,7 +9,7 @@ namespace tw {
 
 namespace {
 
-constexpr int64_t kExcerptBefore = 300;
+constexpr size_t kExcerptBefore = 300;
 constexpr int64_t kExcerptFrom = 500;
 
 }  // namespace
@@ -44,7 +45,7 @@ ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outpu
                                    int64_t start, int64_t length) {
   ConfirmRequest request;
   const int64_t beforeLength =
-      std::min<int64_t>(kExcerptBefore, static_cast<int64_t>(outputSoFar.size()));
+      std::min(static_cast<int64_t>(kExcerptBefore), static_cast<int64_t>(outputSoFar.size()));
   request.excerpt.assign(
       outputSoFar.substr(outputSoFar.size() - static_cast<size_t>(beforeLength)));
   request.excerpt.append(
@@ -58,9 +59,74 @@ ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outpu
   return request;
 }
 
+namespace {
+
+// The output of a pass: built whole in `buffer`, or, with a sink, handed on in pieces while
+// `buffer` keeps what a confirmation shows before the next occurrence.
+class PassOutput {
+ public:
+  PassOutput(std::string& buffer, PassSink* sink) : m_buffer(buffer), m_sink(sink) {
+    m_buffer.clear();
+  }
+
+  void reserveFor(std::string_view text, std::string_view replace) {
+    size_t wanted = text.size() + replace.size();
+    if (m_sink != nullptr) wanted = std::min(wanted, kPassPiece + kExcerptBefore);
+    if (m_buffer.capacity() >= wanted) return;
+    m_buffer.reserve(wanted);
+    if (wanted >= (size_t{4} << 20)) platform::adviseLargePages(m_buffer.data(), wanted);
+  }
+  void append(std::string_view bytes) {
+    if (m_sink != nullptr && m_buffer.size() - m_sent + bytes.size() > kPassPiece) {
+      if (!send()) return;
+      if (bytes.size() >= kPassPiece - kExcerptBefore) {
+        // A long unchanged stretch goes on as it stands, not through the buffer.
+        if (!give(bytes)) return;
+        m_buffer.assign(bytes.substr(bytes.size() - kExcerptBefore));
+        m_sent = m_buffer.size();
+        return;
+      }
+    }
+    m_buffer.append(bytes);
+  }
+  void push_back(char c) { append(std::string_view(&c, 1)); }
+  // The end of the output so far (all of it without a sink).
+  std::string_view soFar() const { return m_buffer; }
+  bool failed() const { return m_failed; }
+  bool gave() const { return m_gave; }
+  // The rest goes to the sink, unless nothing is to be written at all.
+  void finish(int64_t count) {
+    if (m_sink != nullptr && (count > 0 || m_gave)) send();
+  }
+
+ private:
+  bool give(std::string_view piece) {
+    if (piece.empty() || m_failed) return !m_failed;
+    m_gave = true;
+    m_failed = !m_sink->take(piece);
+    return !m_failed;
+  }
+  // Gives what the buffer holds beyond what was given, keeping its last bytes for an excerpt.
+  bool send() {
+    if (!give(std::string_view(m_buffer).substr(m_sent))) return false;
+    const size_t keep = std::min(m_buffer.size(), kExcerptBefore);
+    m_buffer.erase(0, m_buffer.size() - keep);
+    m_sent = keep;
+    return true;
+  }
+
+  std::string& m_buffer;
+  PassSink* m_sink;
+  size_t m_sent = 0;  // the leading bytes of the buffer that the sink already took
+  bool m_gave = false;
+  bool m_failed = false;
+};
+
+}  // namespace
+
 int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& context,
-                  std::string& output) {
-  output.clear();
+                  std::string& buffer, PassSink* sink) {
+  PassOutput output(buffer, sink);
   if (!pair.active()) return 0;
   const PassSettings& settings = context.settings;
   const int64_t n = static_cast<int64_t>(text.size());
@@ -68,10 +134,12 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
   FilenameReferenceCheck isFilenameReference(text);
   int64_t count = 0;
   int64_t s = 0;
-  while (s < n) {
+  bool foundAny = false;
+  while (s < n && !output.failed()) {
     const std::optional<Occurrence> found = pair.searcher().findFrom(text, s);
     if (!found) break;
-    if (output.empty()) output.reserve(text.size() + replace.size());
+    if (!foundAny) output.reserveFor(text, replace);
+    foundAny = true;
     output.append(text.substr(static_cast<size_t>(s), static_cast<size_t>(found->start - s)));
     s = found->start;
     const int64_t e = found->last;
@@ -82,7 +150,7 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
       replaceIt = false;
     } else if (settings.Flags.Confirm) {
       if (context.decision.asks()) {
-        ConfirmRequest request = BuildConfirmRequest(text, output, s, e - s + 1);
+        ConfirmRequest request = BuildConfirmRequest(text, output.soFar(), s, e - s + 1);
         request.path = context.path;
         request.find = pair.listed().Find;
         request.replace = replace;
@@ -100,7 +168,11 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
       ++s;
     }
   }
-  if (s < n) output.append(text.substr(static_cast<size_t>(s)));
+  // A pass without replacements leaves the text as it was: its output is not needed (unless
+  // a sink already took part of it).
+  if (count == 0 && !output.gave()) return 0;
+  if (s < n && !output.failed()) output.append(text.substr(static_cast<size_t>(s)));
+  output.finish(count);
   return count;
 }
 

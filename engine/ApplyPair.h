@@ -104,11 +104,26 @@ struct PassContext {
 ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outputSoFar,
                                    int64_t start, int64_t length);
 
+// Where a pass sends its output as it is made, in pieces, instead of holding all of it.
+class PassSink {
+ public:
+  virtual ~PassSink() = default;
+  // Takes the next piece of the output; false stops the pass (the sink keeps the reason).
+  virtual bool take(std::string_view piece) = 0;
+};
+
+// The size of the pieces a pass gives its sink (an unchanged stretch of the text longer
+// than a piece goes to the sink as it stands).
+inline constexpr size_t kPassPiece = size_t{16} << 20;
+
 // Applies `pair` to `text`, writing the result to `output`, and returns the number of
 // replacements made. When that is 0 the result is `text` itself and `output` holds nothing
 // useful (a pass without occurrences copies nothing). With confirmation on, asks the host about
 // each occurrence while the run's decision asks, and takes its answer as the decision.
+// With a `sink`, the result goes to the sink in pieces of about kPassPiece and `output` keeps
+// only the last bytes of it: the sink takes the whole result, except after a pass that made
+// no replacement and had given it nothing yet (then it takes nothing at all).
 int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& context,
-                  std::string& output);
+                  std::string& output, PassSink* sink = nullptr);
 
 }  // namespace tw

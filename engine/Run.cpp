@@ -10,8 +10,8 @@
 #include <exception>
 #include <memory>
 #include <new>
-#include <set>
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -85,18 +85,23 @@ class ReplacementRun {
 
   // Loads an entry and starts its processing: the per-file decisions are reset, the file
   // counts as started and the host is told. False for a file passed over (missing, empty,
-  // failed to load, or already processed through another entry).
-  bool startFile(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
+  // failed to load, or already processed through another entry). The file's bytes are
+  // m_read's until the next file is loaded.
+  bool startFile(const std::string& path, platform::FileFacts& file, FileOutcome& outcome) {
+    // The real file behind the entry, resolved once for the leftovers and the read.
+    std::string real;
+    if (!m_ops.realPath(path.c_str(), real)) real.clear();
     if (!m_mode.dryRun) {
       // A killed run's leftovers first: a torn file gets its old content back before it is read.
-      const platform::IoStatus mended = m_leftovers.mend(path, outcome.notices);
+      const platform::IoStatus mended =
+          m_leftovers.mend(path, real.empty() ? path : real, outcome.notices);
       if (!mended) {
         outcome.status = FileStatus::Failed;
         outcome.reason = mended.error;
         return false;
       }
     }
-    if (!load(path, file, outcome)) return false;
+    if (!load(path, real, file, outcome)) return false;
     if (alreadyProcessed(file)) return false;
     m_decision.startFile();
     ++m_started;
@@ -105,34 +110,57 @@ class ReplacementRun {
     return true;
   }
 
-  // One entry of the file list.
+  // One entry of the file list. Each pass reads the text of the one before; the last pass's
+  // output goes straight into the file's staged new content as it is made (outside a dry run),
+  // so that a big file is held in memory about once.
   FileOutcome ProcessFile(const std::string& path) {
     FileOutcome outcome;
-    platform::LoadedFile file;
+    platform::FileFacts file;
     if (!startFile(path, file, outcome)) return outcome;
 
-    const std::string_view content = file.content;
+    const std::string_view content = m_read.view();
     const int64_t h = RegionLength(content, m_config.Advanced.ReplaceOnlyInFirst, m_firstCount,
                                    m_config.Advanced.FirstUnit);
+    const std::string_view rest = content.substr(static_cast<size_t>(h));
     PassContext context{m_host, m_decision, m_throttle, m_settings, path};
     std::string_view text = content.substr(0, static_cast<size_t>(h));
-    std::string buffers[2];
-    int next = 0;
+    std::string* textHolder = nullptr;  // the pass buffer that holds `text`, if any
+    const PreparedPair* last = nullptr;
+    for (const auto& pair : m_pairs) {
+      if (pair->active()) last = pair.get();
+    }
+    StagingSink sink(*this, file, content);
+    bool streamed = false;  // the last pass made replacements and gave its output to `sink`
     for (const auto& pair : m_pairs) {
       if (!pair->active()) continue;
-      const int64_t made = ApplyPair(text, *pair, context, buffers[next]);
+      const bool toSink = pair.get() == last && !m_mode.dryRun;
+      std::string& output = textHolder == &m_pass[0] ? m_pass[1] : m_pass[0];
+      const int64_t made = ApplyPair(text, *pair, context, output, toSink ? &sink : nullptr);
+      if (sink.failed()) return failedWrite(outcome, sink.error());
       if (made == 0) continue;  // a pass without replacements leaves its text as it was
       outcome.count += made;
-      text = buffers[next];
-      next ^= 1;
+      streamed = toSink;
+      if (streamed) break;
+      text = output;
+      textHolder = &output;
     }
     outcome.status = FileStatus::Processed;
-    if (outcome.count == 0) return outcome;
-
-    std::string& result = buffers[next ^ 1];
-    std::string().swap(buffers[next]);  // an older pass's text: not needed any more
-    result.append(content.substr(static_cast<size_t>(h)));
-    writeResult(file, result, outcome);
+    if (outcome.count == 0) {
+      sink.abandon();
+      return outcome;
+    }
+    if (m_mode.dryRun) {
+      std::string result(text);
+      result.append(rest);
+      m_host.fileChanged(file.listedPath, content, result);
+      return outcome;
+    }
+    // The last pass gave its output to the file (nothing at all for an empty one), or it
+    // found nothing to change in the text before it.
+    if (!sink.took() && !sink.take(streamed ? std::string_view() : text))
+      return failedWrite(outcome, sink.error());
+    if (!sink.take(rest)) return failedWrite(outcome, sink.error());
+    staged(file, sink.finish(), sink.written(), outcome);
     return outcome;
   }
 
@@ -140,7 +168,7 @@ class ReplacementRun {
   // are spliced into the document so that its formatting stays.
   FileOutcome ProcessRtfFile(const std::string& path) {
     FileOutcome outcome;
-    platform::LoadedFile file;
+    platform::FileFacts file;
     if (!startFile(path, file, outcome)) return outcome;
 
     std::vector<const PreparedPair*> pairs;
@@ -150,7 +178,8 @@ class ReplacementRun {
       pairs.push_back(m_pairs[i].get());
     }
     PassContext context{m_host, m_decision, m_throttle, m_settings, path};
-    RtfFileResult rtf = ReplaceInRtf(file.content, pairs, context);
+    const std::string_view content = m_read.view();
+    RtfFileResult rtf = ReplaceInRtf(std::string(content), pairs, context);
     if (!rtf.failure.empty()) {
       outcome.status = FileStatus::Failed;
       outcome.reason = rtf.failure;
@@ -159,15 +188,98 @@ class ReplacementRun {
     outcome.status = FileStatus::Processed;
     outcome.count = rtf.count;
     outcome.notes = std::move(rtf.notReplaced);
-    if (rtf.changed) writeResult(file, rtf.rtf, outcome);
+    if (!rtf.changed) return outcome;
+    if (m_mode.dryRun) {
+      m_host.fileChanged(file.listedPath, content, rtf.rtf);
+      return outcome;
+    }
+    staged(file, batch().add(file, content, rtf.rtf), rtf.rtf.size(), outcome);
     return outcome;
   }
 
  private:
+  // The new content of a file, taken piece by piece: staged in a temporary file beside it,
+  // begun with the first piece. A file that has to be rewritten in place takes its new
+  // content whole, so the pieces are gathered in memory for it.
+  class StagingSink : public PassSink {
+   public:
+    StagingSink(ReplacementRun& run, const platform::FileFacts& file, std::string_view old)
+        : m_run(run), m_file(file), m_old(old) {}
+    StagingSink(const StagingSink&) = delete;
+    StagingSink& operator=(const StagingSink&) = delete;
+    ~StagingSink() override { abandon(); }
+
+    bool take(std::string_view piece) override {
+      if (!m_status) return false;
+      if (!m_begun) {
+        m_begun = true;
+        m_status = m_run.batch().beginStaged(m_file, m_whole);
+        if (!m_status) return false;
+        m_streaming = !m_whole;
+      }
+      m_written += piece.size();
+      if (m_whole) {
+        m_content.append(piece);
+        return true;
+      }
+      m_status = m_run.batch().appendStaged(piece);
+      if (!m_status) m_streaming = false;
+      return m_status.ok;
+    }
+    bool took() const { return m_begun; }
+    bool failed() const { return !m_status; }
+    const std::string& error() const { return m_status.error; }
+    size_t written() const { return m_written; }
+
+    platform::WriteBackBatch::Added finish() {
+      if (m_whole) {
+        platform::WriteBackBatch::Added added = m_run.batch().add(m_file, m_old, m_content);
+        std::string().swap(m_content);
+        return added;
+      }
+      m_streaming = false;
+      return m_run.batch().finishStaged();
+    }
+    void abandon() {
+      if (m_streaming) m_run.batch().abandonStaged();
+      m_streaming = false;
+    }
+
+   private:
+    ReplacementRun& m_run;
+    const platform::FileFacts& m_file;
+    std::string_view m_old;
+    platform::IoStatus m_status;
+    bool m_begun = false;
+    bool m_whole = false;  // rewritten in place: the content is gathered here
+    bool m_streaming = false;
+    std::string m_content;
+    size_t m_written = 0;
+  };
+
+  platform::WriteBackBatch& batch() {
+    if (!m_batch) {
+      platform::WriteBackOptions writeOptions;
+      writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
+      writeOptions.keepDate = m_options.SaveOldDate;
+      writeOptions.keepAttributes = m_options.SaveOldAttributes;
+      writeOptions.removeOlderBackup = true;  // else a restore would roll back two runs
+      m_batch.emplace(writeOptions, m_ops);
+    }
+    return *m_batch;
+  }
+
+  FileOutcome& failedWrite(FileOutcome& outcome, const std::string& error) {
+    outcome.status = FileStatus::Failed;
+    outcome.reason = error.empty() ? "the file could not be written" : error;
+    return outcome;
+  }
+
   // Loads an entry; false when it is passed over (empty) or failed (reason set).
-  bool load(const std::string& path, platform::LoadedFile& file, FileOutcome& outcome) {
+  bool load(const std::string& path, const std::string& real, platform::FileFacts& file,
+            FileOutcome& outcome) {
     std::string error;
-    switch (platform::loadFile(path, file, error, m_ops)) {
+    switch (platform::loadFile(path, real, file, m_read, error, m_ops)) {
       case platform::LoadResult::Empty:
         return false;
       case platform::LoadResult::Missing:
@@ -184,43 +296,28 @@ class ReplacementRun {
     return true;
   }
 
-  // Hands a changed file to the host and writes it back (not in a dry run).
-  // The new content is staged; the outcome waits for the commit.
-  void writeResult(const platform::LoadedFile& file, std::string_view result,
-                   FileOutcome& outcome) {
-    m_host.fileChanged(file.listedPath, file.content, result);
-    if (m_mode.dryRun) return;
-    platform::WriteBackOptions writeOptions;
-    writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
-    writeOptions.keepDate = m_options.SaveOldDate;
-    writeOptions.keepAttributes = m_options.SaveOldAttributes;
-    writeOptions.removeOlderBackup = true;  // else a restore would roll back two runs
-    if (!m_batch) m_batch.emplace(writeOptions, m_ops);
-    const size_t stagedBefore = m_batch->staged();
-    const platform::IoStatus added = m_batch->add(file, result);
+  // Notes how handing a changed file to the batch ended: staged (the outcome waits for the
+  // commit), written at once, or failed.
+  void staged(const platform::FileFacts& file, const platform::WriteBackBatch::Added& added,
+              size_t bytes, FileOutcome& outcome) {
     if (!added) {
-      outcome.status = FileStatus::Failed;
-      outcome.reason = added.error.empty() ? "the file could not be written" : added.error;
+      failedWrite(outcome, added.status.error);
       return;
     }
-    if (m_batch->staged() == stagedBefore) {
+    if (!added.staged) {
       // Written at once (a file with several hard links is rewritten in place).
       remember(file.resolvedPath);
       return;
     }
     outcome.staged = true;
     outcome.resolvedPath = file.resolvedPath;
-    m_stagedBytes += result.size();
+    m_stagedBytes += bytes;
   }
 
   // True when this file was already processed in this run through another entry.
-  bool alreadyProcessed(const platform::LoadedFile& file) {
+  bool alreadyProcessed(const platform::FileFacts& file) {
     const std::pair<uint64_t, uint64_t> id{file.identity.device, file.identity.inode};
-    if (m_seenIds.count(id) != 0) return true;
-    if (!file.resolvedPath.empty() && m_seenPaths.count(file.resolvedPath) != 0) return true;
-    m_seenIds.insert(id);
-    if (!file.resolvedPath.empty()) m_seenPaths.insert(file.resolvedPath);
-    return false;
+    return !m_seenIds.insert(id).second;
   }
 
   // A rewritten file may have a new identity; another entry leading to it is the same file.
@@ -242,10 +339,18 @@ class ReplacementRun {
   RunDecision m_decision;
   std::vector<std::unique_ptr<PreparedPair>> m_pairs;
   std::optional<platform::WriteBackBatch> m_batch;
+  platform::ReadBuffer m_read;  // the bytes of the file being processed
+  std::string m_pass[2];        // the passes' outputs, reused from file to file
   platform::Leftovers m_leftovers;
   size_t m_stagedBytes = 0;
-  std::set<std::pair<uint64_t, uint64_t>> m_seenIds;
-  std::set<std::string> m_seenPaths;
+  // Who each file processed is (and, once rewritten, who it became): one pair of numbers per
+  // file, whatever its path, so that a long list costs little here.
+  struct IdHash {
+    size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {
+      return std::hash<uint64_t>()(id.first * 0x9E3779B97F4A7C15ull ^ id.second);
+    }
+  };
+  std::unordered_set<std::pair<uint64_t, uint64_t>, IdHash> m_seenIds;
   int64_t m_started = 0;
 };
 

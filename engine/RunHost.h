@@ -25,7 +25,8 @@ class RunHost {
   virtual void yield() {}
   // Whether the user asked to stop; the run looks between files only.
   virtual bool cancelRequested() { return false; }
-  // A file's new content, just before it is written back (or instead of that, in a dry run).
+  // In a dry run, a file's new content instead of writing it back. (A run that writes hands
+  // the new content of a big file to the disk in pieces as it is made, without holding it.)
   virtual void fileChanged(const std::string& path, std::string_view oldContent,
                            std::string_view newContent) {
     (void)path, (void)oldContent, (void)newContent;

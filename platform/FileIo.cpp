@@ -4,9 +4,11 @@
 #include "platform/FileReplace.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +16,17 @@ namespace tw::platform {
 
 std::string errorText(int errnum) {
   return std::strerror(errnum);
+}
+
+void adviseLargePages(void* data, size_t size) {
+#ifdef MADV_HUGEPAGE
+  const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+  const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + size) & ~(page - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)data, (void)size;
+#endif
 }
 
 mode_t newFileMode() {

@@ -36,6 +36,10 @@ IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops =
 IoStatus writeFileAtomically(const std::string& path, std::string_view bytes,
                              FileOps& ops = systemFileOps());
 
+// Asks the system to back the memory from `data` on, `size` bytes, with large pages where it
+// can: a big buffer is then faulted in 2 MiB at a time instead of 4 KiB. Only a hint.
+void adviseLargePages(void* data, size_t size);
+
 // The mode of a newly created file: 0666 less the process's umask.
 mode_t newFileMode();
 

@@ -15,7 +15,7 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,11 +37,15 @@ struct FileIdentity {
   }
 };
 
-// A listed file as read for processing.
-struct LoadedFile {
+// Which file a listed entry is, as seen when it was read.
+struct FileFacts {
   std::string listedPath;    // the path as the file list holds it
   std::string resolvedPath;  // the real file behind it (symbolic links followed)
   FileIdentity identity;
+};
+
+// A listed file as read for processing, with its bytes.
+struct LoadedFile : FileFacts {
   std::string content;  // every byte of the file
 };
 
@@ -51,19 +55,28 @@ enum class LoadResult { Loaded, Missing, Empty, Failed };
 // that does not exist, or has no bytes, is passed over); Failed carries the reason in `error`.
 LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string& error);
 
-// Folders whose flush after a swap is put off, so that a run over many files in one folder
-// flushes each folder once. A swapped file is only known to be on disk once flush() returned
-// success: call it before the run reports its files as written.
-class FolderFlushes {
+// Storage for the bytes of one file after another: it grows to the largest file read, is
+// never zero-filled and never shrinks until it is destroyed or released.
+class ReadBuffer {
  public:
-  void add(const std::string& folder) { m_folders.insert(folder); }
-  bool empty() const { return m_folders.empty(); }
-  // Flushes every folder added since the last call; the first failure names its folder.
-  IoStatus flush(FileOps& ops = systemFileOps());
+  std::string_view view() const { return {m_data.get(), m_size}; }
+  // Room for at least `capacity` bytes; what it held is gone.
+  char* reserve(size_t capacity);
+  void setSize(size_t size) { m_size = size; }
+  size_t capacity() const { return m_capacity; }
+  void release();
 
  private:
-  std::set<std::string> m_folders;
+  std::unique_ptr<char[]> m_data;
+  size_t m_capacity = 0;
+  size_t m_size = 0;
 };
+
+// loadFile into a reused buffer: the bytes are `buffer.view()` until the next read. With
+// `resolvedPath` given (the real file behind `listedPath`, as realpath gave it just before),
+// the path is not resolved again.
+LoadResult loadFile(const std::string& listedPath, const std::string& resolvedPath, FileFacts& out,
+                    ReadBuffer& buffer, std::string& error, FileOps& ops);
 
 struct WriteBackOptions {
   bool createBackup = true;    // keep the old content as "<listed path>.rpf"
@@ -72,8 +85,6 @@ struct WriteBackOptions {
   // With createBackup off: an older "<listed path>.rpf" is removed once the file holds its new
   // content, so that a later restore cannot roll the file back past this change.
   bool removeOlderBackup = false;
-  // Where to put off the flush of the file's folder after the swap; null: flush at once.
-  FolderFlushes* deferredFlushes = nullptr;
 };
 
 // Replaces the content of `file` with `newContent` by the rules above. On failure the message
@@ -98,12 +109,15 @@ struct PreparedSwap {
   FileIdentity identity;
   bool backup = false;             // keep the old content as "<listed path>.rpf"
   bool removeOlderBackup = false;  // without a backup: an older "<listed path>.rpf" goes
+  int fd = -1;  // the temporary file, still open for its own flush in a small commit
 };
 
 // Many files written back with two flushes of the file system per commit instead of two
 // flushes per file, by the same rules as writeBack. add() does everything up to a complete
 // temporary file beside the file (and the backup) without flushing; commit() flushes them
-// all at once, swaps each in, and flushes the swaps. A file is written only once commit()
+// all at once, swaps each in, and flushes the swaps. A commit of a few files flushes each
+// file and its folder instead of the whole file system, which would also write out what
+// other programs have not saved yet. A file is written only once commit()
 // reports it so. A file with several hard links is rewritten in place by add() at once.
 // Destroying a batch with files still staged removes their temporary files; those files
 // keep their old content.
@@ -114,9 +128,30 @@ class WriteBackBatch {
   WriteBackBatch(const WriteBackBatch&) = delete;
   WriteBackBatch& operator=(const WriteBackBatch&) = delete;
 
-  // Stages the new content of `file`. A failure leaves the file as it is and says why;
-  // success means staged (or, for a hard-linked file, written).
-  IoStatus add(const LoadedFile& file, std::string_view newContent);
+  // How a file handed to the batch ended: a failure (the file is as it was, `status` says
+  // why), staged for the next commit, or written at once (a file rewritten in place).
+  struct Added {
+    IoStatus status;
+    bool staged = false;
+    explicit operator bool() const { return status.ok; }
+  };
+
+  // Stages the new content of `file`.
+  Added add(const LoadedFile& file, std::string_view newContent);
+  // The same for a file whose old bytes are held elsewhere.
+  Added add(const FileFacts& file, std::string_view oldContent, std::string_view newContent);
+
+  // The new content in pieces, for a file too big to hold twice: beginStaged() makes the
+  // same checks as add() and opens the temporary file, appendStaged() writes the next piece
+  // to it, finishStaged() stages it as add() would, abandonStaged() removes it again (as
+  // does a failed append, another begin, or the end of the batch). One file at a time.
+  // A file that has to be rewritten in place takes no pieces: then `inPlace` is set,
+  // nothing is begun, and its whole new content goes to add().
+  IoStatus beginStaged(const FileFacts& file, bool& inPlace);
+  IoStatus appendStaged(std::string_view piece);
+  Added finishStaged();
+  void abandonStaged();
+
   // Files staged and not yet committed. Commit every few hundred files: each staged file
   // holds its new content in a temporary file until then.
   size_t staged() const { return m_staged.size(); }
@@ -128,11 +163,19 @@ class WriteBackBatch {
   // Swaps every staged file in; one outcome per staged file, in the order of add().
   std::vector<Outcome> commit();
 
+  struct OpenStage;  // a staged file being written
+
  private:
+  IoStatus keepFolderOpen(const PreparedSwap& swap);
+  Added stage(PreparedSwap swap);
+
   WriteBackOptions m_options;
   FileOps& m_ops;
   std::vector<PreparedSwap> m_staged;
   std::map<uint64_t, int> m_deviceFds;  // one open folder per file system, for its flush
+  std::unique_ptr<OpenStage> m_open;
+  uid_t m_uid;  // who this process is, asked once per batch
+  gid_t m_gid;
 };
 
 // Writes `bytes` to `path` the safe way (temporary file, flushed, renamed over `path`,
@@ -154,13 +197,16 @@ bool isTemporaryName(const std::string& fileName);
 //   (it may be torn), and a note says so;
 // - the old content on its way to the backup becomes "<file>.rpf" when the file was swapped
 //   meanwhile, and is removed when it was not.
-// Each folder is listed once per Leftovers.
+// A folder is listed once while its files are reached one after another.
 class Leftovers {
  public:
   explicit Leftovers(FileOps& ops = systemFileOps()) : m_ops(ops) {}
   // Mends the leftovers of `listedPath` (and of the real file behind it). Messages for the
   // user go to `notes`; a failure names the file: the file must not be processed then.
   IoStatus mend(const std::string& listedPath, std::vector<std::string>& notes);
+  // The same with the real file behind `listedPath` already known.
+  IoStatus mend(const std::string& listedPath, const std::string& real,
+                std::vector<std::string>& notes);
 
  private:
   FileOps& m_ops;

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace tw {
 namespace {
@@ -427,6 +428,87 @@ TEST_F(RunTest, EveryFailingFileCallLeavesWholeFilesAndIsNotCountedAsWritten) {
         EXPECT_FALSE(counted) << "call " << n << " " << path;
       }
     }
+  }
+}
+
+// Every occurrence of `find` in `text` replaced, left to right.
+std::string replacedAll(std::string text, const std::string& find, const std::string& by) {
+  std::string out;
+  size_t from = 0;
+  for (size_t at; (at = text.find(find, from)) != std::string::npos; from = at + find.size())
+    out.append(text, from, at - from).append(by);
+  return out.append(text, from);
+}
+
+// Big files are read into one buffer kept from file to file and their new content is written
+// in pieces as the last pass makes it. Files larger and smaller than the buffer so far, larger
+// than a piece, with a stretch longer than a piece between occurrences, hard-linked (rewritten
+// in place): each comes out exactly as replacing in memory gives it.
+TEST_F(RunTest, BigFilesBeforeAndAfterSmallOnesComeOutExact) {
+  std::string big(size_t{17} << 20, 'x');
+  for (size_t at = 0; at < big.size(); at += 997) big[at] = '\n';
+  for (size_t at : {size_t{5}, size_t{16} << 20, (size_t{16} << 20) + 40, big.size() - 6})
+    big.replace(at, 6, "colour");
+  const std::string half = big.substr(big.size() / 2);
+  // Two pairs: the first pass is held in memory, the last one is written as it is made.
+  config.setPairs({{"colour", "colours!"}, {"\nx", "\n-"}});
+  const std::vector<std::string> texts = {"a colour", big, "colour", half, big + "colour"};
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < texts.size(); ++i)
+    paths.push_back(add(std::to_string(i) + ".txt", texts[i]));
+  fs::create_hard_link(paths[4], dir.path() / "linked");
+  run();
+  for (size_t i = 0; i < texts.size(); ++i) {
+    std::string expected = replacedAll(replacedAll(texts[i], "colour", "colours!"), "\nx", "\n-");
+    EXPECT_TRUE(TempDir::read(paths[i]) == expected) << paths[i];
+    EXPECT_TRUE(TempDir::read(paths[i] + ".rpf") == texts[i]) << paths[i];
+  }
+  EXPECT_TRUE(summary.FailedFiles.empty());
+
+  // The confirmation after a long unchanged stretch still shows what comes before.
+  config.setPairs({{"colour", "color"}});
+  config.Flags.Confirm = true;
+  config.Files.clear();
+  std::string sparse = big;
+  sparse.replace(5, 6, "xxxxxx");
+  add("sparse.txt", sparse);
+  host.answers = {ConfirmDecision::ReplaceAllInFile};
+  run();
+  ASSERT_EQ(host.asked.size(), 1u);
+  EXPECT_EQ(host.asked[0].excerpt.substr(0, 300), sparse.substr((size_t{16} << 20) - 300, 300));
+}
+
+// Another program cuts the file short or adds to it while it is read: the file is left as the
+// other program made it, reported, and nothing of the run is left beside it.
+TEST_F(RunTest, AFileChangedWhileItIsReadIsLeftAlone) {
+  struct ChangingOps : test::FaultyFileOps {
+    std::string target, change;
+    int targetFd = -1;
+    int open(const char* p, int f, mode_t m) override {
+      const int fd = FaultyFileOps::open(p, f, m);
+      if (target == p && (f & O_ACCMODE) == O_RDONLY && targetFd < 0) targetFd = fd;
+      return fd;
+    }
+    ssize_t read(int fd, void* b, size_t n) override {
+      if (fd == targetFd && !change.empty()) {
+        std::ofstream(target, std::ios::binary | std::ios::trunc) << change;
+        change.clear();
+      }
+      return FaultyFileOps::read(fd, b, n);
+    }
+  };
+  const std::string text(size_t{3} << 20, 'x');
+  for (const std::string& theirs : {std::string("colour"), text + text + "colour"}) {
+    ChangingOps ops;
+    config.Files.clear();
+    ops.target = add("f.txt", text + "colour");
+    ops.change = theirs;
+    summary = {};
+    run(RunMode{false, &ops});
+    EXPECT_TRUE(TempDir::read(ops.target) == theirs);
+    ASSERT_EQ(summary.FailedFiles.size(), 1u);
+    EXPECT_NE(summary.FailedFiles[0].reason.find("changed"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
   }
 }
 

@@ -307,13 +307,28 @@ TEST_F(FileReplaceTest, BatchSwapsOnlyAtCommitAndReportsEachFile) {
     EXPECT_NE(outcomes[2].status.error.find("changed by another program"), std::string::npos);
     EXPECT_EQ(batch.staged(), 0u);
   }
-  EXPECT_EQ(std::count(ops.calls().begin(), ops.calls().end(), "syncfs"), 2);
+  // So few files are flushed one by one, not with the file system: four staged files and their
+  // folder, and four flushes of the rewrite in place (its copy, the folder, the file, the folder).
+  EXPECT_EQ(std::count(ops.calls().begin(), ops.calls().end(), "syncfs"), 0);
+  EXPECT_EQ(std::count(ops.calls().begin(), ops.calls().end(), "fsync"), 4 + 1 + 4);
   EXPECT_EQ(TempDir::read(paths[0]), "new 0");
   EXPECT_EQ(TempDir::read(paths[0] + ".rpf"), binaryText(0));
   EXPECT_EQ(TempDir::read(paths[2]), "theirs");
   EXPECT_EQ(TempDir::read(paths[3]), "new 3");
   for (const std::string& name : namesIn(dir.path())) {
     EXPECT_FALSE(isTemporaryName(name)) << name;
+  }
+
+  // Many files: two flushes of the file system, none of a single file.
+  {
+    test::FaultyFileOps many;
+    WriteBackBatch batch({.createBackup = false}, many);
+    for (int i = 0; i < 20; ++i)
+      ASSERT_TRUE(batch.add(load(dir.write("m" + std::to_string(i), "old")), "new"));
+    for (const WriteBackBatch::Outcome& o : batch.commit()) EXPECT_TRUE(o.status) << o.listedPath;
+    EXPECT_EQ(std::count(many.calls().begin(), many.calls().end(), "syncfs"), 2);
+    EXPECT_EQ(std::count(many.calls().begin(), many.calls().end(), "fsync"), 0);
+    EXPECT_EQ(TempDir::read(dir.file("m19")), "new");
   }
 
   // A batch dropped before its commit leaves the files as they were and nothing beside.
@@ -376,20 +391,6 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
       ASSERT_LT(nth, 300);
     }
   }
-}
-
-TEST_F(FileReplaceTest, DeferredFolderFlushesAreDoneOnce) {
-  std::string a = dir.write("a", "1"), b = dir.write("b", "2");
-  FolderFlushes flushes;
-  WriteBackOptions options{.createBackup = false};
-  options.deferredFlushes = &flushes;
-  ASSERT_TRUE(writeBack(load(a), "x", options));
-  ASSERT_TRUE(writeBack(load(b), "y", options));
-  EXPECT_FALSE(flushes.empty());
-  test::FaultyFileOps ops;
-  ASSERT_TRUE(flushes.flush(ops));
-  EXPECT_EQ(std::count(ops.calls().begin(), ops.calls().end(), "fsync"), 1);
-  EXPECT_TRUE(flushes.empty());
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
       report(tw::platform::writeBack(file, newContent(file.content), options));
       continue;
     }
-    report(batch.add(file, newContent(file.content)));
+    report(batch.add(file, newContent(file.content)).status);
     if (batch.staged() >= batchSize) commit();
   }
   commit();
