@@ -27,10 +27,7 @@ int main(int argc, char* argv[]) {
   if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
     QIcon::setThemeName(QStringLiteral("Adwaita"));
 
-  // One font for every window, dialogs and message boxes as well as the main window.
-  QFont font = QApplication::font();
-  font.setPointSize(tw::kWindowFontPointSize);
-  QApplication::setFont(font);
+  tw::useProgramFont();
 
   tw::Configuration config;
   tw::AppOptions options;

@@ -64,9 +64,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: textwright-gui-run [--go-after MS] CONFIG.rpl\n");
     return 2;
   }
-  QFont font = QApplication::font();
-  font.setPointSize(tw::kWindowFontPointSize);
-  QApplication::setFont(font);
+  tw::useProgramFont();
 
   tw::Configuration config;
   tw::AppOptions options;

@@ -17,7 +17,17 @@
 #include "ui/Scanning.h"
 #include "ui/Tips.h"
 
+#include <QApplication>
+#include <QFont>
+
 namespace tw {
+
+// One font for every window, dialogs and message boxes as well as the main window.
+inline void useProgramFont() {
+  QFont font = QApplication::font();
+  font.setPointSize(kWindowFontPointSize);
+  QApplication::setFont(font);
+}
 
 class ProgramWindows {
  public:

@@ -59,9 +59,7 @@ void screen(const QString& path) {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QFont font = QApplication::font();
-  font.setPointSize(tw::kWindowFontPointSize);
-  QApplication::setFont(font);
+  tw::useProgramFont();
   if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
     QIcon::setThemeName(QStringLiteral("Adwaita"));
   const QString out =
