@@ -5,10 +5,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 namespace tw::platform {
 
@@ -76,22 +73,6 @@ int SystemFileOps::fsetxattr(int fd, const char* name, const void* value, size_t
   return ::fsetxattr(fd, name, value, size, flags);
 }
 bool SystemFileOps::realPath(const char* path, std::string& out) {
-  // The kernel names the file it opened in three calls, where realpath(3) asks readlink of
-  // every part of the path. realpath(3) where /proc is not there or names no usable path.
-  const int fd = ::open(path, O_PATH | O_CLOEXEC);
-  if (fd < 0) return false;
-  char link[64];
-  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-  char target[PATH_MAX + 1];
-  const ssize_t length = ::readlink(link, target, PATH_MAX);
-  ::close(fd);
-  if (length > 0 && length < PATH_MAX && target[0] == '/') {
-    const std::string_view named(target, static_cast<size_t>(length));
-    if (!named.ends_with(" (deleted)")) {
-      out.assign(named);
-      return true;
-    }
-  }
   char* resolved = ::realpath(path, nullptr);
   if (resolved == nullptr) return false;
   out = resolved;
