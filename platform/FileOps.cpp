@@ -5,9 +5,59 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace tw::platform {
+
+namespace {
+
+// Closes descriptors on a thread of its own, in the order given. The thread starts with the
+// first descriptor and lives as long as the process; what is still queued at exit is closed
+// by the system.
+class BackgroundCloser {
+ public:
+  void close(int fd) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_started) {
+      try {
+        std::thread([this] { work(); }).detach();
+        m_started = true;
+      } catch (const std::system_error&) {
+        lock.unlock();
+        ::close(fd);  // no thread to be had: closed here and now
+        return;
+      }
+    }
+    m_fds.push_back(fd);
+    m_wake.notify_one();
+  }
+
+ private:
+  [[noreturn]] void work() {
+    std::vector<int> fds;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_wake.wait(lock, [this] { return !m_fds.empty(); });
+        fds.swap(m_fds);
+      }
+      for (int fd : fds) ::close(fd);
+      fds.clear();
+    }
+  }
+
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  std::vector<int> m_fds;
+  bool m_started = false;
+};
+
+}  // namespace
 
 int SystemFileOps::open(const char* path, int flags, mode_t mode) {
   return ::open(path, flags, mode);
@@ -32,6 +82,11 @@ int SystemFileOps::syncfs(int fd) {
 }
 int SystemFileOps::close(int fd) {
   return ::close(fd);
+}
+void SystemFileOps::closeLater(int fd) {
+  // Never destroyed: the thread may still be closing while the process exits.
+  static BackgroundCloser* closer = new BackgroundCloser;
+  closer->close(fd);
 }
 int SystemFileOps::fstat(int fd, struct stat* st) {
   return ::fstat(fd, st);

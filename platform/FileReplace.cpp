@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -29,6 +30,8 @@ constexpr size_t kFoldersKept = 64;
 // per file here, against a flush of the file system that also writes out whatever other
 // programs left unsaved.
 constexpr size_t kFewFiles = 8;
+// Staged files whose old file is held open until its swap, at most (see closeLater).
+constexpr size_t kMostHeld = 1024;
 
 // Files beside a listed file while it is being written. Each name holds the listed file's
 // name and the writing process's id, so that a later run can tell whose it is and whether
@@ -663,9 +666,10 @@ IoStatus appendToStage(OpenStage& stage, std::string_view piece) {
 }
 
 // Completes the temporary file (the old file's attributes and date as asked; flushed with
-// `flush`, else the caller flushes it before finishSwap) and describes its swap.
+// `flush`, else the caller flushes it before finishSwap) and describes its swap. With
+// `holdOld` the swap keeps the old file open (for closeLater once it is swapped out).
 IoStatus closeStage(OpenStage& stage, const WriteBackOptions& options, bool flush, bool keepOpen,
-                    PreparedSwap& swap) {
+                    bool holdOld, PreparedSwap& swap) {
   FileOps& ops = stage.ops;
   const FileFacts& file = stage.file;
   int errnum = 0;
@@ -681,6 +685,10 @@ IoStatus closeStage(OpenStage& stage, const WriteBackOptions& options, bool flus
     swap.fd = fd;
   } else if (ops.close(fd) != 0 && errno != EINTR) {
     return fail("Cannot write", file.listedPath, errno);
+  }
+  if (holdOld) {
+    swap.oldFd = stage.oldFd;
+    stage.oldFd = -1;
   }
   swap.listedPath = file.listedPath;
   swap.real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
@@ -699,7 +707,8 @@ IoStatus closeStage(OpenStage& stage, const WriteBackOptions& options, bool flus
 // of the whole write.
 IoStatus prepareSwap(FileOps& ops, const FileFacts& file, std::string_view oldContent,
                      std::string_view newContent, const WriteBackOptions& options, bool flush,
-                     bool keepOpen, PreparedSwap& swap, bool& done, uid_t uid, gid_t gid) {
+                     bool keepOpen, bool holdOld, PreparedSwap& swap, bool& done, uid_t uid,
+                     gid_t gid) {
   OpenStage stage(ops, uid, gid);
   bool inPlace = false;
   if (IoStatus opened = openStage(ops, file, options, stage, inPlace); !opened) return opened;
@@ -708,7 +717,7 @@ IoStatus prepareSwap(FileOps& ops, const FileFacts& file, std::string_view oldCo
     return rewriteInPlace(ops, file, oldContent, newContent, options, stage.old);
   }
   if (IoStatus written = appendToStage(stage, newContent); !written) return written;
-  return closeStage(stage, options, flush, keepOpen, swap);
+  return closeStage(stage, options, flush, keepOpen, holdOld, swap);
 }
 
 // The old content as the pending backup, made right before the swap: a hard link to the
@@ -1075,8 +1084,8 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
                    const WriteBackOptions& options, FileOps& ops) {
   PreparedSwap swap;
   bool done = false;
-  IoStatus prepared = prepareSwap(ops, file, file.content, newContent, options, true, false, swap,
-                                  done, ::geteuid(), ::getegid());
+  IoStatus prepared = prepareSwap(ops, file, file.content, newContent, options, true, false, false,
+                                  swap, done, ::geteuid(), ::getegid());
   if (!prepared || done) return prepared;
   if (IoStatus swapped = finishSwap(ops, swap); !swapped) return swapped;
   int flushError = syncFolder(ops, folderToOpen(swap.real));
@@ -1092,12 +1101,21 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
 }
 
 WriteBackBatch::WriteBackBatch(const WriteBackOptions& options, FileOps& ops)
-    : m_options(options), m_ops(ops), m_uid(::geteuid()), m_gid(::getegid()) {}
+    : m_options(options), m_ops(ops), m_uid(::geteuid()), m_gid(::getegid()) {
+  // Old files held open take descriptors: a quarter of what the process may open at most.
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+    m_holdOld = limit.rlim_cur == RLIM_INFINITY
+                    ? kMostHeld
+                    : std::min<size_t>(kMostHeld, static_cast<size_t>(limit.rlim_cur / 4));
+  }
+}
 
 WriteBackBatch::~WriteBackBatch() {
   m_open.reset();
   for (const PreparedSwap& swap : m_staged) {
     if (swap.fd >= 0) m_ops.close(swap.fd);
+    if (swap.oldFd >= 0) m_ops.close(swap.oldFd);
     m_ops.unlink(swap.temp.c_str());
   }
   for (const auto& [device, fd] : m_deviceFds) m_ops.close(fd);
@@ -1122,7 +1140,8 @@ WriteBackBatch::Added WriteBackBatch::add(const FileFacts& file, std::string_vie
   PreparedSwap swap;
   bool done = false;
   IoStatus prepared = prepareSwap(m_ops, file, oldContent, newContent, m_options, false,
-                                  m_staged.size() < kFewFiles, swap, done, m_uid, m_gid);
+                                  m_staged.size() < kFewFiles, m_staged.size() < m_holdOld, swap,
+                                  done, m_uid, m_gid);
   if (!prepared || done) return {std::move(prepared), false};
   return stage(std::move(swap));
 }
@@ -1145,7 +1164,8 @@ WriteBackBatch::Added WriteBackBatch::finishStaged() {
   if (!m_open) return {IoStatus::failure("Cannot write: no file is being staged"), false};
   std::unique_ptr<OpenStage> open = std::move(m_open);
   PreparedSwap swap;
-  if (IoStatus closed = closeStage(*open, m_options, false, m_staged.size() < kFewFiles, swap);
+  if (IoStatus closed = closeStage(*open, m_options, false, m_staged.size() < kFewFiles,
+                                   m_staged.size() < m_holdOld, swap);
       !closed)
     return {std::move(closed), false};
   open.reset();
@@ -1155,6 +1175,7 @@ WriteBackBatch::Added WriteBackBatch::finishStaged() {
 WriteBackBatch::Added WriteBackBatch::stage(PreparedSwap swap) {
   if (IoStatus kept = keepFolderOpen(swap); !kept) {
     if (swap.fd >= 0) m_ops.close(swap.fd);
+    if (swap.oldFd >= 0) m_ops.close(swap.oldFd);
     m_ops.unlink(swap.temp.c_str());
     return {std::move(kept), false};
   }
@@ -1198,10 +1219,13 @@ std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
     if (flushErrors[i] != 0) {
       m_ops.unlink(swap.temp.c_str());
       outcomes.push_back({swap.listedPath, fail("Cannot write", swap.listedPath, flushErrors[i])});
-      continue;
+    } else {
+      outcomes.push_back({swap.listedPath, finishSwap(m_ops, swap)});
+      swapped[i] = outcomes.back().status.ok;
     }
-    outcomes.push_back({swap.listedPath, finishSwap(m_ops, swap)});
-    swapped[i] = outcomes.back().status.ok;
+    // The old content, swapped out and without a backup, is freed by this close.
+    if (swap.oldFd >= 0) m_ops.closeLater(swap.oldFd);
+    swap.oldFd = -1;
   }
 
   // The swaps themselves, on disk before the files are reported written: the folders of a

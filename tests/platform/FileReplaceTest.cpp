@@ -34,6 +34,18 @@ std::vector<std::string> namesIn(const fs::path& dir) {
   return names;
 }
 
+// The descriptors this process has open now.
+size_t openDescriptors() {
+  return namesIn("/proc/self/fd").size();
+}
+
+// Waits (a few seconds at most) until no more descriptors than `count` are open: old files
+// swapped out are closed on a thread of their own.
+size_t openDescriptorsSettled(size_t count) {
+  for (int i = 0; i < 500 && openDescriptors() > count; ++i) ::usleep(10000);
+  return openDescriptors();
+}
+
 struct stat statOf(const std::string& path) {
   struct stat st {};
   EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
@@ -331,6 +343,18 @@ TEST_F(FileReplaceTest, BatchSwapsOnlyAtCommitAndReportsEachFile) {
     EXPECT_EQ(TempDir::read(dir.file("m19")), "new");
   }
 
+  // Without backups the old files are held open until they are swapped out, then all closed.
+  {
+    const size_t before = openDescriptors();
+    WriteBackBatch batch({.createBackup = false});
+    for (int i = 0; i < 20; ++i)
+      ASSERT_TRUE(batch.add(load(dir.file("m" + std::to_string(i))), "newer"));
+    EXPECT_GE(openDescriptors(), before + 20);
+    for (const WriteBackBatch::Outcome& o : batch.commit()) EXPECT_TRUE(o.status) << o.listedPath;
+    EXPECT_EQ(TempDir::read(dir.file("m0")), "newer");
+    EXPECT_LE(openDescriptorsSettled(before), before);
+  }
+
   // A batch dropped before its commit leaves the files as they were and nothing beside.
   {
     WriteBackBatch batch({.createBackup = false});
@@ -357,6 +381,7 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
       ops.failCall(nth, errnum);
       std::vector<bool> reportedWritten(3, false), addFailed(3, false);
       std::string keptIn;  // a backup that could not get its name, as the report says
+      const size_t openBefore = openDescriptors();
       {
         WriteBackBatch batch({}, ops);
         for (int i = 0; i < 3; ++i) addFailed[i] = !batch.add(files[i], "new");
@@ -376,6 +401,7 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
         }
       }
       SCOPED_TRACE("errno " + std::to_string(errnum) + ", call " + std::to_string(nth));
+      EXPECT_LE(openDescriptors(), openBefore);  // nothing left open, whatever failed
       for (int i = 0; i < 3; ++i) {
         std::string now = TempDir::read(paths[i]);
         EXPECT_EQ(now, reportedWritten[i] ? "new" : olds[i]) << paths[i];
