@@ -2,8 +2,11 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
@@ -18,10 +21,15 @@ namespace {
 
 // Closes descriptors on a thread of its own, in the order given. The thread starts with the
 // first descriptor and lives as long as the process; what is still queued at exit is closed
-// by the system.
+// by the system. Should the thread fall behind, the caller closes: at most an eighth of the
+// descriptors the process may open wait here.
 class BackgroundCloser {
  public:
   void close(int fd) {
+    if (m_pending.load() >= mostPending()) {
+      ::close(fd);
+      return;
+    }
     std::unique_lock<std::mutex> lock(m_mutex);
     if (!m_started) {
       try {
@@ -33,11 +41,19 @@ class BackgroundCloser {
         return;
       }
     }
+    ++m_pending;
     m_fds.push_back(fd);
     m_wake.notify_one();
   }
 
  private:
+  static size_t mostPending() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+    if (limit.rlim_cur == RLIM_INFINITY) return 256;
+    return std::min<size_t>(256, static_cast<size_t>(limit.rlim_cur / 8));
+  }
+
   [[noreturn]] void work() {
     std::vector<int> fds;
     for (;;) {
@@ -46,7 +62,10 @@ class BackgroundCloser {
         m_wake.wait(lock, [this] { return !m_fds.empty(); });
         fds.swap(m_fds);
       }
-      for (int fd : fds) ::close(fd);
+      for (int fd : fds) {
+        ::close(fd);
+        --m_pending;
+      }
       fds.clear();
     }
   }
@@ -54,6 +73,7 @@ class BackgroundCloser {
   std::mutex m_mutex;
   std::condition_variable m_wake;
   std::vector<int> m_fds;
+  std::atomic<size_t> m_pending{0};  // queued or being closed
   bool m_started = false;
 };
 

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -364,6 +368,53 @@ TEST_F(FileReplaceTest, BatchSwapsOnlyAtCommitAndReportsEachFile) {
   for (const std::string& name : namesIn(dir.path())) {
     EXPECT_FALSE(isTemporaryName(name)) << name;
   }
+}
+
+// A TCP connection whose close waits up to a second: its peer never reads what is unsent.
+int slowToClose() {
+  int server = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (server < 0 || ::bind(server, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      ::listen(server, 1) != 0 ||
+      ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    return -1;
+  int client = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (::connect(client, reinterpret_cast<sockaddr*>(&address), length) != 0) return -1;
+  ::fcntl(client, F_SETFL, O_NONBLOCK);
+  const std::string chunk(65536, 'x');
+  while (::send(client, chunk.data(), chunk.size(), MSG_NOSIGNAL) > 0) {
+  }
+  linger wait{1, 1};
+  ::setsockopt(client, SOL_SOCKET, SO_LINGER, &wait, sizeof wait);
+  ::fcntl(client, F_SETFL, 0);
+  ::close(server);  // the accepted-to-be connection stays queued, unread
+  return client;
+}
+
+// The thread that closes old files may fall behind: the descriptors waiting for it stay few,
+// so that the process never runs out of them.
+TEST(CloseLater, DescriptorsWaitingToBeClosedStayFew) {
+  struct rlimit was {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &was), 0);
+  const int blocker = slowToClose();
+  if (blocker < 0) GTEST_SKIP() << "no loopback connection to hold the closing thread with";
+  struct rlimit few = was;
+  few.rlim_cur = openDescriptors() + 64;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+  systemFileOps().closeLater(blocker);  // the closing thread is stuck on it for a second
+  int failedAt = -1;
+  for (int i = 0; i < 1000 && failedAt < 0; ++i) {
+    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+      failedAt = i;
+    else
+      systemFileOps().closeLater(fd);
+  }
+  ::setrlimit(RLIMIT_NOFILE, &was);
+  EXPECT_EQ(failedAt, -1) << "out of descriptors after " << failedAt << " files";
 }
 
 TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
