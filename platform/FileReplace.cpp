@@ -340,11 +340,12 @@ int writeCopy(FileOps& ops, const std::string& path, std::string_view bytes, mod
 
 // Refuses a backup whose name leads to the file itself (a symbolic link to it): writing the
 // backup would overwrite the very file, and the swap would then destroy the backup.
-IoStatus checkBackupName(FileOps& ops, const FileFacts& file) {
+// `exists`: an older backup is there.
+IoStatus checkBackupName(FileOps& ops, const FileFacts& file, bool& exists) {
   const std::string backup = backupNameOf(file.listedPath);
   struct stat existing {};
-  if (ops.stat(backup.c_str(), &existing) == 0 &&
-      static_cast<uint64_t>(existing.st_dev) == file.identity.device &&
+  exists = ops.stat(backup.c_str(), &existing) == 0;
+  if (exists && static_cast<uint64_t>(existing.st_dev) == file.identity.device &&
       static_cast<uint64_t>(existing.st_ino) == file.identity.inode) {
     std::string real;
     if (!ops.realPath(backup.c_str(), real) || real == file.resolvedPath) {
@@ -412,13 +413,26 @@ int settleBackup(FileOps& ops, const std::string& pending, const std::string& ba
   return 0;
 }
 
+// Holds the file `path` (not opened for reading: a reference only) so that, once it has lost
+// its name, closeLater frees it beside the caller's next work; -1 when it cannot be held.
+int holdForFreeing(FileOps& ops, const std::string& path) {
+  return ops.open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0);
+}
+
+void releaseHeld(FileOps& ops, int fd) {
+  if (fd >= 0) ops.closeLater(fd);
+}
+
 // Removes an older backup of a file changed with backups off, so that a later restore cannot
 // roll the file back past this change. 0 or errno.
 int dropOlderBackup(FileOps& ops, const std::string& backup) {
   struct stat st {};
   if (ops.lstat(backup.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
   if (!S_ISREG(st.st_mode)) return 0;  // not ours to remove
-  return ops.unlink(backup.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+  const int held = holdForFreeing(ops, backup);
+  const int errnum = ops.unlink(backup.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+  releaseHeld(ops, held);
+  return errnum;
 }
 
 // Opens `path` for writing in place. A read-only file of our own is made writable for the
@@ -475,7 +489,8 @@ IoStatus rewriteInPlace(FileOps& ops, const FileFacts& file, std::string_view ol
   const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
   const std::string backup = backupNameOf(path);
   if (options.createBackup) {
-    if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
+    bool older = false;
+    if (IoStatus usable = checkBackupName(ops, file, older); !usable) return usable;
   }
   std::string copyPath;
   // The copy is the backup to be: a failure to make it is a failure to make the backup.
@@ -607,6 +622,7 @@ struct WriteBackBatch::OpenStage {
   int tempFd = -1;
   std::string tempPath;
   off_t written = 0;
+  bool olderBackup = false;  // an older backup was there
 };
 
 namespace {
@@ -645,7 +661,7 @@ IoStatus openStage(FileOps& ops, const FileFacts& file, const WriteBackOptions& 
     return IoStatus::success();
   }
   if (options.createBackup) {
-    if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
+    if (IoStatus usable = checkBackupName(ops, file, stage.olderBackup); !usable) return usable;
   }
   int errnum = 0;
   stage.tempFd = createTempBeside(ops, real, stage.tempPath, errnum);
@@ -696,6 +712,7 @@ IoStatus closeStage(OpenStage& stage, const WriteBackOptions& options, bool flus
   stage.tempPath.clear();
   swap.identity = file.identity;
   swap.backup = options.createBackup;
+  swap.olderBackup = stage.olderBackup;
   swap.removeOlderBackup = !options.createBackup && options.removeOlderBackup;
   return IoStatus::success();
 }
@@ -788,7 +805,11 @@ IoStatus finishSwap(FileOps& ops, const PreparedSwap& swap) {
     return abandon(fail("Cannot write", swap.listedPath, errnum));
   }
   if (swap.backup) {
-    if (int errnum = settleBackup(ops, pending, backup); errnum != 0) {
+    // The older backup loses its name here.
+    const int held = swap.olderBackup ? holdForFreeing(ops, backup) : -1;
+    const int errnum = settleBackup(ops, pending, backup);
+    releaseHeld(ops, held);
+    if (errnum != 0) {
       return IoStatus::failure(quoted(swap.listedPath) + " was written, but its backup " +
                                quoted(backup) + " could not be made: " + errorText(errnum) +
                                "; its old content is kept in " + quoted(pending));

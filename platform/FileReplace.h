@@ -108,6 +108,7 @@ struct PreparedSwap {
   std::string temp;  // the complete temporary file beside it
   FileIdentity identity;
   bool backup = false;             // keep the old content as "<listed path>.rpf"
+  bool olderBackup = false;        // an older backup was there when the file was staged
   bool removeOlderBackup = false;  // without a backup: an older "<listed path>.rpf" goes
   int fd = -1;     // the temporary file, still open for its own flush in a small commit
   int oldFd = -1;  // the old file, held open until it is swapped out (then closeLater)

@@ -426,6 +426,7 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
         olds.push_back(binaryText(static_cast<char>(10 + i)));
         paths.push_back(d.write("f" + std::to_string(i), olds.back()));
       }
+      d.write("f0.rpf", "older backup");
       std::vector<LoadedFile> files;
       for (const std::string& p : paths) files.push_back(load(p));
       test::FaultyFileOps ops;
