@@ -26,7 +26,8 @@ namespace {
 class BackgroundCloser {
  public:
   void close(int fd) {
-    if (m_pending.load() >= mostPending()) {
+    const size_t pending = m_pending.load();
+    if (pending >= kAlwaysPending && pending >= mostPending()) {
       ::close(fd);
       return;
     }
@@ -47,6 +48,9 @@ class BackgroundCloser {
   }
 
  private:
+  // So many may always wait; the limit is asked only beyond.
+  static constexpr size_t kAlwaysPending = 8;
+
   static size_t mostPending() {
     struct rlimit limit {};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
