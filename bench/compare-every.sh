@@ -7,7 +7,10 @@
 #
 #   bench/compare-every.sh BUILD_DIR
 #
-# Environment: CORPUS (default /tmp/textwright-corpus), RUNS (default 5), FILES (default 3000).
+# Environment: CORPUS (default /tmp/textwright-corpus), RUNS (default 5), FILES (default 3000),
+# TURNS (default 0): with TURNS=N, also N rounds in which sed -i and textwright-cli (with and
+# without backups) take turns, each on a fresh copy, so that the load of a shared machine and
+# its disk falls on all alike; their medians and ranges follow the table.
 set -euo pipefail
 build=$(cd "${1:-build-bench}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,6 +44,26 @@ left=$(grep -rlc colour "$tree" | wc -l || true)
 rm -rf "$work"
 [ "$left" -eq 0 ] || { echo "compare-every: $left files still hold colour" >&2; exit 1; }
 
+turns=${TURNS:-0}
+if [ "$turns" -gt 0 ]; then
+  [ -x /usr/bin/time ] || { echo "compare-every: /usr/bin/time is missing" >&2; exit 2; }
+  names=("sed -i" "textwright-cli replace (backups)" "textwright-cli replace --no-backup")
+  cmds=("sed -i s/colour/color/g" "$cli replace --quiet colour color"
+    "$cli replace --quiet --no-backup colour color")
+  : >"$results/every.turns"
+  for _ in $(seq "$turns"); do
+    for i in "${!names[@]}"; do
+      rm -rf "$work"
+      mkdir -p "$work"
+      cp -a "$corpus/every" "$tree"
+      sync
+      # shellcheck disable=SC2086 # each command is words on purpose
+      /usr/bin/time -f "$i %e" -a -o "$results/every.turns" find "$tree" -type f -exec ${cmds[$i]} {} +
+    done
+  done
+  rm -rf "$work"
+fi
+
 python3 - "$results/every.json" <<'PY'
 import json, statistics, sys
 r = json.load(open(sys.argv[1]))["results"]
@@ -50,3 +73,19 @@ for name, t in med.items():
     print(f"| {name} | {t:.3f} s | {t / sed:.2f} x sed -i |")
 print("goal: textwright-cli at most 0.67 x sed -i")
 PY
+if [ "$turns" -gt 0 ]; then
+  python3 - "$results/every.turns" "${names[@]}" <<'PY'
+import statistics, sys
+times = {}
+for line in open(sys.argv[1]):
+    i, t = line.split()
+    times.setdefault(int(i), []).append(float(t))
+names = sys.argv[2:]
+sed = statistics.median(times[0])
+print(f"taking turns, {len(times[0])} rounds:")
+for i, name in enumerate(names):
+    t = times[i]
+    m = statistics.median(t)
+    print(f"| {name} | {m:.2f} s ({min(t):.2f}-{max(t):.2f}) | {m / sed:.2f} x sed -i |")
+PY
+fi
