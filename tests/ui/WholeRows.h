@@ -12,7 +12,7 @@ namespace tw::test {
 
 inline ::testing::AssertionResult showsEveryRowWhole(QListView* list) {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();  // the layout is put off
-  QListView plain;  // measures each row on its own
+  QListView plain;                                            // measures each row on its own
   plain.setModel(list->model());
   plain.setFont(list->font());
   const int reach = list->horizontalScrollBar()->maximum() + list->viewport()->width();
@@ -24,9 +24,9 @@ inline ::testing::AssertionResult showsEveryRowWhole(QListView* list) {
                                            << " px wide, the list reaches " << reach << " px";
     }
     if (list->visualRect(index).height() != whole.height()) {
-      return ::testing::AssertionFailure() << "row " << row << " is " << whole.height()
-                                           << " px high, the list gives it "
-                                           << list->visualRect(index).height();
+      return ::testing::AssertionFailure()
+             << "row " << row << " is " << whole.height() << " px high, the list gives it "
+             << list->visualRect(index).height();
     }
   }
   return ::testing::AssertionSuccess();
