@@ -11,8 +11,9 @@
 namespace tw::test {
 
 inline ::testing::AssertionResult showsEveryRowWhole(QListView* list) {
-  for (int i = 0; i < 3; ++i) QApplication::processEvents();  // the layout is put off
-  QListView plain;                                            // measures each row on its own
+  // The layout is put off until the events are handled.
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  QListView plain;  // measures each row on its own
   plain.setModel(list->model());
   plain.setFont(list->font());
   const int reach = list->horizontalScrollBar()->maximum() + list->viewport()->width();
