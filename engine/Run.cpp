@@ -11,7 +11,6 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -26,6 +25,52 @@ enum class FileStatus { PassedOver, Processed, Failed };
 // A file counts as written only once its commit said so.
 constexpr size_t kCommitFiles = 256;
 constexpr size_t kCommitBytes = 128u << 20;
+
+// The files a run has seen, by device and inode: 16 bytes a file in one open-addressed table
+// (a node-based set costs about 56), so that a list of a million files costs little here.
+class SeenFiles {
+ public:
+  // False when the file was seen before.
+  bool insert(uint64_t device, uint64_t inode) {
+    if (device == 0 && inode == 0) return !std::exchange(m_zeroSeen, true);
+    if ((m_used + 1) * 8 > m_slots.size() * 7) grow();
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = slotOf(device, inode) & mask;; i = (i + 1) & mask) {
+      Id& slot = m_slots[i];
+      if (slot.device == device && slot.inode == inode) return false;
+      if (slot.device == 0 && slot.inode == 0) {
+        slot = {device, inode};
+        ++m_used;
+        return true;
+      }
+    }
+  }
+
+ private:
+  struct Id {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+  };
+  static size_t slotOf(uint64_t device, uint64_t inode) {
+    uint64_t h = (inode ^ (device * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
+    return static_cast<size_t>(h ^ (h >> 31));
+  }
+  void grow() {
+    std::vector<Id> old(m_slots.empty() ? 64 : m_slots.size() * 2);
+    old.swap(m_slots);
+    const size_t mask = m_slots.size() - 1;
+    for (const Id& id : old) {
+      if (id.device == 0 && id.inode == 0) continue;
+      size_t i = slotOf(id.device, id.inode) & mask;
+      while (m_slots[i].device != 0 || m_slots[i].inode != 0) i = (i + 1) & mask;
+      m_slots[i] = id;
+    }
+  }
+
+  std::vector<Id> m_slots;  // a power of two of them; (0, 0) marks a free one
+  size_t m_used = 0;
+  bool m_zeroSeen = false;  // device 0, inode 0 cannot be told from a free slot
+};
 
 struct FileOutcome {
   FileStatus status = FileStatus::PassedOver;
@@ -316,15 +361,14 @@ class ReplacementRun {
 
   // True when this file was already processed in this run through another entry.
   bool alreadyProcessed(const platform::FileFacts& file) {
-    const std::pair<uint64_t, uint64_t> id{file.identity.device, file.identity.inode};
-    return !m_seenIds.insert(id).second;
+    return !m_seenIds.insert(file.identity.device, file.identity.inode);
   }
 
   // A rewritten file may have a new identity; another entry leading to it is the same file.
   void remember(const std::string& resolvedPath) {
     struct stat info {};
     if (!resolvedPath.empty() && m_ops.stat(resolvedPath.c_str(), &info) == 0) {
-      m_seenIds.insert({static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)});
+      m_seenIds.insert(static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino));
     }
   }
 
@@ -343,14 +387,8 @@ class ReplacementRun {
   std::string m_pass[2];        // the passes' outputs, reused from file to file
   platform::Leftovers m_leftovers;
   size_t m_stagedBytes = 0;
-  // Who each file processed is (and, once rewritten, who it became): one pair of numbers per
-  // file, whatever its path, so that a long list costs little here.
-  struct IdHash {
-    size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {
-      return std::hash<uint64_t>()(id.first * 0x9E3779B97F4A7C15ull ^ id.second);
-    }
-  };
-  std::unordered_set<std::pair<uint64_t, uint64_t>, IdHash> m_seenIds;
+  // Who each file processed is (and, once rewritten, who it became), whatever its path.
+  SeenFiles m_seenIds;
   int64_t m_started = 0;
 };
 

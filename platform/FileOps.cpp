@@ -2,12 +2,82 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace tw::platform {
+
+namespace {
+
+// Closes descriptors on a thread of its own, in the order given. The thread starts with the
+// first descriptor and lives as long as the process; what is still queued at exit is closed
+// by the system. Should the thread fall behind, the caller closes: at most an eighth of the
+// descriptors the process may open wait here.
+class BackgroundCloser {
+ public:
+  void close(int fd) {
+    if (m_pending.load() >= mostPending()) {
+      ::close(fd);
+      return;
+    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_started) {
+      try {
+        std::thread([this] { work(); }).detach();
+        m_started = true;
+      } catch (const std::system_error&) {
+        lock.unlock();
+        ::close(fd);  // no thread to be had: closed here and now
+        return;
+      }
+    }
+    ++m_pending;
+    m_fds.push_back(fd);
+    m_wake.notify_one();
+  }
+
+ private:
+  static size_t mostPending() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+    if (limit.rlim_cur == RLIM_INFINITY) return 256;
+    return std::min<size_t>(256, static_cast<size_t>(limit.rlim_cur / 8));
+  }
+
+  [[noreturn]] void work() {
+    std::vector<int> fds;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_wake.wait(lock, [this] { return !m_fds.empty(); });
+        fds.swap(m_fds);
+      }
+      for (int fd : fds) {
+        ::close(fd);
+        --m_pending;
+      }
+      fds.clear();
+    }
+  }
+
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  std::vector<int> m_fds;
+  std::atomic<size_t> m_pending{0};  // queued or being closed
+  bool m_started = false;
+};
+
+}  // namespace
 
 int SystemFileOps::open(const char* path, int flags, mode_t mode) {
   return ::open(path, flags, mode);
@@ -32,6 +102,11 @@ int SystemFileOps::syncfs(int fd) {
 }
 int SystemFileOps::close(int fd) {
   return ::close(fd);
+}
+void SystemFileOps::closeLater(int fd) {
+  // Never destroyed: the thread may still be closing while the process exits.
+  static BackgroundCloser* closer = new BackgroundCloser;
+  closer->close(fd);
 }
 int SystemFileOps::fstat(int fd, struct stat* st) {
   return ::fstat(fd, st);

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -29,6 +30,8 @@ constexpr size_t kFoldersKept = 64;
 // per file here, against a flush of the file system that also writes out whatever other
 // programs left unsaved.
 constexpr size_t kFewFiles = 8;
+// Staged files whose old file is held open until its swap, at most (see closeLater).
+constexpr size_t kMostHeld = 1024;
 
 // Files beside a listed file while it is being written. Each name holds the listed file's
 // name and the writing process's id, so that a later run can tell whose it is and whether
@@ -337,11 +340,12 @@ int writeCopy(FileOps& ops, const std::string& path, std::string_view bytes, mod
 
 // Refuses a backup whose name leads to the file itself (a symbolic link to it): writing the
 // backup would overwrite the very file, and the swap would then destroy the backup.
-IoStatus checkBackupName(FileOps& ops, const FileFacts& file) {
+// `exists`: an older backup is there.
+IoStatus checkBackupName(FileOps& ops, const FileFacts& file, bool& exists) {
   const std::string backup = backupNameOf(file.listedPath);
   struct stat existing {};
-  if (ops.stat(backup.c_str(), &existing) == 0 &&
-      static_cast<uint64_t>(existing.st_dev) == file.identity.device &&
+  exists = ops.stat(backup.c_str(), &existing) == 0;
+  if (exists && static_cast<uint64_t>(existing.st_dev) == file.identity.device &&
       static_cast<uint64_t>(existing.st_ino) == file.identity.inode) {
     std::string real;
     if (!ops.realPath(backup.c_str(), real) || real == file.resolvedPath) {
@@ -409,13 +413,26 @@ int settleBackup(FileOps& ops, const std::string& pending, const std::string& ba
   return 0;
 }
 
+// Holds the file `path` (not opened for reading: a reference only) so that, once it has lost
+// its name, closeLater frees it beside the caller's next work; -1 when it cannot be held.
+int holdForFreeing(FileOps& ops, const std::string& path) {
+  return ops.open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0);
+}
+
+void releaseHeld(FileOps& ops, int fd) {
+  if (fd >= 0) ops.closeLater(fd);
+}
+
 // Removes an older backup of a file changed with backups off, so that a later restore cannot
 // roll the file back past this change. 0 or errno.
 int dropOlderBackup(FileOps& ops, const std::string& backup) {
   struct stat st {};
   if (ops.lstat(backup.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
   if (!S_ISREG(st.st_mode)) return 0;  // not ours to remove
-  return ops.unlink(backup.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+  const int held = holdForFreeing(ops, backup);
+  const int errnum = ops.unlink(backup.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+  releaseHeld(ops, held);
+  return errnum;
 }
 
 // Opens `path` for writing in place. A read-only file of our own is made writable for the
@@ -472,7 +489,8 @@ IoStatus rewriteInPlace(FileOps& ops, const FileFacts& file, std::string_view ol
   const std::string& real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
   const std::string backup = backupNameOf(path);
   if (options.createBackup) {
-    if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
+    bool older = false;
+    if (IoStatus usable = checkBackupName(ops, file, older); !usable) return usable;
   }
   std::string copyPath;
   // The copy is the backup to be: a failure to make it is a failure to make the backup.
@@ -604,6 +622,7 @@ struct WriteBackBatch::OpenStage {
   int tempFd = -1;
   std::string tempPath;
   off_t written = 0;
+  bool olderBackup = false;  // an older backup was there
 };
 
 namespace {
@@ -642,7 +661,7 @@ IoStatus openStage(FileOps& ops, const FileFacts& file, const WriteBackOptions& 
     return IoStatus::success();
   }
   if (options.createBackup) {
-    if (IoStatus usable = checkBackupName(ops, file); !usable) return usable;
+    if (IoStatus usable = checkBackupName(ops, file, stage.olderBackup); !usable) return usable;
   }
   int errnum = 0;
   stage.tempFd = createTempBeside(ops, real, stage.tempPath, errnum);
@@ -663,9 +682,10 @@ IoStatus appendToStage(OpenStage& stage, std::string_view piece) {
 }
 
 // Completes the temporary file (the old file's attributes and date as asked; flushed with
-// `flush`, else the caller flushes it before finishSwap) and describes its swap.
+// `flush`, else the caller flushes it before finishSwap) and describes its swap. With
+// `holdOld` the swap keeps the old file open (for closeLater once it is swapped out).
 IoStatus closeStage(OpenStage& stage, const WriteBackOptions& options, bool flush, bool keepOpen,
-                    PreparedSwap& swap) {
+                    bool holdOld, PreparedSwap& swap) {
   FileOps& ops = stage.ops;
   const FileFacts& file = stage.file;
   int errnum = 0;
@@ -682,12 +702,17 @@ IoStatus closeStage(OpenStage& stage, const WriteBackOptions& options, bool flus
   } else if (ops.close(fd) != 0 && errno != EINTR) {
     return fail("Cannot write", file.listedPath, errno);
   }
+  if (holdOld) {
+    swap.oldFd = stage.oldFd;
+    stage.oldFd = -1;
+  }
   swap.listedPath = file.listedPath;
   swap.real = file.resolvedPath.empty() ? file.listedPath : file.resolvedPath;
   swap.temp = std::move(stage.tempPath);
   stage.tempPath.clear();
   swap.identity = file.identity;
   swap.backup = options.createBackup;
+  swap.olderBackup = stage.olderBackup;
   swap.removeOlderBackup = !options.createBackup && options.removeOlderBackup;
   return IoStatus::success();
 }
@@ -699,7 +724,8 @@ IoStatus closeStage(OpenStage& stage, const WriteBackOptions& options, bool flus
 // of the whole write.
 IoStatus prepareSwap(FileOps& ops, const FileFacts& file, std::string_view oldContent,
                      std::string_view newContent, const WriteBackOptions& options, bool flush,
-                     bool keepOpen, PreparedSwap& swap, bool& done, uid_t uid, gid_t gid) {
+                     bool keepOpen, bool holdOld, PreparedSwap& swap, bool& done, uid_t uid,
+                     gid_t gid) {
   OpenStage stage(ops, uid, gid);
   bool inPlace = false;
   if (IoStatus opened = openStage(ops, file, options, stage, inPlace); !opened) return opened;
@@ -708,7 +734,7 @@ IoStatus prepareSwap(FileOps& ops, const FileFacts& file, std::string_view oldCo
     return rewriteInPlace(ops, file, oldContent, newContent, options, stage.old);
   }
   if (IoStatus written = appendToStage(stage, newContent); !written) return written;
-  return closeStage(stage, options, flush, keepOpen, swap);
+  return closeStage(stage, options, flush, keepOpen, holdOld, swap);
 }
 
 // The old content as the pending backup, made right before the swap: a hard link to the
@@ -779,7 +805,11 @@ IoStatus finishSwap(FileOps& ops, const PreparedSwap& swap) {
     return abandon(fail("Cannot write", swap.listedPath, errnum));
   }
   if (swap.backup) {
-    if (int errnum = settleBackup(ops, pending, backup); errnum != 0) {
+    // The older backup loses its name here.
+    const int held = swap.olderBackup ? holdForFreeing(ops, backup) : -1;
+    const int errnum = settleBackup(ops, pending, backup);
+    releaseHeld(ops, held);
+    if (errnum != 0) {
       return IoStatus::failure(quoted(swap.listedPath) + " was written, but its backup " +
                                quoted(backup) + " could not be made: " + errorText(errnum) +
                                "; its old content is kept in " + quoted(pending));
@@ -1075,8 +1105,8 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
                    const WriteBackOptions& options, FileOps& ops) {
   PreparedSwap swap;
   bool done = false;
-  IoStatus prepared = prepareSwap(ops, file, file.content, newContent, options, true, false, swap,
-                                  done, ::geteuid(), ::getegid());
+  IoStatus prepared = prepareSwap(ops, file, file.content, newContent, options, true, false, false,
+                                  swap, done, ::geteuid(), ::getegid());
   if (!prepared || done) return prepared;
   if (IoStatus swapped = finishSwap(ops, swap); !swapped) return swapped;
   int flushError = syncFolder(ops, folderToOpen(swap.real));
@@ -1092,12 +1122,21 @@ IoStatus writeBack(const LoadedFile& file, std::string_view newContent,
 }
 
 WriteBackBatch::WriteBackBatch(const WriteBackOptions& options, FileOps& ops)
-    : m_options(options), m_ops(ops), m_uid(::geteuid()), m_gid(::getegid()) {}
+    : m_options(options), m_ops(ops), m_uid(::geteuid()), m_gid(::getegid()) {
+  // Old files held open take descriptors: a quarter of what the process may open at most.
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+    m_holdOld = limit.rlim_cur == RLIM_INFINITY
+                    ? kMostHeld
+                    : std::min<size_t>(kMostHeld, static_cast<size_t>(limit.rlim_cur / 4));
+  }
+}
 
 WriteBackBatch::~WriteBackBatch() {
   m_open.reset();
   for (const PreparedSwap& swap : m_staged) {
     if (swap.fd >= 0) m_ops.close(swap.fd);
+    if (swap.oldFd >= 0) m_ops.close(swap.oldFd);
     m_ops.unlink(swap.temp.c_str());
   }
   for (const auto& [device, fd] : m_deviceFds) m_ops.close(fd);
@@ -1122,7 +1161,8 @@ WriteBackBatch::Added WriteBackBatch::add(const FileFacts& file, std::string_vie
   PreparedSwap swap;
   bool done = false;
   IoStatus prepared = prepareSwap(m_ops, file, oldContent, newContent, m_options, false,
-                                  m_staged.size() < kFewFiles, swap, done, m_uid, m_gid);
+                                  m_staged.size() < kFewFiles, m_staged.size() < m_holdOld, swap,
+                                  done, m_uid, m_gid);
   if (!prepared || done) return {std::move(prepared), false};
   return stage(std::move(swap));
 }
@@ -1145,7 +1185,8 @@ WriteBackBatch::Added WriteBackBatch::finishStaged() {
   if (!m_open) return {IoStatus::failure("Cannot write: no file is being staged"), false};
   std::unique_ptr<OpenStage> open = std::move(m_open);
   PreparedSwap swap;
-  if (IoStatus closed = closeStage(*open, m_options, false, m_staged.size() < kFewFiles, swap);
+  if (IoStatus closed = closeStage(*open, m_options, false, m_staged.size() < kFewFiles,
+                                   m_staged.size() < m_holdOld, swap);
       !closed)
     return {std::move(closed), false};
   open.reset();
@@ -1155,6 +1196,7 @@ WriteBackBatch::Added WriteBackBatch::finishStaged() {
 WriteBackBatch::Added WriteBackBatch::stage(PreparedSwap swap) {
   if (IoStatus kept = keepFolderOpen(swap); !kept) {
     if (swap.fd >= 0) m_ops.close(swap.fd);
+    if (swap.oldFd >= 0) m_ops.close(swap.oldFd);
     m_ops.unlink(swap.temp.c_str());
     return {std::move(kept), false};
   }
@@ -1198,10 +1240,13 @@ std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
     if (flushErrors[i] != 0) {
       m_ops.unlink(swap.temp.c_str());
       outcomes.push_back({swap.listedPath, fail("Cannot write", swap.listedPath, flushErrors[i])});
-      continue;
+    } else {
+      outcomes.push_back({swap.listedPath, finishSwap(m_ops, swap)});
+      swapped[i] = outcomes.back().status.ok;
     }
-    outcomes.push_back({swap.listedPath, finishSwap(m_ops, swap)});
-    swapped[i] = outcomes.back().status.ok;
+    // The old content, swapped out and without a backup, is freed by this close.
+    if (swap.oldFd >= 0) m_ops.closeLater(swap.oldFd);
+    swap.oldFd = -1;
   }
 
   // The swaps themselves, on disk before the files are reported written: the folders of a

@@ -108,8 +108,10 @@ struct PreparedSwap {
   std::string temp;  // the complete temporary file beside it
   FileIdentity identity;
   bool backup = false;             // keep the old content as "<listed path>.rpf"
+  bool olderBackup = false;        // an older backup was there when the file was staged
   bool removeOlderBackup = false;  // without a backup: an older "<listed path>.rpf" goes
-  int fd = -1;  // the temporary file, still open for its own flush in a small commit
+  int fd = -1;     // the temporary file, still open for its own flush in a small commit
+  int oldFd = -1;  // the old file, held open until it is swapped out (then closeLater)
 };
 
 // Many files written back with two flushes of the file system per commit instead of two
@@ -176,6 +178,7 @@ class WriteBackBatch {
   std::unique_ptr<OpenStage> m_open;
   uid_t m_uid;  // who this process is, asked once per batch
   gid_t m_gid;
+  size_t m_holdOld = 0;  // how many staged files may hold their old file open
 };
 
 // Writes `bytes` to `path` the safe way (temporary file, flushed, renamed over `path`,

@@ -273,10 +273,15 @@ TEST_F(RunTest, SameFileThroughTwoEntriesIsProcessedOnce) {
   config.Files.push_back({dir.file("link.txt"), true});
   fs::create_hard_link(target, dir.path() / "hard.txt");
   config.Files.push_back({dir.file("hard.txt"), true});
+  // Many files, each listed twice: the second time after the run has seen hundreds more.
+  for (int i = 0; i < 300; ++i) add("f" + std::to_string(i), "a");
+  for (int i = 0; i < 300; ++i) config.Files.push_back({dir.file("f" + std::to_string(i)), true});
+  config.Files.push_back({target, true});
   run();
   EXPECT_EQ(TempDir::read(target), "aa");
+  EXPECT_EQ(TempDir::read(dir.file("f299")), "aa");
   EXPECT_TRUE(fs::is_symlink(dir.path() / "link.txt"));
-  EXPECT_EQ(summary.TotalReplacements, 1);
+  EXPECT_EQ(summary.TotalReplacements, 301);
 }
 
 TEST_F(RunTest, DryRunWritesNothingAndHandsEveryChangeToTheHost) {

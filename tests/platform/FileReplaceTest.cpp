@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -32,6 +36,18 @@ std::vector<std::string> namesIn(const fs::path& dir) {
   for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The descriptors this process has open now.
+size_t openDescriptors() {
+  return namesIn("/proc/self/fd").size();
+}
+
+// Waits (a few seconds at most) until no more descriptors than `count` are open: old files
+// swapped out are closed on a thread of their own.
+size_t openDescriptorsSettled(size_t count) {
+  for (int i = 0; i < 500 && openDescriptors() > count; ++i) ::usleep(10000);
+  return openDescriptors();
 }
 
 struct stat statOf(const std::string& path) {
@@ -331,6 +347,18 @@ TEST_F(FileReplaceTest, BatchSwapsOnlyAtCommitAndReportsEachFile) {
     EXPECT_EQ(TempDir::read(dir.file("m19")), "new");
   }
 
+  // Without backups the old files are held open until they are swapped out, then all closed.
+  {
+    const size_t before = openDescriptors();
+    WriteBackBatch batch({.createBackup = false});
+    for (int i = 0; i < 20; ++i)
+      ASSERT_TRUE(batch.add(load(dir.file("m" + std::to_string(i))), "newer"));
+    EXPECT_GE(openDescriptors(), before + 20);
+    for (const WriteBackBatch::Outcome& o : batch.commit()) EXPECT_TRUE(o.status) << o.listedPath;
+    EXPECT_EQ(TempDir::read(dir.file("m0")), "newer");
+    EXPECT_LE(openDescriptorsSettled(before), before);
+  }
+
   // A batch dropped before its commit leaves the files as they were and nothing beside.
   {
     WriteBackBatch batch({.createBackup = false});
@@ -342,6 +370,53 @@ TEST_F(FileReplaceTest, BatchSwapsOnlyAtCommitAndReportsEachFile) {
   }
 }
 
+// A TCP connection whose close waits up to a second: its peer never reads what is unsent.
+int slowToClose() {
+  int server = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (server < 0 || ::bind(server, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      ::listen(server, 1) != 0 ||
+      ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    return -1;
+  int client = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (::connect(client, reinterpret_cast<sockaddr*>(&address), length) != 0) return -1;
+  ::fcntl(client, F_SETFL, O_NONBLOCK);
+  const std::string chunk(65536, 'x');
+  while (::send(client, chunk.data(), chunk.size(), MSG_NOSIGNAL) > 0) {
+  }
+  linger wait{1, 1};
+  ::setsockopt(client, SOL_SOCKET, SO_LINGER, &wait, sizeof wait);
+  ::fcntl(client, F_SETFL, 0);
+  ::close(server);  // the accepted-to-be connection stays queued, unread
+  return client;
+}
+
+// The thread that closes old files may fall behind: the descriptors waiting for it stay few,
+// so that the process never runs out of them.
+TEST(CloseLater, DescriptorsWaitingToBeClosedStayFew) {
+  struct rlimit was {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &was), 0);
+  const int blocker = slowToClose();
+  if (blocker < 0) GTEST_SKIP() << "no loopback connection to hold the closing thread with";
+  struct rlimit few = was;
+  few.rlim_cur = openDescriptors() + 64;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+  systemFileOps().closeLater(blocker);  // the closing thread is stuck on it for a second
+  int failedAt = -1;
+  for (int i = 0; i < 1000 && failedAt < 0; ++i) {
+    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+      failedAt = i;
+    else
+      systemFileOps().closeLater(fd);
+  }
+  ::setrlimit(RLIMIT_NOFILE, &was);
+  EXPECT_EQ(failedAt, -1) << "out of descriptors after " << failedAt << " files";
+}
+
 TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
   for (int errnum : {EIO, ENOSPC}) {
     for (int nth = 1;; ++nth) {
@@ -351,12 +426,14 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
         olds.push_back(binaryText(static_cast<char>(10 + i)));
         paths.push_back(d.write("f" + std::to_string(i), olds.back()));
       }
+      d.write("f0.rpf", "older backup");
       std::vector<LoadedFile> files;
       for (const std::string& p : paths) files.push_back(load(p));
       test::FaultyFileOps ops;
       ops.failCall(nth, errnum);
       std::vector<bool> reportedWritten(3, false), addFailed(3, false);
       std::string keptIn;  // a backup that could not get its name, as the report says
+      const size_t openBefore = openDescriptors();
       {
         WriteBackBatch batch({}, ops);
         for (int i = 0; i < 3; ++i) addFailed[i] = !batch.add(files[i], "new");
@@ -376,6 +453,7 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
         }
       }
       SCOPED_TRACE("errno " + std::to_string(errnum) + ", call " + std::to_string(nth));
+      EXPECT_LE(openDescriptors(), openBefore);  // nothing left open, whatever failed
       for (int i = 0; i < 3; ++i) {
         std::string now = TempDir::read(paths[i]);
         EXPECT_EQ(now, reportedWritten[i] ? "new" : olds[i]) << paths[i];
