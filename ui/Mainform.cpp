@@ -15,6 +15,7 @@
 #include "ui/Scan.h"
 #include "ui/Scanning.h"
 #include "ui/Tips.h"
+#include "ui/WidestRowDelegate.h"
 
 #include "backup/Backups.h"
 #include "config/ConfigurationCommands.h"
@@ -133,8 +134,10 @@ void TForm1::buildControls() {
   // Long paths are shown whole; the list scrolls sideways to its widest entry.
   CheckListBox1->setTextElideMode(Qt::ElideNone);
   CheckListBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  // A scan may add a hundred thousand files: the list measures them a batch at a time, between
-  // which the window stays responsive.
+  // A scan may add a hundred thousand files: every row gets the size of the widest, found
+  // without measuring each, and the rows are laid out a batch at a time, between which the
+  // window stays responsive.
+  new WidestRowDelegate(CheckListBox1);
   CheckListBox1->setLayoutMode(QListView::Batched);
   CheckListBox1->setBatchSize(2000);
   CheckListBox1->setContextMenuPolicy(Qt::CustomContextMenu);

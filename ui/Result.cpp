@@ -1,5 +1,6 @@
 #include "ui/Result.h"
 #include "ui/QtText.h"
+#include "ui/WidestRowDelegate.h"
 
 #include "report/Report.h"
 
@@ -44,7 +45,7 @@ TForm5::TForm5(Prompts& prompts, QWidget* parent)
     // Long lines are shown whole; the list scrolls sideways to its widest line.
     list->setTextElideMode(Qt::ElideNone);
     list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    list->setUniformItemSizes(true);
+    new WidestRowDelegate(list);
   }
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
@@ -69,13 +70,19 @@ void TForm5::showResults(const RunSummary& summary, const std::vector<FileEntry>
 void TForm5::FormActivate() {
   ListBox1->clear();
   Label2->setText(fromStd(resultSummary(*m_summary)));
-  for (const std::string& line : m_summary->ResultLines) ListBox1->addItem(fromStd(line));
+  // Each list is filled in one insertion, laid out and measured once.
+  QStringList lines;
+  lines.reserve(qsizetype(m_summary->ResultLines.size()));
+  for (const std::string& line : m_summary->ResultLines) lines.append(fromStd(line));
+  ListBox1->addItems(lines);
   ListBox2->clear();
+  lines.clear();
   for (const FailedFile& failed : m_summary->FailedFiles) {
-    ListBox2->addItem(failed.path.empty()
-                          ? fromStd(failed.reason)
-                          : fromStd(failed.path) + QStringLiteral(" - ") + fromStd(failed.reason));
+    lines.append(failed.path.empty()
+                     ? fromStd(failed.reason)
+                     : fromStd(failed.path) + QStringLiteral(" - ") + fromStd(failed.reason));
   }
+  ListBox2->addItems(lines);
   const bool anyFailed = ListBox2->count() > 0;
   Label3->setVisible(anyFailed);
   ListBox2->setVisible(anyFailed);

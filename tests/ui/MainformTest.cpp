@@ -266,6 +266,8 @@ TEST_F(MainformTest, HelpTopicsFindsTheShippedHelpPage) {
 }  // namespace
 }  // namespace tw
 
+#include "WholeRows.h"
+
 #include <QScrollBar>
 
 namespace tw {
@@ -273,12 +275,36 @@ namespace {
 
 TEST_F(MainformTest, LongPathsCanBeScrolledIntoView) {
   const std::string longPath = "/" + std::string(40, 'd') + "/" + std::string(60, 'f') + ".html";
-  {
-    FileListModel::Reset reset(form.fileModel());
-    config.Files = {{longPath, true}};
-  }
+  const std::vector<std::string> some(30, "/site/a.htm");
+  auto around = [&](const std::vector<std::string>& before, const std::string& middle) {
+    std::vector<std::string> paths = before;
+    paths.push_back(middle);
+    paths.insert(paths.end(), some.begin(), some.end());
+    return paths;
+  };
+  // The list finds its widest entry without measuring each; wherever it stands, whatever
+  // its letters, it is shown whole.
+  const std::vector<std::vector<std::string>> lists = {
+      {longPath},
+      around({}, longPath),
+      // Fewer letters, but wider ones.
+      {"/" + std::string(70, 'i'), "/" + std::string(30, 'W'), "/" + std::string(60, 'l')},
+      // Letters shaped together, combining marks, wide characters, a control character.
+      around({"/srv/\u0645\u0644\u0641\u0627\u062a/\u0645\u0648\u0642\u0639.htm"},
+             "/srv/\u6587\u4ef6\u5939/\u7f51\u7ad9\u7684\u4e3b\u9875\u6587\u4ef6.htm"),
+      {"/srv/e\u0301e\u0301e\u0301e\u0301.htm", "/srv/tab\there.htm", "/AVAVAVAVAVAVAVAVAV/To.htm",
+       "/AAAAAAAAAAAAAAAAAA/Oo.htm"},
+      around(some, longPath),
+  };
   auto* list = child<QListView>("CheckListBox1");
-  QApplication::processEvents();
+  for (size_t i = 0; i < lists.size(); ++i) {
+    {
+      FileListModel::Reset reset(form.fileModel());
+      config.Files.clear();
+      for (const std::string& path : lists[i]) config.Files.push_back({path, true});
+    }
+    EXPECT_TRUE(test::showsEveryRowWhole(list)) << "list " << i;
+  }
   // The whole path is shown, not cut with an ellipsis, and the list scrolls to its end.
   EXPECT_EQ(list->textElideMode(), Qt::ElideNone);
   EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);

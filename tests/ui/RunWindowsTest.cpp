@@ -11,6 +11,7 @@
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 #include "ui/ModalScript.h"
+#include "ui/WholeRows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -250,6 +251,25 @@ TEST_F(RunWindows, SaveResultsWritesTheReportTheFilterChooses) {
   const std::string text = contentOf(dir.file("summary.txt"));
   EXPECT_EQ(text.rfind("The replacement process began at 09:05:07, 7.3.2026\r\n", 0), 0u) << text;
   EXPECT_NE(text.find(a + " - 1 replacements made\r\n"), std::string::npos);
+}
+
+TEST_F(RunWindows, ResultsShowTheirLongestLinesWhole) {
+  // The widest line first: the lists find it without measuring every line.
+  const std::string longPath = "/" + std::string(60, 'd') + "/" + std::string(90, 'f') + ".htm";
+  RunSummary summary;
+  summary.TotalReplacements = 3;
+  summary.FilesWithReplacements = 3;
+  summary.ResultLines = {longPath + " - 1 replacements made", "/a.htm - 1 replacements made",
+                         "/b.htm - 1 replacements made"};
+  summary.FailedFiles = {{longPath, "The file is missing."}, {"/c.htm", "The file is missing."}};
+  ModalScript script;
+  script.then("Form5", [](QWidget* w) {
+    for (const char* name : {"ListBox1", "ListBox2"})
+      EXPECT_TRUE(test::showsEveryRowWhole(w->findChild<QListWidget*>(name))) << name;
+    clickButton(w, "Button1");
+  });
+  form5.showResults(summary, config.Files);
+  EXPECT_TRUE(script.done());
 }
 
 // The start-up file given with a relative path, listing a relative file: Go changes the file
