@@ -416,7 +416,13 @@ int settleBackup(FileOps& ops, const std::string& pending, const std::string& ba
 // Holds the file `path` (not opened for reading: a reference only) so that, once it has lost
 // its name, closeLater frees it beside the caller's next work; -1 when it cannot be held.
 int holdForFreeing(FileOps& ops, const std::string& path) {
+#ifdef O_PATH
   return ops.open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0);
+#else
+  (void)ops;
+  (void)path;
+  return -1;  // opening it could have effects of its own (a device, a pipe)
+#endif
 }
 
 void releaseHeld(FileOps& ops, int fd) {
