@@ -99,13 +99,29 @@ ConfirmDecision TerminalHost::confirm(const ConfirmRequest& request) {
   }
 }
 
+// The bar follows the run at every new percent and otherwise ten times a second at most:
+// a terminal drawing a line for each of a hundred thousand small files would slow the run.
 void TerminalHost::fileStarted(const std::string& path) {
-  m_current = platform::fileNameOf(path);
-  drawBar();
+  m_current = path;
+  drawBarIfDue(false);
 }
 
 void TerminalHost::progress(int percent) {
+  const bool changed = percent != m_percent;
   m_percent = percent;
+  drawBarIfDue(changed);
+}
+
+void TerminalHost::yield() {
+  if (m_barBehind) drawBar();
+}
+
+void TerminalHost::drawBarIfDue(bool percentChanged) {
+  if (!m_settings.progressBar) return;
+  m_barBehind = true;
+  if (!percentChanged && m_barShown &&
+      std::chrono::steady_clock::now() - m_drawn < std::chrono::milliseconds(100))
+    return;
   drawBar();
 }
 
@@ -132,9 +148,12 @@ void TerminalHost::drawBar() {
   const int filled = m_percent * kBarWidth / 100;
   std::string bar(static_cast<size_t>(filled), '#');
   bar.append(static_cast<size_t>(kBarWidth - filled), ' ');
-  std::string name = m_current.size() > 40 ? m_current.substr(0, 37) + "..." : m_current;
+  std::string name = platform::fileNameOf(m_current);
+  if (name.size() > 40) name = name.substr(0, 37) + "...";
   m_io.err << "\r[" << bar << "] " << m_percent << "%  " << name << "\x1b[K" << std::flush;
   m_barShown = true;
+  m_barBehind = false;
+  m_drawn = std::chrono::steady_clock::now();
 }
 
 void TerminalHost::clearBar() {

@@ -6,6 +6,7 @@
 #include "cli/Cli.h"
 #include "engine/RunHost.h"
 
+#include <chrono>
 #include <optional>
 #include <string_view>
 
@@ -29,6 +30,7 @@ class TerminalHost : public RunHost {
   ConfirmDecision confirm(const ConfirmRequest& request) override;
   void fileStarted(const std::string& path) override;
   void progress(int percent) override;
+  void yield() override;
   bool cancelRequested() override;
   void fileChanged(const std::string& path, std::string_view oldContent,
                    std::string_view newContent) override;
@@ -37,14 +39,17 @@ class TerminalHost : public RunHost {
   void finish();
 
  private:
+  void drawBarIfDue(bool percentChanged);
   void drawBar();
   void clearBar();
 
   CliIo& m_io;
   Settings m_settings;
   int m_percent = 0;
-  std::string m_current;
+  std::string m_current;  // the path of the file being processed
   bool m_barShown = false;
+  bool m_barBehind = false;  // the bar does not show the latest file or percent yet
+  std::chrono::steady_clock::time_point m_drawn;  // when the bar was last drawn
   bool m_inputEnded = false;
 };
 

@@ -274,6 +274,19 @@ TEST_F(ReplaceCommand, ProgressBarOnlyOnATerminal) {
   EXPECT_NE(err.str().find("] 100%"), std::string::npos);
   EXPECT_EQ(out.str().find('\r'), std::string::npos);
   EXPECT_EQ(run({"replace", "colour", "color", a}).err, "");
+
+  // Over many files the bar is drawn at each new percent, not for every file.
+  std::vector<std::string> args = {"replace", "colour", "color"};
+  for (int i = 0; i < 1000; ++i) args.push_back(dir.write("m" + std::to_string(i), "colour"));
+  std::ostringstream manyOut, manyErr;
+  EXPECT_EQ(runCli(args, {in, manyOut, manyErr, true}), kExitOk);
+  size_t draws = 0;
+  for (size_t at = manyErr.str().find("\r["); at != std::string::npos;
+       at = manyErr.str().find("\r[", at + 1))
+    ++draws;
+  EXPECT_GE(draws, 100u);
+  EXPECT_LT(draws, 200u);
+  EXPECT_NE(manyErr.str().find("] 100%  m999"), std::string::npos);
 }
 
 }  // namespace
