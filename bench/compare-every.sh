@@ -12,16 +12,12 @@
 # without backups) take turns, each on a fresh copy, so that the load of a shared machine and
 # its disk falls on all alike; their medians and ranges follow the table.
 set -euo pipefail
-build=$(cd "${1:-build-bench}" && pwd)
-root=$(cd "$(dirname "$0")/.." && pwd)
-cli="$build/cli/textwright-cli"
-corpus=${CORPUS:-/tmp/textwright-corpus}
+# shellcheck source=bench/common.sh
+. "$(dirname "$0")/common.sh"
+need hyperfine sed
 runs=${RUNS:-5}
 files=${FILES:-3000}
 work="$corpus.every"
-results="$corpus.results"
-[ -x "$cli" ] || { echo "compare-every: no textwright-cli in $build/cli" >&2; exit 2; }
-command -v hyperfine >/dev/null || { echo "compare-every: hyperfine is missing" >&2; exit 2; }
 python3 "$root/bench/make-corpus.py" "$corpus" --tree every --files "$files"
 mkdir -p "$results"
 
@@ -46,7 +42,7 @@ rm -rf "$work"
 
 turns=${TURNS:-0}
 if [ "$turns" -gt 0 ]; then
-  [ -x /usr/bin/time ] || { echo "compare-every: /usr/bin/time is missing" >&2; exit 2; }
+  need /usr/bin/time
   names=("sed -i" "textwright-cli replace (backups)" "textwright-cli replace --no-backup")
   cmds=("sed -i s/colour/color/g" "$cli replace --quiet colour color"
     "$cli replace --quiet --no-backup colour color")

@@ -17,17 +17,13 @@
 # RUNS (default 5), GUI_BEFORE (another textwright-gui-run, an earlier version's, timed in the
 # same turns).
 set -euo pipefail
-build=$(cd "${1:-build-bench}" && pwd)
-root=$(cd "$(dirname "$0")/.." && pwd)
-cli="$build/cli/textwright-cli"
+# shellcheck source=bench/common.sh
+. "$(dirname "$0")/common.sh"
+need /usr/bin/time
 gui="$build/bench/textwright-gui-run"
-corpus=${CORPUS:-/tmp/textwright-corpus}
+[ -x "$gui" ] || die "no textwright-gui-run in $build/bench (a build with the GUI)"
 runs=${RUNS:-5}
 work="$corpus.gui"
-results="$corpus.results"
-[ -x "$cli" ] || { echo "compare-gui: no textwright-cli in $build/cli" >&2; exit 2; }
-[ -x "$gui" ] || { echo "compare-gui: no textwright-gui-run in $build/bench (a build with the GUI)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "compare-gui: /usr/bin/time is missing (apt-get install time)" >&2; exit 2; }
 python3 "$root/bench/make-corpus.py" "$corpus"
 mkdir -p "$results"
 

@@ -12,17 +12,15 @@
 # Environment: MANY (default /tmp/textwright-bench-many; about 4.5 GB on disk, built once),
 # COUNTS (default "100000 300000 1000000", each a multiple of 100,000), RUNS (default 1).
 set -euo pipefail
-build=$(cd "${1:-build-bench}" && pwd)
-root=$(cd "$(dirname "$0")/.." && pwd)
-cli="$build/cli/textwright-cli"
+# shellcheck source=bench/common.sh
+. "$(dirname "$0")/common.sh"
+need /usr/bin/time
 dir=${MANY:-/tmp/textwright-bench-many}
 counts=${COUNTS:-100000 300000 1000000}
 runs=${RUNS:-1}
-[ -x "$cli" ] || { echo "compare-many: no textwright-cli in $build/cli" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "compare-many: /usr/bin/time is missing (apt-get install time)" >&2; exit 2; }
 most=0
 for n in $counts; do
-  [ $((n % 100000)) -eq 0 ] && [ "$n" -gt 0 ] || { echo "compare-many: $n is not a multiple of 100000" >&2; exit 2; }
+  if [ $((n % 100000)) -ne 0 ] || [ "$n" -le 0 ]; then die "$n is not a multiple of 100000"; fi
   [ "$n" -gt "$most" ] && most=$n
 done
 python3 "$root/bench/make-corpus.py" "$dir" --tree many --files "$most"

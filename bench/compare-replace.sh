@@ -9,17 +9,11 @@
 # Environment: CORPUS (default /tmp/textwright-corpus, built by make-corpus.py if missing),
 # RUNS (default 3), SMALL_FILES (default 20000), ONLY (small or big: one corpus only).
 set -euo pipefail
-build=$(cd "${1:-build-bench}" && pwd)
-root=$(cd "$(dirname "$0")/.." && pwd)
-cli="$build/cli/textwright-cli"
-corpus=${CORPUS:-/tmp/textwright-corpus}
+# shellcheck source=bench/common.sh
+. "$(dirname "$0")/common.sh"
+need hyperfine sd perl sed
 runs=${RUNS:-3}
 work="$corpus.work"
-results="$corpus.results"
-[ -x "$cli" ] || { echo "compare-replace: no textwright-cli in $build/cli" >&2; exit 2; }
-for tool in hyperfine sd perl sed; do
-  command -v "$tool" >/dev/null || { echo "compare-replace: $tool is missing (apt-get install $tool)" >&2; exit 2; }
-done
 python3 "$root/bench/make-corpus.py" "$corpus" --small-files "${SMALL_FILES:-20000}"
 mkdir -p "$results"
 
