@@ -4,7 +4,7 @@
 // between iterations outside the timing. The corpus lives under $TEXTWRIGHT_BENCH_DIR (else
 // the temporary folder) and is made once per process with a fixed seed.
 
-#include "platform/FileReplace.h"
+#include "writeback/WriteBack.h"
 
 #include <benchmark/benchmark.h>
 

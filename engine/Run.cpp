@@ -3,7 +3,10 @@
 #include "engine/ApplyPair.h"
 #include "engine/ProcessRtfFile.h"
 #include "engine/Region.h"
-#include "platform/FileReplace.h"
+#include "writeback/FileSite.h"
+#include "writeback/LoadFile.h"
+#include "writeback/Mending.h"
+#include "writeback/WriteBack.h"
 
 #include <sys/stat.h>
 #include <deque>
@@ -82,7 +85,7 @@ struct FileOutcome {
   // What was mended before the file was read (the leftovers of a killed run).
   std::vector<std::string> notices;
   bool staged = false;       // waiting for the commit of its new content
-  std::string resolvedPath;  // the file behind the entry, for a staged file
+  writeback::FileSite site;  // where a staged file lives
 };
 
 class ReplacementRun {
@@ -97,7 +100,7 @@ class ReplacementRun {
         m_firstCount(firstCount),
         m_settings(PassSettings::from(config.Flags, config.Advanced, options)),
         m_throttle(host),
-        m_leftovers(m_ops) {
+        m_folders(m_ops) {
     for (const StringPair& pair : config.Pairs()) {
       m_pairs.push_back(std::make_unique<PreparedPair>(pair, m_settings));
     }
@@ -111,14 +114,15 @@ class ReplacementRun {
 
   // Whether enough files or bytes are staged to commit them now.
   bool commitDue() const {
-    return m_batch && (m_batch->staged() >= kCommitFiles || m_stagedBytes >= kCommitBytes);
+    return m_batch && (m_batch->staged() >= std::min(kCommitFiles, m_batch->room()) ||
+                       m_stagedBytes >= kCommitBytes);
   }
 
   // Swaps every staged file in; one status per staged file, in staging order.
   std::vector<platform::IoStatus> commit() {
     std::vector<platform::IoStatus> statuses;
     if (!m_batch) return statuses;
-    for (platform::WriteBackBatch::Outcome& done : m_batch->commit())
+    for (writeback::WriteBackBatch::Outcome& done : m_batch->commit())
       statuses.push_back(std::move(done.status));
     m_stagedBytes = 0;
     return statuses;
@@ -126,27 +130,31 @@ class ReplacementRun {
 
   // A file written: another entry that leads to it (now perhaps under a new identity) is the
   // same file.
-  void written(const std::string& resolvedPath) { remember(resolvedPath); }
+  void written(const writeback::FileSite& site) { remember(site); }
 
   // Loads an entry and starts its processing: the per-file decisions are reset, the file
   // counts as started and the host is told. False for a file passed over (missing, empty,
   // failed to load, or already processed through another entry). The file's bytes are
   // m_read's until the next file is loaded.
-  bool startFile(const std::string& path, platform::FileFacts& file, FileOutcome& outcome) {
-    // The real file behind the entry, resolved once for the leftovers and the read.
-    std::string real;
-    if (!m_ops.realPath(path.c_str(), real)) real.clear();
+  bool startFile(const std::string& path, writeback::FileFacts& file, FileOutcome& outcome) {
+    // The entry's folder, opened once: every step on the file from here on is relative to it.
+    writeback::FileSite site;
+    if (const platform::SysError located = writeback::locate(m_folders, path, site);
+        located.failed()) {
+      outcome.status = FileStatus::Failed;
+      outcome.reason = located.errnum() == ENOENT ? "the file does not exist" : located.message();
+      return false;
+    }
     if (!m_mode.dryRun) {
       // A killed run's leftovers first: a torn file gets its old content back before it is read.
-      const platform::IoStatus mended =
-          m_leftovers.mend(path, real.empty() ? path : real, outcome.notices);
+      const platform::IoStatus mended = m_leftovers.mend(site, outcome.notices);
       if (!mended) {
         outcome.status = FileStatus::Failed;
         outcome.reason = mended.error;
         return false;
       }
     }
-    if (!load(path, real, file, outcome)) return false;
+    if (!load(site, file, outcome)) return false;
     if (alreadyProcessed(file)) return false;
     m_decision.startFile();
     ++m_started;
@@ -160,7 +168,7 @@ class ReplacementRun {
   // so that a big file is held in memory about once.
   FileOutcome ProcessFile(const std::string& path) {
     FileOutcome outcome;
-    platform::FileFacts file;
+    writeback::FileFacts file;
     if (!startFile(path, file, outcome)) return outcome;
 
     const std::string_view content = m_read.view();
@@ -213,7 +221,7 @@ class ReplacementRun {
   // are spliced into the document so that its formatting stays.
   FileOutcome ProcessRtfFile(const std::string& path) {
     FileOutcome outcome;
-    platform::FileFacts file;
+    writeback::FileFacts file;
     if (!startFile(path, file, outcome)) return outcome;
 
     std::vector<const PreparedPair*> pairs;
@@ -248,7 +256,7 @@ class ReplacementRun {
   // content whole, so the pieces are gathered in memory for it.
   class StagingSink : public PassSink {
    public:
-    StagingSink(ReplacementRun& run, const platform::FileFacts& file, std::string_view old)
+    StagingSink(ReplacementRun& run, const writeback::FileFacts& file, std::string_view old)
         : m_run(run), m_file(file), m_old(old) {}
     StagingSink(const StagingSink&) = delete;
     StagingSink& operator=(const StagingSink&) = delete;
@@ -276,9 +284,9 @@ class ReplacementRun {
     const std::string& error() const { return m_status.error; }
     size_t written() const { return m_written; }
 
-    platform::WriteBackBatch::Added finish() {
+    writeback::WriteBackBatch::Added finish() {
       if (m_whole) {
-        platform::WriteBackBatch::Added added = m_run.batch().add(m_file, m_old, m_content);
+        writeback::WriteBackBatch::Added added = m_run.batch().add(m_file, m_old, m_content);
         std::string().swap(m_content);
         return added;
       }
@@ -292,7 +300,7 @@ class ReplacementRun {
 
    private:
     ReplacementRun& m_run;
-    const platform::FileFacts& m_file;
+    const writeback::FileFacts& m_file;
     std::string_view m_old;
     platform::IoStatus m_status;
     bool m_begun = false;
@@ -302,9 +310,9 @@ class ReplacementRun {
     size_t m_written = 0;
   };
 
-  platform::WriteBackBatch& batch() {
+  writeback::WriteBackBatch& batch() {
     if (!m_batch) {
-      platform::WriteBackOptions writeOptions;
+      writeback::WriteBackOptions writeOptions;
       writeOptions.createBackup = m_config.Flags.CreateBackupFiles;
       writeOptions.keepDate = m_options.SaveOldDate;
       writeOptions.keepAttributes = m_options.SaveOldAttributes;
@@ -321,21 +329,20 @@ class ReplacementRun {
   }
 
   // Loads an entry; false when it is passed over (empty) or failed (reason set).
-  bool load(const std::string& path, const std::string& real, platform::FileFacts& file,
-            FileOutcome& outcome) {
+  bool load(const writeback::FileSite& site, writeback::FileFacts& file, FileOutcome& outcome) {
     std::string error;
-    switch (platform::loadFile(path, real, file, m_read, error, m_ops)) {
-      case platform::LoadResult::Empty:
+    switch (writeback::loadFile(site, file, m_read, error)) {
+      case writeback::LoadResult::Empty:
         return false;
-      case platform::LoadResult::Missing:
+      case writeback::LoadResult::Missing:
         outcome.status = FileStatus::Failed;
         outcome.reason = error.empty() ? "the file does not exist" : error;
         return false;
-      case platform::LoadResult::Failed:
+      case writeback::LoadResult::Failed:
         outcome.status = FileStatus::Failed;
         outcome.reason = error.empty() ? "the file could not be read" : error;
         return false;
-      case platform::LoadResult::Loaded:
+      case writeback::LoadResult::Loaded:
         break;
     }
     return true;
@@ -343,7 +350,7 @@ class ReplacementRun {
 
   // Notes how handing a changed file to the batch ended: staged (the outcome waits for the
   // commit), written at once, or failed.
-  void staged(const platform::FileFacts& file, const platform::WriteBackBatch::Added& added,
+  void staged(const writeback::FileFacts& file, const writeback::WriteBackBatch::Added& added,
               size_t bytes, FileOutcome& outcome) {
     if (!added) {
       failedWrite(outcome, added.status.error);
@@ -351,23 +358,23 @@ class ReplacementRun {
     }
     if (!added.staged) {
       // Written at once (a file with several hard links is rewritten in place).
-      remember(file.resolvedPath);
+      remember(file.site);
       return;
     }
     outcome.staged = true;
-    outcome.resolvedPath = file.resolvedPath;
+    outcome.site = file.site;
     m_stagedBytes += bytes;
   }
 
   // True when this file was already processed in this run through another entry.
-  bool alreadyProcessed(const platform::FileFacts& file) {
-    return !m_seenIds.insert(file.identity.device, file.identity.inode);
+  bool alreadyProcessed(const writeback::FileFacts& file) {
+    return !m_seenIds.insert(file.identity.id.device, file.identity.id.inode);
   }
 
   // A rewritten file may have a new identity; another entry leading to it is the same file.
-  void remember(const std::string& resolvedPath) {
+  void remember(const writeback::FileSite& site) {
     struct stat info {};
-    if (!resolvedPath.empty() && m_ops.stat(resolvedPath.c_str(), &info) == 0) {
+    if (site.folder && site.folder->look(site.name, info) == 0) {
       m_seenIds.insert(static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino));
     }
   }
@@ -382,10 +389,11 @@ class ReplacementRun {
   YieldThrottle m_throttle;
   RunDecision m_decision;
   std::vector<std::unique_ptr<PreparedPair>> m_pairs;
-  std::optional<platform::WriteBackBatch> m_batch;
-  platform::ReadBuffer m_read;  // the bytes of the file being processed
-  std::string m_pass[2];        // the passes' outputs, reused from file to file
-  platform::Leftovers m_leftovers;
+  std::optional<writeback::WriteBackBatch> m_batch;
+  writeback::ReadBuffer m_read;      // the bytes of the file being processed
+  std::string m_pass[2];             // the passes' outputs, reused from file to file
+  writeback::FolderCache m_folders;  // the folders of the run's files, each opened once
+  writeback::Leftovers m_leftovers;
   size_t m_stagedBytes = 0;
   // Who each file processed is (and, once rewritten, who it became), whatever its path.
   SeenFiles m_seenIds;
@@ -488,7 +496,8 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
           waiting.file.reason =
               status.error.empty() ? "the file could not be written" : status.error;
         } else {
-          run.written(waiting.file.resolvedPath);
+          run.written(waiting.file.site);
+          waiting.file.site = {};
         }
       }
     }

@@ -6,7 +6,7 @@
 // Design choices of this engine, in one place:
 // - A file is read whole, its passes run in memory (one output buffer per pass), and only a
 //   file with at least one replacement is written back, through the safe write-back of
-//   platform/FileReplace.h; a file without replacements is not touched at all.
+//   writeback/WriteBack.h; a file without replacements is not touched at all.
 // - A file that cannot be processed (missing, unreadable, not writable, changed meanwhile) is
 //   recorded with its reason in RunSummary::FailedFiles; empty files are passed over quietly.
 // - Input that would make the run meaningless (a malformed "Replace only in first" count) is

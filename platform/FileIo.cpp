@@ -1,7 +1,8 @@
 #include "platform/FileIo.h"
 
 #include "platform/ErrorText.h"
-#include "platform/FileReplace.h"
+#include "platform/Folder.h"
+#include "platform/TempFile.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 namespace tw::platform {
 
@@ -100,9 +102,25 @@ IoStatus writeFileAtomically(const std::string& givenPath, std::string_view byte
   // A new file gets the usual mode for a created file; an existing one keeps its mode.
   struct stat old {};
   const mode_t mode = ops.stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : newFileMode();
-  // The one writer of whole files: its temporaries carry the process id, so that what a
-  // killed process left can be told from what a live one is writing.
-  return writeCopySafely(path, bytes, mode, nullptr, ops);
+  FolderRef folder;
+  if (SysError opened = Folder::open(ops, folderOf(path), false, folder); opened.failed())
+    return fail("Cannot write", givenPath, opened.errnum());
+  const std::string name = fileNameOf(path);
+  TempFile temp;
+  const auto tempName = [&] {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    return "." + name.substr(0, 48) + ".twtmp-" + std::to_string(random() % 1000000000);
+  };
+  int errnum = temp.create(folder, tempName);
+  if (errnum == 0) errnum = writeAllAt(ops, temp.fd(), bytes, 0);
+  if (errnum == 0 && ops.fchmod(temp.fd(), mode) != 0) errnum = errno;
+  if (errnum == 0 && ops.fsync(temp.fd()) != 0) errnum = errno;
+  if (errnum == 0) errnum = temp.close();
+  if (errnum == 0) errnum = folder->rename(temp.name(), *folder, name);
+  if (errnum != 0) return fail("Cannot write", path, errnum);
+  temp.keep();
+  if (const int flushed = folder->flush(); flushed != 0) return fail("Cannot write", path, flushed);
+  return IoStatus::success();
 }
 
 }  // namespace tw::platform

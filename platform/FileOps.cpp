@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -175,8 +176,24 @@ bool SystemFileOps::listFolder(const char* path, std::vector<std::string>& names
   return errnum == 0;
 }
 
-int SystemFileOps::openat(int folderFd, const char* name, int flags) {
-  return ::openat(folderFd, name, flags);
+int SystemFileOps::openat(int folderFd, const char* name, int flags, mode_t mode) {
+  return ::openat(folderFd, name, flags, mode);
+}
+
+int SystemFileOps::renameat(int fromFd, const char* from, int toFd, const char* to) {
+  return ::renameat(fromFd, from, toFd, to);
+}
+
+int SystemFileOps::linkat(int fromFd, const char* from, int toFd, const char* to) {
+  return ::linkat(fromFd, from, toFd, to, 0);
+}
+
+int SystemFileOps::unlinkat(int folderFd, const char* name, int flags) {
+  return ::unlinkat(folderFd, name, flags);
+}
+
+int SystemFileOps::flock(int fd, int operation) {
+  return ::flock(fd, operation);
 }
 
 int SystemFileOps::fstatat(int folderFd, const char* name, struct stat* st, int flags) {

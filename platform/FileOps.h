@@ -54,8 +54,14 @@ class FileOps {
 
   // --- The folder walk of a scan, and paths relative to the current folder ---------------
   // openat(2) and fstatat(2): `name` relative to the folder open as `folderFd`.
-  virtual int openat(int folderFd, const char* name, int flags) = 0;
+  virtual int openat(int folderFd, const char* name, int flags, mode_t mode) = 0;
   virtual int fstatat(int folderFd, const char* name, struct stat* st, int flags) = 0;
+  // renameat(2), linkat(2) (no flags: a symbolic link is linked, not followed), unlinkat(2).
+  virtual int renameat(int fromFd, const char* from, int toFd, const char* to) = 0;
+  virtual int linkat(int fromFd, const char* from, int toFd, const char* to) = 0;
+  virtual int unlinkat(int folderFd, const char* name, int flags) = 0;
+  // flock(2): the lock a writer holds on the temporary files it is working with.
+  virtual int flock(int fd, int operation) = 0;
   // Every entry of the folder open as `folderFd` (without "." and "..") in the order the file
   // system gives them; `folderFd` stays open and owned by the caller. False and errno when
   // the listing cannot be read to its end (`entries` then holds a part).
@@ -90,8 +96,12 @@ class SystemFileOps : public FileOps {
   bool realPath(const char* path, std::string& out) override;
   bool listFolder(const char* path, std::vector<std::string>& names) override;
 
-  int openat(int folderFd, const char* name, int flags) override;
+  int openat(int folderFd, const char* name, int flags, mode_t mode) override;
   int fstatat(int folderFd, const char* name, struct stat* st, int flags) override;
+  int renameat(int fromFd, const char* from, int toFd, const char* to) override;
+  int linkat(int fromFd, const char* from, int toFd, const char* to) override;
+  int unlinkat(int folderFd, const char* name, int flags) override;
+  int flock(int fd, int operation) override;
   bool readFolder(int folderFd, std::vector<FolderEntry>& entries) override;
   bool currentFolder(std::string& out) override;
 };

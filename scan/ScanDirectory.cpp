@@ -127,8 +127,8 @@ class Walker {
         m_path.resize(prefix);
         m_path += entry.name;
         // O_NOFOLLOW: a directory swapped for a symbolic link after the listing is not entered.
-        int child =
-            m_ops.openat(fd, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        int child = m_ops.openat(fd, entry.name.c_str(),
+                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
         if (child < 0) {
           problem(errno);
         } else {

@@ -5,7 +5,7 @@
 #include "engine/EditedText.h"
 #include "engine/rtf/RtfDocument.h"
 #include "engine/rtf/RtfFormattedText.h"
-#include "platform/FileReplace.h"
+#include "writeback/WriteBack.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -108,10 +108,10 @@ bool BrowseMode::open(const std::string& path) {
   clear();
   m_view = viewFor(path);
   // Read as a run reads a file: a FIFO or a device is refused rather than waited on.
-  platform::LoadedFile file;
+  writeback::LoadedFile file;
   std::string error;
-  const platform::LoadResult read = platform::loadFile(path, file, error);
-  if (read == platform::LoadResult::Missing || read == platform::LoadResult::Failed) {
+  const writeback::LoadResult read = writeback::loadFile(path, file, error);
+  if (read == writeback::LoadResult::Missing || read == writeback::LoadResult::Failed) {
     m_prompts.inform("Cannot open file " + path + (error.empty() ? "" : "\n\n" + error),
                      "Textwright", PromptIcon::Error);
     return false;

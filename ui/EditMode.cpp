@@ -20,13 +20,10 @@ void place(QWidget* w, const LayoutRect& r) {
 }
 
 // Whether the file behind `file` is still the one that was read: same inode, size and time.
-bool unchangedOnDisk(const platform::LoadedFile& file, platform::FileOps& ops) {
+bool unchangedOnDisk(const writeback::LoadedFile& file) {
   struct stat st {};
-  if (ops.stat(file.resolvedPath.c_str(), &st) != 0) return false;
-  const platform::FileIdentity& id = file.identity;
-  return uint64_t(st.st_dev) == id.device && uint64_t(st.st_ino) == id.inode &&
-         int64_t(st.st_size) == id.size && int64_t(st.st_mtim.tv_sec) == id.mtimeSec &&
-         int64_t(st.st_mtim.tv_nsec) == id.mtimeNsec;
+  const writeback::FileSite& site = file.site;
+  return site.folder && site.folder->look(site.name, st) == 0 && file.identity.unchangedIn(st);
 }
 
 }  // namespace
@@ -99,8 +96,8 @@ EditMode::Opened EditMode::open(const std::string& path) {
   Memo3->clear();
   Button4->setEnabled(false);
   std::string error;
-  const platform::LoadResult read = platform::loadFile(path, m_file, error, *m_ops);
-  if (read == platform::LoadResult::Missing || read == platform::LoadResult::Failed) {
+  const writeback::LoadResult read = writeback::loadFile(path, m_file, error, *m_ops);
+  if (read == writeback::LoadResult::Missing || read == writeback::LoadResult::Failed) {
     m_prompts.inform("Cannot open file " + path + (error.empty() ? "" : "\n\n" + error),
                      "Textwright", PromptIcon::Error);
     return Opened::Unreadable;
@@ -147,39 +144,43 @@ bool EditMode::save() {
     return false;
   }
   // Saving what the file already holds would change nothing but its date.
-  if (encoded.bytes == m_file.content && unchangedOnDisk(m_file, *m_ops)) return true;
+  if (encoded.bytes == m_file.content && unchangedOnDisk(m_file)) return true;
 
-  platform::LoadedFile target = m_file;
-  if (!unchangedOnDisk(m_file, *m_ops)) {
+  // The file as it is now, read through the file operations the mode writes with.
+  writeback::LoadedFile target;
+  std::string error;
+  const writeback::LoadResult now = writeback::loadFile(path, target, error, *m_ops);
+  if (now == writeback::LoadResult::Failed) {
+    m_prompts.inform("Cannot create file " + path + "\n\n" + error, "Textwright",
+                     PromptIcon::Error);
+    return false;
+  }
+  const bool changed = now == writeback::LoadResult::Missing ||
+                       target.identity.id != m_file.identity.id ||
+                       target.identity.stamp != m_file.identity.stamp;
+  if (changed) {
     const PromptAnswer answer =
         m_prompts.ask("The file " + path +
                           " has been changed by another program since it was opened for "
                           "editing.\nDo you want to save your text over it?",
                       "Question", PromptButtons::YesNo, PromptIcon::Question);
     if (answer != PromptAnswer::Yes) return false;
-    std::string error;
-    const platform::LoadResult now = platform::loadFile(path, target, error, *m_ops);
-    if (now == platform::LoadResult::Failed) {
-      m_prompts.inform("Cannot create file " + path + "\n\n" + error, "Textwright",
+  }
+  if (now == writeback::LoadResult::Missing) {
+    // Deleted meanwhile: the text becomes the file again.
+    const platform::IoStatus written = platform::writeFileAtomically(path, encoded.bytes);
+    if (!written) {
+      m_prompts.inform("Cannot create file " + path + "\n\n" + written.error, "Textwright",
                        PromptIcon::Error);
       return false;
     }
-    if (now == platform::LoadResult::Missing) {
-      // Deleted meanwhile: the text becomes the file again.
-      const platform::IoStatus written = platform::writeFileAtomically(path, encoded.bytes);
-      if (!written) {
-        m_prompts.inform("Cannot create file " + path + "\n\n" + written.error, "Textwright",
-                         PromptIcon::Error);
-        return false;
-      }
-      return true;
-    }
+    return true;
   }
-  platform::WriteBackOptions options;
+  writeback::WriteBackOptions options;
   options.createBackup = false;
   options.keepDate = false;
   options.keepAttributes = true;
-  const platform::IoStatus written = platform::writeBack(target, encoded.bytes, options, *m_ops);
+  const platform::IoStatus written = writeback::writeBack(target, encoded.bytes, options);
   if (!written) {
     m_prompts.inform("Cannot create file " + path + "\n\n" + written.error, "Textwright",
                      PromptIcon::Error);

@@ -7,8 +7,8 @@
 
 #include "config/Prompts.h"
 #include "engine/EditedText.h"
-#include "platform/FileReplace.h"
 #include "ui/MainLayout.h"
+#include "writeback/WriteBack.h"
 
 #include <QObject>
 
@@ -58,7 +58,7 @@ class EditMode : public QObject {
 
   Prompts& m_prompts;
   platform::FileOps* m_ops;
-  platform::LoadedFile m_file;
+  writeback::LoadedFile m_file;
   bool m_loaded = false;
   TextFormat m_format;
 };

@@ -169,7 +169,8 @@ TEST_F(Backups, DeleteCountsOnlyRealDeletionsAndNamesTheRest) {
   EXPECT_EQ(out.count, 1);
   ASSERT_EQ(out.failures.size(), 1u);
   EXPECT_EQ(prompts.shown.back().text, "1 backup file(s) deleted.\nCannot delete \"" +
-                                           dir.file("b.txt.rpf") + "\": Is a directory");
+                                           dir.file("b.txt.rpf") +
+                                           "\": it is not a regular file; it was left as it is");
   EXPECT_EQ(prompts.shown.back().icon, PromptIcon::Warning);
   EXPECT_TRUE(fs::exists(dir.file("b.txt.rpf")));
 }

@@ -93,8 +93,8 @@ TEST_F(BackupCommands, DeleteWithYesDoesNotAskAndNamesWhatItCouldNotDelete) {
   CliRun r = run({"delete-backups", "--yes", rpl});
   EXPECT_EQ(r.status, kExitFailed);
   EXPECT_EQ(r.out, "1 backup file(s) deleted.\n");
-  EXPECT_EQ(r.err,
-            "textwright-cli: Cannot delete \"" + dir.file("b.txt.rpf") + "\": Is a directory\n");
+  EXPECT_EQ(r.err, "textwright-cli: Cannot delete \"" + dir.file("b.txt.rpf") +
+                       "\": it is not a regular file; it was left as it is\n");
 }
 
 TEST_F(BackupCommands, UsageAndConfigurationErrorsExitTwo) {

@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "writeback/TemporaryName.h"
 
 #include "support/TempDir.h"
 
@@ -9,6 +10,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -131,22 +135,40 @@ TEST_F(ReplaceCommand, BackupsOffRemovesTheOlderBackupOfAChangedFileOnly) {
 
 // What a killed run left beside a file is mended before the file is read: the old content of
 // an interrupted rewrite in place is put back (and said), a pending backup becomes the backup
-// once its file was swapped, and new content that never got its name goes.
+// once its file holds the new content it was made for, and new content that never got its
+// name goes, unless a live writer holds it locked.
 TEST_F(ReplaceCommand, LeftoversOfAKilledRunAreMendedFirst) {
-  const pid_t gone = ::fork();
-  if (gone == 0) ::_exit(0);
-  ::waitpid(gone, nullptr, 0);
-  const std::string tag = std::to_string(gone) + "-abcdef";
+  using writeback::TemporaryKind;
+  using writeback::TemporaryName;
+  const auto idOf = [](const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0);
+    return st;
+  };
+  // Killed halfway through rewriting "needle" as "pin" in place.
+  const std::string old = "needle one\nneedle two\nlast line\n";
   const std::string torn = dir.write("f.txt", "pin one\npin two\nlast line\n line\n");
   fs::create_hard_link(torn, dir.file("l.txt"));
-  dir.write(".f.txt.twold-" + tag, "needle one\nneedle two\nlast line\n");
+  TemporaryName copy{TemporaryKind::OldContent, 0, 0, {}};
+  copy.rewrite = {platform::FileId::of(idOf(torn)),
+                  {},
+                  26,
+                  writeback::contentHash("pin one\npin two\nlast line\n")};
+  const std::string copyName = writeback::makeTemporaryName("f.txt", copy);
+  dir.write(copyName, old);
+  // Killed between the swap and the backup's new name.
   const std::string swapped = dir.write("g.txt", "new content");
   dir.write("g.txt.rpf", "two runs back");
-  dir.write(".g.txt.twbak-" + tag, "old content");
-  dir.write(".g.txt.twtmp-" + tag, "never named");
-  const std::string alive = dir.write(".g.txt.twtmp-" + std::to_string(::getpid()) + "-abcdef", "");
+  TemporaryName pending{TemporaryKind::PendingBackup, 0, idOf(swapped).st_ino, {}};
+  dir.write(writeback::makeTemporaryName("g.txt", pending), "old content");
+  const TemporaryName fresh{TemporaryKind::NewContent, 0, 0, {}};
+  const std::string stale = dir.write(writeback::makeTemporaryName("g.txt", fresh), "never named");
+  const std::string alive = dir.write(writeback::makeTemporaryName("g.txt", fresh), "");
+  const int held = ::open(alive.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
 
   CliRun r = run({"replace", "--no-backup", "needle", "pin", torn, swapped});
+  ::close(held);
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(TempDir::read(torn), "pin one\npin two\nlast line\n");
   EXPECT_EQ(TempDir::read(dir.file("l.txt")), TempDir::read(torn));
@@ -155,9 +177,9 @@ TEST_F(ReplaceCommand, LeftoversOfAKilledRunAreMendedFirst) {
             std::string::npos)
       << r.err;
   EXPECT_EQ(TempDir::read(swapped + ".rpf"), "old content");
-  EXPECT_FALSE(fs::exists(dir.file(".g.txt.twtmp-" + tag)));
-  EXPECT_FALSE(fs::exists(dir.file(".f.txt.twold-" + tag)));
-  EXPECT_TRUE(fs::exists(alive)) << "a temporary file of a live process is not touched";
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_FALSE(fs::exists(dir.file(copyName)));
+  EXPECT_TRUE(fs::exists(alive)) << "a temporary file of a live writer is not touched";
 }
 
 TEST_F(ReplaceCommand, UnixLineEndsAreConvertedInsideFilenameReferencesToo) {

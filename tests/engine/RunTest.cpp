@@ -489,9 +489,10 @@ TEST_F(RunTest, AFileChangedWhileItIsReadIsLeftAlone) {
   struct ChangingOps : test::FaultyFileOps {
     std::string target, change;
     int targetFd = -1;
-    int open(const char* p, int f, mode_t m) override {
-      const int fd = FaultyFileOps::open(p, f, m);
-      if (target == p && (f & O_ACCMODE) == O_RDONLY && targetFd < 0) targetFd = fd;
+    int openat(int d, const char* n, int f, mode_t m) override {
+      const int fd = FaultyFileOps::openat(d, n, f, m);
+      if (fs::path(target).filename() == n && (f & O_ACCMODE) == O_RDONLY && targetFd < 0)
+        targetFd = fd;
       return fd;
     }
     ssize_t read(int fd, void* b, size_t n) override {

@@ -6,7 +6,9 @@
 // --no-keep-attributes, --batch N (write back through WriteBackBatch, committing every N files and
 // at the end).
 
-#include "platform/FileReplace.h"
+#include "writeback/FileSite.h"
+#include "writeback/Mending.h"
+#include "writeback/WriteBack.h"
 
 #include <fstream>
 #include <iostream>
@@ -27,7 +29,7 @@ std::string newContent(std::string text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  tw::platform::WriteBackOptions options;
+  tw::writeback::WriteBackOptions options;
   options.removeOlderBackup = true;
   std::vector<std::string> files;
   size_t batchSize = 0;
@@ -55,30 +57,37 @@ int main(int argc, char** argv) {
       status = 1;
     }
   };
-  tw::platform::WriteBackBatch batch(options);
+  tw::writeback::WriteBackBatch batch(options);
   auto commit = [&] {
     for (const auto& outcome : batch.commit()) report(outcome.status);
   };
-  tw::platform::Leftovers leftovers;
+  tw::writeback::FolderCache folders(tw::platform::systemFileOps());
+  tw::writeback::Leftovers leftovers;
   for (const std::string& path : files) {
+    tw::writeback::FileSite site;
+    if (const tw::platform::SysError located = tw::writeback::locate(folders, path, site);
+        located.failed()) {
+      if (located.errnum() != ENOENT) report(located.status());
+      continue;
+    }
     std::vector<std::string> notes;
-    if (tw::platform::IoStatus mended = leftovers.mend(path, notes); !mended) {
+    if (tw::platform::IoStatus mended = leftovers.mend(site, notes); !mended) {
       report(mended);
       continue;
     }
     for (const std::string& note : notes) std::cerr << note << "\n";
-    tw::platform::LoadedFile file;
+    tw::writeback::LoadedFile file;
     std::string error;
-    tw::platform::LoadResult loaded = tw::platform::loadFile(path, file, error);
-    if (loaded == tw::platform::LoadResult::Failed) {
+    tw::writeback::LoadResult loaded = tw::writeback::loadFile(site, file, error);
+    if (loaded == tw::writeback::LoadResult::Failed) {
       std::cerr << error << "\n";
       status = 1;
       continue;
     }
-    if (loaded != tw::platform::LoadResult::Loaded) continue;
+    if (loaded != tw::writeback::LoadResult::Loaded) continue;
     if (newContent(file.content) == file.content) continue;
     if (batchSize == 0) {
-      report(tw::platform::writeBack(file, newContent(file.content), options));
+      report(tw::writeback::writeBack(file, newContent(file.content), options));
       continue;
     }
     report(batch.add(file, newContent(file.content)).status);

@@ -93,9 +93,19 @@ class FaultyFileOps : public platform::SystemFileOps {
   bool listFolder(const char* p, std::vector<std::string>& names) override {
     return fault("listfolder") ? false : SystemFileOps::listFolder(p, names);
   }
-  int openat(int d, const char* n, int f) override {
-    return fault("openat") ? -1 : SystemFileOps::openat(d, n, f);
+  int openat(int d, const char* n, int f, mode_t m) override {
+    return fault("openat") ? -1 : SystemFileOps::openat(d, n, f, m);
   }
+  int renameat(int fd, const char* a, int td, const char* b) override {
+    return fault("renameat") ? -1 : SystemFileOps::renameat(fd, a, td, b);
+  }
+  int linkat(int fd, const char* a, int td, const char* b) override {
+    return fault("linkat") ? -1 : SystemFileOps::linkat(fd, a, td, b);
+  }
+  int unlinkat(int d, const char* n, int f) override {
+    return fault("unlinkat") ? -1 : SystemFileOps::unlinkat(d, n, f);
+  }
+  int flock(int fd, int op) override { return fault("flock") ? -1 : SystemFileOps::flock(fd, op); }
   int fstatat(int d, const char* n, struct stat* st, int f) override {
     return fault("fstatat") ? -1 : SystemFileOps::fstatat(d, n, st, f);
   }

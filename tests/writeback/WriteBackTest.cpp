@@ -1,4 +1,6 @@
-#include "platform/FileReplace.h"
+#include "writeback/WriteBack.h"
+
+#include "writeback/TemporaryName.h"
 
 #include "support/FaultyFileOps.h"
 #include "support/TempDir.h"
@@ -16,7 +18,7 @@
 
 #include <filesystem>
 
-namespace tw::platform {
+namespace tw::writeback {
 namespace {
 
 namespace fs = std::filesystem;
@@ -56,10 +58,10 @@ struct stat statOf(const std::string& path) {
   return st;
 }
 
-LoadedFile load(const std::string& path) {
+LoadedFile load(const std::string& path, platform::FileOps& ops = platform::systemFileOps()) {
   LoadedFile file;
   std::string error;
-  EXPECT_EQ(loadFile(path, file, error), LoadResult::Loaded) << error;
+  EXPECT_EQ(loadFile(path, file, error, ops), LoadResult::Loaded) << error;
   return file;
 }
 
@@ -71,7 +73,7 @@ TEST_F(FileReplaceTest, LoadsEveryByteAndTellsMissingEmptyAndFolder) {
   LoadedFile file = load(path);
   EXPECT_EQ(file.content, old);
   EXPECT_EQ(file.listedPath, path);
-  EXPECT_EQ(file.identity.size, static_cast<int64_t>(old.size()));
+  EXPECT_EQ(file.identity.stamp.size, static_cast<int64_t>(old.size()));
 
   LoadedFile other;
   std::string error;
@@ -242,11 +244,11 @@ TEST_P(FileReplaceFaults, EveryFailingCallLeavesOldContentAndNoTemporaries) {
         ASSERT_EQ(::link(path.c_str(), d.file("g.txt").c_str()), 0);
       }
       std::vector<std::string> before = namesIn(d.path());
-      LoadedFile file = load(path);
-
       test::FaultyFileOps ops;
+      LoadedFile file = load(path, ops);
+      ops.reset();
       ops.failCall(nth, errnum);
-      IoStatus s = writeBack(file, now, {.createBackup = c.backup}, ops);
+      IoStatus s = writeBack(file, now, {.createBackup = c.backup});
       SCOPED_TRACE("errno " + std::to_string(errnum) + ", call " + std::to_string(nth) + " (" +
                    (nth <= static_cast<int>(ops.calls().size()) ? ops.calls()[nth - 1] : "-") +
                    ")");
@@ -309,7 +311,8 @@ TEST_F(FileReplaceTest, BatchSwapsOnlyAtCommitAndReportsEachFile) {
   {
     WriteBackBatch batch({}, ops);
     std::vector<LoadedFile> files;
-    for (const std::string& p : paths) files.push_back(load(p));
+    for (const std::string& p : paths) files.push_back(load(p, ops));
+    ops.reset();
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(batch.add(files[i], "new " + std::to_string(i)));
     EXPECT_EQ(batch.staged(), 4u);  // the hard-linked one is written at once
     EXPECT_EQ(TempDir::read(twin), "new 4");
@@ -404,14 +407,14 @@ TEST(CloseLater, DescriptorsWaitingToBeClosedStayFew) {
   struct rlimit few = was;
   few.rlim_cur = openDescriptors() + 64;
   ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
-  systemFileOps().closeLater(blocker);  // the closing thread is stuck on it for a second
+  platform::systemFileOps().closeLater(blocker);  // the closing thread is stuck on it for a second
   int failedAt = -1;
   for (int i = 0; i < 1000 && failedAt < 0; ++i) {
     const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (fd < 0)
       failedAt = i;
     else
-      systemFileOps().closeLater(fd);
+      platform::systemFileOps().closeLater(fd);
   }
   ::setrlimit(RLIMIT_NOFILE, &was);
   EXPECT_EQ(failedAt, -1) << "out of descriptors after " << failedAt << " files";
@@ -427,9 +430,10 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
         paths.push_back(d.write("f" + std::to_string(i), olds.back()));
       }
       d.write("f0.rpf", "older backup");
-      std::vector<LoadedFile> files;
-      for (const std::string& p : paths) files.push_back(load(p));
       test::FaultyFileOps ops;
+      std::vector<LoadedFile> files;
+      for (const std::string& p : paths) files.push_back(load(p, ops));
+      ops.reset();
       ops.failCall(nth, errnum);
       std::vector<bool> reportedWritten(3, false), addFailed(3, false);
       std::string keptIn;  // a backup that could not get its name, as the report says
@@ -472,4 +476,4 @@ TEST(FileReplaceBatchFaults, EveryFailingCallLeavesEachFileOldOrReportedNew) {
 }
 
 }  // namespace
-}  // namespace tw::platform
+}  // namespace tw::writeback

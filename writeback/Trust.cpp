@@ -1,0 +1,88 @@
+#include "writeback/Trust.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <cerrno>
+
+namespace tw::writeback {
+
+Owners Owners::thisUser() {
+  const uid_t uid = ::geteuid();
+  return {uid, uid};
+}
+
+Owners Owners::thisUserAnd(uid_t fileOwner) {
+  return {::geteuid(), fileOwner};
+}
+
+Distrust judge(const struct stat& st, Owners owners) {
+  if (S_ISLNK(st.st_mode)) return Distrust::SymbolicLink;
+  if (!S_ISREG(st.st_mode)) return Distrust::NotRegular;
+  if (!owners.allow(st.st_uid)) return Distrust::OtherOwner;
+  if (st.st_nlink != 1) return Distrust::OtherNames;
+  return Distrust::Trusted;
+}
+
+std::string distrustText(Distrust reason) {
+  switch (reason) {
+    case Distrust::SymbolicLink:
+      return "it is a symbolic link";
+    case Distrust::NotRegular:
+      return "it is not a regular file";
+    case Distrust::OtherOwner:
+      return "it belongs to another user";
+    case Distrust::OtherNames:
+      return "it has other names (hard links)";
+    case Distrust::Trusted:
+      break;
+  }
+  return "it is a file of this user";
+}
+
+int openTrusted(const platform::Folder& folder, const std::string& name, Owners owners,
+                TrustedFile& out, Distrust& reason) {
+  out = TrustedFile{};
+  reason = Distrust::Trusted;
+  // Looked at first, so that a device is never opened (opening some has effects of its own).
+  struct stat seen {};
+  if (const int errnum = folder.look(name, seen); errnum != 0) return errnum;
+  if ((reason = judge(seen, owners)) != Distrust::Trusted) return 0;
+  platform::FileOps& ops = folder.ops();
+  platform::UniqueFd fd(ops, folder.open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  if (!fd) {
+    if (errno == ELOOP) {  // replaced by a link since it was looked at
+      reason = Distrust::SymbolicLink;
+      return 0;
+    }
+    return errno;
+  }
+  if (ops.fstat(fd.get(), &out.st) != 0) return errno;
+  if ((reason = judge(out.st, owners)) != Distrust::Trusted) return 0;
+  out.fd = std::move(fd);
+  return 0;
+}
+
+int readExactly(platform::FileOps& ops, int fd, size_t size, std::string& out) {
+  out.resize(size + 1);  // one byte more: a file that grew is seen
+  size_t have = 0;
+  while (have < out.size()) {
+    const ssize_t n = ops.read(fd, out.data() + have, out.size() - have);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) break;
+    have += static_cast<size_t>(n);
+  }
+  out.resize(have);
+  return have == size ? 0 : ESTALE;
+}
+
+bool heldByAWriter(platform::FileOps& ops, int fd) {
+  return ops.flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+}
+
+}  // namespace tw::writeback
+
+
