@@ -64,7 +64,9 @@ std::string fileNameOf(const std::string& path) {
 }
 
 IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops) {
-  const int fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; O_NOCTTY: a terminal named here
+  // must not become the process's own.
+  const int fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0);
   if (fd < 0) return fail("Cannot open", path, errno);
   struct Closer {
     FileOps& ops;
@@ -74,18 +76,30 @@ IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops) 
   struct stat st {};
   if (ops.fstat(fd, &st) != 0) return fail("Cannot read", path, errno);
   if (S_ISDIR(st.st_mode)) return fail("Cannot read", path, EISDIR);
-  out.clear();
-  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
-  char buffer[1 << 16];
-  for (;;) {
-    ssize_t n = ops.read(fd, buffer, sizeof buffer);
+  if (!S_ISREG(st.st_mode)) {
+    return IoStatus::failure("Cannot read " + quoted(path) + ": Not a regular file");
+  }
+  // One byte more than the file had: a file that grows while it is read is noticed at once,
+  // and nothing is read past its size however long it goes on.
+  const size_t size = static_cast<size_t>(st.st_size);
+  out.resize(size + 1);
+  size_t have = 0;
+  while (have < out.size()) {
+    const ssize_t n = ops.read(fd, out.data() + have, out.size() - have);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail("Cannot read", path, errno);
+      const int errnum = errno;
+      out.clear();
+      return fail("Cannot read", path, errnum);
     }
     if (n == 0) break;
-    out.append(buffer, static_cast<size_t>(n));
+    have += static_cast<size_t>(n);
   }
+  if (have != size) {
+    out.clear();
+    return IoStatus::failure("Cannot read " + quoted(path) + ": it changed while it was read");
+  }
+  out.resize(size);
   return IoStatus::success();
 }
 

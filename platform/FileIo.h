@@ -27,6 +27,9 @@ struct IoStatus {
 std::string errorText(int errnum);
 
 // Reads the whole file at `path` into `out` (replacing its content). Follows symbolic links.
+// Only a regular file is read, and never waited for: anything else (a FIFO, a device, a
+// socket, a folder) is refused at once. A file whose size changes while it is read is refused
+// too, so a file that never ends cannot fill the memory.
 IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops = systemFileOps());
 
 // Replaces the file at `path` with exactly `bytes`: writes a complete temporary file in the

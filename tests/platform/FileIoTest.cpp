@@ -21,13 +21,20 @@ TEST_F(FileIo, ReadWholeFileKeepsEveryByte) {
   EXPECT_EQ(read, bytes);
 }
 
-TEST_F(FileIo, ReadWholeFileNamesTheMissingFile) {
-  std::string read;
-  IoStatus status = readWholeFile(dir.file("missing.txt"), read);
-  EXPECT_FALSE(status);
-  EXPECT_NE(status.error.find("missing.txt"), std::string::npos);
-  EXPECT_NE(status.error.find("No such file"), std::string::npos);
-  EXPECT_FALSE(readWholeFile(dir.path().string(), read)) << "a folder is not a file";
+// Only a regular file is read; a device or a FIFO is refused at once, never waited for or
+// read without end.
+TEST_F(FileIo, ReadWholeFileRefusesWhatIsNotARegularFile) {
+  const std::string missing = dir.file("missing.txt");
+  const std::string folder = dir.path().string();
+  const std::pair<std::string, std::string> cases[] = {
+      {missing, "Cannot open \"" + missing + "\": No such file or directory"},
+      {folder, "Cannot read \"" + folder + "\": Is a directory"},
+      {"/dev/null", "Cannot read \"/dev/null\": Not a regular file"},
+  };
+  for (const auto& [path, error] : cases) {
+    std::string read;
+    EXPECT_EQ(readWholeFile(path, read).error, error);
+  }
 }
 
 TEST_F(FileIo, WriteFileAtomicallyReplacesContentAndKeepsMode) {
