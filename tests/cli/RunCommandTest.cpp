@@ -4,10 +4,16 @@
 
 #include "support/CliRun.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <sstream>
+#include <thread>
 
 namespace tw::cli {
 namespace {
@@ -137,6 +143,47 @@ TEST_F(RunCommand, EmptyListsAreRefusedWithTheMessagesOfGo) {
   EXPECT_EQ(r.status, kExitUsage);
   EXPECT_EQ(r.err, "textwright-cli: You didn't specify find and replace string!\n");
   EXPECT_EQ(TempDir::read(a), "colour");
+}
+
+// A configuration naming a path with a NUL byte (the system would take the path cut there: the
+// listed file itself) or one that is not a regular file (a FIFO would keep the reader waiting)
+// is refused by every command that reads one, before anything is touched.
+TEST_F(RunCommand, UnusableConfigurationsAreRefusedByEveryReaderAndChangeNothing) {
+  const std::string a = dir.write("a.txt", "colour");
+  const std::string b = dir.write("b.txt", "colour");
+  dir.write("a.txt.rpf", "old a");
+  const std::string nulEntry = a + std::string("\0x,1", 4);
+  const std::string withNul =
+      dir.write("nul.rpl", rpl(kDefaults, {b + ",0", nulEntry}, {{"colour", "color"}}));
+  const std::string fifo = dir.file("fifo.rpl");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+  const std::pair<std::string, std::string> cases[] = {
+      {withNul, "textwright-cli: " + withNul +
+                    ": Not a valid Textwright configuration file: line 8: the file entry \"File=" +
+                    a + "\\0x,1\" holds a NUL byte\n"},
+      {fifo, "textwright-cli: Cannot read \"" + fifo + "\": Not a regular file\n"},
+  };
+  for (const auto& [config, error] : cases) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"run"}, {"restore-backups"}, {"delete-backups", "--yes"}}) {
+      args.push_back(config);
+      // A reader that waits for a writer of the FIFO gets one after a while, and an empty
+      // file: the test then fails instead of waiting for ever.
+      std::promise<void> finished;
+      std::jthread writer([&fifo, done = finished.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return;
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+      });
+      const CliRun r = run(args);
+      finished.set_value();
+      EXPECT_EQ(r.status, kExitUsage) << args[0];
+      EXPECT_EQ(r.err, error) << args[0];
+      EXPECT_EQ(TempDir::read(a), "colour") << args[0];
+      EXPECT_EQ(TempDir::read(a + ".rpf"), "old a") << args[0];
+    }
+  }
 }
 
 }  // namespace
