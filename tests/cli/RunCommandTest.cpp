@@ -186,5 +186,28 @@ TEST_F(RunCommand, UnusableConfigurationsAreRefusedByEveryReaderAndChangeNothing
   }
 }
 
+// A report is never written through a symbolic link in a folder such as /tmp, where someone
+// else may have put it to have the file it leads to overwritten.
+TEST_F(RunCommand, ReportsAreNotWrittenThroughALinkInAFolderOthersCanWrite) {
+  const std::string a = dir.write("a.txt", "colour");
+  const std::string secret = dir.write("private/secret.txt", "secret");
+  const std::string config =
+      dir.write("job.rpl", rpl(kDefaults, {a + ",1"}, {{"colour", "color"}}));
+  const std::string shared = dir.file("shared");
+  fs::create_directory(shared);
+  ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+  const std::string planted = shared + "/report.txt";
+  fs::create_symlink(secret, planted);
+
+  CliRun r = run({"run", config, "--report", planted, "--html-report", shared + "/report.html"});
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_EQ(r.err, "textwright-cli: the report was not written: \"" + planted +
+                       "\" is a symbolic link in a folder others can write; it was not followed\n");
+  EXPECT_EQ(TempDir::read(secret), "secret");
+  EXPECT_TRUE(fs::is_symlink(planted));
+  EXPECT_EQ(TempDir::read(shared + "/report.html").rfind("<HTML>\r\n", 0), 0u);
+  EXPECT_EQ(TempDir::read(a), "color");
+}
+
 }  // namespace
 }  // namespace tw::cli
