@@ -32,7 +32,7 @@ std::optional<RplContent> LoadConfiguration(const std::string& path, CliIo& io) 
   std::string error;
   std::optional<RplContent> content = readConfigurationFile(path, error);
   if (!content) {
-    io.err << kErrorPrefix << (error == kNotValidConfiguration ? path + ": " + error : error)
+    io.err << kErrorPrefix << (isNotValidConfiguration(error) ? path + ": " + error : error)
            << "\n";
   }
   return content;

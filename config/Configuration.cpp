@@ -125,6 +125,7 @@ void Configuration::AddFiles(const std::vector<std::string>& paths) {
   present.reserve(Files.size() + paths.size());
   for (const FileEntry& entry : Files) present.insert(entry.Path);
   for (const std::string& path : paths) {
+    if (path.find('\0') != std::string::npos) continue;
     if (present.insert(path).second) Files.push_back({path, true});
   }
   markChanged();

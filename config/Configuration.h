@@ -121,6 +121,8 @@ class Configuration {
 
   // --- File operations ------------------------------------------------------------------
   // Appends each path not yet in Files (byte for byte), checked, in order; marks a change.
+  // A path holding a NUL byte names no file (the system would read it cut at the NUL) and is
+  // left out.
   void AddFiles(const std::vector<std::string>& paths);
   // Removes the selected entry (none: nothing is removed), after the question when
   // AppOptions::ConfirmDeleteFile is on; marks a change. Returns false when refused.

@@ -43,14 +43,14 @@ OpenOutcome load(Configuration& config, Prompts& prompts, SettingsStore& setting
                  const std::string& path) {
   std::string error;
   std::optional<RplContent> content = readConfigurationFile(path, error);
-  if (!content && error != kNotValidConfiguration) {
+  if (!content && !isNotValidConfiguration(error)) {
     prompts.inform(error, kErrorCaption, PromptIcon::Error);
     return OpenOutcome::Unreadable;
   }
   StoreLastDir(settings, path);
   config.Changed = false;
   if (!content) {
-    prompts.inform(kNotValidConfiguration, "Warning", PromptIcon::Error);
+    prompts.inform(error, "Warning", PromptIcon::Error);
     return OpenOutcome::Rejected;
   }
   applyRplContent(config, std::move(*content));
@@ -107,9 +107,11 @@ std::optional<RplContent> readConfigurationFile(const std::string& path, std::st
     error = status.error;
     return std::nullopt;
   }
-  std::optional<RplContent> content = parseRpl(bytes);
+  std::string problem;
+  std::optional<RplContent> content = parseRpl(bytes, problem);
   if (!content) {
     error = kNotValidConfiguration;
+    if (!problem.empty()) error += ": " + problem;
     return content;
   }
   // Absolute paths stay as they are; the folder for the others is found once.

@@ -16,11 +16,18 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
 
 inline constexpr const char* kNotValidConfiguration = "Not a valid Textwright configuration file";
+
+// Whether `error` from readConfigurationFile refuses the file's content (kNotValidConfiguration,
+// alone or followed by the line at fault), rather than saying it could not be read.
+inline bool isNotValidConfiguration(std::string_view error) {
+  return error.starts_with(kNotValidConfiguration);
+}
 inline constexpr const char* kSaveQuestion =
     "The configuration file has changed since your last save. Would you like to save changes?";
 inline constexpr const char* kOpenConfigurationTitle = "Open Configuration";
@@ -43,7 +50,8 @@ platform::IoStatus writeConfigurationFile(const std::string& path, const Configu
 // (the command-line tool's commands, Open and the start-up file): reads it, checks it, and
 // resolves each file path that is not absolute against the configuration's own folder, so
 // that the file list holds full paths wherever the program was started. On failure returns
-// nothing and sets `error` to the read error (naming the file) or to kNotValidConfiguration.
+// nothing and sets `error` to the read error (naming the file) or to kNotValidConfiguration,
+// followed by ": " and the line at fault where parseRpl names one.
 std::optional<RplContent> readConfigurationFile(const std::string& path, std::string& error);
 
 // `path` of a file list read from the configuration file `configPath`: unchanged when it is

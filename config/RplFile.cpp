@@ -67,6 +67,19 @@ std::string joinLines(const std::vector<std::string_view>& lines, size_t first, 
   return text;
 }
 
+// `line` with each NUL byte written as \0, for a message.
+std::string withNulShown(std::string_view line) {
+  std::string shown;
+  for (char c : line) {
+    if (c == '\0') {
+      shown += "\\0";
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 void appendLine(std::string& out, std::string_view line) {
   out += line;
   out += kCrLf;
@@ -122,6 +135,12 @@ std::string formatRpl(const Configuration& config) {
 }
 
 std::optional<RplContent> parseRpl(std::string_view bytes) {
+  std::string problem;
+  return parseRpl(bytes, problem);
+}
+
+std::optional<RplContent> parseRpl(std::string_view bytes, std::string& problem) {
+  problem.clear();
   const std::vector<std::string_view> lines = splitLines(bytes);
   if (lines.size() < kSwitchLines.size()) return std::nullopt;
   // The format is known only by the first letters of its first four lines.
@@ -153,6 +172,11 @@ std::optional<RplContent> parseRpl(std::string_view bytes) {
     }
     FileEntry entry;
     entry.Path = std::string(line.substr(equals + 1, comma - equals - 1));
+    if (entry.Path.find('\0') != std::string::npos) {
+      problem = "line " + std::to_string(i + 1) + ": the file entry \"" + withNulShown(line) +
+                "\" holds a NUL byte";
+      return std::nullopt;
+    }
     entry.Checked = comma + 1 < line.size() && line[comma + 1] == '1';
     content.Files.push_back(std::move(entry));
   }

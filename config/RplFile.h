@@ -45,6 +45,12 @@ std::string formatRpl(const Configuration& config);
 // break loses that one line break.
 std::optional<RplContent> parseRpl(std::string_view bytes);
 
+// parseRpl, saying why where the file is refused for one line: a file entry whose path holds
+// a NUL byte, which no file name can hold (it would name another file, cut at the NUL). Then
+// `problem` is "line N: the file entry "..." holds a NUL byte" (the NUL shown as \0);
+// otherwise it is left empty.
+std::optional<RplContent> parseRpl(std::string_view bytes, std::string& problem);
+
 // Puts what a file holds into `config`: its switches, files and pairs. Nothing else changes
 // (not Changed, FileName, the fields or the advanced switches).
 void applyRplContent(Configuration& config, RplContent content);

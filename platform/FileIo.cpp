@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -66,7 +67,9 @@ std::string fileNameOf(const std::string& path) {
 }
 
 IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops) {
-  const int fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; O_NOCTTY: a terminal named here
+  // must not become the process's own.
+  const int fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0);
   if (fd < 0) return fail("Cannot open", path, errno);
   struct Closer {
     FileOps& ops;
@@ -76,51 +79,110 @@ IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops) 
   struct stat st {};
   if (ops.fstat(fd, &st) != 0) return fail("Cannot read", path, errno);
   if (S_ISDIR(st.st_mode)) return fail("Cannot read", path, EISDIR);
-  out.clear();
-  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
-  char buffer[1 << 16];
-  for (;;) {
-    ssize_t n = ops.read(fd, buffer, sizeof buffer);
+  if (!S_ISREG(st.st_mode)) {
+    return IoStatus::failure("Cannot read " + quoted(path) + ": Not a regular file");
+  }
+  // One byte more than the file had: a file that grows while it is read is noticed at once,
+  // and nothing is read past its size however long it goes on.
+  const size_t size = static_cast<size_t>(st.st_size);
+  out.resize(size + 1);
+  size_t have = 0;
+  while (have < out.size()) {
+    const ssize_t n = ops.read(fd, out.data() + have, out.size() - have);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail("Cannot read", path, errno);
+      const int errnum = errno;
+      out.clear();
+      return fail("Cannot read", path, errnum);
     }
     if (n == 0) break;
-    out.append(buffer, static_cast<size_t>(n));
+    have += static_cast<size_t>(n);
   }
+  if (have != size) {
+    out.clear();
+    return IoStatus::failure("Cannot read " + quoted(path) + ": it changed while it was read");
+  }
+  out.resize(size);
   return IoStatus::success();
 }
 
-IoStatus writeFileAtomically(const std::string& givenPath, std::string_view bytes, FileOps& ops) {
-  // A symbolic link stays a link: the file it points to is the one replaced.
-  std::string path = givenPath;
-  struct stat link {};
-  if (ops.lstat(givenPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
-      !ops.realPath(givenPath.c_str(), path)) {
-    return fail("Cannot write", givenPath, errno);
-  }
-  // A new file gets the usual mode for a created file; an existing one keeps its mode.
-  struct stat old {};
-  const mode_t mode = ops.stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : newFileMode();
-  FolderRef folder;
-  if (SysError opened = Folder::open(ops, folderOf(path), false, folder); opened.failed())
-    return fail("Cannot write", givenPath, opened.errnum());
+namespace {
+
+// A temporary name beside `name` (cut, so that it stays within 255 bytes).
+std::string temporaryNameFor(const std::string& name) {
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937_64 generator{
+      std::random_device{}() ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+  std::string temp = "." + name.substr(0, 48) + ".twtmp-";
+  for (int i = 0; i < 8; ++i) temp += kChars[generator() % (sizeof kChars - 1)];
+  return temp;
+}
+
+// Whether someone other than this process's user may put a name into the folder: a group or
+// world write bit, the sticky bit of a shared folder such as /tmp, or another owner.
+bool othersCanWrite(const struct stat& folder) {
+  return (folder.st_mode & (S_IWGRP | S_IWOTH | S_ISVTX)) != 0 || folder.st_uid != ::geteuid();
+}
+
+// writeFileAtomically in the folder of `path`, resolved once and then used only through its
+// descriptor, so that no name swapped in meanwhile redirects the write. A symbolic link as
+// the target is followed once, when `followLink` is set and only this user can write the
+// folder.
+IoStatus writeInFolder(const std::string& path, std::string_view bytes, FileOps& ops,
+                       bool followLink) {
   const std::string name = fileNameOf(path);
+  if (name.empty() || name == "." || name == "..") return fail("Cannot write", path, EISDIR);
+  const std::string given = folderOf(path);
+  std::string folder;
+  if (!ops.realPath(given.empty() ? "." : given.c_str(), folder)) {
+    return fail("Cannot write", path, errno);
+  }
+  FolderRef opened;
+  if (SysError error = Folder::open(ops, folder, true, opened); error.failed())
+    return fail("Cannot write", path, error.errnum());
+
+  // A new file gets the usual mode for a created file; an existing one of ours keeps its mode.
+  mode_t mode = newFileMode();
+  struct stat old {};
+  if (const int looked = opened->look(name, old); looked == 0) {
+    if (S_ISLNK(old.st_mode)) {
+      struct stat folderStat {};
+      if (ops.fstat(opened->fd(), &folderStat) != 0) return fail("Cannot write", path, errno);
+      if (othersCanWrite(folderStat)) {
+        return IoStatus::failure(quoted(path) +
+                                 " is a symbolic link in a folder others can write; it was not "
+                                 "followed");
+      }
+      // A link of the user's own stays a link: the file it points to is the one replaced.
+      if (!followLink) return fail("Cannot write", path, ELOOP);
+      std::string target;
+      if (!ops.realPath(path.c_str(), target)) return fail("Cannot write", path, errno);
+      return writeInFolder(target, bytes, ops, false);
+    }
+    if (old.st_uid == ::geteuid()) mode = old.st_mode & 07777;
+  } else if (looked != ENOENT) {
+    return fail("Cannot write", path, looked);
+  }
+
   TempFile temp;
-  const auto tempName = [&] {
-    static thread_local std::mt19937_64 random{std::random_device{}()};
-    return "." + name.substr(0, 48) + ".twtmp-" + std::to_string(random() % 1000000000);
-  };
-  int errnum = temp.create(folder, tempName);
+  int errnum = temp.create(opened, [&] { return temporaryNameFor(name); });
   if (errnum == 0) errnum = writeAllAt(ops, temp.fd(), bytes, 0);
   if (errnum == 0 && ops.fchmod(temp.fd(), mode) != 0) errnum = errno;
   if (errnum == 0 && ops.fsync(temp.fd()) != 0) errnum = errno;
   if (errnum == 0) errnum = temp.close();
-  if (errnum == 0) errnum = folder->rename(temp.name(), *folder, name);
+  if (errnum == 0) errnum = opened->rename(temp.name(), *opened, name);
+  if (errnum == 0) temp.keep();
+  // The rename is on disk only once the folder is flushed.
+  if (errnum == 0) errnum = opened->flush();
   if (errnum != 0) return fail("Cannot write", path, errnum);
-  temp.keep();
-  if (const int flushed = folder->flush(); flushed != 0) return fail("Cannot write", path, flushed);
   return IoStatus::success();
+}
+
+}  // namespace
+
+IoStatus writeFileAtomically(const std::string& path, std::string_view bytes, FileOps& ops) {
+  return writeInFolder(path, bytes, ops, true);
 }
 
 }  // namespace tw::platform

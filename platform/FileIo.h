@@ -27,12 +27,18 @@ struct IoStatus {
 std::string errorText(int errnum);
 
 // Reads the whole file at `path` into `out` (replacing its content). Follows symbolic links.
+// Only a regular file is read, and never waited for: anything else (a FIFO, a device, a
+// socket, a folder) is refused at once. A file whose size changes while it is read is refused
+// too, so a file that never ends cannot fill the memory.
 IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops = systemFileOps());
 
 // Replaces the file at `path` with exactly `bytes`: writes a complete temporary file in the
-// same folder (created exclusively, mode 0666 less the umask for a new file, else the old
-// file's mode), flushes it, renames it over `path` and flushes the folder. On any failure
-// `path` keeps its old content and no temporary file is left behind.
+// same folder (created exclusively, mode 0666 less the umask for a new file or one of another
+// user, else the old file's mode), flushes it, renames it over `path` and flushes the folder.
+// Only the folder part of `path` is resolved; every step is then made relative to that open
+// folder. A symbolic link at `path` is followed (the file it leads to is replaced) only in a
+// folder that no one else can write; elsewhere it is refused. On any failure `path` keeps its
+// old content and no temporary file is left behind.
 IoStatus writeFileAtomically(const std::string& path, std::string_view bytes,
                              FileOps& ops = systemFileOps());
 

@@ -12,8 +12,7 @@ class UniqueFd {
  public:
   UniqueFd() = default;
   UniqueFd(FileOps& ops, int fd) : m_ops(&ops), m_fd(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept
-      : m_ops(other.m_ops), m_fd(std::exchange(other.m_fd, -1)) {}
+  UniqueFd(UniqueFd&& other) noexcept : m_ops(other.m_ops), m_fd(std::exchange(other.m_fd, -1)) {}
   UniqueFd& operator=(UniqueFd&& other) noexcept {
     if (this != &other) {
       reset();

@@ -42,7 +42,8 @@ IoStatus createFile(const FileSite& site, const std::string& bytes) {
   if (errnum == 0) errnum = site.folder->rename(temp.name(), *site.folder, site.name);
   if (errnum == 0) temp.keep();
   if (errnum == 0) errnum = site.folder->flush();
-  return errnum == 0 ? IoStatus::success() : platform::fail("Cannot write", site.listedPath, errnum);
+  return errnum == 0 ? IoStatus::success()
+                     : platform::fail("Cannot write", site.listedPath, errnum);
 }
 
 // Gives the existing file at `site` exactly `bytes`, unless it holds them already.
@@ -100,7 +101,8 @@ IoStatus restoreBackup(const FileSite& site, bool& restored) {
                                ": it changed while it was read");
     return platform::fail("Cannot read", site.backupPath(), errnum);
   }
-  if (IoStatus written = fileThere ? replaceContent(site, bytes) : createFile(site, bytes); !written)
+  if (IoStatus written = fileThere ? replaceContent(site, bytes) : createFile(site, bytes);
+      !written)
     return written;
   // The file holds the backup's content now; only so may the backup go, and only the one
   // that was read.
@@ -118,7 +120,8 @@ IoStatus restoreBackup(const FileSite& site, bool& restored) {
 IoStatus deleteBackup(const FileSite& site, bool& deleted) {
   deleted = false;
   const platform::Folder& folder = *site.listedFolder;
-  struct stat file {}, backup {};
+  struct stat file {
+  }, backup{};
   bool fileThere = false;
   const Owners owners = backupOwners(site, file, fileThere);
   if (const int errnum = folder.look(site.backupName(), backup); errnum != 0)

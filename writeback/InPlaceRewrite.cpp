@@ -91,17 +91,17 @@ IoStatus settleCopy(const FileFacts& file, platform::TempFile& copy, std::string
     older.closeLater();
     if (errnum == 0) return IoStatus::success();
     return IoStatus::failure(quoted(path) + " was written, but its backup " +
-                             quoted(site.backupPath()) + " could not be made: " +
-                             platform::errorText(errnum) + "; its old content is kept in " +
-                             quoted(keepCopy(copy)));
+                             quoted(site.backupPath()) +
+                             " could not be made: " + platform::errorText(errnum) +
+                             "; its old content is kept in " + quoted(keepCopy(copy)));
   }
   // The older backup goes while the copy still marks the rewrite as under way.
   if (const int errnum = options.removeOlderBackup ? dropOlderBackup(site, old.st_uid) : 0;
       errnum != 0) {
     return IoStatus::failure(quoted(path) + " was written, but its older backup " +
-                             quoted(site.backupPath()) + " could not be removed: " +
-                             platform::errorText(errnum) + "; its old content is kept in " +
-                             quoted(keepCopy(copy)));
+                             quoted(site.backupPath()) +
+                             " could not be removed: " + platform::errorText(errnum) +
+                             "; its old content is kept in " + quoted(keepCopy(copy)));
   }
   if (const int errnum = site.folder->remove(copy.name()); errnum != 0) {
     return IoStatus::failure(quoted(path) + " was written, but its temporary copy " +
@@ -116,8 +116,8 @@ IoStatus settleCopy(const FileFacts& file, platform::TempFile& copy, std::string
 
 }  // namespace
 
-int openForRewrite(const platform::Folder& folder, const std::string& name,
-                   const struct stat& old, bool& madeWritable) {
+int openForRewrite(const platform::Folder& folder, const std::string& name, const struct stat& old,
+                   bool& madeWritable) {
   madeWritable = false;
   platform::FileOps& ops = folder.ops();
   int fd = folder.open(name, O_WRONLY | O_NONBLOCK);
@@ -154,7 +154,8 @@ IoStatus rewriteInPlace(const FileFacts& file, std::string_view oldContent,
   const std::string& path = file.listedPath;
   platform::FileOps& ops = site.folder->ops();
   platform::TempFile copy;
-  if (const int errnum = makeOldCopy(file, oldContent, newContent, old, options.createBackup, copy); errnum != 0) {
+  if (const int errnum = makeOldCopy(file, oldContent, newContent, old, options.createBackup, copy);
+      errnum != 0) {
     return options.createBackup ? fail("Cannot create the backup", site.backupPath(), errnum)
                                 : fail("Cannot write", path, errnum);
   }
@@ -181,7 +182,8 @@ IoStatus rewriteInPlace(const FileFacts& file, std::string_view oldContent,
   // Put the old content back; if that fails too, the copy holds it for the next run.
   if (!fd) fd = platform::UniqueFd(ops, site.folder->open(site.name, O_WRONLY | O_NONBLOCK));
   const bool restored =
-      fd && overwrite(ops, fd.get(), oldContent, madeWritable ? &oldMode : nullptr, &oldTime) == 0 &&
+      fd &&
+      overwrite(ops, fd.get(), oldContent, madeWritable ? &oldMode : nullptr, &oldTime) == 0 &&
       fd.close() == 0;
   IoStatus failure = fail("Cannot write", path, errnum);
   if (restored) return failure;  // the copy goes with `copy`

@@ -26,8 +26,8 @@ IoStatus rewriteInPlace(const FileFacts& file, std::string_view oldContent,
 // Opens `name` of `folder` for writing in place. A read-only file of this user's is made
 // writable for its owner meanwhile (`madeWritable`); its mode is given back after the write.
 // The descriptor, or -1 and errno.
-int openForRewrite(const platform::Folder& folder, const std::string& name,
-                   const struct stat& old, bool& madeWritable);
+int openForRewrite(const platform::Folder& folder, const std::string& name, const struct stat& old,
+                   bool& madeWritable);
 
 // Writes `bytes` over the file open as `fd` and cuts it to their length, gives back the mode
 // when asked and the date `mtime` when given, and flushes it. 0 or errno.

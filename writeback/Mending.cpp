@@ -165,7 +165,8 @@ void mendRewrite(const Mend& m, const RewriteRecord& record, bool kept) {
 void settlePending(const Mend& m, uint64_t newInode) {
   const FileSite& site = m.site;
   platform::FileOps& ops = m.folder.ops();
-  struct stat pending {}, file {};
+  struct stat pending {
+  }, file{};
   if (m.folder.look(m.name, pending) != 0) return;
   const bool fileThere = site.folder->look(site.name, file) == 0;
   TrustedFile held;

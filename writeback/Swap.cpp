@@ -35,15 +35,16 @@ int copyOldContent(StagedSwap& swap, PendingBackup& pending) {
   const FileSite& site = swap.file.site;
   platform::FileOps& ops = site.folder->ops();
   std::string bytes;  // the old file was opened for this swap and not read yet
-  if (const int errnum = readExactly(ops, swap.oldFd.get(), static_cast<size_t>(swap.old.st_size),
-                                     bytes);
+  if (const int errnum =
+          readExactly(ops, swap.oldFd.get(), static_cast<size_t>(swap.old.st_size), bytes);
       errnum != 0) {
     return errnum;
   }
   const auto newName = [&] {
     return makeTemporaryName(site.listedName, {TemporaryKind::NewContent, 0, 0, {}});
   };
-  if (const int errnum = pending.copy.create(site.listedFolder, newName); errnum != 0) return errnum;
+  if (const int errnum = pending.copy.create(site.listedFolder, newName); errnum != 0)
+    return errnum;
   const int fd = pending.copy.fd();
   if (const int errnum = platform::writeAllAt(ops, fd, bytes, 0); errnum != 0) return errnum;
   if (ops.fchmod(fd, swap.old.st_mode & 0777) != 0) return errno;
@@ -95,7 +96,8 @@ int settleBackup(const FileSite& site, PendingBackup& pending) {
 // when its name was taken away (removed or replaced), or the errno of a failed look.
 int checkStillOurs(const StagedSwap& swap) {
   const platform::Folder& folder = *swap.file.site.folder;
-  struct stat named {}, held {};
+  struct stat named {
+  }, held{};
   if (const int errnum = folder.look(swap.temp.name(), named); errnum != 0)
     return errnum == ENOENT ? ESTALE : errnum;
   if (folder.ops().fstat(swap.temp.fd(), &held) != 0) return errno;
@@ -144,8 +146,7 @@ IoStatus beginSwap(const FileFacts& file, const WriteBackOptions& options,
   if (ops.fstat(swap.oldFd.get(), &swap.old) != 0) return fail("Cannot write", path, errno);
   if (!file.identity.unchangedIn(swap.old)) return changedByOthers(path);
   if (options.createBackup) {
-    if (IoStatus usable = checkBackupSlot(site, swap.old, swap.olderBackup); !usable)
-      return usable;
+    if (IoStatus usable = checkBackupSlot(site, swap.old, swap.olderBackup); !usable) return usable;
   }
   if (swap.old.st_uid != user.uid && user.uid != 0) {
     // A new file would be ours, not its owner's: write in place where we may, else refuse.
@@ -177,8 +178,8 @@ IoStatus appendToSwap(StagedSwap& swap, std::string_view piece) {
   return IoStatus::success();
 }
 
-IoStatus completeSwap(StagedSwap& swap, const WriteBackOptions& options,
-                      platform::ProcessUser user, bool flush) {
+IoStatus completeSwap(StagedSwap& swap, const WriteBackOptions& options, platform::ProcessUser user,
+                      bool flush) {
   platform::FileOps& ops = swap.file.site.folder->ops();
   const std::string& path = swap.file.listedPath;
   const int fd = swap.temp.fd();
@@ -231,11 +232,10 @@ IoStatus finishSwap(StagedSwap& swap, const WriteBackOptions& options) {
   older.closeLater();
   if (const int errnum = settled; errnum != 0) {
     pending.copy.keep();
-    return IoStatus::failure(quoted(path) + " was written, but its backup " +
-                             quoted(site.backupPath()) +
-                             " could not be made: " + platform::errorText(errnum) +
-                             "; its old content is kept in " +
-                             quoted(site.listedFolder->pathOf(pending.name)));
+    return IoStatus::failure(
+        quoted(path) + " was written, but its backup " + quoted(site.backupPath()) +
+        " could not be made: " + platform::errorText(errnum) + "; its old content is kept in " +
+        quoted(site.listedFolder->pathOf(pending.name)));
   }
   return IoStatus::success();
 }

@@ -36,8 +36,8 @@ IoStatus beginSwap(const FileFacts& file, const WriteBackOptions& options,
 IoStatus appendToSwap(StagedSwap& swap, std::string_view piece);
 // Gives the temporary file the old file's attributes and date as asked, flushed when
 // `flush` (else the caller flushes it before finishSwap).
-IoStatus completeSwap(StagedSwap& swap, const WriteBackOptions& options,
-                      platform::ProcessUser user, bool flush);
+IoStatus completeSwap(StagedSwap& swap, const WriteBackOptions& options, platform::ProcessUser user,
+                      bool flush);
 // Renames the complete temporary file over the file, unless another program changed the
 // file meanwhile (its change wins). The old content gets a pending name just before and the
 // backup's name just after, so an older backup is replaced only once the file holds its new

@@ -1,9 +1,9 @@
 #include "writeback/TemporaryName.h"
 
+#include <unistd.h>
 #include <chrono>
 #include <cstring>
 #include <random>
-#include <unistd.h>
 
 namespace tw::writeback {
 

@@ -37,9 +37,9 @@ struct RewriteRecord {
 
 struct TemporaryName {
   TemporaryKind kind = TemporaryKind::NewContent;
-  uint64_t ownerHash = 0;   // nameHash of the name of the file it belongs to
-  uint64_t newInode = 0;    // PendingBackup
-  RewriteRecord rewrite;    // OldContent and KeptOldContent
+  uint64_t ownerHash = 0;  // nameHash of the name of the file it belongs to
+  uint64_t newInode = 0;   // PendingBackup
+  RewriteRecord rewrite;   // OldContent and KeptOldContent
 };
 
 // The hash that ties a temporary name to the file name it belongs to.

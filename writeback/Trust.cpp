@@ -84,5 +84,3 @@ bool heldByAWriter(platform::FileOps& ops, int fd) {
 }
 
 }  // namespace tw::writeback
-
-

@@ -75,9 +75,9 @@ IoStatus writeBack(const FileFacts& file, std::string_view oldContent, std::stri
     if (errnum == 0) errnum = folder->flush();
   }
   if (errnum != 0) {
-    return IoStatus::failure(quoted(file.listedPath) +
-                             " was written, but it could not be flushed to disk: " +
-                             platform::errorText(errnum));
+    return IoStatus::failure(
+        quoted(file.listedPath) +
+        " was written, but it could not be flushed to disk: " + platform::errorText(errnum));
   }
   return IoStatus::success();
 }
@@ -100,8 +100,7 @@ WriteBackBatch::Added WriteBackBatch::add(const FileFacts& file, std::string_vie
                                           std::string_view newContent) {
   auto swap = std::make_unique<StagedSwap>();
   bool done = false;
-  IoStatus prepared =
-      prepare(file, oldContent, newContent, m_options, m_user, false, *swap, done);
+  IoStatus prepared = prepare(file, oldContent, newContent, m_options, m_user, false, *swap, done);
   if (!prepared || done) return {std::move(prepared), false};
   return stage(std::move(swap));
 }
@@ -174,8 +173,8 @@ std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
   for (size_t i = 0; i < staged.size(); ++i) {
     StagedSwap& swap = *staged[i];
     if (flushErrors[i] != 0) {
-      outcomes.push_back({swap.file.listedPath,
-                          fail("Cannot write", swap.file.listedPath, flushErrors[i])});
+      outcomes.push_back(
+          {swap.file.listedPath, fail("Cannot write", swap.file.listedPath, flushErrors[i])});
     } else {
       outcomes.push_back({swap.file.listedPath, finishSwap(swap, m_options)});
       swapped[i] = outcomes.back().status.ok;
@@ -183,8 +182,8 @@ std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
     // A failed close of the new content is a late write error (NFS reports them here).
     if (const int closed = swap.temp.close(); closed != 0 && swapped[i]) {
       outcomes.back().status = IoStatus::failure(
-          quoted(swap.file.listedPath) + " was written, but it could not be flushed to disk: " +
-          platform::errorText(closed));
+          quoted(swap.file.listedPath) +
+          " was written, but it could not be flushed to disk: " + platform::errorText(closed));
       swapped[i] = false;
     }
     // The old content, swapped out and without a backup, is freed by this close.

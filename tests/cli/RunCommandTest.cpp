@@ -4,10 +4,16 @@
 
 #include "support/CliRun.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <sstream>
+#include <thread>
 
 namespace tw::cli {
 namespace {
@@ -137,6 +143,70 @@ TEST_F(RunCommand, EmptyListsAreRefusedWithTheMessagesOfGo) {
   EXPECT_EQ(r.status, kExitUsage);
   EXPECT_EQ(r.err, "textwright-cli: You didn't specify find and replace string!\n");
   EXPECT_EQ(TempDir::read(a), "colour");
+}
+
+// A configuration naming a path with a NUL byte (the system would take the path cut there: the
+// listed file itself) or one that is not a regular file (a FIFO would keep the reader waiting)
+// is refused by every command that reads one, before anything is touched.
+TEST_F(RunCommand, UnusableConfigurationsAreRefusedByEveryReaderAndChangeNothing) {
+  const std::string a = dir.write("a.txt", "colour");
+  const std::string b = dir.write("b.txt", "colour");
+  dir.write("a.txt.rpf", "old a");
+  const std::string nulEntry = a + std::string("\0x,1", 4);
+  const std::string withNul =
+      dir.write("nul.rpl", rpl(kDefaults, {b + ",0", nulEntry}, {{"colour", "color"}}));
+  const std::string fifo = dir.file("fifo.rpl");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+  const std::pair<std::string, std::string> cases[] = {
+      {withNul, "textwright-cli: " + withNul +
+                    ": Not a valid Textwright configuration file: line 8: the file entry \"File=" +
+                    a + "\\0x,1\" holds a NUL byte\n"},
+      {fifo, "textwright-cli: Cannot read \"" + fifo + "\": Not a regular file\n"},
+  };
+  for (const auto& [config, error] : cases) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"run"}, {"restore-backups"}, {"delete-backups", "--yes"}}) {
+      args.push_back(config);
+      // A reader that waits for a writer of the FIFO gets one after a while, and an empty
+      // file: the test then fails instead of waiting for ever.
+      std::promise<void> finished;
+      std::jthread writer([&fifo, done = finished.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return;
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+      });
+      const CliRun r = run(args);
+      finished.set_value();
+      EXPECT_EQ(r.status, kExitUsage) << args[0];
+      EXPECT_EQ(r.err, error) << args[0];
+      EXPECT_EQ(TempDir::read(a), "colour") << args[0];
+      EXPECT_EQ(TempDir::read(a + ".rpf"), "old a") << args[0];
+    }
+  }
+}
+
+// A report is never written through a symbolic link in a folder such as /tmp, where someone
+// else may have put it to have the file it leads to overwritten.
+TEST_F(RunCommand, ReportsAreNotWrittenThroughALinkInAFolderOthersCanWrite) {
+  const std::string a = dir.write("a.txt", "colour");
+  const std::string secret = dir.write("private/secret.txt", "secret");
+  const std::string config =
+      dir.write("job.rpl", rpl(kDefaults, {a + ",1"}, {{"colour", "color"}}));
+  const std::string shared = dir.file("shared");
+  fs::create_directory(shared);
+  ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+  const std::string planted = shared + "/report.txt";
+  fs::create_symlink(secret, planted);
+
+  CliRun r = run({"run", config, "--report", planted, "--html-report", shared + "/report.html"});
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_EQ(r.err, "textwright-cli: the report was not written: \"" + planted +
+                       "\" is a symbolic link in a folder others can write; it was not followed\n");
+  EXPECT_EQ(TempDir::read(secret), "secret");
+  EXPECT_TRUE(fs::is_symlink(planted));
+  EXPECT_EQ(TempDir::read(shared + "/report.html").rfind("<HTML>\r\n", 0), 0u);
+  EXPECT_EQ(TempDir::read(a), "color");
 }
 
 }  // namespace

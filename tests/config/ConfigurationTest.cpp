@@ -172,10 +172,10 @@ TEST(Configuration, NormalizeLineBreaks) {
   EXPECT_EQ(normalizeLineBreaks("a\r\n\r\n"), "a\r\n");
 }
 
-TEST(Configuration, AddFilesSkipsPathsAlreadyThereByteForByte) {
+TEST(Configuration, AddFilesSkipsPathsAlreadyThereByteForByteAndPathsWithANul) {
   Configuration config;
   config.Files = {{"/a/x.htm", false}};
-  config.AddFiles({"/a/x.htm", "/a/X.htm", "/b", "/b"});
+  config.AddFiles({"/a/x.htm", "/a/X.htm", "/b", "/b", std::string("/b\0.htm", 7)});
   EXPECT_EQ(config.Files,
             (std::vector<FileEntry>{{"/a/x.htm", false}, {"/a/X.htm", true}, {"/b", true}}));
   EXPECT_TRUE(config.Changed);

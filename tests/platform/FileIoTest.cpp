@@ -21,13 +21,20 @@ TEST_F(FileIo, ReadWholeFileKeepsEveryByte) {
   EXPECT_EQ(read, bytes);
 }
 
-TEST_F(FileIo, ReadWholeFileNamesTheMissingFile) {
-  std::string read;
-  IoStatus status = readWholeFile(dir.file("missing.txt"), read);
-  EXPECT_FALSE(status);
-  EXPECT_NE(status.error.find("missing.txt"), std::string::npos);
-  EXPECT_NE(status.error.find("No such file"), std::string::npos);
-  EXPECT_FALSE(readWholeFile(dir.path().string(), read)) << "a folder is not a file";
+// Only a regular file is read; a device or a FIFO is refused at once, never waited for or
+// read without end.
+TEST_F(FileIo, ReadWholeFileRefusesWhatIsNotARegularFile) {
+  const std::string missing = dir.file("missing.txt");
+  const std::string folder = dir.path().string();
+  const std::pair<std::string, std::string> cases[] = {
+      {missing, "Cannot open \"" + missing + "\": No such file or directory"},
+      {folder, "Cannot read \"" + folder + "\": Is a directory"},
+      {"/dev/null", "Cannot read \"/dev/null\": Not a regular file"},
+  };
+  for (const auto& [path, error] : cases) {
+    std::string read;
+    EXPECT_EQ(readWholeFile(path, read).error, error);
+  }
 }
 
 TEST_F(FileIo, WriteFileAtomicallyReplacesContentAndKeepsMode) {
@@ -40,15 +47,32 @@ TEST_F(FileIo, WriteFileAtomicallyReplacesContentAndKeepsMode) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   // Nothing but the file itself is left in the folder.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  // A new file gets the mode of a created file.
+  const std::string created = dir.file("new.rpl");
+  ASSERT_TRUE(writeFileAtomically(created, "new"));
+  ASSERT_EQ(::stat(created.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, newFileMode());
 }
 
-TEST_F(FileIo, WriteFileAtomicallyThroughALinkKeepsTheLink) {
-  std::string target = dir.write("real.rpl", "old");
-  std::string link = dir.file("link.rpl");
-  std::filesystem::create_symlink(target, link);
-  ASSERT_TRUE(writeFileAtomically(link, "new"));
-  EXPECT_TRUE(std::filesystem::is_symlink(link));
-  EXPECT_EQ(TempDir::read(target), "new");
+// A link at the target is followed (and stays a link) only in a folder no one else can
+// write; elsewhere it may have been put there to have the file it leads to overwritten.
+TEST_F(FileIo, WriteFileAtomicallyFollowsALinkOnlyInAFolderOfItsOwn) {
+  const std::string target = dir.write("real.rpl", "old");
+  for (const mode_t mode : {0700, 0770, 0707}) {
+    const std::filesystem::path folder = dir.path() / std::to_string(mode);
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
+    const std::string link = (folder / "link.rpl").string();
+    std::filesystem::create_symlink(target, link);
+    const IoStatus status = writeFileAtomically(link, "new");
+    const bool own = mode == 0700;
+    EXPECT_EQ(status.error, own ? ""
+                                : "\"" + link + "\" is a symbolic link in a folder others " +
+                                      "can write; it was not followed");
+    EXPECT_EQ(TempDir::read(target), own ? "new" : "old") << mode;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    dir.write("real.rpl", "old");
+  }
 }
 
 TEST_F(FileIo, WriteFileAtomicallyFailureNamesTheFileAndLeavesNothing) {
