@@ -53,12 +53,18 @@ enum class Plant { AttackersFile, LinkToSecret, LinkToDevZero, Fifo, UnreadableF
 
 std::string nameOf(Plant plant) {
   switch (plant) {
-    case Plant::AttackersFile: return "the attacker's file";
-    case Plant::LinkToSecret: return "a link to the victim's secret";
-    case Plant::LinkToDevZero: return "a link to /dev/zero";
-    case Plant::Fifo: return "a FIFO";
-    case Plant::UnreadableFile: return "a file of mode 000";
-    case Plant::Folder: return "a folder";
+    case Plant::AttackersFile:
+      return "the attacker's file";
+    case Plant::LinkToSecret:
+      return "a link to the victim's secret";
+    case Plant::LinkToDevZero:
+      return "a link to /dev/zero";
+    case Plant::Fifo:
+      return "a FIFO";
+    case Plant::UnreadableFile:
+      return "a file of mode 000";
+    case Plant::Folder:
+      return "a folder";
   }
   return "?";
 }
@@ -90,8 +96,8 @@ std::string describe(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return "missing";
   std::ostringstream d;
-  d << "inode " << st.st_ino << " mode " << std::oct << (st.st_mode & 07777) << std::dec
-    << " uid " << st.st_uid << ' ';
+  d << "inode " << st.st_ino << " mode " << std::oct << (st.st_mode & 07777) << std::dec << " uid "
+    << st.st_uid << ' ';
   if (S_ISREG(st.st_mode)) {
     d << "file: " << readRegular(path);
   } else if (S_ISLNK(st.st_mode)) {
@@ -205,12 +211,24 @@ class SharedFolder : public ::testing::TestWithParam<FolderKind> {
                               ssize_t(kAttackerContent.size());
       };
       switch (plant) {
-        case Plant::AttackersFile: ok = ok && file(0666); break;
-        case Plant::LinkToSecret: ok = ok && ::symlink(m_secret.c_str(), path.c_str()) == 0; break;
-        case Plant::LinkToDevZero: ok = ok && ::symlink("/dev/zero", path.c_str()) == 0; break;
-        case Plant::Fifo: ok = ok && ::mkfifo(path.c_str(), 0666) == 0; break;
-        case Plant::UnreadableFile: ok = ok && file(0); break;
-        case Plant::Folder: ok = ok && ::mkdir(path.c_str(), 0755) == 0; break;
+        case Plant::AttackersFile:
+          ok = ok && file(0666);
+          break;
+        case Plant::LinkToSecret:
+          ok = ok && ::symlink(m_secret.c_str(), path.c_str()) == 0;
+          break;
+        case Plant::LinkToDevZero:
+          ok = ok && ::symlink("/dev/zero", path.c_str()) == 0;
+          break;
+        case Plant::Fifo:
+          ok = ok && ::mkfifo(path.c_str(), 0666) == 0;
+          break;
+        case Plant::UnreadableFile:
+          ok = ok && file(0);
+          break;
+        case Plant::Folder:
+          ok = ok && ::mkdir(path.c_str(), 0755) == 0;
+          break;
       }
       ::_exit(ok ? 0 : 1);
     }
@@ -333,15 +351,18 @@ struct VictimRun {
 TEST_P(SharedFolder, LeftoversBesideTheFileChangeNothing) {
   const std::vector<VictimRun> runs = {
       {"replace", {}, kReplace, "bye world\n", "hello world\n"},
-      {"replace, nothing found", {}, {"replace", "absent", "bye", "victim.txt"}, "hello world\n",
+      {"replace, nothing found",
+       {},
+       {"replace", "absent", "bye", "victim.txt"},
+       "hello world\n",
        nullptr},
       {"run", {}, {"run", "cfg.rpl"}, "bye world\n", "hello world\n"},
       {"restore-backups", kReplace, {"restore-backups", "cfg.rpl"}, "hello world\n", nullptr},
       {"delete-backups", kReplace, {"delete-backups", "cfg.rpl", "--yes"}, "bye world\n", nullptr},
   };
   for (const std::string& name : plantedLeftoverNames("victim.txt")) {
-    for (Plant kind : {Plant::AttackersFile, Plant::LinkToSecret, Plant::LinkToDevZero,
-                       Plant::Fifo, Plant::UnreadableFile, Plant::Folder}) {
+    for (Plant kind : {Plant::AttackersFile, Plant::LinkToSecret, Plant::LinkToDevZero, Plant::Fifo,
+                       Plant::UnreadableFile, Plant::Folder}) {
       for (const VictimRun& run : runs) {
         SCOPED_TRACE(name + " planted as " + nameOf(kind) + ", victim runs " + run.what);
         freshScene();
@@ -363,9 +384,8 @@ TEST_P(SharedFolder, LeftoversBesideTheFileChangeNothing) {
 TEST_P(SharedFolder, PlantedBackupIsNeverReadAdoptedWrittenThroughOrDeleted) {
   const std::vector<std::vector<std::string>> runs = {
       kReplace, {"restore-backups", "cfg.rpl"}, {"delete-backups", "cfg.rpl", "--yes"}};
-  for (Plant kind :
-       {Plant::AttackersFile, Plant::LinkToSecret, Plant::LinkToDevZero, Plant::Fifo,
-        Plant::Folder}) {
+  for (Plant kind : {Plant::AttackersFile, Plant::LinkToSecret, Plant::LinkToDevZero, Plant::Fifo,
+                     Plant::Folder}) {
     for (const std::vector<std::string>& args : runs) {
       SCOPED_TRACE("victim.txt.rpf planted as " + nameOf(kind) + ", victim runs" + joined(args));
       freshScene();
