@@ -51,23 +51,16 @@ std::vector<std::string> plantedLeftoverNames(const std::string& fileName) {
 
 enum class Plant { AttackersFile, LinkToSecret, LinkToDevZero, Fifo, UnreadableFile, Folder };
 
-std::string nameOf(Plant plant) {
-  switch (plant) {
-    case Plant::AttackersFile:
-      return "the attacker's file";
-    case Plant::LinkToSecret:
-      return "a link to the victim's secret";
-    case Plant::LinkToDevZero:
-      return "a link to /dev/zero";
-    case Plant::Fifo:
-      return "a FIFO";
-    case Plant::UnreadableFile:
-      return "a file of mode 000";
-    case Plant::Folder:
-      return "a folder";
-  }
-  return "?";
-}
+struct Planting {
+  Plant plant;
+  const char* what;
+};
+
+const std::vector<Planting> kPlantings = {
+    {Plant::AttackersFile, "the attacker's file"}, {Plant::LinkToSecret, "a link to the secret"},
+    {Plant::LinkToDevZero, "a link to /dev/zero"}, {Plant::Fifo, "a FIFO"},
+    {Plant::UnreadableFile, "a file of mode 000"}, {Plant::Folder, "a folder"},
+};
 
 // Takes on `uid` as its own group too, with the shared group as its only other group.
 bool becomeUser(uid_t uid) {
@@ -204,31 +197,19 @@ class SharedFolder : public ::testing::TestWithParam<FolderKind> {
     pid_t pid = ::fork();
     if (pid == 0) {
       ::umask(0);
-      bool ok = becomeUser(kAttacker);
-      auto file = [&](mode_t mode) {
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
-        return fd >= 0 && ::write(fd, kAttackerContent.data(), kAttackerContent.size()) ==
-                              ssize_t(kAttackerContent.size());
-      };
-      switch (plant) {
-        case Plant::AttackersFile:
-          ok = ok && file(0666);
-          break;
-        case Plant::LinkToSecret:
-          ok = ok && ::symlink(m_secret.c_str(), path.c_str()) == 0;
-          break;
-        case Plant::LinkToDevZero:
-          ok = ok && ::symlink("/dev/zero", path.c_str()) == 0;
-          break;
-        case Plant::Fifo:
-          ok = ok && ::mkfifo(path.c_str(), 0666) == 0;
-          break;
-        case Plant::UnreadableFile:
-          ok = ok && file(0);
-          break;
-        case Plant::Folder:
-          ok = ok && ::mkdir(path.c_str(), 0755) == 0;
-          break;
+      if (!becomeUser(kAttacker)) ::_exit(1);
+      const char* p = path.c_str();
+      bool ok = false;
+      if (plant == Plant::AttackersFile || plant == Plant::UnreadableFile) {
+        int fd = ::open(p, O_WRONLY | O_CREAT | O_EXCL, plant == Plant::AttackersFile ? 0666 : 0);
+        ok = fd >= 0 && ::write(fd, kAttackerContent.data(), kAttackerContent.size()) ==
+                            ssize_t(kAttackerContent.size());
+      } else if (plant == Plant::Fifo) {
+        ok = ::mkfifo(p, 0666) == 0;
+      } else if (plant == Plant::Folder) {
+        ok = ::mkdir(p, 0755) == 0;
+      } else {
+        ok = ::symlink(plant == Plant::LinkToSecret ? m_secret.c_str() : "/dev/zero", p) == 0;
       }
       ::_exit(ok ? 0 : 1);
     }
@@ -348,6 +329,8 @@ struct VictimRun {
   const char* backupAfter;  // nullptr: no backup is left
 };
 
+// Work files of a run that is gone, planted by the attacker under the writer's names: never
+// adopted as the victim's content nor removed, and not in the way of the victim's work.
 TEST_P(SharedFolder, LeftoversBesideTheFileChangeNothing) {
   const std::vector<VictimRun> runs = {
       {"replace", {}, kReplace, "bye world\n", "hello world\n"},
@@ -361,12 +344,11 @@ TEST_P(SharedFolder, LeftoversBesideTheFileChangeNothing) {
       {"delete-backups", kReplace, {"delete-backups", "cfg.rpl", "--yes"}, "bye world\n", nullptr},
   };
   for (const std::string& name : plantedLeftoverNames("victim.txt")) {
-    for (Plant kind : {Plant::AttackersFile, Plant::LinkToSecret, Plant::LinkToDevZero, Plant::Fifo,
-                       Plant::UnreadableFile, Plant::Folder}) {
+    for (const Planting& planting : kPlantings) {
       for (const VictimRun& run : runs) {
-        SCOPED_TRACE(name + " planted as " + nameOf(kind) + ", victim runs " + run.what);
+        SCOPED_TRACE(name + " planted as " + planting.what + ", victim runs " + run.what);
         freshScene();
-        ASSERT_NO_FATAL_FAILURE(plant(name, kind));
+        ASSERT_NO_FATAL_FAILURE(plant(name, planting.plant));
         if (!run.before.empty()) {
           Outcome first = runAsVictim(run.before);
           EXPECT_EQ(first.status, 0) << "before:" << joined(run.before) << "\n" << first.err;
@@ -381,15 +363,17 @@ TEST_P(SharedFolder, LeftoversBesideTheFileChangeNothing) {
   }
 }
 
+// The backup's name taken by the attacker: every command refuses the file before writing, and
+// never reads back, replaces, writes through or deletes what is there.
 TEST_P(SharedFolder, PlantedBackupIsNeverReadAdoptedWrittenThroughOrDeleted) {
   const std::vector<std::vector<std::string>> runs = {
       kReplace, {"restore-backups", "cfg.rpl"}, {"delete-backups", "cfg.rpl", "--yes"}};
-  for (Plant kind : {Plant::AttackersFile, Plant::LinkToSecret, Plant::LinkToDevZero, Plant::Fifo,
-                     Plant::Folder}) {
+  for (const Planting& planting : kPlantings) {
     for (const std::vector<std::string>& args : runs) {
-      SCOPED_TRACE("victim.txt.rpf planted as " + nameOf(kind) + ", victim runs" + joined(args));
+      SCOPED_TRACE(std::string("victim.txt.rpf planted as ") + planting.what + ", victim runs" +
+                   joined(args));
       freshScene();
-      ASSERT_NO_FATAL_FAILURE(plant("victim.txt.rpf", kind));
+      ASSERT_NO_FATAL_FAILURE(plant("victim.txt.rpf", planting.plant));
       Outcome r = runAsVictim(args);
       EXPECT_EQ(r.status, 1) << r.err;
       EXPECT_NE(r.err.find("victim.txt.rpf"), std::string::npos) << r.err;
@@ -399,6 +383,7 @@ TEST_P(SharedFolder, PlantedBackupIsNeverReadAdoptedWrittenThroughOrDeleted) {
   }
 }
 
+// A report is not written through the attacker's link to the victim's private file.
 TEST_P(SharedFolder, ReportIsNotWrittenThroughAPlantedLink) {
   freshScene();
   ASSERT_NO_FATAL_FAILURE(plant("report.txt", Plant::LinkToSecret));
