@@ -5,6 +5,8 @@
 // Nothing of the attacker's may be read, written through, adopted or removed, and nothing may
 // hang; leftovers beside the file must not keep the victim's work from being done.
 
+#include "writeback/TemporaryName.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -40,12 +42,32 @@ const std::string kAttackerContent = "ATTACKER\n";
 
 // Names an earlier run could have left beside `fileName`, here planted by the attacker: the
 // writer's work files of a process that is gone, and the same marks with nothing after them.
-std::vector<std::string> plantedLeftoverNames(const std::string& fileName) {
+// `victim`: the file as it is, for the names a writer makes now, aimed at it (its identity,
+// and a copy of a rewrite that would be finished, or torn, by the file's content `content`).
+std::vector<std::string> plantedLeftoverNames(const std::string& fileName,
+                                              const struct stat& victim,
+                                              const std::string& content) {
   std::vector<std::string> names;
   for (const char* mark : {".twold-", ".twbak-", ".twtmp-"}) {
     names.push_back("." + fileName + mark + "4194000-abcdef");
     names.push_back("." + fileName + mark);
   }
+  using writeback::TemporaryKind;
+  const writeback::RewriteRecord finished{
+      platform::FileId::of(victim), platform::FileStamp::of(victim),
+      static_cast<int64_t>(content.size()), writeback::contentHash(content), true};
+  writeback::RewriteRecord torn = finished;
+  torn.newSize = 1 << 20;
+  torn.newHash = 0;
+  const std::vector<writeback::TemporaryName> aimed = {
+      {TemporaryKind::NewContent, 0, 0, {}},
+      {TemporaryKind::PendingBackup, 0, static_cast<uint64_t>(victim.st_ino), {}},
+      {TemporaryKind::OldContent, 0, 0, finished},
+      {TemporaryKind::OldContent, 0, 0, torn},
+      {TemporaryKind::KeptOldContent, 0, 0, finished},
+  };
+  for (const writeback::TemporaryName& what : aimed)
+    names.push_back(writeback::makeTemporaryName(fileName, what));
   return names;
 }
 
@@ -343,11 +365,15 @@ TEST_P(SharedFolder, LeftoversBesideTheFileChangeNothing) {
       {"restore-backups", kReplace, {"restore-backups", "cfg.rpl"}, "hello world\n", nullptr},
       {"delete-backups", kReplace, {"delete-backups", "cfg.rpl", "--yes"}, "bye world\n", nullptr},
   };
-  for (const std::string& name : plantedLeftoverNames("victim.txt")) {
+  const size_t kinds = plantedLeftoverNames("victim.txt", {}, "").size();
+  for (size_t kind = 0; kind < kinds; ++kind) {
     for (const Planting& planting : kPlantings) {
       for (const VictimRun& run : runs) {
-        SCOPED_TRACE(name + " planted as " + planting.what + ", victim runs " + run.what);
         freshScene();
+        struct stat victim {};
+        ASSERT_EQ(::stat(shared("victim.txt").c_str(), &victim), 0);
+        const std::string name = plantedLeftoverNames("victim.txt", victim, "hello world\n")[kind];
+        SCOPED_TRACE(name + " planted as " + planting.what + ", victim runs " + run.what);
         ASSERT_NO_FATAL_FAILURE(plant(name, planting.plant));
         if (!run.before.empty()) {
           Outcome first = runAsVictim(run.before);
