@@ -22,16 +22,14 @@ struct PendingBackup {
   platform::TempFile copy;  // open while it is a copy
 };
 
-std::string pendingName(const StagedSwap& swap) {
-  struct stat temp {};
-  TemporaryName what;
-  what.kind = TemporaryKind::PendingBackup;
-  if (swap.file.site.folder->ops().fstat(swap.temp.fd(), &temp) == 0) what.newInode = temp.st_ino;
-  return makeTemporaryName(swap.file.site.listedName, what);
+// A pending name that records the inode of the new content, which the file has once swapped.
+std::string pendingName(const StagedSwap& swap, uint64_t newInode) {
+  return makeTemporaryName(swap.file.site.listedName,
+                           {TemporaryKind::PendingBackup, 0, newInode, {}});
 }
 
 // A copy of the old content, complete on disk, under the pending name.
-int copyOldContent(StagedSwap& swap, PendingBackup& pending) {
+int copyOldContent(StagedSwap& swap, uint64_t newInode, PendingBackup& pending) {
   const FileSite& site = swap.file.site;
   platform::FileOps& ops = site.folder->ops();
   std::string bytes;  // the old file was opened for this swap and not read yet
@@ -51,17 +49,17 @@ int copyOldContent(StagedSwap& swap, PendingBackup& pending) {
   if (const int errnum = platform::setModificationTime(ops, fd, swap.old.st_mtim); errnum != 0)
     return errnum;
   if (ops.fsync(fd) != 0) return errno;
-  pending.name = pendingName(swap);
+  pending.name = pendingName(swap, newInode);
   return pending.copy.rename(pending.name);
 }
 
-IoStatus pendBackup(StagedSwap& swap, PendingBackup& pending) {
+IoStatus pendBackup(StagedSwap& swap, uint64_t newInode, PendingBackup& pending) {
   const FileSite& site = swap.file.site;
   // The lock on the old file tells another run that this pending name is still in use.
   site.folder->ops().flock(swap.oldFd.get(), LOCK_SH | LOCK_NB);
   int errnum = EEXIST;
   for (int attempt = 0; attempt < 100 && errnum == EEXIST; ++attempt) {
-    pending.name = pendingName(swap);
+    pending.name = pendingName(swap, newInode);
     errnum = site.folder->link(site.name, *site.listedFolder, pending.name);
   }
   if (errnum == 0) return IoStatus::success();
@@ -70,7 +68,7 @@ IoStatus pendBackup(StagedSwap& swap, PendingBackup& pending) {
     return fail("Cannot create the backup", site.backupPath(), errnum);
   // No hard link here (another file system, a file system without links, not allowed):
   // a copy does the same.
-  if (const int copied = copyOldContent(swap, pending); copied != 0) {
+  if (const int copied = copyOldContent(swap, newInode, pending); copied != 0) {
     pending.copy.discard();
     pending.name.clear();
     if (copied == ESTALE) return changedByOthers(swap.file.listedPath);
@@ -93,11 +91,11 @@ int settleBackup(const FileSite& site, PendingBackup& pending) {
 }
 
 // Whether the file's new content is still the temporary file this process made: 0, ESTALE
-// when its name was taken away (removed or replaced), or the errno of a failed look.
-int checkStillOurs(const StagedSwap& swap) {
+// when its name was taken away (removed or replaced), or the errno of a failed look. `held`:
+// the temporary file as its descriptor shows it.
+int checkStillOurs(const StagedSwap& swap, struct stat& held) {
   const platform::Folder& folder = *swap.file.site.folder;
-  struct stat named {
-  }, held{};
+  struct stat named {};
   if (const int errnum = folder.look(swap.temp.name(), named); errnum != 0)
     return errnum == ENOENT ? ESTALE : errnum;
   if (folder.ops().fstat(swap.temp.fd(), &held) != 0) return errno;
@@ -200,7 +198,8 @@ IoStatus finishSwap(StagedSwap& swap, const WriteBackOptions& options) {
   const FileSite& site = swap.file.site;
   const std::string& path = swap.file.listedPath;
   if (IoStatus held = holdOldFile(swap); !held) return held;
-  if (const int errnum = checkStillOurs(swap); errnum == ESTALE) {
+  struct stat temp {};
+  if (const int errnum = checkStillOurs(swap, temp); errnum == ESTALE) {
     swap.temp.keep();  // whatever carries its name now is not ours to remove
     return IoStatus::failure(quoted(path) + " was left as it is: its new content was removed " +
                              "or replaced by another program before it was put in place");
@@ -209,7 +208,8 @@ IoStatus finishSwap(StagedSwap& swap, const WriteBackOptions& options) {
   }
   PendingBackup pending;
   if (options.createBackup) {
-    if (IoStatus made = pendBackup(swap, pending); !made) return made;
+    if (IoStatus made = pendBackup(swap, static_cast<uint64_t>(temp.st_ino), pending); !made)
+      return made;
   } else if (options.removeOlderBackup) {
     // Right before the swap: should the process die in between, the run it belonged to was
     // going to remove this backup anyway, and the file still holds its old content.
