@@ -51,6 +51,20 @@ std::string randomPart() {
   return out;
 }
 
+// The mark that ends the file's name in `name`: the last one (what follows it holds no mark).
+const Mark* findMark(std::string_view name, size_t& at) {
+  const Mark* found = nullptr;
+  for (const Mark& mark : kMarks) {
+    const size_t here = name.rfind(mark.text);
+    if (here == std::string_view::npos || here == 0) continue;
+    if (found == nullptr || here > at) {
+      found = &mark;
+      at = here;
+    }
+  }
+  return found;
+}
+
 // Reads hexadecimal digits (1 to 16) from `text` at `at` up to `end`; false if there are
 // none, too many, or another character.
 bool readHex(std::string_view text, size_t& at, char end, uint64_t& value) {
@@ -156,27 +170,24 @@ std::string makeTemporaryName(std::string_view fileName, const TemporaryName& wh
 }
 
 std::string renamedTemporary(std::string_view name, TemporaryKind kind) {
-  for (const Mark& mark : kMarks) {
-    const size_t at = name.rfind(mark.text);
-    if (at == std::string_view::npos || at == 0) continue;
-    std::string renamed(name.substr(0, at));
-    renamed += markOf(kind);
-    renamed += name.substr(at + mark.text.size());
-    return renamed;
-  }
-  return std::string(name);
+  size_t at = 0;
+  const Mark* mark = findMark(name, at);
+  if (mark == nullptr) return std::string(name);
+  std::string renamed(name.substr(0, at));
+  renamed += markOf(kind);
+  renamed += name.substr(at + mark->text.size());
+  return renamed;
 }
 
 std::optional<TemporaryName> parseTemporaryName(std::string_view name) {
   if (name.size() < 2 || name[0] != '.') return std::nullopt;
-  for (const Mark& mark : kMarks) {
-    const size_t at = name.rfind(mark.text);
-    if (at == std::string_view::npos || at == 0) continue;
-    TemporaryName parsed;
-    parsed.kind = mark.kind;
-    if (readTail(name.substr(at + mark.text.size()), parsed)) return parsed;
-  }
-  return std::nullopt;
+  size_t at = 0;
+  const Mark* mark = findMark(name, at);
+  if (mark == nullptr) return std::nullopt;
+  TemporaryName parsed;
+  parsed.kind = mark->kind;
+  if (!readTail(name.substr(at + mark->text.size()), parsed)) return std::nullopt;
+  return parsed;
 }
 
 }  // namespace tw::writeback

@@ -28,6 +28,44 @@ class Backups : public test::TempDirTest {
   FakePrompts prompts;
 };
 
+// The folder of a listed file is opened once: a link in its path re-pointed to another user's
+// folder between two steps changes nothing of what is read, written or removed.
+TEST_F(Backups, AFolderSwappedMidwayChangesNothing) {
+  const std::string mine = dir.write("mine/f.txt", "new");
+  dir.write("mine/f.txt.rpf", "old");
+  const std::string theirs = dir.write("theirs/f.txt", "their file");
+  dir.write("theirs/f.txt.rpf", "their backup");
+  const std::string link = dir.file("d");
+  fs::create_directory_symlink("mine", link);
+  for (const bool restoring : {true, false}) {
+    SCOPED_TRACE(restoring ? "restore" : "delete");
+    dir.write("mine/f.txt.rpf", "old");
+    test::FaultyFileOps ops;
+    bool swapped = false;
+    ops.beforeCall = [&](const std::string&) {
+      if (swapped || ops.calls().size() < 2) return;
+      swapped = true;  // right after the first step (opening the folder)
+      fs::remove(link);
+      fs::create_directory_symlink("theirs", link);
+    };
+    AppOptions options;
+    options.ConfirmDeleteBackups = false;
+    const std::vector<FileEntry> files = {{link + "/f.txt", true}};
+    const BackupOutcome out = restoring ? RestoreBackups(files, prompts, ops)
+                                        : DeleteBackups(files, options, prompts, ops);
+    ASSERT_TRUE(swapped);
+    EXPECT_TRUE(out.failures.empty()) << out.failures.front();
+    EXPECT_EQ(out.count, 1);
+    EXPECT_EQ(TempDir::read(mine), restoring ? "old" : "new");
+    EXPECT_FALSE(fs::exists(mine + ".rpf"));
+    EXPECT_EQ(TempDir::read(theirs), "their file");
+    EXPECT_EQ(TempDir::read(theirs + ".rpf"), "their backup");
+    fs::remove(link);
+    fs::create_directory_symlink("mine", link);
+    dir.write("mine/f.txt", "new");
+  }
+}
+
 TEST(BackupNames, AppendToTheFullName) {
   EXPECT_EQ(BackupName("/site/index.htm"), "/site/index.htm.rpf");
   EXPECT_EQ(WorkName("/site/index.htm"), "/site/index.htm.rpf1");
@@ -167,6 +205,7 @@ TEST_F(Backups, DeleteCountsOnlyRealDeletionsAndNamesTheRest) {
   options.ConfirmDeleteBackups = false;
   BackupOutcome out = DeleteBackups(list({{"a.txt", true}, {"b.txt", true}}), options, prompts);
   EXPECT_EQ(out.count, 1);
+  EXPECT_FALSE(out.completed);
   ASSERT_EQ(out.failures.size(), 1u);
   EXPECT_EQ(prompts.shown.back().text, "1 backup file(s) deleted.\nCannot delete \"" +
                                            dir.file("b.txt.rpf") +

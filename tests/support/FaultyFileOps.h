@@ -6,6 +6,7 @@
 #include "platform/FileOps.h"
 
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ class FaultyFileOps : public platform::SystemFileOps {
     m_kind = std::move(kind);
   }
   const std::vector<std::string>& calls() const { return m_calls; }
+  // Called before every call with its kind: a test changes the world between two steps here.
+  std::function<void(const std::string& kind)> beforeCall;
   bool failed() const { return m_failed; }
   void reset() {
     m_calls.clear();
@@ -119,6 +122,7 @@ class FaultyFileOps : public platform::SystemFileOps {
  private:
   bool fault(const char* kind) {
     m_calls.emplace_back(kind);
+    if (beforeCall) beforeCall(m_calls.back());
     if (m_failAt <= 0 || m_failed) return false;
     if (!m_kind.empty() && m_kind != kind) return false;
     if (++m_counted != m_failAt) return false;

@@ -166,6 +166,24 @@ TEST_F(FileReplaceTest, SymbolicLinkStaysALinkAndItsTargetGetsTheContent) {
   EXPECT_FALSE(fs::is_symlink(link + ".rpf"));
 }
 
+// A link in the file's path re-pointed to another user's folder between the read and the
+// write changes nothing: the file and its backup are written in the folder that was read.
+TEST_F(FileReplaceTest, AFolderSwappedAfterTheReadChangesNothing) {
+  const std::string mine = dir.write("mine/f.txt", "old");
+  const std::string theirs = dir.write("theirs/f.txt", "their file");
+  dir.write("theirs/f.txt.rpf", "their backup");
+  const std::string link = dir.file("d");
+  fs::create_directory_symlink("mine", link);
+  LoadedFile file = load(link + "/f.txt");
+  fs::remove(link);
+  fs::create_directory_symlink("theirs", link);
+  ASSERT_TRUE(writeBack(file, "new", {}));
+  EXPECT_EQ(TempDir::read(mine), "new");
+  EXPECT_EQ(TempDir::read(mine + ".rpf"), "old");
+  EXPECT_EQ(TempDir::read(theirs), "their file");
+  EXPECT_EQ(TempDir::read(theirs + ".rpf"), "their backup");
+}
+
 TEST_F(FileReplaceTest, LinkToItsOwnBackupNameIsRefused) {
   std::string target = dir.write("x.rpf", "old");
   fs::create_symlink("x.rpf", dir.file("x"));
