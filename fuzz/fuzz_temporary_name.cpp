@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string name(reinterpret_cast<const char*>(data), size);
-  const std::optional<tw::writeback::TemporaryName> parsed = tw::writeback::parseTemporaryName(name);
+  const std::optional<tw::writeback::TemporaryName> parsed =
+      tw::writeback::parseTemporaryName(name);
   if (!parsed) return 0;
   const std::string again = tw::writeback::makeTemporaryName("f", *parsed);
   std::optional<tw::writeback::TemporaryName> reread = tw::writeback::parseTemporaryName(again);

@@ -160,6 +160,16 @@ void mendRewrite(const Mend& m, const RewriteRecord& record, bool kept) {
   m.notes.push_back("a rewrite of " + file + " was interrupted; its old content was put back");
 }
 
+// The content of the file at `site`, seen as `file`; false when it cannot be read whole.
+bool readWhole(const FileSite& site, const struct stat& file, std::string& bytes) {
+  platform::FileOps& ops = site.folder->ops();
+  platform::UniqueFd fd(ops, site.folder->open(site.name, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  struct stat now {};
+  return fd && ops.fstat(fd.get(), &now) == 0 && S_ISREG(now.st_mode) &&
+         platform::FileId::of(now) == platform::FileId::of(file) &&
+         readExactly(ops, fd.get(), static_cast<size_t>(now.st_size), bytes) == 0;
+}
+
 // The old content on its way to the backup: the backup once the file holds the new content
 // it was made for; removed when the file was never swapped.
 void settlePending(const Mend& m, uint64_t newInode) {
@@ -184,8 +194,18 @@ void settlePending(const Mend& m, uint64_t newInode) {
   if (errnum != 0) return m.failed(platform::fail("Cannot read", m.path(), errnum));
   if (reason != Distrust::Trusted) return m.leftAlone(distrustText(reason));
   if (heldByAWriter(ops, held.fd.get())) return;
-  if (!fileThere || static_cast<uint64_t>(file.st_ino) != newInode)
+  if (!fileThere || static_cast<uint64_t>(file.st_ino) != newInode) {
+    // A copy (made where no second name could be) of a file that was never swapped.
+    std::string copy, now;
+    if (fileThere &&
+        readExactly(ops, held.fd.get(), static_cast<size_t>(held.st.st_size), copy) == 0 &&
+        readWhole(site, file, now) && now == copy) {
+      held.fd.reset();
+      m.folder.remove(m.name);
+      return;
+    }
     return m.leftAlone("the file it holds the old content of has changed since");
+  }
   bool older = false;
   if (IoStatus usable = checkBackupSlot(site, file, older); !usable) return m.failed(usable);
   held.fd.reset();

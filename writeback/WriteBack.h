@@ -106,6 +106,8 @@ class WriteBackBatch {
  private:
   Added stage(std::unique_ptr<StagedSwap> swap);
   std::vector<int> flushStaged(std::vector<std::unique_ptr<StagedSwap>>& staged, bool few);
+  std::vector<int> flushSwaps(std::vector<std::unique_ptr<StagedSwap>>& staged,
+                              const std::vector<bool>& swapped, bool few);
 
   WriteBackOptions m_options;
   platform::FileOps& m_ops;

@@ -161,6 +161,35 @@ std::vector<int> WriteBackBatch::flushStaged(std::vector<std::unique_ptr<StagedS
   return errors;
 }
 
+// The names changed by the swaps done, on disk: the folders of a few files, else the file
+// systems. One errno per file.
+std::vector<int> WriteBackBatch::flushSwaps(std::vector<std::unique_ptr<StagedSwap>>& staged,
+                                            const std::vector<bool>& swapped, bool few) {
+  std::vector<int> errors(staged.size(), 0);
+  std::map<platform::FileId, int> folderErrors;
+  std::map<uint64_t, int> deviceErrors;
+  std::vector<const platform::Folder*> folders;
+  for (size_t i = 0; i < staged.size(); ++i) {
+    if (!swapped[i]) continue;
+    folders.clear();
+    foldersOf(*staged[i], folders);
+    for (const platform::Folder* folder : folders) {
+      int errnum = 0;
+      if (few) {
+        auto [at, fresh] = folderErrors.emplace(folder->id(), 0);
+        if (fresh) at->second = folder->flush();
+        errnum = at->second;
+      } else {
+        auto [at, fresh] = deviceErrors.emplace(folder->id().device, 0);
+        if (fresh) at->second = m_ops.syncfs(folder->fd()) == 0 ? 0 : errno;
+        errnum = at->second;
+      }
+      if (errors[i] == 0) errors[i] = errnum;
+    }
+  }
+  return errors;
+}
+
 std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
   std::vector<std::unique_ptr<StagedSwap>> staged = std::move(m_staged);
   m_staged.clear();
@@ -190,32 +219,13 @@ std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
     swap.oldFd.closeLater();
   }
 
-  // The swaps themselves, on disk before the files are reported written: the folders of a
-  // few files, else the file systems.
-  std::map<platform::FileId, int> folderErrors;
-  std::map<uint64_t, int> deviceErrors;
-  std::vector<const platform::Folder*> folders;
+  // The swaps themselves, on disk before the files are reported written.
+  const std::vector<int> swapErrors = flushSwaps(staged, swapped, few);
   for (size_t i = 0; i < staged.size(); ++i) {
-    if (!swapped[i]) continue;
-    folders.clear();
-    foldersOf(*staged[i], folders);
-    int errnum = 0;
-    for (const platform::Folder* folder : folders) {
-      if (few) {
-        auto [at, fresh] = folderErrors.emplace(folder->id(), 0);
-        if (fresh) at->second = folder->flush();
-        if (errnum == 0) errnum = at->second;
-      } else {
-        auto [at, fresh] = deviceErrors.emplace(folder->id().device, 0);
-        if (fresh) at->second = m_ops.syncfs(folder->fd()) == 0 ? 0 : errno;
-        if (errnum == 0) errnum = at->second;
-      }
-    }
-    if (errnum != 0) {
-      outcomes[i].status = IoStatus::failure(
-          quoted(outcomes[i].listedPath) +
-          " was written, but it could not be flushed to disk: " + platform::errorText(errnum));
-    }
+    if (swapErrors[i] == 0) continue;
+    outcomes[i].status = IoStatus::failure(
+        quoted(outcomes[i].listedPath) +
+        " was written, but it could not be flushed to disk: " + platform::errorText(swapErrors[i]));
   }
   return outcomes;
 }

@@ -55,12 +55,12 @@ enum class Then { OldBack, NewWithBackup, NewNoBackup, Untouched };
 
 struct MendCase {
   const char* what;
-  std::string now;       // the file's content when the next run comes
-  bool sameFile;         // the copy records this file (else another inode)
+  std::string now;  // the file's content when the next run comes
+  bool sameFile;    // the copy records this file (else another inode)
   bool forBackup;
   Copy copy;
   Then then;
-  const char* note;      // a part of the one note said, or "" for none
+  const char* note;  // a part of the one note said, or "" for none
 };
 
 // A copy of a rewrite in place is put back only over the file it was made for, and only while
@@ -91,11 +91,16 @@ TEST(Mending, ACopyOfARewriteIsPutBackOnlyWhileItsFileIsTornByIt) {
       const std::string path = dir.write(fileName, c.now);
       fs::create_hard_link(path, dir.file("twin"));
       const struct stat file = statOf(path);
-      TemporaryName name{c.copy == Copy::Kept ? TemporaryKind::KeptOldContent
-                                              : TemporaryKind::OldContent,
-                         0, 0, {}};
-      name.rewrite = {platform::FileId::of(file), {}, static_cast<int64_t>(kNew.size()),
-                      contentHash(kNew), c.forBackup};
+      TemporaryName name{
+          c.copy == Copy::Kept ? TemporaryKind::KeptOldContent : TemporaryKind::OldContent,
+          0,
+          0,
+          {}};
+      name.rewrite = {platform::FileId::of(file),
+                      {},
+                      static_cast<int64_t>(kNew.size()),
+                      contentHash(kNew),
+                      c.forBackup};
       if (!c.sameFile) ++name.rewrite.file.inode;
       const std::string copyName = makeTemporaryName(fileName, name);
       const std::string copy = dir.file(copyName);
@@ -180,13 +185,16 @@ TEST(Mending, PendingBackupsAndNewContentAreSettledOrRemoved) {
   const std::string swapped = plant({TemporaryKind::PendingBackup, 0, inode, {}}, "old content");
   const std::string other = plant({TemporaryKind::PendingBackup, 0, inode + 1, {}}, "older");
   const std::string stale = plant({TemporaryKind::NewContent, 0, 0, {}}, "never named");
-  const std::string notSwapped = dir.file(makeTemporaryName("g.txt", {TemporaryKind::PendingBackup, 0, 1, {}}));
+  const std::string copied = plant({TemporaryKind::PendingBackup, 0, inode + 2, {}}, "new content");
+  const std::string notSwapped =
+      dir.file(makeTemporaryName("g.txt", {TemporaryKind::PendingBackup, 0, 1, {}}));
   fs::create_hard_link(path, notSwapped);
   const std::vector<std::string> notes = mendFile(path);
   EXPECT_EQ(TempDir::read(path + ".rpf"), "old content");
   EXPECT_FALSE(fs::exists(swapped));
   EXPECT_FALSE(fs::exists(stale));
   EXPECT_FALSE(fs::exists(notSwapped));
+  EXPECT_FALSE(fs::exists(copied)) << "a copy of the file as it still is";
   EXPECT_EQ(TempDir::read(path), "new content");
   EXPECT_TRUE(fs::exists(other));
   ASSERT_EQ(notes.size(), 1u);

@@ -14,11 +14,10 @@ TEST(TemporaryName, EveryKindIsReadBackWhateverTheFileIsCalled) {
   const RewriteRecord record{{0xfe00, 0x123456789}, {1 << 20, -5, 999999999}, 42, ~0ull, true};
   for (const std::string& file :
        {std::string("a.txt"), std::string(255, 'n'), std::string(".a.txt.twtmp-x")}) {
-    for (const TemporaryName& what :
-         {TemporaryName{TemporaryKind::NewContent, 0, 0, {}},
-          TemporaryName{TemporaryKind::PendingBackup, 0, 77, {}},
-          TemporaryName{TemporaryKind::OldContent, 0, 0, record},
-          TemporaryName{TemporaryKind::KeptOldContent, 0, 0, record}}) {
+    for (const TemporaryName& what : {TemporaryName{TemporaryKind::NewContent, 0, 0, {}},
+                                      TemporaryName{TemporaryKind::PendingBackup, 0, 77, {}},
+                                      TemporaryName{TemporaryKind::OldContent, 0, 0, record},
+                                      TemporaryName{TemporaryKind::KeptOldContent, 0, 0, record}}) {
       const std::string name = makeTemporaryName(file, what);
       SCOPED_TRACE(name);
       EXPECT_LE(name.size(), 255u);
@@ -49,20 +48,20 @@ TEST(TemporaryName, AnyOtherNameIsNoTemporary) {
            std::string(".a.txt.twtmp-"),
            std::string(".a.txt.twtmp-1234-abcdef"),  // an older version's, with a process id
            std::string(".a.txt.twold-abcdef"),
-           ".a.twtmp-" + hash + "-abcdefg",              // random part too short
-           ".a.twtmp-" + hash + "-abcdefgh-1",           // new content takes no record
-           ".a.twtmp-" + hash.substr(1) + "-abcdefgh",   // hash too short
-           ".a.twtmp-" + hash + "0-abcdefgh",            // hash too long
-           ".a.twtmp-0123456789ABCDEF-abcdefgh",         // upper-case digits
-           ".a.twtmp-" + hash + "-abcd.fgh",             // not a random character
-           ".a.twbak-" + hash + "-abcdefgh",             // no inode
-           ".a.twbak-" + hash + "-abcdefgh-",            // empty inode
+           ".a.twtmp-" + hash + "-abcdefg",                     // random part too short
+           ".a.twtmp-" + hash + "-abcdefgh-1",                  // new content takes no record
+           ".a.twtmp-" + hash.substr(1) + "-abcdefgh",          // hash too short
+           ".a.twtmp-" + hash + "0-abcdefgh",                   // hash too long
+           ".a.twtmp-0123456789ABCDEF-abcdefgh",                // upper-case digits
+           ".a.twtmp-" + hash + "-abcd.fgh",                    // not a random character
+           ".a.twbak-" + hash + "-abcdefgh",                    // no inode
+           ".a.twbak-" + hash + "-abcdefgh-",                   // empty inode
            ".a.twbak-" + hash + "-abcdefgh-12345678901234567",  // over 64 bits
            ".a.twold-" + hash + "-abcdefgh-1.2.3.4.5.6.7",      // a field short
            ".a.twold-" + hash + "-abcdefgh-1.2.3.4.5.6.7.2",    // backup flag not 0 or 1
            ".a.twold-" + hash + "-abcdefgh-1.2.3.4.5.6.7.1.",   // a dot too many
            ".a.twold-" + hash + "-abcdefgh-1.2..4.5.6.7.1",     // an empty field
-           ".twtmp-" + hash + "-abcdefgh",               // no file name: the mark at the start
+           ".twtmp-" + hash + "-abcdefgh",  // no file name: the mark at the start
        }) {
     EXPECT_FALSE(isTemporaryName(name)) << name;
   }
