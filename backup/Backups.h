@@ -40,7 +40,9 @@ struct BackupOutcome {
 // kept), and only then is the backup removed. A backup that cannot be read or a file that
 // cannot be written keeps its backup and is named below the count, and the command goes on
 // with the next entry: "<n> backup file(s) restored." and one line per failure. What a killed
-// run left beside a file is mended first (see platform::Leftovers) and said.
+// run left beside a file is mended first (see writeback::Leftovers) and said. Only a backup
+// this user or the file's owner made is read: a backup name held by a link, a pipe, a folder
+// or another user's file is named with the reason and left as it is.
 BackupOutcome RestoreBackups(const std::vector<FileEntry>& files, Prompts& prompts,
                              platform::FileOps& ops = platform::systemFileOps());
 
