@@ -374,7 +374,7 @@ class ReplacementRun {
   // A rewritten file may have a new identity; another entry leading to it is the same file.
   void remember(const writeback::FileSite& site) {
     struct stat info {};
-    if (site.folder && site.folder->look(site.name, info) == 0) {
+    if (site.folder && site.folder->look(site.name, info).ok()) {
       m_seenIds.insert(static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino));
     }
   }

@@ -72,21 +72,25 @@ ProcessUser ProcessUser::current() {
   return {::geteuid(), ::getegid()};
 }
 
-int applyAttributes(FileOps& ops, int fd, int oldFd, const struct stat& old, bool keep,
-                    ProcessUser user) {
+SysError applyAttributes(FileOps& ops, int fd, int oldFd, const struct stat& old, bool keep,
+                         ProcessUser user, const std::string& path) {
   mode_t mode = old.st_mode & 07777;
+  int errnum = 0;
   if (!keep) {
     mode = newFileMode() & ((old.st_mode & 0777) | 0700);
-    return ops.fchmod(fd, mode) == 0 ? 0 : errno;
+  } else {
+    errnum = giveOwner(ops, fd, old, user, mode);
   }
-  if (const int errnum = giveOwner(ops, fd, old, user, mode); errnum != 0) return errnum;
-  if (ops.fchmod(fd, mode) != 0) return errno;
-  return copyExtendedAttributes(ops, oldFd, fd);
+  if (errnum == 0 && ops.fchmod(fd, mode) != 0) errnum = errno;
+  if (errnum == 0 && keep) errnum = copyExtendedAttributes(ops, oldFd, fd);
+  return SysError::check(errnum, "Cannot write", path);
 }
 
-int setModificationTime(FileOps& ops, int fd, const struct timespec& mtime) {
+SysError setModificationTime(FileOps& ops, int fd, const struct timespec& mtime,
+                             const std::string& path) {
   const struct timespec times[2] = {{0, UTIME_OMIT}, mtime};
-  return ops.futimens(fd, times) == 0 ? 0 : errno;
+  if (ops.futimens(fd, times) == 0) return {};
+  return SysError::fromErrno("Cannot write", path);
 }
 
 }  // namespace tw::platform

@@ -145,7 +145,7 @@ IoStatus writeInFolder(const std::string& path, std::string_view bytes, FileOps&
   // A new file gets the usual mode for a created file; an existing one of ours keeps its mode.
   mode_t mode = newFileMode();
   struct stat old {};
-  if (const int looked = opened->look(name, old); looked == 0) {
+  if (const SysError looked = opened->look(name, old); looked.ok()) {
     if (S_ISLNK(old.st_mode)) {
       struct stat folderStat {};
       if (ops.fstat(opened->fd(), &folderStat) != 0) return fail("Cannot write", path, errno);
@@ -161,21 +161,19 @@ IoStatus writeInFolder(const std::string& path, std::string_view bytes, FileOps&
       return writeInFolder(target, bytes, ops, false);
     }
     if (old.st_uid == ::geteuid()) mode = old.st_mode & 07777;
-  } else if (looked != ENOENT) {
-    return fail("Cannot write", path, looked);
+  } else if (looked.errnum() != ENOENT) {
+    return fail("Cannot write", path, looked.errnum());
   }
 
   TempFile temp;
-  int errnum = temp.create(opened, [&] { return temporaryNameFor(name); });
-  if (errnum == 0) errnum = writeAllAt(ops, temp.fd(), bytes, 0);
-  if (errnum == 0 && ops.fchmod(temp.fd(), mode) != 0) errnum = errno;
-  if (errnum == 0 && ops.fsync(temp.fd()) != 0) errnum = errno;
-  if (errnum == 0) errnum = temp.close();
-  if (errnum == 0) errnum = opened->rename(temp.name(), *opened, name);
-  if (errnum == 0) temp.keep();
+  SysError error = temp.create(opened, [&] { return temporaryNameFor(name); });
+  if (error.ok()) error = temp.fill(bytes, mode, nullptr);
+  if (error.ok()) error = temp.close();
+  if (error.ok()) error = opened->rename(temp.name(), *opened, name);
+  if (error.ok()) temp.keep();
   // The rename is on disk only once the folder is flushed.
-  if (errnum == 0) errnum = opened->flush();
-  if (errnum != 0) return fail("Cannot write", path, errnum);
+  if (error.ok()) error = opened->flush();
+  if (error.failed()) return fail("Cannot write", path, error.errnum());
   return IoStatus::success();
 }
 

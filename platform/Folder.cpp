@@ -31,35 +31,44 @@ std::string Folder::pathOf(std::string_view name) const {
   return path;
 }
 
-int Folder::open(const std::string& name, int flags, mode_t mode) const {
-  return retryOnInterrupt([&] {
+SysError Folder::open(const std::string& name, int flags, UniqueFd& out, mode_t mode) const {
+  const int fd = retryOnInterrupt([&] {
     return m_ops->openat(m_fd.get(), name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
   });
+  if (fd < 0) return SysError::fromErrno("Cannot open", pathOf(name));
+  out = UniqueFd(*m_ops, fd);
+  return {};
 }
 
-int Folder::look(const std::string& name, struct stat& st) const {
-  return m_ops->fstatat(m_fd.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+SysError Folder::look(const std::string& name, struct stat& st) const {
+  if (m_ops->fstatat(m_fd.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return {};
+  return SysError::fromErrno("Cannot read", pathOf(name));
 }
 
-int Folder::rename(const std::string& from, const Folder& target, const std::string& to) const {
-  return m_ops->renameat(m_fd.get(), from.c_str(), target.fd(), to.c_str()) == 0 ? 0 : errno;
+SysError Folder::rename(const std::string& from, const Folder& target,
+                        const std::string& to) const {
+  if (m_ops->renameat(m_fd.get(), from.c_str(), target.fd(), to.c_str()) == 0) return {};
+  return SysError::fromErrno("Cannot rename", pathOf(from));
 }
 
-int Folder::link(const std::string& from, const Folder& target, const std::string& to) const {
-  return m_ops->linkat(m_fd.get(), from.c_str(), target.fd(), to.c_str()) == 0 ? 0 : errno;
+SysError Folder::link(const std::string& from, const Folder& target, const std::string& to) const {
+  if (m_ops->linkat(m_fd.get(), from.c_str(), target.fd(), to.c_str()) == 0) return {};
+  return SysError::fromErrno("Cannot link", target.pathOf(to));
 }
 
-int Folder::remove(const std::string& name) const {
-  return m_ops->unlinkat(m_fd.get(), name.c_str(), 0) == 0 ? 0 : errno;
+SysError Folder::remove(const std::string& name) const {
+  if (m_ops->unlinkat(m_fd.get(), name.c_str(), 0) == 0) return {};
+  return SysError::fromErrno("Cannot delete", pathOf(name));
 }
 
-bool Folder::list(std::vector<FolderEntry>& entries) const {
-  return m_ops->readFolder(m_fd.get(), entries);
+SysError Folder::list(std::vector<FolderEntry>& entries) const {
+  if (m_ops->readFolder(m_fd.get(), entries)) return {};
+  return SysError::fromErrno("Cannot read", m_path);
 }
 
-int Folder::flush() const {
-  if (m_ops->fsync(m_fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP) return errno;
-  return 0;
+SysError Folder::flush() const {
+  if (m_ops->fsync(m_fd.get()) == 0 || errno == EINVAL || errno == ENOTSUP) return {};
+  return SysError::fromErrno("Cannot write", m_path.empty() ? std::string(".") : m_path);
 }
 
 }  // namespace tw::platform

@@ -30,20 +30,20 @@ class Folder {
   // `name` in this folder, as the user would write it ("dir/name").
   std::string pathOf(std::string_view name) const;
 
-  // openat(2) of `name`, never through a symbolic link; -1 and errno on failure.
-  int open(const std::string& name, int flags, mode_t mode = 0) const;
-  // What `name` is (a symbolic link itself, not what it leads to); 0 or errno.
-  int look(const std::string& name, struct stat& st) const;
-  // Renames `from` of this folder to `to` in `target` (this folder or another); 0 or errno.
-  int rename(const std::string& from, const Folder& target, const std::string& to) const;
-  // A new name `to` in `target` for the file `from` of this folder; 0 or errno.
-  int link(const std::string& from, const Folder& target, const std::string& to) const;
-  // Removes the name `name` (never a folder); 0 or errno.
-  int remove(const std::string& name) const;
-  // Every name in the folder, without "." and ".."; false and errno on failure.
-  bool list(std::vector<FolderEntry>& entries) const;
-  // Flushes the folder's names (renames, new links) to disk; 0 or errno.
-  int flush() const;
+  // openat(2) of `name` into `out`, never through a symbolic link.
+  SysError open(const std::string& name, int flags, UniqueFd& out, mode_t mode = 0) const;
+  // What `name` is (a symbolic link itself, not what it leads to).
+  SysError look(const std::string& name, struct stat& st) const;
+  // Renames `from` of this folder to `to` in `target` (this folder or another).
+  SysError rename(const std::string& from, const Folder& target, const std::string& to) const;
+  // A new name `to` in `target` for the file `from` of this folder.
+  SysError link(const std::string& from, const Folder& target, const std::string& to) const;
+  // Removes the name `name` (never a folder).
+  SysError remove(const std::string& name) const;
+  // Every name in the folder, without "." and "..".
+  SysError list(std::vector<FolderEntry>& entries) const;
+  // Flushes the folder's names (renames, new links) to disk.
+  SysError flush() const;
 
  private:
   Folder(FileOps& ops, UniqueFd fd, FileId id, std::string path)

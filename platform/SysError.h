@@ -33,9 +33,10 @@ class [[nodiscard]] SysError {
   const std::string& operation() const { return m_operation; }
   const std::string& path() const { return m_path; }
 
-  // The same error told as another operation (a failed copy is a failed backup).
-  SysError as(std::string_view operation, std::string path) const {
-    return {m_errnum, operation, std::move(path)};
+  // The same error told as another operation (a failed copy is a failed backup); no error
+  // stays none.
+  SysError as(std::string_view operation, const std::string& path) const {
+    return ok() ? SysError() : SysError(m_errnum, operation, path);
   }
   std::string message() const { return failureText(m_operation, m_path, m_errnum); }
   IoStatus status() const { return ok() ? IoStatus::success() : IoStatus::failure(message()); }

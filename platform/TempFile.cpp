@@ -1,25 +1,29 @@
 #include "platform/TempFile.h"
 
+#include "platform/Attributes.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 
 namespace tw::platform {
 
-int writeAllAt(FileOps& ops, int fd, std::string_view bytes, off_t offset) {
+SysError writeAllAt(FileOps& ops, int fd, std::string_view bytes, off_t offset,
+                    const std::string& path) {
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
     const ssize_t n = ops.pwrite(fd, p, left, offset);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return errno;
+      return SysError::fromErrno("Cannot write", path);
     }
-    if (n == 0) return EIO;  // no progress: never loop for ever on a device that takes nothing
+    // No progress: never loop for ever on a device that takes nothing.
+    if (n == 0) return {EIO, "Cannot write", path};
     p += n;
     offset += n;
     left -= static_cast<size_t>(n);
   }
-  return 0;
+  return {};
 }
 
 TempFile& TempFile::operator=(TempFile&& other) noexcept {
@@ -32,36 +36,55 @@ TempFile& TempFile::operator=(TempFile&& other) noexcept {
   return *this;
 }
 
-int TempFile::create(FolderRef folder, const std::function<std::string()>& makeName) {
+SysError TempFile::create(FolderRef folder, const std::function<std::string()>& makeName) {
   discard();
-  FileOps& ops = folder->ops();
+  SysError error;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = makeName();
-    const int fd = folder->open(name, O_WRONLY | O_CREAT | O_EXCL, 0600);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return errno;
-    }
+    error = folder->open(name, O_WRONLY | O_CREAT | O_EXCL, m_fd, 0600);
+    if (error.errnum() == EEXIST) continue;
+    if (error.failed()) return error;
     m_folder = std::move(folder);
-    m_fd = UniqueFd(ops, fd);
     m_name = std::move(name);
     // A file system without locks still takes the file: only a concurrent run could then
     // take it for a leftover, and its writer would find its file gone and say so.
-    ops.flock(fd, LOCK_EX | LOCK_NB);
-    return 0;
+    m_folder->ops().flock(m_fd.get(), LOCK_EX | LOCK_NB);
+    return {};
   }
-  return EEXIST;
+  return error;
 }
 
-int TempFile::rename(const std::string& name) {
-  if (const int errnum = m_folder->rename(m_name, *m_folder, name); errnum != 0) return errnum;
+SysError TempFile::write(std::string_view bytes, off_t offset) const {
+  const SysError error = writeAllAt(m_folder->ops(), m_fd.get(), bytes, offset, m_name);
+  return error.ok() ? error : error.as("Cannot write", path());
+}
+
+SysError TempFile::fill(std::string_view bytes, mode_t mode, const struct timespec* mtime) const {
+  FileOps& ops = m_folder->ops();
+  if (SysError error = write(bytes, 0); error.failed()) return error;
+  if (ops.fchmod(m_fd.get(), mode) != 0) return SysError::fromErrno("Cannot write", path());
+  if (mtime != nullptr) {
+    if (SysError error = setModificationTime(ops, m_fd.get(), *mtime, path()); error.failed())
+      return error;
+  }
+  if (ops.fsync(m_fd.get()) != 0) return SysError::fromErrno("Cannot write", path());
+  return {};
+}
+
+SysError TempFile::close() {
+  const int errnum = m_fd.close();
+  return errnum == 0 ? SysError() : SysError(errnum, "Cannot write", path());
+}
+
+SysError TempFile::rename(const std::string& name) {
+  if (SysError error = m_folder->rename(m_name, *m_folder, name); error.failed()) return error;
   m_name = name;
-  return 0;
+  return {};
 }
 
 void TempFile::discard() {
   m_fd.reset();
-  if (!m_name.empty() && m_folder) m_folder->remove(m_name);
+  if (!m_name.empty() && m_folder) (void)m_folder->remove(m_name);
   m_name.clear();
 }
 

@@ -8,6 +8,8 @@
 #include "platform/SysError.h"
 #include "platform/UniqueFd.h"
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,8 +17,10 @@
 
 namespace tw::platform {
 
-// Writes every byte of `bytes` at `offset` on; 0 or errno (EIO for a write that takes nothing).
-int writeAllAt(FileOps& ops, int fd, std::string_view bytes, off_t offset);
+// Writes every byte of `bytes` at `offset` on into the file `path` open as `fd` (EIO for a
+// write that takes nothing).
+SysError writeAllAt(FileOps& ops, int fd, std::string_view bytes, off_t offset,
+                    const std::string& path);
 
 class TempFile {
  public:
@@ -31,18 +35,25 @@ class TempFile {
   ~TempFile() { discard(); }
 
   // Creates the file in `folder` under a name `makeName` gives, asked again while a name is
-  // taken; 0 or errno.
-  int create(FolderRef folder, const std::function<std::string()>& makeName);
+  // taken.
+  SysError create(FolderRef folder, const std::function<std::string()>& makeName);
 
   bool isOpen() const { return static_cast<bool>(m_fd); }
   int fd() const { return m_fd.get(); }
   const std::string& name() const { return m_name; }
   const FolderRef& folder() const { return m_folder; }
 
-  // Closes the file (and so gives up its lock); 0 or the errno of a failed close.
-  int close() { return m_fd.close(); }
-  // Renames the file to `name` in its folder (it stays open and locked); 0 or errno.
-  int rename(const std::string& name);
+  // The file as the user would write it.
+  std::string path() const { return m_folder->pathOf(m_name); }
+  // Writes `bytes` at `offset` on.
+  SysError write(std::string_view bytes, off_t offset) const;
+  // Makes the file hold exactly `bytes` (written from the start), with `mode` and, when given,
+  // the modification time `mtime`, flushed to disk: a complete copy before it gets a name.
+  SysError fill(std::string_view bytes, mode_t mode, const struct timespec* mtime) const;
+  // Closes the file (and so gives up its lock); a failed close is a failed write.
+  SysError close();
+  // Renames the file to `name` in its folder (it stays open and locked).
+  SysError rename(const std::string& name);
   // The file is no longer ours to remove: it was renamed into place, or is left on purpose.
   void keep() { m_name.clear(); }
   // Closes and removes the file (nothing when it was kept).

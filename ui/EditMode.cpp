@@ -23,7 +23,7 @@ void place(QWidget* w, const LayoutRect& r) {
 bool unchangedOnDisk(const writeback::LoadedFile& file) {
   struct stat st {};
   const writeback::FileSite& site = file.site;
-  return site.folder && site.folder->look(site.name, st) == 0 && file.identity.unchangedIn(st);
+  return site.folder && site.folder->look(site.name, st).ok() && file.identity.unchangedIn(st);
 }
 
 }  // namespace

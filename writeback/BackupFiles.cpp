@@ -23,27 +23,23 @@ IoStatus leftAsItIs(const std::string& what, const std::string& path, Distrust r
 
 // The owner whose backups are trusted beside this user's: the file's, when it is there.
 Owners backupOwners(const FileSite& site, struct stat& file, bool& fileThere) {
-  fileThere = site.folder->look(site.name, file) == 0;
+  fileThere = site.folder->look(site.name, file).ok();
   return Owners::thisUserAnd(fileThere ? file.st_uid : ::geteuid());
 }
 
 // A new file `site.name` with exactly `bytes`, written beside and renamed into place.
 IoStatus createFile(const FileSite& site, const std::string& bytes) {
-  platform::FileOps& ops = site.folder->ops();
   platform::TempFile temp;
   const auto newName = [&] {
     return makeTemporaryName(site.name, {TemporaryKind::NewContent, 0, 0, {}});
   };
-  int errnum = temp.create(site.folder, newName);
-  if (errnum == 0) errnum = platform::writeAllAt(ops, temp.fd(), bytes, 0);
-  if (errnum == 0 && ops.fchmod(temp.fd(), platform::newFileMode()) != 0) errnum = errno;
-  if (errnum == 0 && ops.fsync(temp.fd()) != 0) errnum = errno;
-  if (errnum == 0) errnum = temp.close();
-  if (errnum == 0) errnum = site.folder->rename(temp.name(), *site.folder, site.name);
-  if (errnum == 0) temp.keep();
-  if (errnum == 0) errnum = site.folder->flush();
-  return errnum == 0 ? IoStatus::success()
-                     : platform::fail("Cannot write", site.listedPath, errnum);
+  platform::SysError error = temp.create(site.folder, newName);
+  if (error.ok()) error = temp.fill(bytes, platform::newFileMode(), nullptr);
+  if (error.ok()) error = temp.close();
+  if (error.ok()) error = site.folder->rename(temp.name(), *site.folder, site.name);
+  if (error.ok()) temp.keep();
+  if (error.ok()) error = site.folder->flush();
+  return error.as("Cannot write", site.listedPath).status();
 }
 
 // Gives the existing file at `site` exactly `bytes`, unless it holds them already.
@@ -78,40 +74,41 @@ IoStatus restoreBackup(const FileSite& site, bool& restored) {
   bool fileThere = false;
   const Owners owners = backupOwners(site, file, fileThere);
   struct stat seen {};
-  if (fileThere && folder.look(backup, seen) == 0 &&
+  if (fileThere && folder.look(backup, seen).ok() &&
       platform::FileId::of(seen) == platform::FileId::of(file)) {
     // A second name of the file itself, left by an older version: nothing to put back.
-    const int errnum = folder.remove(backup);
-    restored = errnum == 0;
-    return errnum == 0 ? IoStatus::success()
-                       : platform::fail("Cannot delete", site.backupPath(), errnum);
+    const platform::SysError removed = folder.remove(backup);
+    restored = removed.ok();
+    return removed.status();
   }
   TrustedFile held;
   Distrust reason = Distrust::Trusted;
-  if (const int errnum = openTrusted(folder, backup, owners, held, reason); errnum != 0)
-    return errnum == ENOENT ? IoStatus::success()
-                            : platform::fail("Cannot read", site.backupPath(), errnum);
+  if (platform::SysError opened = openTrusted(folder, backup, owners, held, reason);
+      opened.failed()) {
+    return opened.errnum() == ENOENT ? IoStatus::success() : opened.status();
+  }
   if (reason != Distrust::Trusted) return leftAsItIs("Cannot restore", site.backupPath(), reason);
   std::string bytes;
-  if (const int errnum =
-          readExactly(folder.ops(), held.fd.get(), static_cast<size_t>(held.st.st_size), bytes);
-      errnum != 0) {
-    if (errnum == ESTALE)
-      return IoStatus::failure("Cannot read " + quoted(site.backupPath()) +
-                               ": it changed while it was read");
-    return platform::fail("Cannot read", site.backupPath(), errnum);
+  if (platform::SysError read =
+          readExactly(folder.ops(), held.fd.get(), static_cast<size_t>(held.st.st_size), bytes,
+                      site.backupPath());
+      read.failed()) {
+    if (read.errnum() != ESTALE) return read.status();
+    return IoStatus::failure("Cannot read " + quoted(site.backupPath()) +
+                             ": it changed while it was read");
   }
   if (IoStatus written = fileThere ? replaceContent(site, bytes) : createFile(site, bytes);
-      !written)
+      !written) {
     return written;
+  }
   // The file holds the backup's content now; only so may the backup go, and only the one
   // that was read.
-  if (const int errnum = folder.look(backup, seen); errnum != 0)
-    return platform::fail("Cannot delete", site.backupPath(), errnum);
+  if (platform::SysError looked = folder.look(backup, seen); looked.failed())
+    return looked.as("Cannot delete", site.backupPath()).status();
   if (platform::FileId::of(seen) == platform::FileId::of(held.st)) {
-    if (const int errnum = folder.remove(backup); errnum != 0)
-      return platform::fail("Cannot delete", site.backupPath(), errnum);
-    folder.flush();
+    if (platform::SysError removed = folder.remove(backup); removed.failed())
+      return removed.status();
+    (void)folder.flush();  // the file is restored; the name's removal may come back
   }
   restored = true;
   return IoStatus::success();
@@ -124,14 +121,13 @@ IoStatus deleteBackup(const FileSite& site, bool& deleted) {
   }, backup{};
   bool fileThere = false;
   const Owners owners = backupOwners(site, file, fileThere);
-  if (const int errnum = folder.look(site.backupName(), backup); errnum != 0)
-    return errnum == ENOENT ? IoStatus::success()
-                            : platform::fail("Cannot read", site.backupPath(), errnum);
+  if (platform::SysError looked = folder.look(site.backupName(), backup); looked.failed())
+    return looked.errnum() == ENOENT ? IoStatus::success() : looked.status();
   const bool itself = fileThere && platform::FileId::of(backup) == platform::FileId::of(file);
   if (const Distrust reason = judge(backup, owners); reason != Distrust::Trusted && !itself)
     return leftAsItIs("Cannot delete", site.backupPath(), reason);
-  if (const int errnum = folder.remove(site.backupName()); errnum != 0)
-    return platform::fail("Cannot delete", site.backupPath(), errnum);
+  if (platform::SysError removed = folder.remove(site.backupName()); removed.failed())
+    return removed.status();
   deleted = true;
   return IoStatus::success();
 }

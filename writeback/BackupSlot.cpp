@@ -11,10 +11,10 @@ using platform::quoted;
 
 IoStatus checkBackupSlot(const FileSite& site, const struct stat& file, bool& older) {
   struct stat slot {};
-  const int errnum = site.listedFolder->look(site.backupName(), slot);
-  older = errnum == 0;
-  if (errnum == ENOENT) return IoStatus::success();
-  if (errnum != 0) return platform::fail("Cannot create the backup", site.backupPath(), errnum);
+  const platform::SysError looked = site.listedFolder->look(site.backupName(), slot);
+  older = looked.ok();
+  if (looked.errnum() == ENOENT) return IoStatus::success();
+  if (looked.failed()) return looked.as("Cannot create the backup", site.backupPath()).status();
   if (platform::FileId::of(slot) == platform::FileId::of(file)) {
     // The listed name leads to its own backup name: the backup would overwrite the file.
     if (site.listedFolder->id() == site.folder->id() && site.name == site.backupName())
@@ -29,21 +29,22 @@ IoStatus checkBackupSlot(const FileSite& site, const struct stat& file, bool& ol
                            " was left as it is");
 }
 
-int dropOlderBackup(const FileSite& site, uid_t fileOwner) {
+platform::SysError dropOlderBackup(const FileSite& site, uid_t fileOwner) {
   struct stat st {};
-  if (const int errnum = site.listedFolder->look(site.backupName(), st); errnum != 0)
-    return errnum == ENOENT ? 0 : errnum;
-  if (judge(st, Owners::thisUserAnd(fileOwner)) != Distrust::Trusted) return 0;
+  if (platform::SysError looked = site.listedFolder->look(site.backupName(), st); looked.failed())
+    return looked.errnum() == ENOENT ? platform::SysError() : looked;
+  if (judge(st, Owners::thisUserAnd(fileOwner)) != Distrust::Trusted) return {};
   platform::UniqueFd held = holdForFreeing(site);
-  const int errnum = site.listedFolder->remove(site.backupName());
+  platform::SysError removed = site.listedFolder->remove(site.backupName());
   held.closeLater();
-  return errnum == ENOENT ? 0 : errnum;
+  return removed.errnum() == ENOENT ? platform::SysError() : removed;
 }
 
 platform::UniqueFd holdForFreeing(const FileSite& site) {
 #ifdef O_PATH
-  return platform::UniqueFd(site.listedFolder->ops(),
-                            site.listedFolder->open(site.backupName(), O_PATH));
+  platform::UniqueFd held;
+  (void)site.listedFolder->open(site.backupName(), O_PATH, held);  // nothing held: freed at once
+  return held;
 #else
   (void)site;
   return {};  // opening it could have effects of its own (a device, a pipe)

@@ -56,8 +56,8 @@ platform::SysError locate(FolderCache& folders, const std::string& listedPath, F
   out.folder = out.listedFolder;
   out.name = out.listedName;
   struct stat st {};
-  if (const int errnum = out.listedFolder->look(out.listedName, st); errnum != 0)
-    return {errnum, "Cannot open", listedPath};
+  if (platform::SysError looked = out.listedFolder->look(out.listedName, st); looked.failed())
+    return looked.as("Cannot open", listedPath);
   if (!S_ISLNK(st.st_mode)) return {};
 
   std::string real;

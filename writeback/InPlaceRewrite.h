@@ -10,6 +10,8 @@
 #include "platform/Attributes.h"
 #include "platform/FileOps.h"
 #include "platform/Folder.h"
+#include "platform/SysError.h"
+#include "platform/UniqueFd.h"
 #include "writeback/WriteBack.h"
 
 #include <sys/stat.h>
@@ -23,15 +25,17 @@ IoStatus rewriteInPlace(const FileFacts& file, std::string_view oldContent,
                         std::string_view newContent, const WriteBackOptions& options,
                         const struct stat& old);
 
-// Opens `name` of `folder` for writing in place. A read-only file of this user's is made
-// writable for its owner meanwhile (`madeWritable`); its mode is given back after the write.
-// The descriptor, or -1 and errno.
-int openForRewrite(const platform::Folder& folder, const std::string& name, const struct stat& old,
-                   bool& madeWritable);
+// Opens `name` of `folder` for writing in place, into `out`. A read-only file of this user's
+// is made writable for its owner meanwhile (`madeWritable`); its mode is given back after
+// the write.
+platform::SysError openForRewrite(const platform::Folder& folder, const std::string& name,
+                                  const struct stat& old, platform::UniqueFd& out,
+                                  bool& madeWritable);
 
-// Writes `bytes` over the file open as `fd` and cuts it to their length, gives back the mode
-// when asked and the date `mtime` when given, and flushes it. 0 or errno.
-int overwrite(platform::FileOps& ops, int fd, std::string_view bytes, const mode_t* mode,
-              const struct timespec* mtime);
+// Writes `bytes` over the file `path` open as `fd` and cuts it to their length, gives back the
+// mode when asked and the date `mtime` when given, and flushes it.
+platform::SysError overwrite(platform::FileOps& ops, int fd, std::string_view bytes,
+                             const mode_t* mode, const struct timespec* mtime,
+                             const std::string& path);
 
 }  // namespace tw::writeback

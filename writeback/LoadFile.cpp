@@ -28,10 +28,12 @@ LoadResult readSite(const FileSite& site, FileFacts& out, std::string& error, Ro
   };
   platform::FileOps& ops = site.folder->ops();
   // O_NONBLOCK: opening a FIFO or a device must not hang the run.
-  platform::UniqueFd fd(ops, site.folder->open(site.name, O_RDONLY | O_NOCTTY | O_NONBLOCK));
-  if (!fd) {
-    if (errno == ENOENT) return LoadResult::Missing;
-    return failed("Cannot open", errno);
+  platform::UniqueFd fd;
+  if (platform::SysError opened =
+          site.folder->open(site.name, O_RDONLY | O_NOCTTY | O_NONBLOCK, fd);
+      opened.failed()) {
+    if (opened.errnum() == ENOENT) return LoadResult::Missing;
+    return failed("Cannot open", opened.errnum());
   }
   struct stat st {};
   if (ops.fstat(fd.get(), &st) != 0) return failed("Cannot read", errno);

@@ -39,16 +39,17 @@ struct Mend {
 // writer holds it. Removing a name never touches what a link leads to.
 void removeNewContent(const Mend& m) {
   struct stat st {};
-  if (m.folder.look(m.name, st) != 0) return;
+  if (m.folder.look(m.name, st).failed()) return;
   if (st.st_uid != ::geteuid()) return m.leftAlone(distrustText(Distrust::OtherOwner));
   if (S_ISDIR(st.st_mode)) return m.leftAlone(distrustText(Distrust::NotRegular));
   platform::UniqueFd fd;
-  if (S_ISREG(st.st_mode)) {
-    fd = platform::UniqueFd(m.folder.ops(), m.folder.open(m.name, O_RDONLY | O_NONBLOCK));
-    if (fd && heldByAWriter(m.folder.ops(), fd.get())) return;
+  if (S_ISREG(st.st_mode) && m.folder.open(m.name, O_RDONLY | O_NONBLOCK, fd).ok() &&
+      heldByAWriter(m.folder.ops(), fd.get())) {
+    return;
   }
-  if (const int errnum = m.folder.remove(m.name); errnum != 0 && errnum != ENOENT)
-    m.failed(platform::fail("Cannot delete", m.path(), errnum));
+  if (platform::SysError error = m.folder.remove(m.name);
+      error.failed() && error.errnum() != ENOENT)
+    m.failed(error.status());
 }
 
 // Whether `now` is what the rewrite makes of `old` on its way to `newSize` bytes: it writes
@@ -63,21 +64,25 @@ bool tornByRewrite(std::string_view now, std::string_view old, int64_t newSize) 
   return from <= limit;
 }
 
-// The file the copy was made for, read whole; false when it is gone or another file.
-bool readTarget(const Mend& m, const RewriteRecord& record, struct stat& st, std::string& bytes) {
-  const FileSite& site = m.site;
+// The content of the file at `site` when it is still the file `expected`, read whole (`st`:
+// how it was seen); false when it is gone, another file, or cannot be read whole.
+bool readFileAs(const FileSite& site, platform::FileId expected, struct stat& st,
+                std::string& bytes) {
   platform::FileOps& ops = site.folder->ops();
-  platform::UniqueFd fd(ops, site.folder->open(site.name, O_RDONLY | O_NONBLOCK | O_NOCTTY));
-  if (!fd || ops.fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  if (platform::FileId::of(st) != record.file) return false;
-  return readExactly(ops, fd.get(), static_cast<size_t>(st.st_size), bytes) == 0;
+  platform::UniqueFd fd;
+  if (site.folder->open(site.name, O_RDONLY | O_NONBLOCK | O_NOCTTY, fd).failed() ||
+      ops.fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      platform::FileId::of(st) != expected) {
+    return false;
+  }
+  return readExactly(ops, fd.get(), static_cast<size_t>(st.st_size), bytes, site.listedPath).ok();
 }
 
 // Keeps the copy under a name that no run puts back, and says where.
 void keepAside(const Mend& m, platform::UniqueFd& copy, const std::string& what) {
   copy.reset();
   const std::string kept = renamedTemporary(m.name, TemporaryKind::KeptOldContent);
-  const bool renamed = m.folder.rename(m.name, m.folder, kept) == 0;
+  const bool renamed = m.folder.rename(m.name, m.folder, kept).ok();
   m.notes.push_back(what + "; its old content is kept in " +
                     quoted(m.folder.pathOf(renamed ? kept : m.name)));
 }
@@ -88,13 +93,15 @@ bool putBack(const Mend& m, const struct stat& copy, struct stat st, const std::
   platform::FileOps& ops = site.folder->ops();
   st.st_mode = copy.st_mode;
   bool madeWritable = false;
-  platform::UniqueFd fd(ops, openForRewrite(*site.folder, site.name, st, madeWritable));
+  platform::UniqueFd fd;
   const mode_t mode = copy.st_mode & 0777;
-  int errnum = !fd ? errno : overwrite(ops, fd.get(), bytes, &mode, &copy.st_mtim);
-  if (errnum == 0) errnum = fd.close();
-  if (errnum != 0) {
+  platform::SysError error = openForRewrite(*site.folder, site.name, st, fd, madeWritable);
+  if (error.ok()) error = overwrite(ops, fd.get(), bytes, &mode, &copy.st_mtim, site.listedPath);
+  if (error.ok()) error = platform::SysError::check(fd.close(), "Cannot write", site.listedPath);
+  if (error.failed()) {
     m.failed(IoStatus::failure("Cannot put back the old content of " + quoted(site.listedPath) +
-                               " from " + quoted(m.path()) + ": " + platform::errorText(errnum)));
+                               " from " + quoted(m.path()) + ": " +
+                               platform::errorText(error.errnum())));
     return false;
   }
   return true;
@@ -106,17 +113,17 @@ void finishRewrite(const Mend& m, const RewriteRecord& record, platform::UniqueF
                    const struct stat& file) {
   copy.reset();
   if (!record.forBackup) {
-    m.folder.remove(m.name);
+    (void)m.folder.remove(m.name);  // a copy left: the next run takes it again
     return;
   }
   bool older = false;
   if (IoStatus usable = checkBackupSlot(m.site, file, older); !usable) return m.failed(usable);
   const platform::Folder& target = *m.site.listedFolder;
-  if (m.folder.rename(m.name, target, m.site.backupName()) != 0) {
+  if (m.folder.rename(m.name, target, m.site.backupName()).failed()) {
     platform::UniqueFd none;
     return keepAside(m, none, "the backup of " + quoted(m.site.listedPath) + " could not be made");
   }
-  target.flush();
+  (void)target.flush();
 }
 
 // The copy of a rewrite in place: put back only over the file it was made for, while that
@@ -126,20 +133,22 @@ void finishRewrite(const Mend& m, const RewriteRecord& record, platform::UniqueF
 void mendRewrite(const Mend& m, const RewriteRecord& record, bool kept) {
   TrustedFile copy;
   Distrust reason = Distrust::Trusted;
-  const int errnum = openTrusted(m.folder, m.name, Owners::thisUser(), copy, reason);
-  if (errnum == ENOENT || (kept && (errnum != 0 || reason != Distrust::Trusted))) return;
-  if (errnum != 0) return m.failed(platform::fail("Cannot read", m.path(), errnum));
+  const platform::SysError opened = openTrusted(m.folder, m.name, Owners::thisUser(), copy, reason);
+  if (opened.errnum() == ENOENT || (kept && (opened.failed() || reason != Distrust::Trusted)))
+    return;
+  if (opened.failed()) return m.failed(opened.status());
   if (reason != Distrust::Trusted) return m.leftAlone(distrustText(reason));
   platform::FileOps& ops = m.folder.ops();
   if (heldByAWriter(ops, copy.fd.get())) return;
   std::string old, now;
-  if (const int read = readExactly(ops, copy.fd.get(), static_cast<size_t>(copy.st.st_size), old);
-      read != 0) {
-    return m.failed(platform::fail("Cannot read", m.path(), read));
+  if (platform::SysError read =
+          readExactly(ops, copy.fd.get(), static_cast<size_t>(copy.st.st_size), old, m.path());
+      read.failed()) {
+    return m.failed(read.status());
   }
   const std::string file = quoted(m.site.listedPath);
   struct stat st {};
-  const bool there = readTarget(m, record, st, now);
+  const bool there = readFileAs(m.site, record.file, st, now);
   const bool finished = there && static_cast<int64_t>(now.size()) == record.newSize &&
                         contentHash(now) == record.newHash;
   if (finished) return finishRewrite(m, record, copy.fd, st);
@@ -148,26 +157,16 @@ void mendRewrite(const Mend& m, const RewriteRecord& record, bool kept) {
     return keepAside(m, copy.fd, "the file a rewrite of " + file + " was made for is gone");
   if (now == old) {
     copy.fd.reset();
-    m.folder.remove(m.name);
+    (void)m.folder.remove(m.name);  // nothing torn; a copy left is taken again next time
     return;
   }
   if (!tornByRewrite(now, old, record.newSize))
     return keepAside(m, copy.fd, file + " was changed after a rewrite of it was interrupted");
   if (!putBack(m, copy.st, st, old)) return;
   copy.fd.reset();
-  m.folder.remove(m.name);
-  m.folder.flush();
+  (void)m.folder.remove(m.name);  // the file is whole; a copy left is taken again next time
+  (void)m.folder.flush();
   m.notes.push_back("a rewrite of " + file + " was interrupted; its old content was put back");
-}
-
-// The content of the file at `site`, seen as `file`; false when it cannot be read whole.
-bool readWhole(const FileSite& site, const struct stat& file, std::string& bytes) {
-  platform::FileOps& ops = site.folder->ops();
-  platform::UniqueFd fd(ops, site.folder->open(site.name, O_RDONLY | O_NONBLOCK | O_NOCTTY));
-  struct stat now {};
-  return fd && ops.fstat(fd.get(), &now) == 0 && S_ISREG(now.st_mode) &&
-         platform::FileId::of(now) == platform::FileId::of(file) &&
-         readExactly(ops, fd.get(), static_cast<size_t>(now.st_size), bytes) == 0;
 }
 
 // The old content on its way to the backup: the backup once the file holds the new content
@@ -177,31 +176,37 @@ void settlePending(const Mend& m, uint64_t newInode) {
   platform::FileOps& ops = m.folder.ops();
   struct stat pending {
   }, file{};
-  if (m.folder.look(m.name, pending) != 0) return;
-  const bool fileThere = site.folder->look(site.name, file) == 0;
+  if (m.folder.look(m.name, pending).failed()) return;
+  const bool fileThere = site.folder->look(site.name, file).ok();
+  if (fileThere && platform::FileId::of(file) == platform::FileId::of(pending)) {
+    // A second name of the file as it still is: the swap never happened.
+    platform::UniqueFd fd;
+    if (!S_ISREG(pending.st_mode) ||
+        m.folder.open(m.name, O_RDONLY | O_NONBLOCK | O_NOCTTY, fd).failed() ||
+        heldByAWriter(ops, fd.get())) {
+      return;
+    }
+    (void)m.folder.remove(m.name);  // a name of the file itself: left, it is taken again
+    return;
+  }
   TrustedFile held;
   Distrust reason = Distrust::Trusted;
   const Owners owners = Owners::thisUserAnd(fileThere ? file.st_uid : ::geteuid());
-  if (fileThere && platform::FileId::of(file) == platform::FileId::of(pending)) {
-    // A second name of the file as it still is: the swap never happened.
-    platform::UniqueFd fd(ops, m.folder.open(m.name, O_RDONLY | O_NONBLOCK | O_NOCTTY));
-    if (!fd || !S_ISREG(pending.st_mode) || heldByAWriter(ops, fd.get())) return;
-    m.folder.remove(m.name);
-    return;
-  }
-  const int errnum = openTrusted(m.folder, m.name, owners, held, reason);
-  if (errnum == ENOENT) return;
-  if (errnum != 0) return m.failed(platform::fail("Cannot read", m.path(), errnum));
+  const platform::SysError opened = openTrusted(m.folder, m.name, owners, held, reason);
+  if (opened.errnum() == ENOENT) return;
+  if (opened.failed()) return m.failed(opened.status());
   if (reason != Distrust::Trusted) return m.leftAlone(distrustText(reason));
   if (heldByAWriter(ops, held.fd.get())) return;
   if (!fileThere || static_cast<uint64_t>(file.st_ino) != newInode) {
     // A copy (made where no second name could be) of a file that was never swapped.
     std::string copy, now;
+    struct stat seen {};
     if (fileThere &&
-        readExactly(ops, held.fd.get(), static_cast<size_t>(held.st.st_size), copy) == 0 &&
-        readWhole(site, file, now) && now == copy) {
+        readExactly(ops, held.fd.get(), static_cast<size_t>(held.st.st_size), copy, m.path())
+            .ok() &&
+        readFileAs(site, platform::FileId::of(file), seen, now) && now == copy) {
       held.fd.reset();
-      m.folder.remove(m.name);
+      (void)m.folder.remove(m.name);  // left, it is taken again
       return;
     }
     return m.leftAlone("the file it holds the old content of has changed since");
@@ -209,9 +214,11 @@ void settlePending(const Mend& m, uint64_t newInode) {
   bool older = false;
   if (IoStatus usable = checkBackupSlot(site, file, older); !usable) return m.failed(usable);
   held.fd.reset();
-  if (const int renamed = m.folder.rename(m.name, m.folder, site.backupName()); renamed != 0)
-    return m.failed(platform::fail("Cannot create the backup", site.backupPath(), renamed));
-  m.folder.flush();
+  if (platform::SysError renamed = m.folder.rename(m.name, m.folder, site.backupName());
+      renamed.failed()) {
+    return m.failed(renamed.as("Cannot create the backup", site.backupPath()).status());
+  }
+  (void)m.folder.flush();  // the backup has its name; a flush that fails loses no content
 }
 
 }  // namespace
@@ -225,7 +232,7 @@ std::vector<Leftovers::Found> Leftovers::leftoversOf(const platform::Folder& fol
     if (m_folders.size() >= kFoldersKept) m_folders.clear();
     listed = m_folders.emplace(folder.id(), std::vector<Found>()).first;
     std::vector<platform::FolderEntry> entries;
-    folder.list(entries);  // a folder that cannot be listed has no leftovers to mend
+    (void)folder.list(entries);  // a folder that cannot be listed has no leftovers to mend
     for (platform::FolderEntry& entry : entries) {
       if (entry.name[0] != '.') continue;
       if (std::optional<TemporaryName> parsed = parseTemporaryName(entry.name))

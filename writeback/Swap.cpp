@@ -29,95 +29,105 @@ std::string pendingName(const StagedSwap& swap, uint64_t newInode) {
 }
 
 // A copy of the old content, complete on disk, under the pending name.
-int copyOldContent(StagedSwap& swap, uint64_t newInode, PendingBackup& pending) {
+platform::SysError copyOldContent(StagedSwap& swap, uint64_t newInode, PendingBackup& pending) {
   const FileSite& site = swap.file.site;
   platform::FileOps& ops = site.folder->ops();
   std::string bytes;  // the old file was opened for this swap and not read yet
-  if (const int errnum =
-          readExactly(ops, swap.oldFd.get(), static_cast<size_t>(swap.old.st_size), bytes);
-      errnum != 0) {
-    return errnum;
+  if (platform::SysError error =
+          readExactly(ops, swap.oldFd.get(), static_cast<size_t>(swap.old.st_size), bytes,
+                      swap.file.listedPath);
+      error.failed()) {
+    return error;
   }
   const auto newName = [&] {
     return makeTemporaryName(site.listedName, {TemporaryKind::NewContent, 0, 0, {}});
   };
-  if (const int errnum = pending.copy.create(site.listedFolder, newName); errnum != 0)
-    return errnum;
-  const int fd = pending.copy.fd();
-  if (const int errnum = platform::writeAllAt(ops, fd, bytes, 0); errnum != 0) return errnum;
-  if (ops.fchmod(fd, swap.old.st_mode & 0777) != 0) return errno;
-  if (const int errnum = platform::setModificationTime(ops, fd, swap.old.st_mtim); errnum != 0)
-    return errnum;
-  if (ops.fsync(fd) != 0) return errno;
+  platform::TempFile& copy = pending.copy;
+  if (platform::SysError error = copy.create(site.listedFolder, newName); error.failed())
+    return error;
+  if (platform::SysError error = copy.fill(bytes, swap.old.st_mode & 0777, &swap.old.st_mtim);
+      error.failed()) {
+    return error;
+  }
   pending.name = pendingName(swap, newInode);
-  return pending.copy.rename(pending.name);
+  return copy.rename(pending.name);
 }
 
 IoStatus pendBackup(StagedSwap& swap, uint64_t newInode, PendingBackup& pending) {
   const FileSite& site = swap.file.site;
   // The lock on the old file tells another run that this pending name is still in use.
   site.folder->ops().flock(swap.oldFd.get(), LOCK_SH | LOCK_NB);
-  int errnum = EEXIST;
-  for (int attempt = 0; attempt < 100 && errnum == EEXIST; ++attempt) {
+  platform::SysError linked;
+  for (int attempt = 0; attempt < 100; ++attempt) {
     pending.name = pendingName(swap, newInode);
-    errnum = site.folder->link(site.name, *site.listedFolder, pending.name);
+    linked = site.folder->link(site.name, *site.listedFolder, pending.name);
+    if (linked.errnum() != EEXIST) break;
   }
-  if (errnum == 0) return IoStatus::success();
+  if (linked.ok()) return IoStatus::success();
   pending.name.clear();
+  const int errnum = linked.errnum();
   if (errnum == EEXIST || errnum == ENOSPC || errnum == EIO || errnum == EDQUOT)
     return fail("Cannot create the backup", site.backupPath(), errnum);
   // No hard link here (another file system, a file system without links, not allowed):
   // a copy does the same.
-  if (const int copied = copyOldContent(swap, newInode, pending); copied != 0) {
+  if (platform::SysError copied = copyOldContent(swap, newInode, pending); copied.failed()) {
     pending.copy.discard();
     pending.name.clear();
-    if (copied == ESTALE) return changedByOthers(swap.file.listedPath);
-    return fail("Cannot create the backup", site.backupPath(), copied);
+    if (copied.errnum() == ESTALE) return changedByOthers(swap.file.listedPath);
+    return fail("Cannot create the backup", site.backupPath(), copied.errnum());
   }
   return IoStatus::success();
 }
 
 // Gives the pending backup the backup's name. A backup that already is that very file (a
-// second name left by an older version) only loses the pending name. 0 or errno.
-int settleBackup(const FileSite& site, PendingBackup& pending) {
+// second name left by an older version) only loses the pending name.
+platform::SysError settleBackup(const FileSite& site, PendingBackup& pending) {
   const platform::Folder& folder = *site.listedFolder;
-  if (const int errnum = folder.rename(pending.name, folder, site.backupName()); errnum != 0)
-    return errnum;
+  if (platform::SysError error = folder.rename(pending.name, folder, site.backupName());
+      error.failed()) {
+    return error;
+  }
   pending.copy.keep();
   pending.copy.discard();
   struct stat left {};
-  if (folder.look(pending.name, left) == 0) return folder.remove(pending.name);
-  return 0;
+  if (folder.look(pending.name, left).ok()) return folder.remove(pending.name);
+  return {};
 }
 
-// Whether the file's new content is still the temporary file this process made: 0, ESTALE
-// when its name was taken away (removed or replaced), or the errno of a failed look. `held`:
-// the temporary file as its descriptor shows it.
-int checkStillOurs(const StagedSwap& swap, struct stat& held) {
+// Whether the file's new content is still the temporary file this process made: no error,
+// ESTALE when its name was taken away (removed or replaced), or the error of a failed look.
+// `held`: the temporary file as its descriptor shows it.
+platform::SysError checkStillOurs(const StagedSwap& swap, struct stat& held) {
   const platform::Folder& folder = *swap.file.site.folder;
   struct stat named {};
-  if (const int errnum = folder.look(swap.temp.name(), named); errnum != 0)
-    return errnum == ENOENT ? ESTALE : errnum;
-  if (folder.ops().fstat(swap.temp.fd(), &held) != 0) return errno;
-  return platform::FileId::of(named) == platform::FileId::of(held) ? 0 : ESTALE;
+  if (platform::SysError error = folder.look(swap.temp.name(), named); error.failed())
+    return error.errnum() == ENOENT ? platform::SysError(ESTALE, "Cannot write", error.path())
+                                    : error;
+  if (folder.ops().fstat(swap.temp.fd(), &held) != 0)
+    return platform::SysError::fromErrno("Cannot write", swap.temp.path());
+  if (platform::FileId::of(named) == platform::FileId::of(held)) return {};
+  return {ESTALE, "Cannot write", swap.temp.path()};
 }
 
 // The old file as it is now, open: the one that was read, or nothing.
 IoStatus holdOldFile(StagedSwap& swap) {
   const FileSite& site = swap.file.site;
-  platform::FileOps& ops = site.folder->ops();
+  const std::string& path = swap.file.listedPath;
   struct stat now {};
-  if (const int errnum = site.folder->look(site.name, now); errnum != 0) {
-    if (errnum == ENOENT) return changedByOthers(swap.file.listedPath);
-    return fail("Cannot write", swap.file.listedPath, errnum);
+  if (platform::SysError error = site.folder->look(site.name, now); error.failed()) {
+    if (error.errnum() == ENOENT) return changedByOthers(path);
+    return fail("Cannot write", path, error.errnum());
   }
-  if (!swap.file.identity.unchangedIn(now) || !S_ISREG(now.st_mode))
-    return changedByOthers(swap.file.listedPath);
+  if (!swap.file.identity.unchangedIn(now) || !S_ISREG(now.st_mode)) return changedByOthers(path);
   if (!swap.oldFd) {
-    swap.oldFd = platform::UniqueFd(ops, site.folder->open(site.name, O_RDONLY | O_NONBLOCK));
-    if (!swap.oldFd) return fail("Cannot write", swap.file.listedPath, errno);
-    if (ops.fstat(swap.oldFd.get(), &now) != 0 || !swap.file.identity.unchangedIn(now))
-      return changedByOthers(swap.file.listedPath);
+    if (platform::SysError error = site.folder->open(site.name, O_RDONLY | O_NONBLOCK, swap.oldFd);
+        error.failed()) {
+      return fail("Cannot write", path, error.errnum());
+    }
+    if (site.folder->ops().fstat(swap.oldFd.get(), &now) != 0 ||
+        !swap.file.identity.unchangedIn(now)) {
+      return changedByOthers(path);
+    }
   }
   return IoStatus::success();
 }
@@ -136,10 +146,10 @@ IoStatus beginSwap(const FileFacts& file, const WriteBackOptions& options,
   const std::string& path = file.listedPath;
   const FileSite& site = file.site;
   platform::FileOps& ops = site.folder->ops();
-  swap.oldFd = platform::UniqueFd(ops, site.folder->open(site.name, O_RDONLY | O_NONBLOCK));
-  if (!swap.oldFd) {
-    if (errno == ENOENT || errno == ELOOP) return changedByOthers(path);
-    return fail("Cannot write", path, errno);
+  if (platform::SysError error = site.folder->open(site.name, O_RDONLY | O_NONBLOCK, swap.oldFd);
+      error.failed()) {
+    if (error.errnum() == ENOENT || error.errnum() == ELOOP) return changedByOthers(path);
+    return error.as("Cannot write", path).status();
   }
   if (ops.fstat(swap.oldFd.get(), &swap.old) != 0) return fail("Cannot write", path, errno);
   if (!file.identity.unchangedIn(swap.old)) return changedByOthers(path);
@@ -148,8 +158,11 @@ IoStatus beginSwap(const FileFacts& file, const WriteBackOptions& options,
   }
   if (swap.old.st_uid != user.uid && user.uid != 0) {
     // A new file would be ours, not its owner's: write in place where we may, else refuse.
-    platform::UniqueFd probe(ops, site.folder->open(site.name, O_WRONLY | O_NONBLOCK));
-    if (!probe) return fail("Cannot write", path, errno);
+    platform::UniqueFd probe;
+    if (platform::SysError error = site.folder->open(site.name, O_WRONLY | O_NONBLOCK, probe);
+        error.failed()) {
+      return error.as("Cannot write", path).status();
+    }
     inPlace = true;
     return IoStatus::success();
   }
@@ -161,17 +174,12 @@ IoStatus beginSwap(const FileFacts& file, const WriteBackOptions& options,
   const auto newName = [&] {
     return makeTemporaryName(site.name, {TemporaryKind::NewContent, 0, 0, {}});
   };
-  if (const int errnum = swap.temp.create(site.folder, newName); errnum != 0)
-    return fail("Cannot write", path, errnum);
-  return IoStatus::success();
+  return swap.temp.create(site.folder, newName).as("Cannot write", path).status();
 }
 
 IoStatus appendToSwap(StagedSwap& swap, std::string_view piece) {
-  platform::FileOps& ops = swap.file.site.folder->ops();
-  if (const int errnum = platform::writeAllAt(ops, swap.temp.fd(), piece, swap.written);
-      errnum != 0) {
-    return fail("Cannot write", swap.file.listedPath, errnum);
-  }
+  if (platform::SysError error = swap.temp.write(piece, swap.written); error.failed())
+    return error.as("Cannot write", swap.file.listedPath).status();
   swap.written += static_cast<off_t>(piece.size());
   return IoStatus::success();
 }
@@ -181,14 +189,16 @@ IoStatus completeSwap(StagedSwap& swap, const WriteBackOptions& options, platfor
   platform::FileOps& ops = swap.file.site.folder->ops();
   const std::string& path = swap.file.listedPath;
   const int fd = swap.temp.fd();
-  if (const int errnum = platform::applyAttributes(ops, fd, swap.oldFd.get(), swap.old,
-                                                   options.keepAttributes, user);
-      errnum != 0) {
-    return fail("Cannot write", path, errnum);
+  if (platform::SysError error = platform::applyAttributes(ops, fd, swap.oldFd.get(), swap.old,
+                                                           options.keepAttributes, user, path);
+      error.failed()) {
+    return error.status();
   }
   if (options.keepDate) {
-    if (const int errnum = platform::setModificationTime(ops, fd, swap.old.st_mtim); errnum != 0)
-      return fail("Cannot write", path, errnum);
+    if (platform::SysError error = platform::setModificationTime(ops, fd, swap.old.st_mtim, path);
+        error.failed()) {
+      return error.status();
+    }
   }
   if (flush && ops.fsync(fd) != 0) return fail("Cannot write", path, errno);
   return IoStatus::success();
@@ -199,12 +209,12 @@ IoStatus finishSwap(StagedSwap& swap, const WriteBackOptions& options) {
   const std::string& path = swap.file.listedPath;
   if (IoStatus held = holdOldFile(swap); !held) return held;
   struct stat temp {};
-  if (const int errnum = checkStillOurs(swap, temp); errnum == ESTALE) {
+  if (platform::SysError error = checkStillOurs(swap, temp); error.errnum() == ESTALE) {
     swap.temp.keep();  // whatever carries its name now is not ours to remove
     return IoStatus::failure(quoted(path) + " was left as it is: its new content was removed " +
                              "or replaced by another program before it was put in place");
-  } else if (errnum != 0) {
-    return fail("Cannot write", path, errnum);
+  } else if (error.failed()) {
+    return error.as("Cannot write", path).status();
   }
   PendingBackup pending;
   if (options.createBackup) {
@@ -213,29 +223,29 @@ IoStatus finishSwap(StagedSwap& swap, const WriteBackOptions& options) {
   } else if (options.removeOlderBackup) {
     // Right before the swap: should the process die in between, the run it belonged to was
     // going to remove this backup anyway, and the file still holds its old content.
-    if (const int errnum = dropOlderBackup(site, swap.old.st_uid); errnum != 0) {
+    if (platform::SysError error = dropOlderBackup(site, swap.old.st_uid); error.failed()) {
       return IoStatus::failure("Cannot delete the older backup " + quoted(site.backupPath()) +
-                               ": " + platform::errorText(errnum) + "; " + quoted(path) +
+                               ": " + platform::errorText(error.errnum()) + "; " + quoted(path) +
                                " was left as it is");
     }
   }
-  if (const int errnum = site.folder->rename(swap.temp.name(), *site.folder, site.name);
-      errnum != 0) {
-    if (!pending.name.empty()) site.listedFolder->remove(pending.name);
-    return fail("Cannot write", path, errnum);
+  if (platform::SysError error = site.folder->rename(swap.temp.name(), *site.folder, site.name);
+      error.failed()) {
+    if (!pending.name.empty()) (void)site.listedFolder->remove(pending.name);
+    return error.as("Cannot write", path).status();
   }
   swap.temp.keep();
   if (!options.createBackup) return IoStatus::success();
   // The older backup loses its name here; its blocks are freed beside the next swaps.
   platform::UniqueFd older = swap.olderBackup ? holdForFreeing(site) : platform::UniqueFd();
-  const int settled = settleBackup(site, pending);
+  const platform::SysError settled = settleBackup(site, pending);
   older.closeLater();
-  if (const int errnum = settled; errnum != 0) {
+  if (settled.failed()) {
     pending.copy.keep();
     return IoStatus::failure(
         quoted(path) + " was written, but its backup " + quoted(site.backupPath()) +
-        " could not be made: " + platform::errorText(errnum) + "; its old content is kept in " +
-        quoted(site.listedFolder->pathOf(pending.name)));
+        " could not be made: " + platform::errorText(settled.errnum()) +
+        "; its old content is kept in " + quoted(site.listedFolder->pathOf(pending.name)));
   }
   return IoStatus::success();
 }

@@ -40,43 +40,43 @@ std::string distrustText(Distrust reason) {
   return "it is a file of this user";
 }
 
-int openTrusted(const platform::Folder& folder, const std::string& name, Owners owners,
-                TrustedFile& out, Distrust& reason) {
+platform::SysError openTrusted(const platform::Folder& folder, const std::string& name,
+                               Owners owners, TrustedFile& out, Distrust& reason) {
   out = TrustedFile{};
   reason = Distrust::Trusted;
   // Looked at first, so that a device is never opened (opening some has effects of its own).
   struct stat seen {};
-  if (const int errnum = folder.look(name, seen); errnum != 0) return errnum;
-  if ((reason = judge(seen, owners)) != Distrust::Trusted) return 0;
-  platform::FileOps& ops = folder.ops();
-  platform::UniqueFd fd(ops, folder.open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY));
-  if (!fd) {
-    if (errno == ELOOP) {  // replaced by a link since it was looked at
-      reason = Distrust::SymbolicLink;
-      return 0;
-    }
-    return errno;
+  if (platform::SysError error = folder.look(name, seen); error.failed()) return error;
+  if ((reason = judge(seen, owners)) != Distrust::Trusted) return {};
+  platform::UniqueFd fd;
+  if (platform::SysError error = folder.open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY, fd);
+      error.failed()) {
+    if (error.errnum() != ELOOP) return error;
+    reason = Distrust::SymbolicLink;  // replaced by a link since it was looked at
+    return {};
   }
-  if (ops.fstat(fd.get(), &out.st) != 0) return errno;
-  if ((reason = judge(out.st, owners)) != Distrust::Trusted) return 0;
+  if (folder.ops().fstat(fd.get(), &out.st) != 0)
+    return platform::SysError::fromErrno("Cannot read", folder.pathOf(name));
+  if ((reason = judge(out.st, owners)) != Distrust::Trusted) return {};
   out.fd = std::move(fd);
-  return 0;
+  return {};
 }
 
-int readExactly(platform::FileOps& ops, int fd, size_t size, std::string& out) {
+platform::SysError readExactly(platform::FileOps& ops, int fd, size_t size, std::string& out,
+                               const std::string& path) {
   out.resize(size + 1);  // one byte more: a file that grew is seen
   size_t have = 0;
   while (have < out.size()) {
     const ssize_t n = ops.read(fd, out.data() + have, out.size() - have);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return errno;
+      return platform::SysError::fromErrno("Cannot read", path);
     }
     if (n == 0) break;
     have += static_cast<size_t>(n);
   }
   out.resize(have);
-  return have == size ? 0 : ESTALE;
+  return have == size ? platform::SysError() : platform::SysError(ESTALE, "Cannot read", path);
 }
 
 bool heldByAWriter(platform::FileOps& ops, int fd) {

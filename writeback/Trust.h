@@ -8,6 +8,7 @@
 
 #include "platform/FileOps.h"
 #include "platform/Folder.h"
+#include "platform/SysError.h"
 #include "platform/UniqueFd.h"
 
 #include <sys/stat.h>
@@ -39,15 +40,16 @@ struct TrustedFile {
   struct stat st {};
 };
 
-// Opens `name` of `folder` for reading when it is trusted. 0 with `reason` Trusted and the
-// file open; 0 with another `reason` (nothing opened); or the errno of the open (ENOENT:
-// there is no such name).
-int openTrusted(const platform::Folder& folder, const std::string& name, Owners owners,
-                TrustedFile& out, Distrust& reason);
+// Opens `name` of `folder` for reading when it is trusted: no error with `reason` Trusted and
+// the file open, or with another `reason` and nothing opened; or the error of the look or the
+// open (ENOENT: there is no such name).
+platform::SysError openTrusted(const platform::Folder& folder, const std::string& name,
+                               Owners owners, TrustedFile& out, Distrust& reason);
 
-// Reads the `size` bytes of the open file `fd` that it had when it was judged; EIO-like
-// errors as errno, and ESTALE when it holds more or fewer bytes now. 0 or errno.
-int readExactly(platform::FileOps& ops, int fd, size_t size, std::string& out);
+// Reads the `size` bytes that the file `path`, open as `fd`, had when it was judged; ESTALE
+// when it holds more or fewer bytes now.
+platform::SysError readExactly(platform::FileOps& ops, int fd, size_t size, std::string& out,
+                               const std::string& path);
 
 // Whether the lock of a live writer is held on `fd`; otherwise this process holds it now,
 // until `fd` is closed, so that no other run mends the same file meanwhile.

@@ -68,11 +68,11 @@ IoStatus writeBack(const FileFacts& file, std::string_view oldContent, std::stri
                               platform::ProcessUser::current(), true, swap, done);
   if (!prepared || done) return prepared;
   if (IoStatus swapped = finishSwap(swap, options); !swapped) return swapped;
-  int errnum = swap.temp.close();
+  int errnum = swap.temp.close().errnum();
   std::vector<const platform::Folder*> folders;
   foldersOf(swap, folders);
   for (const platform::Folder* folder : folders) {
-    if (errnum == 0) errnum = folder->flush();
+    if (errnum == 0) errnum = folder->flush().errnum();
   }
   if (errnum != 0) {
     return IoStatus::failure(
@@ -177,7 +177,7 @@ std::vector<int> WriteBackBatch::flushSwaps(std::vector<std::unique_ptr<StagedSw
       int errnum = 0;
       if (few) {
         auto [at, fresh] = folderErrors.emplace(folder->id(), 0);
-        if (fresh) at->second = folder->flush();
+        if (fresh) at->second = folder->flush().errnum();
         errnum = at->second;
       } else {
         auto [at, fresh] = deviceErrors.emplace(folder->id().device, 0);
@@ -209,7 +209,7 @@ std::vector<WriteBackBatch::Outcome> WriteBackBatch::commit() {
       swapped[i] = outcomes.back().status.ok;
     }
     // A failed close of the new content is a late write error (NFS reports them here).
-    if (const int closed = swap.temp.close(); closed != 0 && swapped[i]) {
+    if (const int closed = swap.temp.close().errnum(); closed != 0 && swapped[i]) {
       outcomes.back().status = IoStatus::failure(
           quoted(swap.file.listedPath) +
           " was written, but it could not be flushed to disk: " + platform::errorText(closed));
