@@ -1,4 +1,5 @@
 #include "platform/FileIo.h"
+#include "platform/Retry.h"
 
 #include "platform/ErrorText.h"
 #include "platform/Folder.h"
@@ -88,9 +89,9 @@ IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops) 
   out.resize(size + 1);
   size_t have = 0;
   while (have < out.size()) {
-    const ssize_t n = ops.read(fd, out.data() + have, out.size() - have);
+    const ssize_t n =
+        retryOnInterrupt([&] { return ops.read(fd, out.data() + have, out.size() - have); });
     if (n < 0) {
-      if (errno == EINTR) continue;
       const int errnum = errno;
       out.clear();
       return fail("Cannot read", path, errnum);

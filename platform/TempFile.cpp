@@ -1,4 +1,5 @@
 #include "platform/TempFile.h"
+#include "platform/Retry.h"
 
 #include "platform/Attributes.h"
 
@@ -12,11 +13,8 @@ SysError writeAllAt(FileOps& ops, int fd, std::string_view bytes, off_t offset,
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
-    const ssize_t n = ops.pwrite(fd, p, left, offset);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return SysError::fromErrno("Cannot write", path);
-    }
+    const ssize_t n = retryOnInterrupt([&] { return ops.pwrite(fd, p, left, offset); });
+    if (n < 0) return SysError::fromErrno("Cannot write", path);
     // No progress: never loop for ever on a device that takes nothing.
     if (n == 0) return {EIO, "Cannot write", path};
     p += n;

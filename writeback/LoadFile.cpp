@@ -1,4 +1,5 @@
 #include "writeback/LoadFile.h"
+#include "platform/Retry.h"
 
 #include "platform/ErrorText.h"
 #include "platform/FileIo.h"
@@ -49,9 +50,9 @@ LoadResult readSite(const FileSite& site, FileFacts& out, std::string& error, Ro
   const size_t size = static_cast<size_t>(st.st_size) + 1;
   char* data = room(size);
   while (have < size) {
-    const ssize_t n = ops.read(fd.get(), data + have, size - have);
+    const ssize_t n =
+        platform::retryOnInterrupt([&] { return ops.read(fd.get(), data + have, size - have); });
     if (n < 0) {
-      if (errno == EINTR) continue;
       const int errnum = errno;
       have = 0;
       return failed("Cannot read", errnum);

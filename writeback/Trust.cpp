@@ -1,4 +1,5 @@
 #include "writeback/Trust.h"
+#include "platform/Retry.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -67,11 +68,9 @@ platform::SysError readExactly(platform::FileOps& ops, int fd, size_t size, std:
   out.resize(size + 1);  // one byte more: a file that grew is seen
   size_t have = 0;
   while (have < out.size()) {
-    const ssize_t n = ops.read(fd, out.data() + have, out.size() - have);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return platform::SysError::fromErrno("Cannot read", path);
-    }
+    const ssize_t n = platform::retryOnInterrupt(
+        [&] { return ops.read(fd, out.data() + have, out.size() - have); });
+    if (n < 0) return platform::SysError::fromErrno("Cannot read", path);
     if (n == 0) break;
     have += static_cast<size_t>(n);
   }

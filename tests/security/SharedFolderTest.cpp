@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -242,17 +243,22 @@ class SharedFolder : public ::testing::TestWithParam<FolderKind> {
   }
 
   // Runs textwright-cli as the victim in the shared folder, input from /dev/null; kills it
-  // and fails the test when it runs longer than kTimeout.
-  Outcome runAsVictim(const std::vector<std::string>& args) {
+  // and fails the test when it runs longer than kTimeout. With `atQuestion`, the input is a
+  // pipe instead: once the program asks whether to replace, `atQuestion` runs, and the answer
+  // is "y".
+  Outcome runAsVictim(const std::vector<std::string>& args,
+                      const std::function<void()>& atQuestion = nullptr) {
     std::vector<std::string> argv = {TEXTWRIGHT_CLI};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
     for (std::string& a : argv) pointers.push_back(a.data());
     pointers.push_back(nullptr);
     const std::string outPath = m_base + "/output/out", errPath = m_base + "/output/err";
+    int answers[2] = {-1, -1};
+    if (atQuestion && ::pipe2(answers, O_CLOEXEC) != 0) ADD_FAILURE() << "no pipe";
     pid_t pid = ::fork();
     if (pid == 0) {
-      ::dup2(::open("/dev/null", O_RDONLY), 0);
+      ::dup2(atQuestion ? answers[0] : ::open("/dev/null", O_RDONLY), 0);
       ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
       ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
       // A file read without end must not take the machine's memory before the timeout.
@@ -271,6 +277,15 @@ class SharedFolder : public ::testing::TestWithParam<FolderKind> {
     Outcome r;
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + kTimeout;
+    if (atQuestion) {
+      ::close(answers[0]);
+      while (readRegular(errPath).find("Replace?") == std::string::npos &&
+             std::chrono::steady_clock::now() < deadline && ::waitpid(pid, &status, WNOHANG) == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      atQuestion();
+      EXPECT_EQ(::write(answers[1], "y\n", 2), 2);
+      ::close(answers[1]);
+    }
     while (::waitpid(pid, &status, WNOHANG) == 0) {
       if (std::chrono::steady_clock::now() > deadline) {
         ::kill(pid, SIGKILL);
@@ -418,6 +433,34 @@ TEST_P(SharedFolder, ReportIsNotWrittenThroughAPlantedLink) {
   Outcome r = runAsVictim(args);
   EXPECT_EQ(r.status, 1) << r.err;
   expectNothingOfTheAttackersTouched();
+}
+
+// The attacker re-points a link in the listed path from the victim's folder to their own while
+// the victim's run waits for an answer, between reading the file and writing it: the run
+// writes the file and its backup in the folder it read, and nothing in the other.
+TEST_P(SharedFolder, AFolderSwappedDuringARunMixesNothing) {
+  freshScene();
+  const std::string mine = shared("mine"), theirs = shared("theirs");
+  for (const std::string& folder : {mine, theirs}) fs::create_directory(folder);
+  ::chown(mine.c_str(), kVictim, kVictim);
+  ::chown(theirs.c_str(), kAttacker, kAttacker);
+  writeOwned(mine + "/victim.txt", "hello world\n", kVictim, 0640);
+  writeOwned(theirs + "/victim.txt", kAttackerContent, kAttacker, 0644);
+  writeOwned(theirs + "/victim.txt.rpf", kAttackerContent, kAttacker, 0644);
+  fs::create_directory_symlink("mine", shared("d"));
+  ::lchown(shared("d").c_str(), kAttacker, kAttacker);
+  const std::string theirsBefore = describe(theirs);
+  const auto swapFolder = [&] {
+    fs::remove(shared("d"));
+    fs::create_directory_symlink("theirs", shared("d"));
+  };
+  const Outcome r =
+      runAsVictim({"replace", "--confirm", "hello", "bye", "d/victim.txt"}, swapFolder);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readRegular(mine + "/victim.txt"), "bye world\n");
+  EXPECT_EQ(readRegular(mine + "/victim.txt.rpf"), "hello world\n");
+  EXPECT_EQ(describe(theirs), theirsBefore);
+  EXPECT_EQ(readRegular(theirs + "/victim.txt.rpf"), kAttackerContent);
 }
 
 INSTANTIATE_TEST_SUITE_P(Security, SharedFolder,
