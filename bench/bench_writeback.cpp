@@ -17,7 +17,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace tw::platform;
+using namespace tw::writeback;
 
 constexpr int kFiles = 20000;
 constexpr int kChanged = 5000;
