@@ -10,6 +10,7 @@
 #include <QTextDocument>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tw {
 
@@ -24,6 +25,15 @@ bool unchangedOnDisk(const writeback::LoadedFile& file) {
   struct stat st {};
   const writeback::FileSite& site = file.site;
   return site.folder && site.folder->look(site.name, st).ok() && file.identity.unchangedIn(st);
+}
+
+// Whether the file's permission bits let this user write it: the owner's bits for its owner
+// (and for root, who could write anything), else the group's or the others'.
+bool writableByItsUser(const struct stat& st) {
+  const uid_t user = ::geteuid();
+  if (user == 0 || st.st_uid == user) return (st.st_mode & S_IWUSR) != 0;
+  if (st.st_gid == ::getegid()) return (st.st_mode & S_IWGRP) != 0;
+  return (st.st_mode & S_IWOTH) != 0;
 }
 
 }  // namespace
@@ -152,6 +162,14 @@ bool EditMode::save() {
   const writeback::LoadResult now = writeback::loadFile(path, target, error, *m_ops);
   if (now == writeback::LoadResult::Failed) {
     m_prompts.inform("Cannot create file " + path + "\n\n" + error, "Textwright",
+                     PromptIcon::Error);
+    return false;
+  }
+  // A file made read-only is not saved over behind the user's back.
+  struct stat st {};
+  if (now != writeback::LoadResult::Missing &&
+      target.site.folder->look(target.site.name, st).ok() && !writableByItsUser(st)) {
+    m_prompts.inform("Cannot create file " + path + "\n\nThe file is read-only.", "Textwright",
                      PromptIcon::Error);
     return false;
   }

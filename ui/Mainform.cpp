@@ -144,7 +144,11 @@ void TForm1::buildControls() {
   CheckListBox1->installEventFilter(this);
   CheckListBox1->setAccessibleName(QStringLiteral("Files"));
   connect(CheckListBox1, &QListView::doubleClicked, this, &TForm1::OpenFile1Click);
+  // The file commands follow the selection, however it changes: a mouse click makes the row
+  // current before it selects it, so the current row alone would be read too early.
   connect(CheckListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &TForm1::CheckListBox1Click);
+  connect(CheckListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &TForm1::CheckListBox1Click);
   auto button = [](const QString& text, const char* name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);

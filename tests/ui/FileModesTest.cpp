@@ -29,7 +29,7 @@ namespace {
 
 class FileModes : public test::MainformFixture {
  protected:
-  // Lists `path` alone and selects it.
+  // Lists `path` alone and selects it with a click of the mouse, as a user does.
   void listAndSelect(const std::string& path) {
     {
       FileListModel::Reset reset(form.fileModel());
@@ -38,7 +38,9 @@ class FileModes : public test::MainformFixture {
     }
     form.showConfiguration();
     auto* list = child<QListView>("CheckListBox1");
-    list->setCurrentIndex(form.fileModel().index(0, 0));
+    const QModelIndex row = form.fileModel().index(0, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
+    ASSERT_TRUE(list->selectionModel()->isSelected(row));
   }
   void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
   bool enabled(const char* name) { return child<QAction>(name)->isEnabled(); }
@@ -232,6 +234,20 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(test::TempDir::read(path), "theirs, longer\n");
   click("Button4");
+  EXPECT_EQ(form.fileMode(), FileMode::Normal);
+  EXPECT_EQ(test::TempDir::read(path), "new\n");
+
+  // A file the user made read-only meanwhile is not saved over.
+  listAndSelect(path);
+  click("Button3");
+  editor()->setPlainText(QStringLiteral("newer\n"));
+  ::chmod(path.c_str(), 0444);
+  click("Button4");
+  EXPECT_EQ(prompts.shown.back().text, "Cannot create file " + path + "\n\nThe file is read-only.");
+  EXPECT_EQ(form.fileMode(), FileMode::Edit);
+  EXPECT_EQ(test::TempDir::read(path), "new\n");
+  prompts.answers = {PromptAnswer::No};  // leave without saving, if asked
+  click("Button5");
   EXPECT_EQ(form.fileMode(), FileMode::Normal);
   EXPECT_EQ(test::TempDir::read(path), "new\n");
 
