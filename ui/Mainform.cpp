@@ -652,7 +652,8 @@ void TForm1::updateFileModeCommands() {
 void TForm1::enterFileMode(FileMode mode) {
   m_mode = mode;
   // While the file is shown nothing may change the file list, start a run (which could change
-  // the file under the editor) or enter the other mode.
+  // the file under the editor), enter the other mode, or change the options (a new language
+  // would rename the mode's caption under it).
   m_guarded.clear();
   for (const char* name : {"New1",
                            "Open1",
@@ -674,7 +675,8 @@ void TForm1::enterFileMode(FileMode mode) {
                            "BitBtn6",
                            "ToolButton9",
                            "RestoreBackupFiles1",
-                           "DeleteBackupFiles1"}) {
+                           "DeleteBackupFiles1",
+                           "Options1"}) {
     QObject* o = findChild<QObject*>(QString::fromLatin1(name));
     if (auto* a = qobject_cast<QAction*>(o)) {
       m_guarded.emplace_back(a, a->isEnabled());

@@ -2,6 +2,7 @@
 #include "ui/EditMode.h"
 #include "ui/FileListModel.h"
 #include "ui/Mainform.h"
+#include "ui/Option.h"
 
 #include "MainformFixture.h"
 #include "support/FaultyFileOps.h"
@@ -56,6 +57,8 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
   ASSERT_TRUE(picture.save(QString::fromStdString(dir.file("pic.png"))));
   const std::string page = dir.write("Page.HTML", "<p>Hello <img src=\"pic.png\"></p>");
   const std::string text = dir.write("notes.txt", "<b>not bold</b>\n");
+  TOptions optionsWindow(options, config, &form);
+  form.setOptionsWindow(&optionsWindow);
 
   EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
   struct Case {
@@ -91,7 +94,7 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
     EXPECT_EQ(child<QGroupBox>("GroupBox1")->geometry().size(), form.centralWidget()->size());
     // Guards: nothing may change the list, run, or open the other mode meanwhile.
     for (const char* name : {"New1", "Open1", "AddFiles1", "DeleteallFiles1", "ToolButton6",
-                             "RestoreBackupFiles1", "BrowseFile1", "EditFile2"})
+                             "RestoreBackupFiles1", "BrowseFile1", "EditFile2", "Options1"})
       EXPECT_FALSE(enabled(name)) << name;
     click(c.leave);
     EXPECT_EQ(form.fileMode(), FileMode::Normal);
@@ -102,6 +105,7 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
     EXPECT_TRUE(child<QGroupBox>("GroupBox3")->isVisible());
     EXPECT_TRUE(enabled("New1"));
     EXPECT_TRUE(enabled("AddFiles1"));
+    EXPECT_TRUE(enabled("Options1"));
     EXPECT_EQ(child<QWidget>("Button3")->geometry(), rect(form.currentLayout().editFile));
   }
 
