@@ -964,11 +964,30 @@ bool TForm1::StringGrid1KeyDown(int key) {
 }
 
 void TForm1::AddFiles1Click() {
+  keepingFileSelection([this] { AddFilesCommand(m_config, m_prompts, m_settings); });
+}
+
+// Runs `change` on the file list and shows it again with the entry that was selected still
+// selected (by its path), so that a command that adds files, or is cancelled, does not take
+// the file commands away from the user.
+void TForm1::keepingFileSelection(const std::function<void()>& change) {
+  const int row = selectedFile();
+  const std::string path = row >= 0 ? m_config.Files[size_t(row)].Path : std::string();
   {
     FileListModel::Reset files(*m_fileModel);
-    AddFilesCommand(m_config, m_prompts, m_settings);
+    change();
   }
   showConfiguration();
+  if (row < 0) return;
+  const auto& files = m_config.Files;
+  size_t at = size_t(row);
+  if (at >= files.size() || files[at].Path != path) {
+    at = 0;
+    while (at < files.size() && files[at].Path != path) ++at;
+    if (at == files.size()) return;
+  }
+  const QModelIndex index = m_fileModel->index(int(at), 0);
+  CheckListBox1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
 void TForm1::DeleteFile1Click() {
@@ -1074,11 +1093,7 @@ void TForm1::ScanforFiles1Click() {
   if (!m_form7 || !m_form8) return;
   if (m_form7->exec() != QDialog::Accepted) return;
   const ScanFound found = m_form8->execScan(m_form7->criteria());
-  {
-    FileListModel::Reset files(*m_fileModel);
-    takeScanResults(m_config, found);
-  }
-  showConfiguration();
+  keepingFileSelection([&] { takeScanResults(m_config, found); });
 }
 
 void TForm1::Options1Click() {

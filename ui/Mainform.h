@@ -15,6 +15,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -198,8 +199,9 @@ class TForm1 : public QMainWindow {
   void buildToolBar();
   QAction* action(const char* name, const QString& text, void (TForm1::*handler)());
   void setField(QPlainTextEdit* field, const std::string& text);
-  int selectedFile() const;  // row in Files, or -1
-  int selectedPair() const;  // row in Pairs, or -1
+  int selectedFile() const;
+  void keepingFileSelection(const std::function<void()>& change);  // row in Files, or -1
+  int selectedPair() const;                                        // row in Pairs, or -1
   void selectPair(int row);
   void enableCommands(const std::vector<const char*>& names, bool on);
   // Hands `url` to the desktop; says what failed when nothing could open it.

@@ -266,6 +266,22 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   click("Button5");
 }
 
+// Adding files, or cancelling Add Files, keeps the entry the user selected, and with it the
+// file commands.
+TEST_F(FileModes, AddingFilesKeepsTheSelection) {
+  const std::string first = dir.write("a.txt", "a\n"), second = dir.write("b.txt", "b\n");
+  listAndSelect(first);
+  auto* list = child<QListView>("CheckListBox1");
+  for (const std::vector<std::string>& chosen : {std::vector<std::string>{}, {second}}) {
+    prompts.openNameLists.push_back(chosen);
+    child<QAction>("AddFiles1")->trigger();
+    EXPECT_EQ(form.fileModel().rowCount(), chosen.empty() ? 1 : 2);
+    EXPECT_TRUE(list->selectionModel()->isSelected(form.fileModel().index(0, 0)));
+    EXPECT_TRUE(child<QPushButton>("Button1")->isEnabled());
+    EXPECT_TRUE(enabled("EditFile1"));
+  }
+}
+
 TEST_F(FileModes, ClosingIsRefusedWhileAModeIsOpenAndWrapIsKept) {
   const std::string path = dir.write("a.txt", "a long line\n");
   listAndSelect(path);
