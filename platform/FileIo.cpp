@@ -1,8 +1,8 @@
 #include "platform/FileIo.h"
-#include "platform/Retry.h"
 
 #include "platform/ErrorText.h"
 #include "platform/Folder.h"
+#include "platform/ReadExactly.h"
 #include "platform/TempFile.h"
 
 #include <fcntl.h>
@@ -10,11 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 
 namespace tw::platform {
 
@@ -83,41 +81,18 @@ IoStatus readWholeFile(const std::string& path, std::string& out, FileOps& ops) 
   if (!S_ISREG(st.st_mode)) {
     return IoStatus::failure("Cannot read " + quoted(path) + ": Not a regular file");
   }
-  // One byte more than the file had: a file that grows while it is read is noticed at once,
-  // and nothing is read past its size however long it goes on.
-  const size_t size = static_cast<size_t>(st.st_size);
-  out.resize(size + 1);
-  size_t have = 0;
-  while (have < out.size()) {
-    const ssize_t n =
-        retryOnInterrupt([&] { return ops.read(fd, out.data() + have, out.size() - have); });
-    if (n < 0) {
-      const int errnum = errno;
-      out.clear();
-      return fail("Cannot read", path, errnum);
-    }
-    if (n == 0) break;
-    have += static_cast<size_t>(n);
-  }
-  if (have != size) {
-    out.clear();
-    return IoStatus::failure("Cannot read " + quoted(path) + ": it changed while it was read");
-  }
-  out.resize(size);
-  return IoStatus::success();
+  const SysError read = readExactly(ops, fd, static_cast<size_t>(st.st_size), out, path);
+  if (read.ok()) return IoStatus::success();
+  out.clear();
+  if (read.errnum() != ESTALE) return read.status();
+  return IoStatus::failure("Cannot read " + quoted(path) + ": it changed while it was read");
 }
 
 namespace {
 
 // A temporary name beside `name` (cut, so that it stays within 255 bytes).
 std::string temporaryNameFor(const std::string& name) {
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::mt19937_64 generator{
-      std::random_device{}() ^
-      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
-  std::string temp = "." + name.substr(0, 48) + ".twtmp-";
-  for (int i = 0; i < 8; ++i) temp += kChars[generator() % (sizeof kChars - 1)];
-  return temp;
+  return "." + name.substr(0, 48) + ".twtmp-" + randomCharacters(8);
 }
 
 // Whether someone other than this process's user may put a name into the folder: a group or

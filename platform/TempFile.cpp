@@ -4,9 +4,24 @@
 #include "platform/Attributes.h"
 
 #include <fcntl.h>
+#include <unistd.h>
+
 #include <sys/file.h>
+#include <chrono>
+#include <random>
 
 namespace tw::platform {
+
+std::string randomCharacters(size_t count) {
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937_64 generator{
+      std::random_device{}() ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<uint64_t>(::getpid()) << 32)};
+  std::string out(count, 'x');
+  for (char& c : out) c = kChars[generator() % (sizeof kChars - 1)];
+  return out;
+}
 
 SysError writeAllAt(FileOps& ops, int fd, std::string_view bytes, off_t offset,
                     const std::string& path) {

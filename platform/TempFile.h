@@ -22,6 +22,9 @@ namespace tw::platform {
 SysError writeAllAt(FileOps& ops, int fd, std::string_view bytes, off_t offset,
                     const std::string& path);
 
+// `count` letters and digits drawn at random, for the names of new files.
+std::string randomCharacters(size_t count);
+
 class TempFile {
  public:
   TempFile() = default;

@@ -1,9 +1,8 @@
 #include "writeback/TemporaryName.h"
 
-#include <unistd.h>
-#include <chrono>
+#include "platform/TempFile.h"
+
 #include <cstring>
-#include <random>
 
 namespace tw::writeback {
 
@@ -38,17 +37,6 @@ void appendHex(std::string& out, uint64_t value, size_t digits = 0) {
   } while (value != 0);
   while (n < digits) buffer[n++] = '0';
   while (n > 0) out += buffer[--n];
-}
-
-std::string randomPart() {
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::mt19937_64 generator{
-      std::random_device{}() ^
-      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (static_cast<uint64_t>(::getpid()) << 32)};
-  std::string out(kRandomLength, 'x');
-  for (char& c : out) c = kChars[generator() % (sizeof kChars - 1)];
-  return out;
 }
 
 // The mark that ends the file's name in `name`: the last one (what follows it holds no mark).
@@ -146,7 +134,7 @@ std::string makeTemporaryName(std::string_view fileName, const TemporaryName& wh
   name += markOf(what.kind);
   appendHex(name, nameHash(fileName), kHashDigits);
   name += '-';
-  name += randomPart();
+  name += platform::randomCharacters(kRandomLength);
   if (what.kind == TemporaryKind::NewContent) return name;
   name += '-';
   if (what.kind == TemporaryKind::PendingBackup) {

@@ -1,5 +1,4 @@
 #include "writeback/Trust.h"
-#include "platform/Retry.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -61,21 +60,6 @@ platform::SysError openTrusted(const platform::Folder& folder, const std::string
   if ((reason = judge(out.st, owners)) != Distrust::Trusted) return {};
   out.fd = std::move(fd);
   return {};
-}
-
-platform::SysError readExactly(platform::FileOps& ops, int fd, size_t size, std::string& out,
-                               const std::string& path) {
-  out.resize(size + 1);  // one byte more: a file that grew is seen
-  size_t have = 0;
-  while (have < out.size()) {
-    const ssize_t n = platform::retryOnInterrupt(
-        [&] { return ops.read(fd, out.data() + have, out.size() - have); });
-    if (n < 0) return platform::SysError::fromErrno("Cannot read", path);
-    if (n == 0) break;
-    have += static_cast<size_t>(n);
-  }
-  out.resize(have);
-  return have == size ? platform::SysError() : platform::SysError(ESTALE, "Cannot read", path);
 }
 
 bool heldByAWriter(platform::FileOps& ops, int fd) {

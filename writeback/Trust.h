@@ -8,6 +8,7 @@
 
 #include "platform/FileOps.h"
 #include "platform/Folder.h"
+#include "platform/ReadExactly.h"
 #include "platform/SysError.h"
 #include "platform/UniqueFd.h"
 
@@ -16,6 +17,8 @@
 #include <string>
 
 namespace tw::writeback {
+
+using platform::readExactly;
 
 // Who may own a file to be trusted: this process's user, and perhaps one more.
 struct Owners {
@@ -45,11 +48,6 @@ struct TrustedFile {
 // open (ENOENT: there is no such name).
 platform::SysError openTrusted(const platform::Folder& folder, const std::string& name,
                                Owners owners, TrustedFile& out, Distrust& reason);
-
-// Reads the `size` bytes that the file `path`, open as `fd`, had when it was judged; ESTALE
-// when it holds more or fewer bytes now.
-platform::SysError readExactly(platform::FileOps& ops, int fd, size_t size, std::string& out,
-                               const std::string& path);
 
 // Whether the lock of a live writer is held on `fd`; otherwise this process holds it now,
 // until `fd` is closed, so that no other run mends the same file meanwhile.
