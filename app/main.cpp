@@ -37,13 +37,13 @@ int main(int argc, char* argv[]) {
   tw::useQtTranslations(tw::fromStd(settings.readString("Language").value_or("")));
 
   tw::ProgramWindows windows(config, options, prompts, settings);
-  tw::TForm1& form1 = windows.form1;
+  tw::MainWindow& mainWindow = windows.mainWindow;
   // The first showing reads the settings: placement, language, the previous configuration;
   // the first activation may show the tip of the day.
-  form1.show();
+  mainWindow.show();
   // A configuration file named on the command line is opened at start, without a dialog. The
   // name is taken as the bytes given (QApplication has removed its own arguments by now), so
   // a path that is not UTF-8 still names its file.
-  if (argc > 1) form1.openAtStart(argv[1]);
+  if (argc > 1) mainWindow.openAtStart(argv[1]);
   return QApplication::exec();
 }

@@ -77,12 +77,12 @@ int main(int argc, char* argv[]) {
 
   const qint64 qtStarted = sinceStart.elapsed();
   tw::ProgramWindows windows(config, options, prompts, settings);
-  tw::TForm1& form1 = windows.form1;
-  tw::TForm5& form5 = windows.form5;
-  tw::TForm9& form9 = windows.form9;
-  form1.show();
+  tw::MainWindow& mainWindow = windows.mainWindow;
+  tw::ResultsDialog& resultsDialog = windows.resultsDialog;
+  tw::ProcessingDialog& processingDialog = windows.processingDialog;
+  mainWindow.show();
   const qint64 windowsBuilt = sinceStart.elapsed();
-  form1.openAtStart(argv[1]);
+  mainWindow.openAtStart(argv[1]);
   const qint64 opened = sinceStart.elapsed();
   if (config.Files.empty() || config.pairListEmpty()) {
     std::fprintf(stderr, "textwright-gui-run: %s holds no files or no pairs\n", argv[1]);
@@ -94,10 +94,10 @@ int main(int argc, char* argv[]) {
   }
 
   QElapsedTimer clock;
-  ShowWatch processing(&form9, clock);
-  ShowWatch results(&form5, clock);
+  ShowWatch processing(&processingDialog, clock);
+  ShowWatch results(&resultsDialog, clock);
   bool resultsCame = false;
-  QObject::connect(&form5, &QDialog::finished, [&] { resultsCame = true; });
+  QObject::connect(&resultsDialog, &QDialog::finished, [&] { resultsCame = true; });
 
   // The results window is closed as soon as it is on the screen, as a person's OK would.
   class CloseOnShow : public QObject {
@@ -111,7 +111,7 @@ int main(int argc, char* argv[]) {
       return QObject::eventFilter(watched, event);
     }
   } closer;
-  form5.installEventFilter(&closer);
+  resultsDialog.installEventFilter(&closer);
 
   QTimer watchdog;
   watchdog.setSingleShot(true);
@@ -125,7 +125,7 @@ int main(int argc, char* argv[]) {
   auto go = [&] {
     goPressed = sinceStart.elapsed();
     clock.start();
-    form1.findChild<QPushButton*>(QStringLiteral("BitBtn6"))->click();
+    mainWindow.findChild<QPushButton*>(QStringLiteral("BitBtn6"))->click();
     QApplication::quit();
   };
   // Idle: ten turns of the event loop in a row that each took under 2 ms.
@@ -152,7 +152,7 @@ int main(int argc, char* argv[]) {
     return 3;
   }
   const qint64 closed = sinceStart.elapsed();
-  const tw::RunSummary& summary = form1.runSummary();
+  const tw::RunSummary& summary = mainWindow.runSummary();
   std::printf(
       "after the start of main: Qt started %lld ms, windows built %lld ms, configuration "
       "opened %lld ms, Go pressed %lld ms, results closed %lld ms\n",

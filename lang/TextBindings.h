@@ -1,6 +1,7 @@
 #pragma once
 // Which controls show which text of the text table: for each slot, the (window, control,
-// property) places it is copied into. The windows are named by their class (TForm1, TForm2,
+// property) places it is copied into. The windows are named by their class (MainWindow,
+// ConfirmDialog,
 // ...), the controls by their object name, optionally qualified by a parent ("GroupBox2/
 // CheckBox6") where a window holds two controls of the same name. The property is empty for
 // a control's caption (a button's or label's text, a group box's or menu's title) or names

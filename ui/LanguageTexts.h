@@ -13,7 +13,7 @@ class QWidget;
 
 namespace tw {
 
-// A window's name in the binding table: its class name without the namespace ("TForm1").
+// A window's name in the binding table: its class name without the namespace ("MainWindow").
 QString windowName(const QObject* window);
 
 // The control `path` ("Button1", or "GroupBox1/Button1" for a control inside a parent of that

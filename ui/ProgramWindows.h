@@ -6,16 +6,16 @@
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
 #include "config/SettingsStore.h"
-#include "ui/About.h"
-#include "ui/Confirm.h"
-#include "ui/Mainform.h"
-#include "ui/Option.h"
-#include "ui/Processing.h"
+#include "ui/AboutDialog.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/OptionsDialog.h"
+#include "ui/ProcessingDialog.h"
 #include "ui/QtPrompts.h"
-#include "ui/Result.h"
-#include "ui/Scan.h"
-#include "ui/Scanning.h"
-#include "ui/Tips.h"
+#include "ui/ResultsDialog.h"
+#include "ui/ScanDialog.h"
+#include "ui/ScanProgressDialog.h"
+#include "ui/TipsDialog.h"
 
 #include <QApplication>
 #include <QFont>
@@ -33,34 +33,34 @@ class ProgramWindows {
  public:
   ProgramWindows(Configuration& config, AppOptions& options, QtPrompts& prompts,
                  SettingsStore& settings)
-      : form1(config, options, prompts, settings),
-        form2(&form1),
-        form5(prompts, &form1),
-        form7(prompts, settings, &form1),
-        form8(&form1),
-        aboutBox(&form1),
-        form9(form2, &form1),
-        optionsDialog(options, config, &form1),
-        form10(settings, &form1) {
-    prompts.setParent(&form1);
-    form1.setRunWindows(&form9, &form5);
-    form1.setScanWindows(&form7, &form8);
-    form1.setOptionsWindow(&optionsDialog);
-    form1.setInfoWindows(&form10, &aboutBox);
+      : mainWindow(config, options, prompts, settings),
+        confirmDialog(&mainWindow),
+        resultsDialog(prompts, &mainWindow),
+        scanDialog(prompts, settings, &mainWindow),
+        scanProgressDialog(&mainWindow),
+        aboutDialog(&mainWindow),
+        processingDialog(confirmDialog, &mainWindow),
+        optionsDialog(options, config, &mainWindow),
+        tipsDialog(settings, &mainWindow) {
+    prompts.setParent(&mainWindow);
+    mainWindow.setRunWindows(&processingDialog, &resultsDialog);
+    mainWindow.setScanWindows(&scanDialog, &scanProgressDialog);
+    mainWindow.setOptionsWindow(&optionsDialog);
+    mainWindow.setInfoWindows(&tipsDialog, &aboutDialog);
   }
   ProgramWindows(const ProgramWindows&) = delete;
   ProgramWindows& operator=(const ProgramWindows&) = delete;
 
   // In the order of creation.
-  TForm1 form1;
-  TForm2 form2;
-  TForm5 form5;
-  TForm7 form7;
-  TForm8 form8;
-  TAboutBox aboutBox;
-  TForm9 form9;
-  TOptions optionsDialog;
-  TForm10 form10;
+  MainWindow mainWindow;
+  ConfirmDialog confirmDialog;
+  ResultsDialog resultsDialog;
+  ScanDialog scanDialog;
+  ScanProgressDialog scanProgressDialog;
+  AboutDialog aboutDialog;
+  ProcessingDialog processingDialog;
+  OptionsDialog optionsDialog;
+  TipsDialog tipsDialog;
 };
 
 }  // namespace tw

@@ -2,12 +2,12 @@
 // and through the main window's commands; the switch rules and accessible names of the main
 // window; the confirmation dialog with long texts.
 
-#include "ui/Confirm.h"
-#include "ui/Option.h"
-#include "ui/Scan.h"
-#include "ui/Scanning.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/OptionsDialog.h"
+#include "ui/ScanDialog.h"
+#include "ui/ScanProgressDialog.h"
 
-#include "MainformFixture.h"
+#include "MainWindowFixture.h"
 
 #include "config/Settings.h"
 #include "scan/Scan.h"
@@ -66,31 +66,31 @@ void whenModal(const char* name, std::function<void(QWidget*)> step) {
   timer->start(5);
 }
 
-class ScanWindows : public test::MainformFixture {
+class ScanWindows : public test::MainWindowFixture {
  protected:
-  ScanWindows() : form7(prompts, settings, &form), form8(&form) {
-    form.setScanWindows(&form7, &form8);
+  ScanWindows() : scanDialog(prompts, settings, &form), scanProgressDialog(&form) {
+    form.setScanWindows(&scanDialog, &scanProgressDialog);
   }
-  TForm7 form7;
-  TForm8 form8;
+  ScanDialog scanDialog;
+  ScanProgressDialog scanProgressDialog;
 };
 
 TEST_F(ScanWindows, FieldsFollowTheirBoxesAndAdvancedUnfoldsTheGroup) {
-  EXPECT_EQ(form7.windowTitle(), "Scan for files");
-  auto* group = childOf<QGroupBox>(&form7, "GroupBox1");
-  auto* advanced = childOf<QPushButton>(&form7, "Button3");
-  EXPECT_EQ(childOf<QLineEdit>(&form7, "Edit1")->text(), "*.htm*");
-  EXPECT_TRUE(childOf<QCheckBox>(&form7, "CheckBox1")->isChecked());
-  EXPECT_EQ(childOf<QComboBox>(&form7, "ComboBox3")->currentText(), "Kbytes");
-  EXPECT_EQ(childOf<QComboBox>(&form7, "ComboBox2")->currentText(), "Day(s)");
-  EXPECT_EQ(childOf<QLineEdit>(&form7, "Edit4")->text().size(), 10);  // today, DD.MM.YYYY
-  form7.show();
-  const int collapsed = form7.width();
+  EXPECT_EQ(scanDialog.windowTitle(), "Scan for files");
+  auto* group = childOf<QGroupBox>(&scanDialog, "GroupBox1");
+  auto* advanced = childOf<QPushButton>(&scanDialog, "Button3");
+  EXPECT_EQ(childOf<QLineEdit>(&scanDialog, "Edit1")->text(), "*.htm*");
+  EXPECT_TRUE(childOf<QCheckBox>(&scanDialog, "CheckBox1")->isChecked());
+  EXPECT_EQ(childOf<QComboBox>(&scanDialog, "ComboBox3")->currentText(), "Kbytes");
+  EXPECT_EQ(childOf<QComboBox>(&scanDialog, "ComboBox2")->currentText(), "Day(s)");
+  EXPECT_EQ(childOf<QLineEdit>(&scanDialog, "Edit4")->text().size(), 10);  // today, DD.MM.YYYY
+  scanDialog.show();
+  const int collapsed = scanDialog.width();
   EXPECT_FALSE(group->isVisible());
-  click(&form7, "Button3");
+  click(&scanDialog, "Button3");
   EXPECT_TRUE(group->isVisible());
   EXPECT_EQ(advanced->text(), "Normal <<");
-  EXPECT_GT(form7.sizeHint().width(), collapsed + 100);
+  EXPECT_GT(scanDialog.sizeHint().width(), collapsed + 100);
 
   // Each criterion's box enables its fields, however its state changes.
   const std::pair<const char*, std::vector<const char*>> criteria[] = {
@@ -99,16 +99,17 @@ TEST_F(ScanWindows, FieldsFollowTheirBoxesAndAdvancedUnfoldsTheGroup) {
       {"CheckBox4", {"Edit5", "ComboBox2"}},
       {"CheckBox5", {"CheckBox6", "CheckBox8", "CheckBox9"}}};
   for (const auto& [box, fields] : criteria) {
-    for (const char* field : fields) EXPECT_FALSE(childOf<QWidget>(&form7, field)->isEnabled());
-    childOf<QCheckBox>(&form7, box)->setChecked(true);
-    for (const char* field : fields) EXPECT_TRUE(childOf<QWidget>(&form7, field)->isEnabled());
+    for (const char* field : fields)
+      EXPECT_FALSE(childOf<QWidget>(&scanDialog, field)->isEnabled());
+    childOf<QCheckBox>(&scanDialog, box)->setChecked(true);
+    for (const char* field : fields) EXPECT_TRUE(childOf<QWidget>(&scanDialog, field)->isEnabled());
   }
-  EXPECT_FALSE(childOf<QCheckBox>(&form7, "CheckBox9")->isVisible());
+  EXPECT_FALSE(childOf<QCheckBox>(&scanDialog, "CheckBox9")->isVisible());
   // A translated caption does not change the direction.
   advanced->setText("Erweitert");
-  click(&form7, "Button3");
+  click(&scanDialog, "Button3");
   EXPECT_FALSE(group->isVisible());
-  form7.hide();
+  scanDialog.hide();
 }
 
 TEST_F(ScanWindows, AMalformedFieldIsRefusedAndTheDialogStaysOpenWithItFocused) {
@@ -126,28 +127,28 @@ TEST_F(ScanWindows, AMalformedFieldIsRefusedAndTheDialogStaysOpenWithItFocused) 
        "Not older than: 'days' is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or "
        "Year(s))"},
   };
-  form7.show();
-  QApplication::setActiveWindow(&form7);
-  childOf<QLineEdit>(&form7, "Edit5")->setText("2");
+  scanDialog.show();
+  QApplication::setActiveWindow(&scanDialog);
+  childOf<QLineEdit>(&scanDialog, "Edit5")->setText("2");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.field);
-    childOf<QCheckBox>(&form7, c.box)->setChecked(true);
-    QWidget* field = childOf<QWidget>(&form7, c.field);
+    childOf<QCheckBox>(&scanDialog, c.box)->setChecked(true);
+    QWidget* field = childOf<QWidget>(&scanDialog, c.field);
     if (auto* line = qobject_cast<QLineEdit*>(field)) line->setText(c.text);
     if (auto* combo = qobject_cast<QComboBox*>(field)) combo->setEditText(c.text);
     prompts.shown.clear();
-    click(&form7, "Button1");
+    click(&scanDialog, "Button1");
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, c.message);
     EXPECT_EQ(prompts.shown[0].caption, "Warning");
-    EXPECT_TRUE(form7.isVisible());
-    EXPECT_EQ(form7.result(), 0);
-    EXPECT_TRUE(form7.expanded());
+    EXPECT_TRUE(scanDialog.isVisible());
+    EXPECT_EQ(scanDialog.result(), 0);
+    EXPECT_TRUE(scanDialog.expanded());
     EXPECT_TRUE(field->hasFocus() || field->isAncestorOf(QApplication::focusWidget()));
-    childOf<QCheckBox>(&form7, c.box)->setChecked(false);
+    childOf<QCheckBox>(&scanDialog, c.box)->setChecked(false);
   }
   EXPECT_FALSE(settings.hasValue(settings::kLastDir));
-  form7.hide();
+  scanDialog.hide();
 }
 
 TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
@@ -167,8 +168,8 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
   ASSERT_EQ(expected.size(), 21u);
 
   whenModal("Form7", [&](QWidget*) {
-    form7.setDirectory(site);
-    click(&form7, "Button1");
+    scanDialog.setDirectory(site);
+    click(&scanDialog, "Button1");
   });
   click(&form, "BitBtn2");
   std::vector<std::string> paths;
@@ -187,10 +188,10 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
   // The menu entry: the dialog opens at the last folder and a second scan adds only the new.
   config.markSaved();
   const std::string added = dir.write("site/new.htm", "x");
-  form7.setDirectory(QDir::rootPath());
+  scanDialog.setDirectory(QDir::rootPath());
   whenModal("Form7", [&](QWidget*) {
-    EXPECT_EQ(form7.directory(), site);
-    click(&form7, "Button1");
+    EXPECT_EQ(scanDialog.directory(), site);
+    click(&scanDialog, "Button1");
   });
   childOf<QAction>(&form, "ScanforFiles1")->trigger();
   EXPECT_EQ(config.Files.size(), expected.size() + 1);
@@ -198,7 +199,7 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
 
   // The pop-up entry: Cancel in the dialog adds nothing and changes nothing.
   config.markSaved();
-  whenModal("Form7", [&](QWidget*) { click(&form7, "Button2"); });
+  whenModal("Form7", [&](QWidget*) { click(&scanDialog, "Button2"); });
   childOf<QAction>(&form, "Scanforfiles2")->trigger();
   EXPECT_EQ(config.Files.size(), expected.size() + 1);
   EXPECT_FALSE(config.Changed);
@@ -209,30 +210,31 @@ TEST_F(ScanWindows, CancelInTheScanningWindowAddsNothing) {
   ScanCriteria criteria;
   criteria.Directory = dir.file("t");
   criteria.Masks = {"*.htm"};
-  EXPECT_EQ(form8.windowTitle(), "Scanning");
+  EXPECT_EQ(scanProgressDialog.windowTitle(), "Scanning");
   // Cancel is pressed as soon as the window is up, before the walk has gone far.
-  QTimer::singleShot(0, [&] { click(&form8, "Button1"); });
-  const ScanFound found = form8.execScan(criteria);
+  QTimer::singleShot(0, [&] { click(&scanProgressDialog, "Button1"); });
+  const ScanFound found = scanProgressDialog.execScan(criteria);
   EXPECT_TRUE(found.cancelled);
   EXPECT_EQ(takeScanResults(config, found), 0u);
   EXPECT_TRUE(config.Files.empty());
-  EXPECT_FALSE(form8.scanning());
+  EXPECT_FALSE(scanProgressDialog.scanning());
 
   // Uncancelled, the window shows the folders as it goes and closes by itself.
-  const ScanFound all = form8.execScan(criteria);
+  const ScanFound all = scanProgressDialog.execScan(criteria);
   EXPECT_FALSE(all.cancelled);
   EXPECT_EQ(all.paths.size(), 50u);
-  EXPECT_TRUE(form8.shownFolder().startsWith(QString::fromStdString(criteria.Directory)));
+  EXPECT_TRUE(
+      scanProgressDialog.shownFolder().startsWith(QString::fromStdString(criteria.Directory)));
 }
 
-class OptionsDialog : public test::MainformFixture {
+class OptionsDialogTest : public test::MainWindowFixture {
  protected:
-  OptionsDialog() : dialog(options, config, &form) { form.setOptionsWindow(&dialog); }
+  OptionsDialogTest() : dialog(options, config, &form) { form.setOptionsWindow(&dialog); }
   QCheckBox* box(int n) { return dialog.checkBox(n); }
-  TOptions dialog;
+  OptionsDialog dialog;
 };
 
-TEST_F(OptionsDialog, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) {
+TEST_F(OptionsDialogTest, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) {
   EXPECT_EQ(dialog.windowTitle(), "Options");
   const std::pair<int, bool AppOptions::*> bound[] = {
       {1, &AppOptions::AutoSavePosition},     {2, &AppOptions::LoadPreviousProject},
@@ -281,7 +283,7 @@ TEST_F(OptionsDialog, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) {
   EXPECT_EQ(config.Files.size(), 1u);
 }
 
-TEST_F(OptionsDialog, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
+TEST_F(OptionsDialogTest, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
   auto* mainBox = childOf<QCheckBox>(&form, "CheckBox5");
   dialog.show();
   box(8)->setChecked(true);
@@ -303,7 +305,7 @@ TEST_F(OptionsDialog, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
   EXPECT_TRUE(config.Flags.Confirm);
 }
 
-class MainWindowRules : public test::MainformFixture {};
+class MainWindowRules : public test::MainWindowFixture {};
 
 // Regression: the rules ran only on a click, so a screen reader's Toggle or a change by code
 // left "Whole Words Only" enabled under regular expressions and the Save button disabled.
@@ -351,7 +353,7 @@ TEST_F(MainWindowRules, EveryControlHasAnAccessibleName) {
 }
 
 TEST(ConfirmDialog, LongTextsNeverMakeItLargerThanTheScreen) {
-  TForm2 dialog;
+  ConfirmDialog dialog;
   ConfirmRequest request;
   request.path = "/data/" + std::string(224, 'n') + ".html";
   request.find = std::string(500, 'f');

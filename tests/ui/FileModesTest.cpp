@@ -1,10 +1,10 @@
 #include "ui/BrowseMode.h"
 #include "ui/EditMode.h"
 #include "ui/FileListModel.h"
-#include "ui/Mainform.h"
-#include "ui/Option.h"
+#include "ui/MainWindow.h"
+#include "ui/OptionsDialog.h"
 
-#include "MainformFixture.h"
+#include "MainWindowFixture.h"
 #include "support/FaultyFileOps.h"
 
 #include <QAction>
@@ -28,7 +28,7 @@
 namespace tw {
 namespace {
 
-class FileModes : public test::MainformFixture {
+class FileModes : public test::MainWindowFixture {
  protected:
   // Lists `path` alone and selects it with a click of the mouse, as a user does.
   void listAndSelect(const std::string& path) {
@@ -57,7 +57,7 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
   ASSERT_TRUE(picture.save(QString::fromStdString(dir.file("pic.png"))));
   const std::string page = dir.write("Page.HTML", "<p>Hello <img src=\"pic.png\"></p>");
   const std::string text = dir.write("notes.txt", "<b>not bold</b>\n");
-  TOptions optionsWindow(options, config, &form);
+  OptionsDialog optionsWindow(options, config, &form);
   form.setOptionsWindow(&optionsWindow);
 
   EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());

@@ -1,14 +1,14 @@
 // The texts of the chosen language in every window, the start-up from the settings, the exit,
 // the tips window and the about box, driven through the real windows.
 
-#include "ui/About.h"
-#include "ui/Confirm.h"
+#include "ui/AboutDialog.h"
+#include "ui/ConfirmDialog.h"
 #include "ui/LanguageTexts.h"
-#include "ui/Mainform.h"
-#include "ui/Processing.h"
+#include "ui/MainWindow.h"
+#include "ui/ProcessingDialog.h"
 #include "ui/QSettingsStore.h"
-#include "ui/Result.h"
-#include "ui/Tips.h"
+#include "ui/ResultsDialog.h"
+#include "ui/TipsDialog.h"
 
 #include "config/RplFile.h"
 #include "config/Settings.h"
@@ -61,24 +61,24 @@ QString shownText(QObject* control, const char* property) {
 // The main window with every window it owns, over a settings store chosen by the test.
 struct Program {
   explicit Program(SettingsStore& settings, test::FakePrompts& prompts)
-      : form1(config, options, prompts, settings),
-        form2(&form1),
-        form5(prompts, &form1),
-        about(&form1),
-        form9(form2, &form1),
-        form10(settings, &form1) {
-    form1.setRunWindows(&form9, &form5);
-    form1.setInfoWindows(&form10, &about);
+      : mainWindow(config, options, prompts, settings),
+        confirmDialog(&mainWindow),
+        resultsDialog(prompts, &mainWindow),
+        about(&mainWindow),
+        processingDialog(confirmDialog, &mainWindow),
+        tipsDialog(settings, &mainWindow) {
+    mainWindow.setRunWindows(&processingDialog, &resultsDialog);
+    mainWindow.setInfoWindows(&tipsDialog, &about);
   }
 
   Configuration config;
   AppOptions options;
-  TForm1 form1;
-  TForm2 form2;
-  TForm5 form5;
-  TAboutBox about;
-  TForm9 form9;
-  TForm10 form10;
+  MainWindow mainWindow;
+  ConfirmDialog confirmDialog;
+  ResultsDialog resultsDialog;
+  AboutDialog about;
+  ProcessingDialog processingDialog;
+  TipsDialog tipsDialog;
 };
 
 class LanguageStartupTest : public ::testing::Test {
@@ -92,9 +92,9 @@ class LanguageStartupTest : public ::testing::Test {
 
   // Shows the main window and lets its first activation happen.
   void start(Program& p) {
-    p.form1.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.form1));
-    QApplication::setActiveWindow(&p.form1);
+    p.mainWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.mainWindow));
+    QApplication::setActiveWindow(&p.mainWindow);
     QTest::qWait(20);
   }
 
@@ -113,12 +113,12 @@ TEST_F(LanguageStartupTest, EveryShippedLanguageReachesEveryBoundControl) {
   start(p);
   for (const QString& language : languageFileNames()) {
     SCOPED_TRACE(language.toStdString());
-    ASSERT_TRUE(p.form1.changeLanguage(language));
+    ASSERT_TRUE(p.mainWindow.changeLanguage(language));
     EXPECT_EQ(settings.readString(kLanguage), language.toStdString());
     TextTable expected;
     ASSERT_EQ(loadLanguageFile(languageFilePath(language).toStdString(), expected), "");
-    QList<QObject*> windows = {&p.form1};
-    for (QObject* w : p.form1.children())
+    QList<QObject*> windows = {&p.mainWindow};
+    for (QObject* w : p.mainWindow.children())
       if (auto* widget = qobject_cast<QWidget*>(w); widget && widget->isWindow()) windows << w;
     int checked = 0;
     for (const TextBinding& b : textBindings()) {
@@ -139,10 +139,10 @@ TEST_F(LanguageStartupTest, EveryShippedLanguageReachesEveryBoundControl) {
   ASSERT_GE(languageFileNames().size(), 3);
 
   // Back to the built-in texts; the grid headers follow the language at every activation.
-  ASSERT_TRUE(p.form1.changeLanguage(QStringLiteral("English.lng")));
+  ASSERT_TRUE(p.mainWindow.changeLanguage(QStringLiteral("English.lng")));
   EXPECT_EQ(settings.readString(kLanguage), "");
-  EXPECT_EQ(p.form1.findChild<QAction*>("AddString1")->text(), QStringLiteral("Add"));
-  EXPECT_EQ(p.form1.findChild<QGroupBox*>("GroupBox3")->title(), QStringLiteral("Strings"));
+  EXPECT_EQ(p.mainWindow.findChild<QAction*>("AddString1")->text(), QStringLiteral("Add"));
+  EXPECT_EQ(p.mainWindow.findChild<QGroupBox*>("GroupBox3")->title(), QStringLiteral("Strings"));
   EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -153,7 +153,7 @@ TEST_F(LanguageStartupTest, RefusedLanguageChangesNothing) {
   start(p);
   // The options dialog's list: every file once, the language in use chosen.
   QComboBox list;
-  p.form1.attachLanguageList(&list);
+  p.mainWindow.attachLanguageList(&list);
   EXPECT_EQ(list.count(), 5) << "English.lng once, first";
   EXPECT_EQ(list.itemText(0), QStringLiteral("English.lng"));
   EXPECT_EQ(list.currentText(), QStringLiteral("English.lng"));
@@ -162,7 +162,8 @@ TEST_F(LanguageStartupTest, RefusedLanguageChangesNothing) {
   for (const char* name : {"Broken.lng", "Nowhere.lng"}) {
     emit list.textActivated(QString::fromLatin1(name));
     EXPECT_EQ(list.currentText(), QStringLiteral("German.lng")) << name;
-    EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("Datei"));
+    EXPECT_EQ(p.mainWindow.findChild<QMenu*>("File1")->title().remove(u'&'),
+              QStringLiteral("Datei"));
     EXPECT_EQ(settings.readString(kLanguage), "German.lng") << name;
   }
   ASSERT_EQ(prompts.shown.size(), 2u);
@@ -171,11 +172,11 @@ TEST_F(LanguageStartupTest, RefusedLanguageChangesNothing) {
             "double quote.");
   EXPECT_EQ(prompts.shown[0].caption, "Warning");
   EXPECT_EQ(prompts.shown[1].text, "Cannot open file Nowhere.lng");
-  EXPECT_TRUE(p.form1.changeLanguage(QStringLiteral("English.lng")));
-  EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("File"));
+  EXPECT_TRUE(p.mainWindow.changeLanguage(QStringLiteral("English.lng")));
+  EXPECT_EQ(p.mainWindow.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("File"));
   // Go's refusals speak the language in use.
-  ASSERT_TRUE(p.form1.changeLanguage(QStringLiteral("French.lng")));
-  p.form1.findChild<QPushButton*>("BitBtn6")->click();
+  ASSERT_TRUE(p.mainWindow.changeLanguage(QStringLiteral("French.lng")));
+  p.mainWindow.findChild<QPushButton*>("BitBtn6")->click();
   EXPECT_EQ(prompts.shown.back().text, "Vous n'avez indiqué aucun fichier où remplacer !");
 }
 
@@ -197,13 +198,14 @@ TEST_F(LanguageStartupTest, StartUpRestoresPlaceLanguageAndPreviousProject) {
   {
     Program p(settings, prompts);
     start(p);
-    EXPECT_EQ(p.form1.pos(), QPoint(10, 20));
-    EXPECT_EQ(p.form1.size(), QSize(570, 500)) << "a width above 3499 takes the built-in one";
+    EXPECT_EQ(p.mainWindow.pos(), QPoint(10, 20));
+    EXPECT_EQ(p.mainWindow.size(), QSize(570, 500)) << "a width above 3499 takes the built-in one";
     EXPECT_TRUE(p.options.AutoSavePosition);
-    EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("Archivo"));
+    EXPECT_EQ(p.mainWindow.findChild<QMenu*>("File1")->title().remove(u'&'),
+              QStringLiteral("Archivo"));
     EXPECT_EQ(p.config.FileName, rpl);
     EXPECT_EQ(p.config.Pairs().size(), 1u);
-    EXPECT_FALSE(p.form10.isVisible()) << "Tips = 0";
+    EXPECT_FALSE(p.tipsDialog.isVisible()) << "Tips = 0";
   }
   // The previous project gone, the language file broken: the start goes on quietly, in
   // English, with only the language reported; the configuration keeps the missing file's name.
@@ -212,7 +214,7 @@ TEST_F(LanguageStartupTest, StartUpRestoresPlaceLanguageAndPreviousProject) {
   Program p(settings, prompts);
   start(p);
   EXPECT_EQ(p.config.FileName, rpl);
-  EXPECT_EQ(p.form1.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("File"));
+  EXPECT_EQ(p.mainWindow.findChild<QMenu*>("File1")->title().remove(u'&'), QStringLiteral("File"));
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_NE(prompts.shown[0].text.find("Spanish.lng cannot be used: line 1"), std::string::npos);
 }
@@ -223,22 +225,22 @@ TEST_F(LanguageStartupTest, TipOfTheDayOnceAfterTheFirstActivation) {
   int shown = 0;
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] {
-    if (QApplication::activeModalWidget() == &p.form10) {
+    if (QApplication::activeModalWidget() == &p.tipsDialog) {
       ++shown;
-      EXPECT_TRUE(p.form10.findChild<QCheckBox*>("CheckBox1")->isChecked());
-      p.form10.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
-      p.form10.reject();  // the close button: Tips stays unwritten
+      EXPECT_TRUE(p.tipsDialog.findChild<QCheckBox*>("CheckBox1")->isChecked());
+      p.tipsDialog.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
+      p.tipsDialog.reject();  // the close button: Tips stays unwritten
     }
   });
   watch.start(10);
   start(p);
   QTest::qWait(100);
-  QApplication::setActiveWindow(&p.form1);
+  QApplication::setActiveWindow(&p.mainWindow);
   QTest::qWait(100);
   EXPECT_EQ(shown, 1);
   EXPECT_FALSE(settings.hasValue(kTips));
   for (const char* name : {"TipoftheDay1", "About1", "Brindlecovehomepage1"})
-    EXPECT_TRUE(p.form1.findChild<QAction*>(name)->isEnabled()) << name;
+    EXPECT_TRUE(p.mainWindow.findChild<QAction*>(name)->isEnabled()) << name;
 }
 
 TEST_F(LanguageStartupTest, ExitStoresSettingsEvenWhenRefusedAndReportsAFailingStoreOnce) {
@@ -250,9 +252,9 @@ TEST_F(LanguageStartupTest, ExitStoresSettingsEvenWhenRefusedAndReportsAFailingS
   p.config.Files = {{"/work/a.html", true}};
   p.config.markChanged();
   prompts.answers = {PromptAnswer::Cancel};
-  EXPECT_FALSE(p.form1.close());
+  EXPECT_FALSE(p.mainWindow.close());
   EXPECT_EQ(settings.readInteger(kSavePosition), 1);
-  EXPECT_EQ(settings.readInteger(kWidth), p.form1.width());
+  EXPECT_EQ(settings.readInteger(kWidth), p.mainWindow.width());
   EXPECT_EQ(settings.readString(kPreviousProject), "/work/a.rpl");
 
   // A store that cannot be written: said once, and the window closes all the same.
@@ -261,10 +263,10 @@ TEST_F(LanguageStartupTest, ExitStoresSettingsEvenWhenRefusedAndReportsAFailingS
   start(q);
   prompts.shown.clear();
   q.options.ConfirmOnExit = false;
-  q.form1.show();
-  EXPECT_TRUE(q.form1.close());
-  q.form1.show();
-  EXPECT_TRUE(q.form1.close());
+  q.mainWindow.show();
+  EXPECT_TRUE(q.mainWindow.close());
+  q.mainWindow.show();
+  EXPECT_TRUE(q.mainWindow.close());
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_EQ(prompts.shown[0].caption, "Warning");
   EXPECT_NE(prompts.shown[0].text.find("The settings cannot be written to "), std::string::npos);
@@ -272,7 +274,7 @@ TEST_F(LanguageStartupTest, ExitStoresSettingsEvenWhenRefusedAndReportsAFailingS
 
 TEST_F(LanguageStartupTest, TipsWrapAndOnlyOkWrites) {
   settings.writeInteger(kTips, 0);
-  TForm10 tips(settings);
+  TipsDialog tips(settings);
   EXPECT_FALSE(tips.findChild<QCheckBox*>("CheckBox1")->isChecked());
   auto* next = tips.findChild<QPushButton*>("BitBtn1");
   auto* previous = tips.findChild<QPushButton*>("BitBtn2");
@@ -284,9 +286,9 @@ TEST_F(LanguageStartupTest, TipsWrapAndOnlyOkWrites) {
   EXPECT_EQ(tips.tipIndex(), 19);
   for (int i = 0; i < 20; ++i) next->click();
   EXPECT_EQ(tips.tipIndex(), 19);
-  EXPECT_EQ(label->text(), TForm10::tips()[19]);
-  EXPECT_TRUE(TForm10::tips()[2].contains(QLatin1String(kHomePageAddress)));
-  EXPECT_TRUE(TForm10::tips()[18].endsWith(QLatin1String(kSupportAddress)));
+  EXPECT_EQ(label->text(), TipsDialog::tips()[19]);
+  EXPECT_TRUE(TipsDialog::tips()[2].contains(QLatin1String(kHomePageAddress)));
+  EXPECT_TRUE(TipsDialog::tips()[18].endsWith(QLatin1String(kSupportAddress)));
 
   tips.show();
   tips.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
@@ -299,7 +301,7 @@ TEST_F(LanguageStartupTest, TipsWrapAndOnlyOkWrites) {
 }
 
 TEST_F(LanguageStartupTest, AboutBoxClosesWithEnter) {
-  TAboutBox about;
+  AboutDialog about;
   about.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
   EXPECT_EQ(about.windowTitle(), QStringLiteral("About"));

@@ -1,12 +1,12 @@
 // Go and the windows of a run, driven through their buttons: the processing window, the
 // confirmation dialog and the results window, with a fixed clock.
 
-#include "ui/Confirm.h"
-#include "ui/Mainform.h"
-#include "ui/Processing.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/ProcessingDialog.h"
 #include "ui/QSettingsStore.h"
 #include "ui/QtPrinters.h"
-#include "ui/Result.h"
+#include "ui/ResultsDialog.h"
 
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
@@ -59,10 +59,10 @@ class RunWindows : public ::testing::Test {
   RunWindows()
       : settings(QString::fromStdString(dir.file("settings.conf"))),
         form(config, options, prompts, settings),
-        form2(&form),
-        form5(prompts, &form),
-        form9(form2, &form) {
-    form.setRunWindows(&form9, &form5);
+        confirmDialog(&form),
+        resultsDialog(prompts, &form),
+        processingDialog(confirmDialog, &form) {
+    form.setRunWindows(&processingDialog, &resultsDialog);
     form.setClock(clock);
     form.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -76,10 +76,10 @@ class RunWindows : public ::testing::Test {
   test::FakePrompts prompts;
   QSettingsStore settings;
   FixedClock clock;
-  TForm1 form;
-  TForm2 form2;
-  TForm5 form5;
-  TForm9 form9;
+  MainWindow form;
+  ConfirmDialog confirmDialog;
+  ResultsDialog resultsDialog;
+  ProcessingDialog processingDialog;
 };
 
 TEST_F(RunWindows, GoChecksItsInputBeforeAnyWindow) {
@@ -117,9 +117,9 @@ TEST_F(RunWindows, RunShowsProgressThenTheResults) {
   QString summary;
   QString lastFile;
   script.then("Form5", [&](QWidget* w) {
-    filesLabel = form9.findChild<QLabel*>("Label1")->text();
-    lastFile = form9.findChild<QLabel*>("Label2")->text();
-    gauge = form9.findChild<QProgressBar*>("CGauge1")->value();
+    filesLabel = processingDialog.findChild<QLabel*>("Label1")->text();
+    lastFile = processingDialog.findChild<QLabel*>("Label2")->text();
+    gauge = processingDialog.findChild<QProgressBar*>("CGauge1")->value();
     summary = w->findChild<QLabel*>("Label2")->text();
     auto* list = w->findChild<QListWidget*>("ListBox1");
     for (int i = 0; i < list->count(); ++i) results << list->item(i)->text();
@@ -143,8 +143,8 @@ TEST_F(RunWindows, RunShowsProgressThenTheResults) {
   ASSERT_EQ(failed.size(), 1);
   EXPECT_TRUE(failed[0].startsWith(QString::fromStdString(missing + " - ")))
       << failed[0].toStdString();
-  EXPECT_FALSE(form9.isVisible());
-  EXPECT_FALSE(form5.isVisible());
+  EXPECT_FALSE(processingDialog.isVisible());
+  EXPECT_FALSE(resultsDialog.isVisible());
 }
 
 TEST_F(RunWindows, ConfirmationsAnsweredThroughTheDialog) {
@@ -165,8 +165,9 @@ TEST_F(RunWindows, ConfirmationsAnsweredThroughTheDialog) {
     auto* text = w->findChild<QTextEdit*>("RichEdit1");
     selected = text->textCursor().selectedText();
     format = text->textCursor().charFormat();
-    auto* form2Dialog = static_cast<TForm2*>(w);
-    for (int i = 0; i < TForm2::kButtonCount; ++i) captions << form2Dialog->button(i)->text();
+    auto* form2Dialog = static_cast<ConfirmDialog*>(w);
+    for (int i = 0; i < ConfirmDialog::kButtonCount; ++i)
+      captions << form2Dialog->button(i)->text();
     EXPECT_EQ(form2Dialog->focusWidget(), form2Dialog->button(0));
     clickButton(w, "Button3");  // "Skip this occurence"
   });
@@ -178,7 +179,7 @@ TEST_F(RunWindows, ConfirmationsAnsweredThroughTheDialog) {
   // names the file asked about.
   QString processingLine;
   script.then("Form2", [&](QWidget* w) {
-    processingLine = form9.findChild<QLabel*>("Label2")->text();
+    processingLine = processingDialog.findChild<QLabel*>("Label2")->text();
     clickButton(w, "Button5");
   });
   script.then("Form5", [](QWidget* w) { clickButton(w, "Button1"); });
@@ -213,7 +214,7 @@ TEST_F(RunWindows, CancelStopsAfterTheFileInProgress) {
   script.then("Form2", [](QWidget* w) { clickButton(w, "Button1"); });
   // While the second file asks, Cancel is pressed in the processing window, then replaced.
   script.then("Form2", [this](QWidget* w) {
-    form9.findChild<QPushButton*>("Button1")->click();
+    processingDialog.findChild<QPushButton*>("Button1")->click();
     clickButton(w, "Button1");
   });
   QStringList results;
@@ -268,7 +269,7 @@ TEST_F(RunWindows, ResultsShowTheirLongestLinesWhole) {
       EXPECT_TRUE(test::showsEveryRowWhole(w->findChild<QListWidget*>(name))) << name;
     clickButton(w, "Button1");
   });
-  form5.showResults(summary, config.Files);
+  resultsDialog.showResults(summary, config.Files);
   EXPECT_TRUE(script.done());
 }
 

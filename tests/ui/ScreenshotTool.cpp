@@ -95,15 +95,15 @@ int main(int argc, char* argv[]) {
   config.ReplaceField = "Color";
 
   tw::ProgramWindows windows(config, options, prompts, settings);
-  tw::TForm1& form1 = windows.form1;
-  tw::TForm2& form2 = windows.form2;
-  tw::TForm5& form5 = windows.form5;
-  tw::TForm7& form7 = windows.form7;
-  tw::TForm8& form8 = windows.form8;
-  tw::TAboutBox& about = windows.aboutBox;
-  tw::TForm9& form9 = windows.form9;
-  tw::TOptions& optionsDialog = windows.optionsDialog;
-  tw::TForm10& tips = windows.form10;
+  tw::MainWindow& mainWindow = windows.mainWindow;
+  tw::ConfirmDialog& confirmDialog = windows.confirmDialog;
+  tw::ResultsDialog& resultsDialog = windows.resultsDialog;
+  tw::ScanDialog& scanDialog = windows.scanDialog;
+  tw::ScanProgressDialog& scanProgressDialog = windows.scanProgressDialog;
+  tw::AboutDialog& about = windows.aboutDialog;
+  tw::ProcessingDialog& processingDialog = windows.processingDialog;
+  tw::OptionsDialog& optionsDialog = windows.optionsDialog;
+  tw::TipsDialog& tips = windows.tipsDialog;
   tw::setLanguageFolders({QStringLiteral(TEXTWRIGHT_SOURCE_DIR "/Language")});
   // The scan dialog opens at a folder with a long path.
   const QString deep = site + QStringLiteral(
@@ -111,9 +111,9 @@ int main(int argc, char* argv[]) {
                                   "2019-to-2025-with-the-customer-notes-attached");
   QDir().mkpath(deep);
   settings.writeString(tw::settings::kLastDir, deep.toStdString() + "/");
-  form1.resize(640, 480);
-  form1.showConfiguration();
-  form1.show();
+  mainWindow.resize(640, 480);
+  mainWindow.showConfiguration();
+  mainWindow.show();
 
   int failures = 0;
   int step = 0;
@@ -121,47 +121,47 @@ int main(int argc, char* argv[]) {
   QObject::connect(&driver, &QTimer::timeout, [&] {
     QWidget* modal = QApplication::activeModalWidget();
     if (step == 0) {
-      failures += !save(&form1, out + "/main-window.png");
-      auto* advanced = form1.findChild<QPushButton*>("BitBtn7");
+      failures += !save(&mainWindow, out + "/main-window.png");
+      auto* advanced = mainWindow.findChild<QPushButton*>("BitBtn7");
       advanced->click();
-      failures += !save(&form1, out + "/advanced-view.png");
+      failures += !save(&mainWindow, out + "/advanced-view.png");
       advanced->click();
       ++step;
-      QTimer::singleShot(0, [&] { form1.findChild<QPushButton*>("BitBtn6")->click(); });
-    } else if (step == 1 && modal == &form2) {
-      failures += !save(&form9, out + "/processing.png");
-      failures += !save(&form2, out + "/confirm.png");
+      QTimer::singleShot(0, [&] { mainWindow.findChild<QPushButton*>("BitBtn6")->click(); });
+    } else if (step == 1 && modal == &confirmDialog) {
+      failures += !save(&processingDialog, out + "/processing.png");
+      failures += !save(&confirmDialog, out + "/confirm.png");
       ++step;
-      form2.findChild<QPushButton*>("Button2")->click();  // replace all in all files
-    } else if (step == 2 && modal == &form5) {
-      failures += !save(&form5, out + "/results.png");
+      confirmDialog.findChild<QPushButton*>("Button2")->click();  // replace all in all files
+    } else if (step == 2 && modal == &resultsDialog) {
+      failures += !save(&resultsDialog, out + "/results.png");
       ++step;
-      form5.findChild<QPushButton*>("Button1")->click();
-      QTimer::singleShot(0, [&] { form1.findChild<QPushButton*>("BitBtn2")->click(); });
-    } else if (step == 3 && modal == &form7) {
-      failures += !save(&form7, out + "/scan.png");
+      resultsDialog.findChild<QPushButton*>("Button1")->click();
+      QTimer::singleShot(0, [&] { mainWindow.findChild<QPushButton*>("BitBtn2")->click(); });
+    } else if (step == 3 && modal == &scanDialog) {
+      failures += !save(&scanDialog, out + "/scan.png");
       screen(out + "/screen-scan.png");
-      form7.findChild<QPushButton*>("Button3")->click();
-      form7.findChild<QCheckBox*>("CheckBox2")->setChecked(true);
-      form7.findChild<QLineEdit*>("Edit2")->setText(QStringLiteral("10"));
-      form7.findChild<QCheckBox*>("CheckBox4")->setChecked(true);
-      form7.findChild<QLineEdit*>("Edit5")->setText(QStringLiteral("2"));
-      failures += !save(&form7, out + "/scan-advanced.png");
+      scanDialog.findChild<QPushButton*>("Button3")->click();
+      scanDialog.findChild<QCheckBox*>("CheckBox2")->setChecked(true);
+      scanDialog.findChild<QLineEdit*>("Edit2")->setText(QStringLiteral("10"));
+      scanDialog.findChild<QCheckBox*>("CheckBox4")->setChecked(true);
+      scanDialog.findChild<QLineEdit*>("Edit5")->setText(QStringLiteral("2"));
+      failures += !save(&scanDialog, out + "/scan-advanced.png");
       screen(out + "/screen-scan-advanced.png");
-      form7.findChild<QCheckBox*>("CheckBox2")->setChecked(false);
-      form7.findChild<QCheckBox*>("CheckBox4")->setChecked(false);
+      scanDialog.findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+      scanDialog.findChild<QCheckBox*>("CheckBox4")->setChecked(false);
       // A large tree for the scanning window: the whole of /usr.
-      form7.setDirectory(QStringLiteral("/usr"));
+      scanDialog.setDirectory(QStringLiteral("/usr"));
       ++step;
-      form7.findChild<QPushButton*>("Button1")->click();
-    } else if (step == 4 && modal == &form8) {
-      failures += !save(&form8, out + "/scanning.png");
+      scanDialog.findChild<QPushButton*>("Button1")->click();
+    } else if (step == 4 && modal == &scanProgressDialog) {
+      failures += !save(&scanProgressDialog, out + "/scanning.png");
       screen(out + "/screen-scanning.png");
       ++step;
-      form8.findChild<QPushButton*>("Button1")->click();  // Cancel: nothing is added
+      scanProgressDialog.findChild<QPushButton*>("Button1")->click();  // Cancel: nothing is added
     } else if (step == 5 && modal == nullptr) {
       ++step;
-      QTimer::singleShot(0, [&] { form1.findChild<QAction*>("Options1")->trigger(); });
+      QTimer::singleShot(0, [&] { mainWindow.findChild<QAction*>("Options1")->trigger(); });
     } else if (step == 6 && modal == &optionsDialog) {
       auto* pages = optionsDialog.findChild<QTabWidget*>("PageControl1");
       failures += !save(&optionsDialog, out + "/options.png");
@@ -179,17 +179,17 @@ int main(int argc, char* argv[]) {
         request.excerpt = "before " + request.find + " after";
         request.occurrenceStart = 7;
         request.occurrenceLength = 480;
-        form2.ask(request);
+        confirmDialog.ask(request);
       });
-    } else if (step == 7 && modal == &form2) {
-      failures += !save(&form2, out + "/confirm-long.png");
+    } else if (step == 7 && modal == &confirmDialog) {
+      failures += !save(&confirmDialog, out + "/confirm-long.png");
       screen(out + "/screen-confirm-long.png");
       ++step;
-      form2.findChild<QPushButton*>("Button3")->click();
+      confirmDialog.findChild<QPushButton*>("Button3")->click();
     } else if (step == 8 && !modal) {
       // Browse and edit mode, on files with a long path, in a larger window.
       ++step;
-      form1.resize(800, 600);
+      mainWindow.resize(800, 600);
       const QString longDir = workPath + QStringLiteral(
                                              "/customers/brindlecove-garden-supplies/"
                                              "correspondence-and-price-lists/2026/spring");
@@ -210,44 +210,44 @@ int main(int argc, char* argv[]) {
             "charge to any address in the country; smaller orders pay a flat rate of four "
             "pounds, whatever their weight.\n");
       {
-        tw::FileListModel::Reset reset(form1.fileModel());
+        tw::FileListModel::Reset reset(mainWindow.fileModel());
         config.AddFiles({(longDir + "/Seed report.rtf").toStdString(),
                          (longDir + "/colours.html").toStdString(),
                          (longDir + "/price-list.txt").toStdString()});
       }
-      form1.showConfiguration();
+      mainWindow.showConfiguration();
       auto select = [&](int fromEnd) {
-        form1.findChild<QListView*>("CheckListBox1")
-            ->setCurrentIndex(form1.fileModel().index(int(config.Files.size()) - fromEnd, 0));
+        mainWindow.findChild<QListView*>("CheckListBox1")
+            ->setCurrentIndex(mainWindow.fileModel().index(int(config.Files.size()) - fromEnd, 0));
       };
-      auto button = [&](const char* name) { form1.findChild<QPushButton*>(name)->click(); };
+      auto button = [&](const char* name) { mainWindow.findChild<QPushButton*>(name)->click(); };
       select(3);
       button("Button1");
       QApplication::processEvents();
-      failures += !save(&form1, out + "/browse-rtf.png");
+      failures += !save(&mainWindow, out + "/browse-rtf.png");
       button("Button2");
       select(2);
       button("Button1");
       QApplication::processEvents();
-      failures += !save(&form1, out + "/browse-html.png");
+      failures += !save(&mainWindow, out + "/browse-html.png");
       button("Button2");
       select(1);
       button("Button3");
       QApplication::processEvents();
-      failures += !save(&form1, out + "/edit.png");
-      form1.findChild<QCheckBox*>("WrapText1")->click();
+      failures += !save(&mainWindow, out + "/edit.png");
+      mainWindow.findChild<QCheckBox*>("WrapText1")->click();
       QApplication::processEvents();
-      failures += !save(&form1, out + "/edit-wrapped.png");
+      failures += !save(&mainWindow, out + "/edit-wrapped.png");
       button("Button5");
     } else if (step == 9 && !modal) {
       // Every shipped language at the window's smallest size, where captions are tightest.
-      form1.resize(570, 450);
+      mainWindow.resize(570, 450);
       for (const QString& language : tw::languageFileNames()) {
-        form1.applyLanguage(language);
-        failures +=
-            !save(&form1, out + "/main-window-" + language.section('.', 0, 0).toLower() + ".png");
+        mainWindow.applyLanguage(language);
+        failures += !save(&mainWindow,
+                          out + "/main-window-" + language.section('.', 0, 0).toLower() + ".png");
       }
-      form1.applyLanguage({});
+      mainWindow.applyLanguage({});
       tips.showTip(2);
       tips.show();
       about.show();

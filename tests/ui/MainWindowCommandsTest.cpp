@@ -1,9 +1,9 @@
 // The main window driven through its real widgets: pairs, files, switches, the Save tool
 // button, Go's input check and the close question.
 
-#include "ui/Mainform.h"
+#include "ui/MainWindow.h"
 
-#include "MainformFixture.h"
+#include "MainWindowFixture.h"
 
 #include "ui/FileListModel.h"
 #include "ui/PairGrid.h"
@@ -30,7 +30,7 @@
 namespace tw {
 namespace {
 
-class MainformCommands : public test::MainformFixture {
+class MainformCommands : public test::MainWindowFixture {
  protected:
   QPushButton* button(const char* name) { return child<QPushButton>(name); }
   QAction* action(const char* name) { return child<QAction>(name); }

@@ -1,4 +1,4 @@
-#include "ui/Scanning.h"
+#include "ui/ScanProgressDialog.h"
 #include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
@@ -18,7 +18,7 @@ constexpr int kFolderWidth = 380;
 
 }  // namespace
 
-TForm8::TForm8(QWidget* parent)
+ScanProgressDialog::ScanProgressDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Scanning"));
@@ -35,11 +35,11 @@ TForm8::TForm8(QWidget* parent)
   Button1 = new QPushButton(QStringLiteral("Cancel"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setAutoDefault(false);
-  connect(Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
+  connect(Button1, &QPushButton::clicked, this, &ScanProgressDialog::Button1Click);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(100);
-  connect(Timer1, &QTimer::timeout, this, &TForm8::Timer1Timer);
+  connect(Timer1, &QTimer::timeout, this, &ScanProgressDialog::Timer1Timer);
 
   auto* top = new QHBoxLayout;
   top->addWidget(Label1);
@@ -56,13 +56,13 @@ TForm8::TForm8(QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-TForm8::~TForm8() {
+ScanProgressDialog::~ScanProgressDialog() {
   m_observer.cancel = true;
   if (m_walker.joinable()) m_walker.join();
 }
 
-ScanFound TForm8::execScan(const ScanCriteria& criteria,
-                           std::chrono::system_clock::time_point now) {
+ScanFound ScanProgressDialog::execScan(const ScanCriteria& criteria,
+                                       std::chrono::system_clock::time_point now) {
   m_criteria = &criteria;
   m_now = now;
   m_found = {};
@@ -80,16 +80,16 @@ ScanFound TForm8::execScan(const ScanCriteria& criteria,
   return std::move(m_found);
 }
 
-void TForm8::showEvent(QShowEvent* event) {
+void ScanProgressDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // The walk starts once per showing, when the window is on the screen.
   if (!m_started && m_criteria) {
     m_started = true;
-    QTimer::singleShot(0, this, &TForm8::FormActivate);
+    QTimer::singleShot(0, this, &ScanProgressDialog::FormActivate);
   }
 }
 
-void TForm8::FormActivate() {
+void ScanProgressDialog::FormActivate() {
   Timer1Timer();
   m_walker = std::thread([this] {
     m_found = findScanFiles(*m_criteria, m_now, &m_observer);
@@ -98,16 +98,16 @@ void TForm8::FormActivate() {
   Timer1->start();
 }
 
-void TForm8::Observer::searching(const std::string& path) {
+void ScanProgressDialog::Observer::searching(const std::string& path) {
   std::lock_guard lock(mutex);
   folder = path;
 }
 
-QString TForm8::shownFolder() const {
+QString ScanProgressDialog::shownFolder() const {
   return Label3->toolTip();
 }
 
-void TForm8::Timer1Timer() {
+void ScanProgressDialog::Timer1Timer() {
   QString folder;
   {
     std::lock_guard lock(m_observer.mutex);
@@ -117,18 +117,18 @@ void TForm8::Timer1Timer() {
   if (m_observer.done) finishWalk();
 }
 
-void TForm8::finishWalk() {
+void ScanProgressDialog::finishWalk() {
   Timer1->stop();
   if (m_walker.joinable()) m_walker.join();
   accept();
 }
 
-void TForm8::Button1Click() {
+void ScanProgressDialog::Button1Click() {
   m_observer.cancel = true;
   Button1->setEnabled(false);
 }
 
-void TForm8::reject() {
+void ScanProgressDialog::reject() {
   // Escape while the walk runs is Cancel; the window closes when the walk has stopped.
   if (scanning()) {
     Button1Click();
@@ -137,7 +137,7 @@ void TForm8::reject() {
   QDialog::reject();
 }
 
-void TForm8::closeEvent(QCloseEvent* event) {
+void ScanProgressDialog::closeEvent(QCloseEvent* event) {
   if (scanning()) {
     Button1Click();
     event->ignore();

@@ -1,4 +1,4 @@
-#include "ui/Confirm.h"
+#include "ui/ConfirmDialog.h"
 #include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
@@ -32,7 +32,7 @@ struct ButtonSpec {
 };
 
 // Top to bottom, with the captions of the built-in text table.
-constexpr ButtonSpec kButtons[TForm2::kButtonCount] = {
+constexpr ButtonSpec kButtons[ConfirmDialog::kButtonCount] = {
     {"Button1", "Repalce this occurence", ConfirmDecision::ReplaceThis},
     {"Button5", "Replace All in THIS file", ConfirmDecision::ReplaceAllInFile},
     {"Button2", "Replace All in All files", ConfirmDecision::ReplaceAllFiles},
@@ -43,11 +43,11 @@ constexpr ButtonSpec kButtons[TForm2::kButtonCount] = {
 
 }  // namespace
 
-ConfirmDecision TForm2::answerOf(int topToBottom) {
+ConfirmDecision ConfirmDialog::answerOf(int topToBottom) {
   return kButtons[topToBottom].answer;
 }
 
-TForm2::TForm2(QWidget* parent)
+ConfirmDialog::ConfirmDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Confirm replacement"));
@@ -115,7 +115,7 @@ TForm2::TForm2(QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-ConfirmDecision TForm2::ask(const ConfirmRequest& request) {
+ConfirmDecision ConfirmDialog::ask(const ConfirmRequest& request) {
   setElidedText(m_fileLine, QStringLiteral("File : "), fromStd(platform::fileNameOf(request.path)),
                 Qt::ElideMiddle);
   setElidedText(m_findLine, QStringLiteral("Find : "), shown(request.find));
@@ -128,7 +128,7 @@ ConfirmDecision TForm2::ask(const ConfirmRequest& request) {
 
 // The excerpt goes in as three pieces, so the occurrence keeps its place whatever the view
 // makes of line ends and multi-byte characters: before, the occurrence, after.
-void TForm2::setExcerpt(const ConfirmRequest& request) {
+void ConfirmDialog::setExcerpt(const ConfirmRequest& request) {
   const std::string_view excerpt = request.excerpt;
   const size_t start =
       std::min(size_t(std::max<int64_t>(0, request.occurrenceStart)), excerpt.size());
@@ -149,7 +149,7 @@ void TForm2::setExcerpt(const ConfirmRequest& request) {
   cursor.insertText(shown(excerpt.substr(start + length)), normal);
 }
 
-void TForm2::showEvent(QShowEvent* event) {
+void ConfirmDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Enter replaces this occurrence; the occurrence is selected and scrolled into view.
   m_buttons[0]->setFocus();
@@ -160,16 +160,16 @@ void TForm2::showEvent(QShowEvent* event) {
   m_text->ensureCursorVisible();
 }
 
-void TForm2::answer(ConfirmDecision decision) {
+void ConfirmDialog::answer(ConfirmDecision decision) {
   m_answer = decision;
   accept();
 }
 
-void TForm2::reject() {
+void ConfirmDialog::reject() {
   answer(ConfirmDecision::SkipThis);
 }
 
-void TForm2::closeEvent(QCloseEvent* event) {
+void ConfirmDialog::closeEvent(QCloseEvent* event) {
   m_answer = ConfirmDecision::SkipThis;
   QDialog::closeEvent(event);
 }

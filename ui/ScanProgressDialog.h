@@ -1,7 +1,7 @@
 #pragma once
-// TForm8, the scanning window: shown modally while a scan walks its folders. The walk runs on
-// a thread of its own, so the window repaints and shows the folder being searched; Cancel (or
-// Escape, or the close button) stops the walk and the scan adds nothing.
+// ScanProgressDialog, the scanning window: shown modally while a scan walks its folders. The walk
+// runs on a thread of its own, so the window repaints and shows the folder being searched; Cancel
+// (or Escape, or the close button) stops the walk and the scan adds nothing.
 
 #include "scan/Scan.h"
 
@@ -18,11 +18,11 @@ class QTimer;
 
 namespace tw {
 
-class TForm8 : public QDialog {
+class ScanProgressDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm8(QWidget* parent = nullptr);
-  ~TForm8() override;
+  explicit ScanProgressDialog(QWidget* parent = nullptr);
+  ~ScanProgressDialog() override;
 
   // Shows the window modally and walks `criteria` in it; returns what the walk found when the
   // window has closed (Cancelled when the user stopped it).

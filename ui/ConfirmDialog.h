@@ -1,5 +1,5 @@
 #pragma once
-// TForm2, the confirmation dialog: one occurrence in its excerpt, answered with one of six
+// ConfirmDialog, the confirmation dialog: one occurrence in its excerpt, answered with one of six
 // buttons. Enter answers with the first ("replace this occurrence"); Escape or closing the
 // window counts as "skip this occurrence".
 
@@ -13,10 +13,10 @@ class QTextEdit;
 
 namespace tw {
 
-class TForm2 : public QDialog {
+class ConfirmDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm2(QWidget* parent = nullptr);
+  explicit ConfirmDialog(QWidget* parent = nullptr);
 
   // Shows the occurrence modally and returns the answer.
   ConfirmDecision ask(const ConfirmRequest& request);

@@ -1,4 +1,4 @@
-#include "ui/Tips.h"
+#include "ui/TipsDialog.h"
 
 #include "config/Settings.h"
 
@@ -12,7 +12,7 @@
 
 namespace tw {
 
-const std::array<QString, TForm10::kTipCount>& TForm10::tips() {
+const std::array<QString, TipsDialog::kTipCount>& TipsDialog::tips() {
   static const std::array<QString, kTipCount> kTips = {
       QStringLiteral("You can double-click a file in the file list to open it with a program "
                      "associated with it"),
@@ -58,7 +58,7 @@ const std::array<QString, TForm10::kTipCount>& TForm10::tips() {
   return kTips;
 }
 
-TForm10::TForm10(SettingsStore& settings, QWidget* parent)
+TipsDialog::TipsDialog(SettingsStore& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_settings(settings) {
   setObjectName(QStringLiteral("Form10"));
   setWindowTitle(QStringLiteral("Tip of the Day"));
@@ -108,9 +108,9 @@ TForm10::TForm10(SettingsStore& settings, QWidget* parent)
   QPushButton* BitBtn2 = button(QStringLiteral("Previous tip"), "BitBtn2");
   QPushButton* BitBtn3 = button(QStringLiteral("OK"), "BitBtn3");
   BitBtn3->setDefault(true);
-  connect(BitBtn1, &QPushButton::clicked, this, &TForm10::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &TForm10::BitBtn2Click);
-  connect(BitBtn3, &QPushButton::clicked, this, &TForm10::BitBtn3Click);
+  connect(BitBtn1, &QPushButton::clicked, this, &TipsDialog::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TipsDialog::BitBtn2Click);
+  connect(BitBtn3, &QPushButton::clicked, this, &TipsDialog::BitBtn3Click);
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(CheckBox1);
@@ -132,21 +132,21 @@ TForm10::TForm10(SettingsStore& settings, QWidget* parent)
   showTip(int(QRandomGenerator::global()->bounded(kTipCount)));
 }
 
-void TForm10::showTip(int index) {
+void TipsDialog::showTip(int index) {
   m_index = ((index % kTipCount) + kTipCount) % kTipCount;
   Label2->setText(tips()[size_t(m_index)]);
   Label2->setAccessibleName(tips()[size_t(m_index)]);
 }
 
-void TForm10::BitBtn1Click() {
+void TipsDialog::BitBtn1Click() {
   showTip(m_index == kTipCount - 1 ? 0 : m_index + 1);
 }
 
-void TForm10::BitBtn2Click() {
+void TipsDialog::BitBtn2Click() {
   showTip(m_index == 0 ? kTipCount - 1 : m_index - 1);
 }
 
-void TForm10::BitBtn3Click() {
+void TipsDialog::BitBtn3Click() {
   m_settings.writeInteger(settings::kTips, CheckBox1->isChecked() ? 1 : 0);
   accept();
 }

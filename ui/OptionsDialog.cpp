@@ -1,4 +1,4 @@
-#include "ui/Option.h"
+#include "ui/OptionsDialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -65,7 +65,7 @@ constexpr BoxSpec kOutput[] = {
 
 }  // namespace
 
-TOptions::TOptions(AppOptions& options, Configuration& config, QWidget* parent)
+OptionsDialog::OptionsDialog(AppOptions& options, Configuration& config, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       m_options(options),
@@ -110,7 +110,7 @@ TOptions::TOptions(AppOptions& options, Configuration& config, QWidget* parent)
   RadioButton1 =
       new QRadioButton(QStringLiteral("Process RTF files as simple text files"), replace);
   RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-  connect(RadioButton2, &QRadioButton::toggled, this, &TOptions::RadioButton2Change);
+  connect(RadioButton2, &QRadioButton::toggled, this, &OptionsDialog::RadioButton2Change);
   replaceLayout->addWidget(RadioButton2);
   replaceLayout->addWidget(RadioButton1);
   replaceLayout->addStretch(1);
@@ -133,11 +133,11 @@ TOptions::TOptions(AppOptions& options, Configuration& config, QWidget* parent)
   OK = new QPushButton(QStringLiteral("OK"), this);
   OK->setObjectName(QStringLiteral("OK"));
   OK->setDefault(true);
-  connect(OK, &QPushButton::clicked, this, &TOptions::OKClick);
+  connect(OK, &QPushButton::clicked, this, &OptionsDialog::OKClick);
   Cancel = new QPushButton(QStringLiteral("Cancel"), this);
   Cancel->setObjectName(QStringLiteral("Cancel"));
   Cancel->setAutoDefault(false);
-  connect(Cancel, &QPushButton::clicked, this, &TOptions::CancelClick);
+  connect(Cancel, &QPushButton::clicked, this, &OptionsDialog::CancelClick);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(OK);
@@ -150,13 +150,13 @@ TOptions::TOptions(AppOptions& options, Configuration& config, QWidget* parent)
   FormActivate();
 }
 
-void TOptions::showEvent(QShowEvent* event) {
+void OptionsDialog::showEvent(QShowEvent* event) {
   FormActivate();
   QDialog::showEvent(event);
 }
 
 // Shows the live switches and takes the snapshot that Cancel returns to.
-void TOptions::FormActivate() {
+void OptionsDialog::FormActivate() {
   for (int n = 1; n <= 13; ++n) {
     const bool* on = switchOf(m_options, n);
     QSignalBlocker block(m_boxes[size_t(n - 1)]);
@@ -168,7 +168,7 @@ void TOptions::FormActivate() {
   (m_options.RtfAsRichText ? RadioButton2 : RadioButton1)->setChecked(true);
 }
 
-void TOptions::CheckBoxChange(int n, bool on) {
+void OptionsDialog::CheckBoxChange(int n, bool on) {
   if (bool* target = switchOf(m_options, n)) {
     *target = on;
     return;
@@ -177,26 +177,26 @@ void TOptions::CheckBoxChange(int n, bool on) {
   emit confirmChanged();
 }
 
-void TOptions::RadioButton2Change(bool on) {
+void OptionsDialog::RadioButton2Change(bool on) {
   m_options.RtfAsRichText = on;
 }
 
-void TOptions::OKClick() {
+void OptionsDialog::OKClick() {
   accept();
 }
 
-void TOptions::CancelClick() {
+void OptionsDialog::CancelClick() {
   reject();
 }
 
 // Cancel and Escape: each box goes back as an ordinary change, with the effects a change of it
 // has.
-void TOptions::reject() {
+void OptionsDialog::reject() {
   for (int n = 1; n <= 13; ++n) m_boxes[size_t(n - 1)]->setChecked(m_snapshot[size_t(n - 1)]);
   QDialog::reject();
 }
 
-void TOptions::closeEvent(QCloseEvent* event) {
+void OptionsDialog::closeEvent(QCloseEvent* event) {
   // The title-bar close button keeps the changes, as OK does.
   event->accept();
   accept();

@@ -1,4 +1,4 @@
-#include "ui/Result.h"
+#include "ui/ResultsDialog.h"
 #include "ui/QtText.h"
 #include "ui/WidestRowDelegate.h"
 
@@ -19,7 +19,7 @@ constexpr int kFailedListHeight = 70;
 
 }  // namespace
 
-TForm5::TForm5(Prompts& prompts, QWidget* parent)
+ResultsDialog::ResultsDialog(Prompts& prompts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_prompts(prompts) {
@@ -54,10 +54,10 @@ TForm5::TForm5(Prompts& prompts, QWidget* parent)
   Button2 = new QPushButton(QStringLiteral("Save results"), this);
   Button2->setObjectName(QStringLiteral("Button2"));
   Button2->setAutoDefault(false);
-  connect(Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
+  connect(Button2, &QPushButton::clicked, this, &ResultsDialog::Button2Click);
 }
 
-void TForm5::showResults(const RunSummary& summary, const std::vector<FileEntry>& files) {
+void ResultsDialog::showResults(const RunSummary& summary, const std::vector<FileEntry>& files) {
   m_summary = &summary;
   m_files = &files;
   FormActivate();
@@ -67,7 +67,7 @@ void TForm5::showResults(const RunSummary& summary, const std::vector<FileEntry>
   m_files = nullptr;
 }
 
-void TForm5::FormActivate() {
+void ResultsDialog::FormActivate() {
   ListBox1->clear();
   Label2->setText(fromStd(resultSummary(*m_summary)));
   // Each list is filled in one insertion, laid out and measured once.
@@ -88,12 +88,12 @@ void TForm5::FormActivate() {
   ListBox2->setVisible(anyFailed);
 }
 
-void TForm5::resizeEvent(QResizeEvent* event) {
+void ResultsDialog::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   FormResize();
 }
 
-void TForm5::FormResize() {
+void ResultsDialog::FormResize() {
   const int w = width();
   const int h = height();
   const int labelHeight = Label1->sizeHint().height();
@@ -118,7 +118,7 @@ void TForm5::FormResize() {
   Button2->setGeometry(Button1->x() - 12 - buttonWidth, buttonTop, buttonWidth, 25);
 }
 
-void TForm5::Button2Click() {
+void ResultsDialog::Button2Click() {
   if (!m_summary || !m_files) return;
   SaveResults(m_prompts, *m_summary, *m_files);
 }

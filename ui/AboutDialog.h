@@ -1,15 +1,15 @@
 #pragma once
-// TAboutBox: the product name, version and date, and the maker's web address as a link that
+// AboutDialog: the product name, version and date, and the maker's web address as a link that
 // opens in the default browser. OK (the default button) or Enter closes it.
 
 #include <QDialog>
 
 namespace tw {
 
-class TAboutBox : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TAboutBox(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 
  private:
   void Label2Click();

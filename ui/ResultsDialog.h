@@ -1,5 +1,5 @@
 #pragma once
-// TForm5, the results window: the summary of the last run, one line per file with
+// ResultsDialog, the results window: the summary of the last run, one line per file with
 // replacements, the files that could not be processed with the reason, OK and "Save results".
 // It reads the run's summary and the live file list (for the report); it changes nothing.
 
@@ -15,10 +15,10 @@ class QPushButton;
 
 namespace tw {
 
-class TForm5 : public QDialog {
+class ResultsDialog : public QDialog {
   Q_OBJECT
  public:
-  TForm5(Prompts& prompts, QWidget* parent = nullptr);
+  ResultsDialog(Prompts& prompts, QWidget* parent = nullptr);
 
   // Shows the results of `summary` modally; the report covers the checked entries of `files`
   // at the moment it is saved.

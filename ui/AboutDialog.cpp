@@ -1,6 +1,6 @@
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
 
-#include "ui/Tips.h"
+#include "ui/TipsDialog.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -14,7 +14,7 @@
 
 namespace tw {
 
-TAboutBox::TAboutBox(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("About"));
@@ -47,7 +47,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   Label2->setCursor(Qt::PointingHandCursor);
   Label2->setAccessibleName(home);
   Label2->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-  connect(Label2, &QLabel::linkActivated, this, &TAboutBox::Label2Click);
+  connect(Label2, &QLabel::linkActivated, this, &AboutDialog::Label2Click);
 
   auto* grid = new QGridLayout(Panel1);
   grid->addWidget(Image1, 0, 0, 4, 1, Qt::AlignTop);
@@ -74,7 +74,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   setFixedSize(size());
 }
 
-void TAboutBox::Label2Click() {
+void AboutDialog::Label2Click() {
   QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageAddress)));
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// TOptions, the options dialog: the program-wide switches on three pages, bound to the live
+// OptionsDialog, the options dialog: the program-wide switches on three pages, bound to the live
 // AppOptions. A change takes effect at once; there is no apply step. Each showing takes a
 // snapshot of the thirteen check boxes, and Cancel (or Escape) sets them back to it; the RTF
 // choice and the language are not part of it. OK and the title-bar close button keep every
@@ -21,10 +21,10 @@ class QTabWidget;
 
 namespace tw {
 
-class TOptions : public QDialog {
+class OptionsDialog : public QDialog {
   Q_OBJECT
  public:
-  TOptions(AppOptions& options, Configuration& config, QWidget* parent = nullptr);
+  OptionsDialog(AppOptions& options, Configuration& config, QWidget* parent = nullptr);
 
   // The check box CheckBox`n` (1 to 13).
   QCheckBox* checkBox(int n) const { return m_boxes[size_t(n - 1)]; }

@@ -1,5 +1,5 @@
 #pragma once
-// TForm10, the tip of the day: one of twenty fixed hints about the program, next and previous
+// TipsDialog, the tip of the day: one of twenty fixed hints about the program, next and previous
 // with wrapping, and "Show tips at startup", which only OK writes to the settings ("Tips").
 // The current tip is kept between showings; the first is chosen at random.
 
@@ -21,13 +21,13 @@ inline constexpr const char* kOnlineHelpAddress =
     "https://www.brindlecove.example/textwright/help/";
 inline constexpr const char* kSupportAddress = "support@brindlecove.example";
 
-class TForm10 : public QDialog {
+class TipsDialog : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kTipCount = 20;
 
   // Reads "Tips" once (missing: show at start-up) and picks the first tip at random.
-  explicit TForm10(SettingsStore& settings, QWidget* parent = nullptr);
+  explicit TipsDialog(SettingsStore& settings, QWidget* parent = nullptr);
 
   static const std::array<QString, kTipCount>& tips();
   int tipIndex() const { return m_index; }

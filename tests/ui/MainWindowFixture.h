@@ -2,7 +2,7 @@
 // A shown main window over a fresh configuration, options, scripted prompts and a settings
 // file in a temporary folder; the window's children are found by their object names.
 
-#include "ui/Mainform.h"
+#include "ui/MainWindow.h"
 #include "ui/QSettingsStore.h"
 
 #include "support/FakePrompts.h"
@@ -14,9 +14,9 @@
 
 namespace tw::test {
 
-class MainformFixture : public ::testing::Test {
+class MainWindowFixture : public ::testing::Test {
  protected:
-  MainformFixture()
+  MainWindowFixture()
       : settings(QString::fromStdString(dir.file("settings.conf"))),
         form(config, options, prompts, settings) {
     form.show();
@@ -35,7 +35,7 @@ class MainformFixture : public ::testing::Test {
   AppOptions options;
   FakePrompts prompts;
   QSettingsStore settings;
-  TForm1 form;
+  MainWindow form;
 };
 
 }  // namespace tw::test

@@ -1,6 +1,6 @@
-#include "ui/Mainform.h"
+#include "ui/MainWindow.h"
 
-#include "MainformFixture.h"
+#include "MainWindowFixture.h"
 
 #include "ui/FileListModel.h"
 #include "ui/PairGrid.h"
@@ -31,7 +31,7 @@
 namespace tw {
 namespace {
 
-class MainformTest : public test::MainformFixture {
+class MainWindowTest : public test::MainWindowFixture {
  protected:
   // The entries of a menu as captions, separators as "-", hidden entries left out.
   static QStringList entries(const QMenu* menu) {
@@ -44,7 +44,7 @@ class MainformTest : public test::MainformFixture {
   }
 };
 
-TEST_F(MainformTest, CaptionSizeAndMenus) {
+TEST_F(MainWindowTest, CaptionSizeAndMenus) {
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Textwright 2.5"));
   EXPECT_GE(form.minimumWidth(), 570);
   EXPECT_GE(form.minimumHeight(), 450);
@@ -86,7 +86,7 @@ TEST_F(MainformTest, CaptionSizeAndMenus) {
                          "Copy Replace string to clipboard"}));
 }
 
-TEST_F(MainformTest, ToolBarHintsInOrder) {
+TEST_F(MainWindowTest, ToolBarHintsInOrder) {
   QStringList hints;
   for (QAction* a : child<QToolBar>("ToolBar1")->actions())
     hints << (a->isSeparator() ? QStringLiteral("-") : a->toolTip());
@@ -103,7 +103,7 @@ TEST_F(MainformTest, ToolBarHintsInOrder) {
   EXPECT_FALSE(child<QAction>("ToolButton3")->isEnabled());
 }
 
-TEST_F(MainformTest, ControlsAndCaptions) {
+TEST_F(MainWindowTest, ControlsAndCaptions) {
   EXPECT_EQ(child<QGroupBox>("GroupBox1")->title(), QStringLiteral("Files"));
   EXPECT_EQ(child<QGroupBox>("GroupBox2")->title(), QStringLiteral("Options"));
   EXPECT_EQ(child<QGroupBox>("GroupBox3")->title(), QStringLiteral("Strings"));
@@ -141,7 +141,7 @@ TEST_F(MainformTest, ControlsAndCaptions) {
   EXPECT_FALSE(child<QPushButton>("BitBtn2")->isEnabled());
 }
 
-TEST_F(MainformTest, LayoutFollowsEverySize) {
+TEST_F(MainWindowTest, LayoutFollowsEverySize) {
   for (QSize size : {QSize(570, 450), QSize(800, 600), QSize(1000, 700)}) {
     form.resize(size);
     QApplication::processEvents();
@@ -161,7 +161,7 @@ TEST_F(MainformTest, LayoutFollowsEverySize) {
   EXPECT_GE(form.height(), 450);
 }
 
-TEST_F(MainformTest, AdvancedViewTogglesWithEachPress) {
+TEST_F(MainWindowTest, AdvancedViewTogglesWithEachPress) {
   auto* advanced = child<QPushButton>("BitBtn7");
   auto* files = child<QGroupBox>("GroupBox1");
   auto* optionsBox = child<QGroupBox>("GroupBox2");
@@ -199,7 +199,7 @@ TEST_F(MainformTest, AdvancedViewTogglesWithEachPress) {
   EXPECT_TRUE(config.Advanced.DoNotChangeFilenameReferences);
 }
 
-TEST_F(MainformTest, FieldMenusClearAndCopyWithoutTouchingTheConfiguration) {
+TEST_F(MainWindowTest, FieldMenusClearAndCopyWithoutTouchingTheConfiguration) {
   auto* find = child<QPlainTextEdit>("Memo1");
   auto* replace = child<QPlainTextEdit>("Memo2");
   find->setPlainText(QStringLiteral("a much longer find text"));
@@ -217,7 +217,7 @@ TEST_F(MainformTest, FieldMenusClearAndCopyWithoutTouchingTheConfiguration) {
   EXPECT_FALSE(config.Changed);
 }
 
-TEST_F(MainformTest, CheckAllAndUncheckAllLeaveChangedAlone) {
+TEST_F(MainWindowTest, CheckAllAndUncheckAllLeaveChangedAlone) {
   {
     FileListModel::Reset reset(form.fileModel());
     config.Files = {{"/a.htm", false}, {"/b.htm", true}};
@@ -249,7 +249,7 @@ TEST_F(MainformTest, CheckAllAndUncheckAllLeaveChangedAlone) {
 namespace tw {
 namespace {
 
-TEST_F(MainformTest, HelpTopicsFindsTheShippedHelpPage) {
+TEST_F(MainWindowTest, HelpTopicsFindsTheShippedHelpPage) {
   // Nothing installed beside the test program, and no installation folder: a clear message.
   settings.writeString("Path", dir.path().string());
   EXPECT_TRUE(form.helpFile().isEmpty());
@@ -273,7 +273,7 @@ TEST_F(MainformTest, HelpTopicsFindsTheShippedHelpPage) {
 namespace tw {
 namespace {
 
-TEST_F(MainformTest, LongPathsCanBeScrolledIntoView) {
+TEST_F(MainWindowTest, LongPathsCanBeScrolledIntoView) {
   const std::string longPath = "/" + std::string(40, 'd') + "/" + std::string(60, 'f') + ".html";
   const std::vector<std::string> some(30, "/site/a.htm");
   auto around = [&](const std::vector<std::string>& before, const std::string& middle) {

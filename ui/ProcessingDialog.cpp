@@ -1,9 +1,9 @@
-#include "ui/Processing.h"
+#include "ui/ProcessingDialog.h"
 #include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
 #include "platform/FileIo.h"
-#include "ui/Confirm.h"
+#include "ui/ConfirmDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,7 +26,7 @@ constexpr qint64 kRefreshMs = 100;
 
 }  // namespace
 
-TForm9::TForm9(TForm2& confirm, QWidget* parent)
+ProcessingDialog::ProcessingDialog(ConfirmDialog& confirm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_confirm(confirm) {
   setObjectName(QStringLiteral("Form9"));
@@ -49,11 +49,11 @@ TForm9::TForm9(TForm2& confirm, QWidget* parent)
   Button1 = new QPushButton(QStringLiteral("Cancel"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setAutoDefault(false);
-  connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
+  connect(Button1, &QPushButton::clicked, this, &ProcessingDialog::Button1Click);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(10);
-  connect(Timer1, &QTimer::timeout, this, &TForm9::Timer1Timer);
+  connect(Timer1, &QTimer::timeout, this, &ProcessingDialog::Timer1Timer);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -70,8 +70,8 @@ TForm9::TForm9(TForm2& confirm, QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-RunOutcome TForm9::execRun(const Configuration& config, const AppOptions& options, Clock& clock,
-                           RunSummary& summary) {
+RunOutcome ProcessingDialog::execRun(const Configuration& config, const AppOptions& options,
+                                     Clock& clock, RunSummary& summary) {
   m_config = &config;
   m_options = &options;
   m_clock = &clock;
@@ -94,16 +94,16 @@ RunOutcome TForm9::execRun(const Configuration& config, const AppOptions& option
   return m_outcome;
 }
 
-void TForm9::showEvent(QShowEvent* event) {
+void ProcessingDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // The run starts once per showing, as soon as the window is on the screen.
   if (!m_started && m_config) {
     m_started = true;
-    QTimer::singleShot(0, this, &TForm9::FormActivate);
+    QTimer::singleShot(0, this, &ProcessingDialog::FormActivate);
   }
 }
 
-void TForm9::FormActivate() {
+void ProcessingDialog::FormActivate() {
   const auto checked = std::count_if(m_config->Files.begin(), m_config->Files.end(),
                                      [](const FileEntry& e) { return e.Checked; });
   Label1->setText(QStringLiteral("Files to process: %1").arg(qint64(checked)));
@@ -119,48 +119,48 @@ void TForm9::FormActivate() {
   Timer1->start();
 }
 
-void TForm9::Timer1Timer() {
+void ProcessingDialog::Timer1Timer() {
   Timer1->stop();
   accept();
 }
 
-void TForm9::Button1Click() {
+void ProcessingDialog::Button1Click() {
   // The first press stops the run after the file in progress; a further press changes
   // nothing more: the window closes as soon as the run has stopped.
   m_cancelRequested = true;
   Button1->setText(QStringLiteral("Cancel"));
 }
 
-ConfirmDecision TForm9::confirm(const ConfirmRequest& request) {
+ConfirmDecision ProcessingDialog::confirm(const ConfirmRequest& request) {
   // The question names its file; the window behind it says the same.
   showLatest();
   return m_confirm.ask(request);
 }
 
-void TForm9::fileStarted(const std::string& path) {
+void ProcessingDialog::fileStarted(const std::string& path) {
   m_latestPath = path;
   m_latestShown = false;
   refreshIfDue();
 }
 
-void TForm9::progress(int percent) {
+void ProcessingDialog::progress(int percent) {
   m_latestPercent = std::clamp(percent, 0, 100);
   m_latestShown = false;
   refreshIfDue();
 }
 
-void TForm9::yield() {
+void ProcessingDialog::yield() {
   showLatest();
   m_sinceRefresh.start();
   QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-void TForm9::refreshIfDue() {
+void ProcessingDialog::refreshIfDue() {
   if (m_sinceRefresh.isValid() && m_sinceRefresh.elapsed() < kRefreshMs) return;
   yield();
 }
 
-void TForm9::showLatest() {
+void ProcessingDialog::showLatest() {
   if (m_latestShown) return;
   m_latestShown = true;
   if (!m_latestPath.empty()) {
@@ -170,7 +170,7 @@ void TForm9::showLatest() {
   CGauge1->setValue(m_latestPercent);
 }
 
-void TForm9::reject() {
+void ProcessingDialog::reject() {
   // Escape during a run is Cancel; the window closes on its own when the run ends.
   if (m_running || Timer1->isActive()) {
     Button1Click();
@@ -179,7 +179,7 @@ void TForm9::reject() {
   QDialog::reject();
 }
 
-void TForm9::closeEvent(QCloseEvent* event) {
+void ProcessingDialog::closeEvent(QCloseEvent* event) {
   if (m_running || Timer1->isActive()) {
     Button1Click();
     event->ignore();

@@ -1,4 +1,4 @@
-#include "ui/Scan.h"
+#include "ui/ScanDialog.h"
 #include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
@@ -38,7 +38,7 @@ QComboBox* unitBox(QWidget* parent, const char* name, const QStringList& items, 
 
 }  // namespace
 
-TForm7::TForm7(Prompts& prompts, SettingsStore& settings, QWidget* parent)
+ScanDialog::ScanDialog(Prompts& prompts, SettingsStore& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       m_prompts(prompts),
@@ -76,7 +76,7 @@ TForm7::TForm7(Prompts& prompts, SettingsStore& settings, QWidget* parent)
   DirectoryListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
   Label1->setBuddy(DirectoryListBox1);
   connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          &TForm7::DirectoryChange);
+          &ScanDialog::DirectoryChange);
 
   Label2 = new QLabel(QStringLiteral("Specify extension:"), this);
   Label2->setObjectName(QStringLiteral("Label2"));
@@ -91,7 +91,7 @@ TForm7::TForm7(Prompts& prompts, SettingsStore& settings, QWidget* parent)
   Button1 = new QPushButton(QStringLiteral("Scan"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setDefault(true);
-  connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
+  connect(Button1, &QPushButton::clicked, this, &ScanDialog::Button1Click);
   Button2 = new QPushButton(QStringLiteral("Cancel"), this);
   Button2->setObjectName(QStringLiteral("Button2"));
   Button2->setAutoDefault(false);
@@ -99,7 +99,7 @@ TForm7::TForm7(Prompts& prompts, SettingsStore& settings, QWidget* parent)
   Button3 = new QPushButton(QStringLiteral("Advanced >>"), this);
   Button3->setObjectName(QStringLiteral("Button3"));
   Button3->setAutoDefault(false);
-  connect(Button3, &QPushButton::clicked, this, &TForm7::Button3Click);
+  connect(Button3, &QPushButton::clicked, this, &ScanDialog::Button3Click);
 
   // "Advanced Search"
   GroupBox1 = new QGroupBox(QStringLiteral("Advanced Search"), this);
@@ -108,7 +108,7 @@ TForm7::TForm7(Prompts& prompts, SettingsStore& settings, QWidget* parent)
     auto* box = new QCheckBox(caption, GroupBox1);
     box->setObjectName(QString::fromLatin1(name));
     // toggled, not clicked: the fields follow every change of state.
-    connect(box, &QCheckBox::toggled, this, &TForm7::enableFields);
+    connect(box, &QCheckBox::toggled, this, &ScanDialog::enableFields);
     return box;
   };
   auto edit = [this](const char* name, const QString& accessible) {
@@ -195,12 +195,12 @@ TForm7::TForm7(Prompts& prompts, SettingsStore& settings, QWidget* parent)
   enableFields();
 }
 
-QString TForm7::directory() const {
+QString ScanDialog::directory() const {
   const QString path = m_folders->filePath(DirectoryListBox1->currentIndex());
   return path.isEmpty() ? QStringLiteral("/") : path;
 }
 
-void TForm7::setDirectory(const QString& folder) {
+void ScanDialog::setDirectory(const QString& folder) {
   const QModelIndex index = m_folders->index(folder);
   if (!index.isValid()) return;
   DirectoryListBox1->setCurrentIndex(index);
@@ -208,23 +208,23 @@ void TForm7::setDirectory(const QString& folder) {
   DirectoryChange();
 }
 
-void TForm7::showEvent(QShowEvent* event) {
+void ScanDialog::showEvent(QShowEvent* event) {
   FormActivate();
   QDialog::showEvent(event);
 }
 
 // Each opening moves the tree to the shared last folder, when it still exists.
-void TForm7::FormActivate() {
+void ScanDialog::FormActivate() {
   QString last = fromStd(ReadLastDir(m_settings));
   while (last.size() > 1 && last.endsWith(u'/')) last.chop(1);
   if (!last.isEmpty() && QFileInfo(last).isDir()) setDirectory(last);
 }
 
-void TForm7::DirectoryChange() {
+void ScanDialog::DirectoryChange() {
   setElidedText(Label1, {}, directory(), Qt::ElideMiddle);
 }
 
-void TForm7::enableFields() {
+void ScanDialog::enableFields() {
   for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, Edit2, ComboBox3})
     w->setEnabled(CheckBox2->isChecked());
   for (QWidget* w : {Edit3, Edit4}) w->setEnabled(CheckBox3->isChecked());
@@ -233,14 +233,14 @@ void TForm7::enableFields() {
   for (QWidget* w : {CheckBox6, CheckBox8, CheckBox9}) w->setEnabled(CheckBox5->isChecked());
 }
 
-void TForm7::Button3Click() {
+void ScanDialog::Button3Click() {
   // The state, not the caption, decides: a translated caption changes nothing.
   m_expanded = !m_expanded;
   GroupBox1->setVisible(m_expanded);
   Button3->setText(m_expanded ? QStringLiteral("Normal <<") : QStringLiteral("Advanced >>"));
 }
 
-ScanFields TForm7::fields() const {
+ScanFields ScanDialog::fields() const {
   ScanFields f;
   f.Directory = toStd(directory());
   f.MaskText = toStd(Edit1->text());
@@ -262,7 +262,7 @@ ScanFields TForm7::fields() const {
   return f;
 }
 
-QWidget* TForm7::fieldOf(ScanField field) const {
+QWidget* ScanDialog::fieldOf(ScanField field) const {
   switch (field) {
     case ScanField::SizeAmount:
       return Edit2;
@@ -280,7 +280,7 @@ QWidget* TForm7::fieldOf(ScanField field) const {
   return nullptr;
 }
 
-void TForm7::Button1Click() {
+void ScanDialog::Button1Click() {
   if (auto error = captureScanCriteria(fields(), m_criteria)) {
     m_prompts.inform(error->message(), "Warning", PromptIcon::Warning);
     // The faulty field may sit in the folded-away group, or be disabled (an age count typed

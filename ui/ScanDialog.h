@@ -1,5 +1,5 @@
 #pragma once
-// TForm7, the scan dialog: the start folder (a folder tree with its path above it), the masks,
+// ScanDialog, the scan dialog: the start folder (a folder tree with its path above it), the masks,
 // "Recurse Subdirectories", and behind "Advanced >>" the size, date and age criteria. Each
 // criterion's check box enables its fields. Scan captures the criteria as a whole: a malformed
 // field is refused with a message naming the field and its text, and the dialog stays open
@@ -23,10 +23,10 @@ class QTreeView;
 
 namespace tw {
 
-class TForm7 : public QDialog {
+class ScanDialog : public QDialog {
   Q_OBJECT
  public:
-  TForm7(Prompts& prompts, SettingsStore& settings, QWidget* parent = nullptr);
+  ScanDialog(Prompts& prompts, SettingsStore& settings, QWidget* parent = nullptr);
 
   // The criteria of the last accepted Scan.
   const ScanCriteria& criteria() const { return m_criteria; }

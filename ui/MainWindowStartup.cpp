@@ -1,13 +1,13 @@
 // The main window's start-up, activation and exit, its choice of language, and the tips
 // window and about box it opens.
 
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
 #include "ui/LanguageTexts.h"
-#include "ui/Mainform.h"
+#include "ui/MainWindow.h"
 #include "ui/PairTableModel.h"
 #include "ui/QtText.h"
 #include "ui/QtTranslations.h"
-#include "ui/Tips.h"
+#include "ui/TipsDialog.h"
 
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
@@ -27,28 +27,28 @@
 
 namespace tw {
 
-void TForm1::setInfoWindows(TForm10* tips, TAboutBox* about) {
-  m_form10 = tips;
-  m_aboutBox = about;
+void MainWindow::setInfoWindows(TipsDialog* tips, AboutDialog* about) {
+  m_tipsDialog = tips;
+  m_aboutDialog = about;
   findChild<QAction*>(QStringLiteral("TipoftheDay1"))->setEnabled(tips != nullptr);
   findChild<QAction*>(QStringLiteral("About1"))->setEnabled(about != nullptr);
 }
 
-void TForm1::ShowTips1Click() {
-  if (!m_form10) return;
-  m_form10->show();
-  m_form10->raise();
-  m_form10->activateWindow();
+void MainWindow::ShowTips1Click() {
+  if (!m_tipsDialog) return;
+  m_tipsDialog->show();
+  m_tipsDialog->raise();
+  m_tipsDialog->activateWindow();
 }
 
-void TForm1::About2Click() {
-  if (m_aboutBox) m_aboutBox->exec();
+void MainWindow::About2Click() {
+  if (m_aboutDialog) m_aboutDialog->exec();
 }
 
 // ---------------------------------------------------------------------------------------
 // Language
 
-bool TForm1::applyLanguage(const QString& fileName) {
+bool MainWindow::applyLanguage(const QString& fileName) {
   if (fileName.isEmpty() || fileName == QLatin1String(kEnglishLanguage)) {
     m_texts.loadBuiltinTexts();
   } else {
@@ -69,17 +69,17 @@ bool TForm1::applyLanguage(const QString& fileName) {
   return true;
 }
 
-bool TForm1::changeLanguage(const QString& fileName) {
+bool MainWindow::changeLanguage(const QString& fileName) {
   if (!applyLanguage(fileName)) return false;
   m_settings.writeString(settings::kLanguage, toStd(m_language));
   return true;
 }
 
-QString TForm1::languageName() const {
+QString MainWindow::languageName() const {
   return m_language.isEmpty() ? QString::fromLatin1(kEnglishLanguage) : m_language;
 }
 
-void TForm1::attachLanguageList(QComboBox* list) {
+void MainWindow::attachLanguageList(QComboBox* list) {
   fillLanguageList(list, languageName());
   connect(list, &QComboBox::textActivated, this, [this, list](const QString& name) {
     if (!changeLanguage(name)) fillLanguageList(list, languageName());
@@ -88,7 +88,7 @@ void TForm1::attachLanguageList(QComboBox* list) {
 
 // The options box has a fixed width; a caption too wide for it (a wide desktop font, a
 // longer language) gets a slightly smaller size rather than being cut off.
-void TForm1::fitSwitchCaptions() {
+void MainWindow::fitSwitchCaptions() {
   const int switchWidth =
       computeMainLayout(MainLayout::kMinimumWidth, 400, false).switches[0].width;
   QFont optionsFont = GroupBox2->font();
@@ -105,7 +105,7 @@ void TForm1::fitSwitchCaptions() {
 }
 
 // The buttons have fixed widths too; a caption that does not fit gets a smaller size.
-void TForm1::fitButtonCaptions() {
+void MainWindow::fitButtonCaptions() {
   auto needed = [](const QPushButton* b) {
     const QStyle* s = b->style();
     int w = b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&')));
@@ -128,7 +128,7 @@ void TForm1::fitButtonCaptions() {
 // ---------------------------------------------------------------------------------------
 // Start-up
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!m_shown && !event->spontaneous()) {
     m_shown = true;
@@ -141,7 +141,7 @@ void TForm1::showEvent(QShowEvent* event) {
   }
 }
 
-void TForm1::FormShow() {
+void MainWindow::FormShow() {
   const QRect screenArea = screen()->availableGeometry();
   const StartupSettings s =
       readStartupSettings(m_settings, m_options, screenArea.width(), screenArea.height());
@@ -166,25 +166,25 @@ void TForm1::FormShow() {
   if (!s.previousProject.empty()) openAtStart(s.previousProject);
 }
 
-void TForm1::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
-void TForm1::FormActivate() {
+void MainWindow::FormActivate() {
   m_pairModel->setHeaderData(0, Qt::Horizontal, fromStd(m_texts.text(39)));
   m_pairModel->setHeaderData(1, Qt::Horizontal, fromStd(m_texts.text(40)));
   if (m_activated) return;
   m_activated = true;
   QTimer::singleShot(1, this, [this] {
-    if (m_showTips && m_form10) m_form10->exec();
+    if (m_showTips && m_tipsDialog) m_tipsDialog->exec();
   });
 }
 
 // ---------------------------------------------------------------------------------------
 // Exit
 
-void TForm1::storeExitSettings() {
+void MainWindow::storeExitSettings() {
   const bool maximized = isMaximized();
   writeExitSettings(m_settings, m_options, m_config.FileName,
                     {x(), y(), width(), height(), maximized});

@@ -1,20 +1,20 @@
-#include "ui/Mainform.h"
+#include "ui/MainWindow.h"
 #include "ui/DataFiles.h"
 #include "ui/QtText.h"
 
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
 #include "ui/BrowseMode.h"
 #include "ui/EditMode.h"
 #include "ui/FileListModel.h"
 #include "ui/LanguageTexts.h"
-#include "ui/Option.h"
+#include "ui/OptionsDialog.h"
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
-#include "ui/Processing.h"
-#include "ui/Result.h"
-#include "ui/Scan.h"
-#include "ui/Scanning.h"
-#include "ui/Tips.h"
+#include "ui/ProcessingDialog.h"
+#include "ui/ResultsDialog.h"
+#include "ui/ScanDialog.h"
+#include "ui/ScanProgressDialog.h"
+#include "ui/TipsDialog.h"
 #include "ui/WidestRowDelegate.h"
 
 #include "backup/Backups.h"
@@ -69,8 +69,8 @@ QIcon themeIcon(const char* name, QStyle::StandardPixmap fallback) {
 
 }  // namespace
 
-TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
-               SettingsStore& settings, QWidget* parent)
+MainWindow::MainWindow(Configuration& config, AppOptions& options, Prompts& prompts,
+                       SettingsStore& settings, QWidget* parent)
     : QMainWindow(parent),
       m_config(config),
       m_options(options),
@@ -104,19 +104,19 @@ TForm1::TForm1(Configuration& config, AppOptions& options, Prompts& prompts,
   setInfoWindows(nullptr, nullptr);
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
 // ---------------------------------------------------------------------------------------
 // Building the window
 
-QAction* TForm1::action(const char* name, const QString& text, void (TForm1::*handler)()) {
+QAction* MainWindow::action(const char* name, const QString& text, void (MainWindow::*handler)()) {
   auto* a = new QAction(text, this);
   a->setObjectName(QString::fromLatin1(name));
   if (handler) connect(a, &QAction::triggered, this, handler);
   return a;
 }
 
-void TForm1::buildControls() {
+void MainWindow::buildControls() {
   m_client = new QWidget(this);
   m_client->setObjectName(QStringLiteral("Client"));
   setCentralWidget(m_client);
@@ -143,13 +143,13 @@ void TForm1::buildControls() {
   CheckListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
   CheckListBox1->installEventFilter(this);
   CheckListBox1->setAccessibleName(QStringLiteral("Files"));
-  connect(CheckListBox1, &QListView::doubleClicked, this, &TForm1::OpenFile1Click);
+  connect(CheckListBox1, &QListView::doubleClicked, this, &MainWindow::OpenFile1Click);
   // The file commands follow the selection, however it changes: a mouse click makes the row
   // current before it selects it, so the current row alone would be read too early.
   connect(CheckListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          &TForm1::CheckListBox1Click);
+          &MainWindow::CheckListBox1Click);
   connect(CheckListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          &TForm1::CheckListBox1Click);
+          &MainWindow::CheckListBox1Click);
   auto button = [](const QString& text, const char* name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(QString::fromLatin1(name));
@@ -159,19 +159,19 @@ void TForm1::buildControls() {
   BitBtn1 = button(QStringLiteral("Add"), "BitBtn1", GroupBox1);
   BitBtn1->setIcon(themeIcon("list-add", QStyle::SP_FileIcon));
   BitBtn1->setToolTip(QStringLiteral("Add file(s) to File list"));
-  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::AddFiles1Click);
+  connect(BitBtn1, &QPushButton::clicked, this, &MainWindow::AddFiles1Click);
   BitBtn2 = button(QStringLiteral("Scan"), "BitBtn2", GroupBox1);
   BitBtn2->setIcon(themeIcon("edit-find", QStyle::SP_FileDialogContentsView));
   BitBtn2->setToolTip(QStringLiteral("Scan for files"));
-  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::ScanforFiles1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &MainWindow::ScanforFiles1Click);
   BitBtn3 = button(QStringLiteral("Delete"), "BitBtn3", GroupBox1);
   BitBtn3->setIcon(themeIcon("list-remove", QStyle::SP_TrashIcon));
   BitBtn3->setToolTip(QStringLiteral("Delete file from File list"));
-  connect(BitBtn3, &QPushButton::clicked, this, &TForm1::DeleteFile1Click);
+  connect(BitBtn3, &QPushButton::clicked, this, &MainWindow::DeleteFile1Click);
   Button1 = button(QStringLiteral("Browse file"), "Button1", GroupBox1);
   Button3 = button(QStringLiteral("Edit file"), "Button3", GroupBox1);
-  connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-  connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+  connect(Button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
+  connect(Button3, &QPushButton::clicked, this, &MainWindow::Button3Click);
   for (QPushButton* small : {Button1, Button3}) {
     QFont f = small->font();
     f.setPointSizeF(f.pointSizeF() * 0.85);
@@ -181,10 +181,10 @@ void TForm1::buildControls() {
   Button3->setAccessibleName(Button3->text());
   // Browse and edit mode show their file in this group, in place of the file list.
   m_browseMode = new BrowseMode(GroupBox1, m_prompts);
-  connect(m_browseMode->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+  connect(m_browseMode->Button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
   m_editMode = new EditMode(GroupBox1, m_prompts);
-  connect(m_editMode->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
-  connect(m_editMode->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+  connect(m_editMode->Button4, &QPushButton::clicked, this, &MainWindow::Button4Click);
+  connect(m_editMode->Button5, &QPushButton::clicked, this, &MainWindow::Button5Click);
 
   // "Options"
   GroupBox2 = new QGroupBox(QStringLiteral("Options"), m_client);
@@ -203,25 +203,25 @@ void TForm1::buildControls() {
     connect(CheckBox[i], &QCheckBox::toggled, this, [this, i] { CheckBoxClick(i); });
   }
   BitBtn7 = button(QStringLiteral("<< Advanced"), "BitBtn7", GroupBox2);
-  connect(BitBtn7, &QPushButton::clicked, this, &TForm1::BitBtn7Click);
+  connect(BitBtn7, &QPushButton::clicked, this, &MainWindow::BitBtn7Click);
   BitBtn6 = button(QStringLiteral("Go"), "BitBtn6", GroupBox2);
   BitBtn6->setIcon(themeIcon("system-run", QStyle::SP_MediaPlay));
-  connect(BitBtn6, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
+  connect(BitBtn6, &QPushButton::clicked, this, &MainWindow::BitBtn6Click);
   CheckBox7 = new QCheckBox(QStringLiteral("Do not change filename references"), GroupBox2);
   CheckBox7->setObjectName(QStringLiteral("CheckBox7"));
-  connect(CheckBox7, &QCheckBox::toggled, this, &TForm1::CheckBox7Click);
+  connect(CheckBox7, &QCheckBox::toggled, this, &MainWindow::CheckBox7Click);
   CheckBox8 = new QCheckBox(QStringLiteral("Replace only in first"), GroupBox2);
   CheckBox8->setObjectName(QStringLiteral("CheckBox8"));
-  connect(CheckBox8, &QCheckBox::toggled, this, &TForm1::CheckBox8Click);
+  connect(CheckBox8, &QCheckBox::toggled, this, &MainWindow::CheckBox8Click);
   Edit1 = new QLineEdit(GroupBox2);
   Edit1->setObjectName(QStringLiteral("Edit1"));
   Edit1->setAccessibleName(QStringLiteral("Replace only in first: count"));
-  connect(Edit1, &QLineEdit::textChanged, this, &TForm1::Edit1Change);
+  connect(Edit1, &QLineEdit::textChanged, this, &MainWindow::Edit1Change);
   ComboBox1 = new QComboBox(GroupBox2);
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
   ComboBox1->addItems({QStringLiteral("Lines"), QStringLiteral("Bytes")});
   ComboBox1->setAccessibleName(QStringLiteral("Replace only in first: unit"));
-  connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
+  connect(ComboBox1, &QComboBox::currentIndexChanged, this, &MainWindow::ComboBox1Change);
   for (QWidget* w : std::initializer_list<QWidget*>{CheckBox7, CheckBox8, Edit1, ComboBox1})
     w->hide();
   fitSwitchCaptions();
@@ -235,8 +235,8 @@ void TForm1::buildControls() {
   StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   StringGrid1->installEventFilter(this);
   StringGrid1->setAccessibleName(QStringLiteral("Strings"));
-  connect(StringGrid1, &QTableView::doubleClicked, this, &TForm1::StringGrid1DblClick);
-  connect(StringGrid1, &PairGrid::pairDragged, this, &TForm1::StringGrid1DragDrop);
+  connect(StringGrid1, &QTableView::doubleClicked, this, &MainWindow::StringGrid1DblClick);
+  connect(StringGrid1, &PairGrid::pairDragged, this, &MainWindow::StringGrid1DragDrop);
   Label1 = new QLabel(QStringLiteral("Find:"), GroupBox3);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label2 = new QLabel(QStringLiteral("Replace with:"), GroupBox3);
@@ -252,8 +252,8 @@ void TForm1::buildControls() {
   };
   Memo1 = field("Memo1");
   Memo2 = field("Memo2");
-  connect(Memo1, &QPlainTextEdit::textChanged, this, &TForm1::Memo1Change);
-  connect(Memo2, &QPlainTextEdit::textChanged, this, &TForm1::Memo2Change);
+  connect(Memo1, &QPlainTextEdit::textChanged, this, &MainWindow::Memo1Change);
+  connect(Memo2, &QPlainTextEdit::textChanged, this, &MainWindow::Memo2Change);
   Label1->setBuddy(Memo1);
   Label2->setBuddy(Memo2);
   Memo1->setAccessibleName(QStringLiteral("Find:"));
@@ -273,32 +273,33 @@ void TForm1::buildControls() {
   BitBtn4 = button(QStringLiteral("Add"), "BitBtn4", GroupBox3);
   BitBtn4->setIcon(themeIcon("insert-text", QStyle::SP_ArrowDown));
   BitBtn4->setToolTip(QStringLiteral("Add string to String list"));
-  connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+  connect(BitBtn4, &QPushButton::clicked, this, &MainWindow::BitBtn4Click);
   BitBtn5 = button(QStringLiteral("Delete"), "BitBtn5", GroupBox3);
   BitBtn5->setIcon(themeIcon("edit-delete", QStyle::SP_TrashIcon));
   BitBtn5->setToolTip(QStringLiteral("Delete string from String list"));
-  connect(BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
+  connect(BitBtn5, &QPushButton::clicked, this, &MainWindow::BitBtn5Click);
 }
 
-void TForm1::buildMenus() {
+void MainWindow::buildMenus() {
   QMenuBar* bar = menuBar();
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("File1"));
-  QAction* n = action("New1", QStringLiteral("New Configuration"), &TForm1::New1Click);
+  QAction* n = action("New1", QStringLiteral("New Configuration"), &MainWindow::New1Click);
   n->setIcon(themeIcon("document-new", QStyle::SP_FileIcon));
-  QAction* o = action("Open1", QStringLiteral("Open Configuration"), &TForm1::Open1Click);
+  QAction* o = action("Open1", QStringLiteral("Open Configuration"), &MainWindow::Open1Click);
   o->setIcon(themeIcon("document-open", QStyle::SP_DialogOpenButton));
-  QAction* s = action("Save1", QStringLiteral("Save Configuration"), &TForm1::Save1Click);
+  QAction* s = action("Save1", QStringLiteral("Save Configuration"), &MainWindow::Save1Click);
   s->setIcon(themeIcon("document-save", QStyle::SP_DialogSaveButton));
-  QAction* sa = action("SaveAs1", QStringLiteral("Save Configuration as"), &TForm1::SaveAs1Click);
+  QAction* sa =
+      action("SaveAs1", QStringLiteral("Save Configuration as"), &MainWindow::SaveAs1Click);
   sa->setIcon(themeIcon("document-save-as", QStyle::SP_DialogSaveButton));
   file->addActions({n, o, s, sa});
   file->addSeparator();
-  QAction* options = action("Options1", QStringLiteral("Options..."), &TForm1::Options1Click);
+  QAction* options = action("Options1", QStringLiteral("Options..."), &MainWindow::Options1Click);
   file->addAction(options);
   file->addSeparator();
-  QAction* exit = action("Exit1", QStringLiteral("Exit"), &TForm1::Exit1Click);
+  QAction* exit = action("Exit1", QStringLiteral("Exit"), &MainWindow::Exit1Click);
   exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
   exit->setShortcutContext(Qt::ApplicationShortcut);
   exit->setIcon(themeIcon("application-exit", QStyle::SP_DialogCloseButton));
@@ -306,29 +307,30 @@ void TForm1::buildMenus() {
 
   QMenu* strings = bar->addMenu(QStringLiteral("&Strings"));
   strings->setObjectName(QStringLiteral("Strings1"));
-  strings->addAction(action("AddString1", QStringLiteral("Add String"), &TForm1::AddString1Click));
   strings->addAction(
-      action("EditString1", QStringLiteral("Edit String"), &TForm1::EditString1Click));
+      action("AddString1", QStringLiteral("Add String"), &MainWindow::AddString1Click));
   strings->addAction(
-      action("DeleteString1", QStringLiteral("Delete String"), &TForm1::DeleteString1Click));
+      action("EditString1", QStringLiteral("Edit String"), &MainWindow::EditString1Click));
+  strings->addAction(
+      action("DeleteString1", QStringLiteral("Delete String"), &MainWindow::DeleteString1Click));
 
   QMenu* files = bar->addMenu(QStringLiteral("F&iles"));
   files->setObjectName(QStringLiteral("Files1"));
-  QAction* addFiles = action("AddFiles1", QStringLiteral("Add Files"), &TForm1::AddFiles1Click);
+  QAction* addFiles = action("AddFiles1", QStringLiteral("Add Files"), &MainWindow::AddFiles1Click);
   addFiles->setIcon(BitBtn1->icon());
   QAction* scan =
-      action("ScanforFiles1", QStringLiteral("Scan for Files"), &TForm1::ScanforFiles1Click);
+      action("ScanforFiles1", QStringLiteral("Scan for Files"), &MainWindow::ScanforFiles1Click);
   QAction* deleteFile =
-      action("DeleteFile1", QStringLiteral("Delete File"), &TForm1::DeleteFile1Click);
+      action("DeleteFile1", QStringLiteral("Delete File"), &MainWindow::DeleteFile1Click);
   deleteFile->setIcon(BitBtn3->icon());
-  QAction* deleteAll =
-      action("DeleteallFiles1", QStringLiteral("Delete all Files"), &TForm1::DeleteallFiles1Click);
-  QAction* checkAll = action("CheckAll1", QStringLiteral("Check All"), &TForm1::CheckAll1Click);
+  QAction* deleteAll = action("DeleteallFiles1", QStringLiteral("Delete all Files"),
+                              &MainWindow::DeleteallFiles1Click);
+  QAction* checkAll = action("CheckAll1", QStringLiteral("Check All"), &MainWindow::CheckAll1Click);
   QAction* uncheckAll =
-      action("UncheckAll1", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
-  QAction* browse = action("BrowseFile1", QStringLiteral("Browse File"), &TForm1::Button1Click);
-  QAction* edit = action("EditFile1", QStringLiteral("Edit File"), &TForm1::Button3Click);
-  QAction* openFile = action("OpenFile1", QStringLiteral("Open File"), &TForm1::OpenFile1Click);
+      action("UncheckAll1", QStringLiteral("Uncheck All"), &MainWindow::UncheckAll1Click);
+  QAction* browse = action("BrowseFile1", QStringLiteral("Browse File"), &MainWindow::Button1Click);
+  QAction* edit = action("EditFile1", QStringLiteral("Edit File"), &MainWindow::Button3Click);
+  QAction* openFile = action("OpenFile1", QStringLiteral("Open File"), &MainWindow::OpenFile1Click);
   files->addActions({addFiles, scan, deleteFile, deleteAll});
   files->addSeparator();
   files->addActions({checkAll, uncheckAll});
@@ -342,51 +344,56 @@ void TForm1::buildMenus() {
   CreateBackupFiles1 = action("CreateBackupFiles1", QStringLiteral("Create Backup Files"), nullptr);
   CreateBackupFiles1->setCheckable(true);
   // The entry and the check box show one switch: any change of the entry's state sets it.
-  connect(CreateBackupFiles1, &QAction::toggled, this, &TForm1::CreateBackupFiles1Click);
+  connect(CreateBackupFiles1, &QAction::toggled, this, &MainWindow::CreateBackupFiles1Click);
   backups->addAction(CreateBackupFiles1);
   backups->addSeparator();
   backups->addAction(action("RestoreBackupFiles1", QStringLiteral("Restore Backup Files"),
-                            &TForm1::RestoreBackupFiles1Click));
+                            &MainWindow::RestoreBackupFiles1Click));
   backups->addAction(action("DeleteBackupFiles1", QStringLiteral("Delete Backup Files"),
-                            &TForm1::DeleteBackupFiles1Click));
+                            &MainWindow::DeleteBackupFiles1Click));
 
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help1"));
-  QAction* topics = action("HelpTopics1", QStringLiteral("Help Topics"), &TForm1::HelpTopics1Click);
+  QAction* topics =
+      action("HelpTopics1", QStringLiteral("Help Topics"), &MainWindow::HelpTopics1Click);
   topics->setIcon(themeIcon("help-contents", QStyle::SP_DialogHelpButton));
   topics->setShortcut(QKeySequence::HelpContents);
   help->addAction(topics);
   QAction* tips =
-      action("TipoftheDay1", QStringLiteral("Tip of the Day..."), &TForm1::ShowTips1Click);
+      action("TipoftheDay1", QStringLiteral("Tip of the Day..."), &MainWindow::ShowTips1Click);
   help->addAction(tips);
   help->addSeparator();
   QAction* home = action("Brindlecovehomepage1", QStringLiteral("Brindlecove home page"),
-                         &TForm1::Brindlecovehomepage1Click);
+                         &MainWindow::Brindlecovehomepage1Click);
   help->addAction(home);
-  QAction* online = action("Onlinehelp1", QStringLiteral("Online help"), &TForm1::Onlinehelp1Click);
+  QAction* online =
+      action("Onlinehelp1", QStringLiteral("Online help"), &MainWindow::Onlinehelp1Click);
   online->setVisible(false);
   help->addAction(online);
   help->addSeparator();
-  QAction* about = action("About1", QStringLiteral("About"), &TForm1::About2Click);
+  QAction* about = action("About1", QStringLiteral("About"), &MainWindow::About2Click);
   about->setIcon(themeIcon("help-about", QStyle::SP_MessageBoxInformation));
   help->addAction(about);
 
   // The pop-up menus.
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  QAction* addFile2 = action("Addfile2", QStringLiteral("Add file"), &TForm1::AddFiles1Click);
+  QAction* addFile2 = action("Addfile2", QStringLiteral("Add file"), &MainWindow::AddFiles1Click);
   QAction* scan2 =
-      action("Scanforfiles2", QStringLiteral("Scan for files"), &TForm1::ScanforFiles1Click);
+      action("Scanforfiles2", QStringLiteral("Scan for files"), &MainWindow::ScanforFiles1Click);
   QAction* deleteFile2 =
-      action("Deletefile2", QStringLiteral("Delete file"), &TForm1::DeleteFile1Click);
+      action("Deletefile2", QStringLiteral("Delete file"), &MainWindow::DeleteFile1Click);
   QAction* deleteAll2 =
-      action("Deleteall1", QStringLiteral("Delete all"), &TForm1::DeleteallFiles1Click);
-  QAction* checkAll2 = action("CheckAll2", QStringLiteral("Check All"), &TForm1::CheckAll1Click);
+      action("Deleteall1", QStringLiteral("Delete all"), &MainWindow::DeleteallFiles1Click);
+  QAction* checkAll2 =
+      action("CheckAll2", QStringLiteral("Check All"), &MainWindow::CheckAll1Click);
   QAction* uncheckAll2 =
-      action("UncheckAll2", QStringLiteral("Uncheck All"), &TForm1::UncheckAll1Click);
-  QAction* browse2 = action("BrowseFile2", QStringLiteral("Browse File"), &TForm1::Button1Click);
-  QAction* edit2 = action("EditFile2", QStringLiteral("Edit File"), &TForm1::Button3Click);
-  QAction* openFile2 = action("OpenFile2", QStringLiteral("Open File"), &TForm1::OpenFile1Click);
+      action("UncheckAll2", QStringLiteral("Uncheck All"), &MainWindow::UncheckAll1Click);
+  QAction* browse2 =
+      action("BrowseFile2", QStringLiteral("Browse File"), &MainWindow::Button1Click);
+  QAction* edit2 = action("EditFile2", QStringLiteral("Edit File"), &MainWindow::Button3Click);
+  QAction* openFile2 =
+      action("OpenFile2", QStringLiteral("Open File"), &MainWindow::OpenFile1Click);
   PopupMenu1->addActions({addFile2, scan2, deleteFile2, deleteAll2});
   PopupMenu1->addSeparator();
   PopupMenu1->addActions({checkAll2, uncheckAll2});
@@ -399,13 +406,14 @@ void TForm1::buildMenus() {
 
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-  PopupMenu2->addAction(action("Addstring2", QStringLiteral("Add string"), &TForm1::BitBtn4Click));
   PopupMenu2->addAction(
-      action("Editstring2", QStringLiteral("Edit string"), &TForm1::EditString1Click));
+      action("Addstring2", QStringLiteral("Add string"), &MainWindow::BitBtn4Click));
   PopupMenu2->addAction(
-      action("Deletestring2", QStringLiteral("Delete string"), &TForm1::BitBtn5Click));
+      action("Editstring2", QStringLiteral("Edit string"), &MainWindow::EditString1Click));
   PopupMenu2->addAction(
-      action("Deleteall2", QStringLiteral("Delete all"), &TForm1::Deleteall2Click));
+      action("Deletestring2", QStringLiteral("Delete string"), &MainWindow::BitBtn5Click));
+  PopupMenu2->addAction(
+      action("Deleteall2", QStringLiteral("Delete all"), &MainWindow::Deleteall2Click));
   connect(StringGrid1, &QWidget::customContextMenuRequested, this,
           [this](QPoint pos) { PopupMenu2->popup(StringGrid1->viewport()->mapToGlobal(pos)); });
 
@@ -431,7 +439,7 @@ void TForm1::buildMenus() {
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { PopupMenu4->popup(QCursor::pos()); });
 }
 
-void TForm1::buildToolBar() {
+void MainWindow::buildToolBar() {
   ToolBar1 = addToolBar(QStringLiteral("Tool bar"));
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
@@ -441,7 +449,7 @@ void TForm1::buildToolBar() {
   ToolBar1->toggleViewAction()->setVisible(false);
   setContextMenuPolicy(Qt::NoContextMenu);
   auto tool = [this](int position, const QString& hint, const QIcon& icon,
-                     void (TForm1::*handler)()) {
+                     void (MainWindow::*handler)()) {
     QAction* a =
         action(QStringLiteral("ToolButton%1").arg(position).toLatin1().constData(), hint, handler);
     a->setToolTip(hint);
@@ -450,27 +458,29 @@ void TForm1::buildToolBar() {
     return a;
   };
   tool(1, QStringLiteral("New configuration"), findChild<QAction*>("New1")->icon(),
-       &TForm1::New1Click);
+       &MainWindow::New1Click);
   tool(2, QStringLiteral("Open existing configuration"), findChild<QAction*>("Open1")->icon(),
-       &TForm1::Open1Click);
+       &MainWindow::Open1Click);
   ToolButton3 = tool(3, QStringLiteral("Save current configuration"),
-                     findChild<QAction*>("Save1")->icon(), &TForm1::Save1Click);
+                     findChild<QAction*>("Save1")->icon(), &MainWindow::Save1Click);
   tool(4, QStringLiteral("Save Configuration as"), findChild<QAction*>("SaveAs1")->icon(),
-       &TForm1::SaveAs1Click);
+       &MainWindow::SaveAs1Click);
   ToolBar1->addSeparator();
-  tool(5, QStringLiteral("Add file(s) to File list"), BitBtn1->icon(), &TForm1::AddFiles1Click);
-  tool(6, QStringLiteral("Delete file from File list"), BitBtn3->icon(), &TForm1::DeleteFile1Click);
+  tool(5, QStringLiteral("Add file(s) to File list"), BitBtn1->icon(), &MainWindow::AddFiles1Click);
+  tool(6, QStringLiteral("Delete file from File list"), BitBtn3->icon(),
+       &MainWindow::DeleteFile1Click);
   ToolBar1->addSeparator();
-  tool(7, QStringLiteral("Add string to String list"), BitBtn4->icon(), &TForm1::BitBtn4Click);
-  tool(8, QStringLiteral("Delete string from String list"), BitBtn5->icon(), &TForm1::BitBtn5Click);
+  tool(7, QStringLiteral("Add string to String list"), BitBtn4->icon(), &MainWindow::BitBtn4Click);
+  tool(8, QStringLiteral("Delete string from String list"), BitBtn5->icon(),
+       &MainWindow::BitBtn5Click);
   ToolBar1->addSeparator();
-  tool(9, QStringLiteral("Go"), BitBtn6->icon(), &TForm1::BitBtn6Click);
+  tool(9, QStringLiteral("Go"), BitBtn6->icon(), &MainWindow::BitBtn6Click);
   ToolBar1->addSeparator();
   tool(10, QStringLiteral("Help"), findChild<QAction*>("HelpTopics1")->icon(),
-       &TForm1::HelpTopics1Click);
+       &MainWindow::HelpTopics1Click);
 }
 
-void TForm1::enableCommands(const std::vector<const char*>& names, bool on) {
+void MainWindow::enableCommands(const std::vector<const char*>& names, bool on) {
   for (const char* name : names) {
     QObject* o = findChild<QObject*>(QString::fromLatin1(name));
     if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(on);
@@ -481,7 +491,7 @@ void TForm1::enableCommands(const std::vector<const char*>& names, bool on) {
 // ---------------------------------------------------------------------------------------
 // Showing the core's state
 
-void TForm1::showConfiguration() {
+void MainWindow::showConfiguration() {
   const ReplaceFlags& f = m_config.Flags;
   const bool values[6] = {f.CaseSensitive, f.WholeWordsOnly, f.CreateBackupFiles,
                           f.Anything,      f.Confirm,        f.Regular};
@@ -507,15 +517,15 @@ void TForm1::showConfiguration() {
   updateFileModeCommands();
 }
 
-std::string TForm1::findText() const {
+std::string MainWindow::findText() const {
   return crlfText(Memo1);
 }
 
-std::string TForm1::replaceText() const {
+std::string MainWindow::replaceText() const {
   return crlfText(Memo2);
 }
 
-void TForm1::setField(QPlainTextEdit* field, const std::string& text) {
+void MainWindow::setField(QPlainTextEdit* field, const std::string& text) {
   QString s = fromStd(text);
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -525,19 +535,19 @@ void TForm1::setField(QPlainTextEdit* field, const std::string& text) {
   m_settingField = false;
 }
 
-int TForm1::selectedFile() const {
+int MainWindow::selectedFile() const {
   const QModelIndex current = CheckListBox1->currentIndex();
   if (!current.isValid() || !CheckListBox1->selectionModel()->isSelected(current)) return -1;
   return current.row();
 }
 
 // The grid always has a current row; before the user picks one it is the first.
-int TForm1::selectedPair() const {
+int MainWindow::selectedPair() const {
   const QModelIndex current = StringGrid1->currentIndex();
   return current.isValid() ? current.row() : 0;
 }
 
-void TForm1::selectPair(int row) {
+void MainWindow::selectPair(int row) {
   if (row < 0 || m_pairModel->rowCount() == 0) return;
   row = std::min(row, m_pairModel->rowCount() - 1);
   StringGrid1->setCurrentIndex(m_pairModel->index(row, 0));
@@ -546,7 +556,7 @@ void TForm1::selectPair(int row) {
 // ---------------------------------------------------------------------------------------
 // Layout
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_client && event->type() == QEvent::Resize) {
     FormResize();
   } else if (event->type() == QEvent::KeyPress) {
@@ -557,7 +567,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::FormResize() {
+void MainWindow::FormResize() {
   m_layout = computeMainLayout(m_client->width(), m_client->height(), m_advanced, m_mode);
   const MainLayout& l = m_layout;
   place(GroupBox1, l.filesGroup);
@@ -604,7 +614,7 @@ void TForm1::FormResize() {
 // ---------------------------------------------------------------------------------------
 // Commands that are the window's own
 
-void TForm1::BitBtn7Click() {
+void MainWindow::BitBtn7Click() {
   // The caption decides the direction.
   m_advanced = BitBtn7->text() == QStringLiteral("<< Advanced");
   BitBtn7->setText(m_advanced ? QStringLiteral("Normal >>") : QStringLiteral("<< Advanced"));
@@ -613,24 +623,24 @@ void TForm1::BitBtn7Click() {
   FormResize();
 }
 
-void TForm1::CheckBox7Click() {
+void MainWindow::CheckBox7Click() {
   m_config.Advanced.DoNotChangeFilenameReferences = CheckBox7->isChecked();
 }
 
-void TForm1::CheckBox8Click() {
+void MainWindow::CheckBox8Click() {
   m_config.Advanced.ReplaceOnlyInFirst = CheckBox8->isChecked();
 }
 
-void TForm1::Edit1Change() {
+void MainWindow::Edit1Change() {
   m_config.Advanced.FirstCount = toStd(Edit1->text());
 }
 
-void TForm1::ComboBox1Change() {
+void MainWindow::ComboBox1Change() {
   m_config.Advanced.FirstUnit =
       ComboBox1->currentIndex() == 1 ? RegionUnit::Bytes : RegionUnit::Lines;
 }
 
-void TForm1::CheckListBox1Click() {
+void MainWindow::CheckListBox1Click() {
   updateFileModeCommands();
 }
 
@@ -639,7 +649,7 @@ void TForm1::CheckListBox1Click() {
 
 // "Browse file" and "Edit file" with their menu entries: usable while an entry of the list is
 // selected and no mode is open.
-void TForm1::updateFileModeCommands() {
+void MainWindow::updateFileModeCommands() {
   const bool usable = m_mode == FileMode::Normal && selectedFile() >= 0;
   for (const char* name :
        {"Button1", "Button3", "BrowseFile1", "BrowseFile2", "EditFile1", "EditFile2"}) {
@@ -649,7 +659,7 @@ void TForm1::updateFileModeCommands() {
   }
 }
 
-void TForm1::enterFileMode(FileMode mode) {
+void MainWindow::enterFileMode(FileMode mode) {
   m_mode = mode;
   // While the file is shown nothing may change the file list, start a run (which could change
   // the file under the editor), enter the other mode, or change the options (a new language
@@ -695,7 +705,7 @@ void TForm1::enterFileMode(FileMode mode) {
   FormResize();
 }
 
-void TForm1::leaveFileMode() {
+void MainWindow::leaveFileMode() {
   m_editMode->setVisible(false);
   m_browseMode->setVisible(false);
   m_browseMode->clear();
@@ -718,12 +728,12 @@ void TForm1::leaveFileMode() {
 
 // The group's caption names only the mode; the file shown is named by the view's tool tip
 // and, for screen readers, its description.
-void TForm1::showPathOf(QWidget* view, const std::string& path) {
+void MainWindow::showPathOf(QWidget* view, const std::string& path) {
   view->setToolTip(fromStd(path));
   view->setAccessibleDescription(fromStd(path));
 }
 
-void TForm1::Button1Click() {
+void MainWindow::Button1Click() {
   const int row = selectedFile();
   if (row < 0 || m_mode != FileMode::Normal) return;
   const std::string path = m_config.Files[size_t(row)].Path;
@@ -740,11 +750,11 @@ void TForm1::Button1Click() {
     m_browseMode->Button2->setFocus();
 }
 
-void TForm1::Button2Click() {
+void MainWindow::Button2Click() {
   if (m_mode == FileMode::Browse) leaveFileMode();
 }
 
-void TForm1::Button3Click() {
+void MainWindow::Button3Click() {
   const int row = selectedFile();
   if (row < 0 || m_mode != FileMode::Normal) return;
   const std::string path = m_config.Files[size_t(row)].Path;
@@ -761,37 +771,37 @@ void TForm1::Button3Click() {
     m_editMode->Button5->setFocus();
 }
 
-void TForm1::Button4Click() {
+void MainWindow::Button4Click() {
   if (m_mode == FileMode::Edit && m_editMode->save()) leaveFileMode();
 }
 
-void TForm1::Button5Click() {
+void MainWindow::Button5Click() {
   if (m_mode == FileMode::Edit) leaveFileMode();
 }
 
-void TForm1::OpenFile1Click() {
+void MainWindow::OpenFile1Click() {
   const int row = selectedFile();
   if (row < 0) return;
   openUrl(QUrl::fromLocalFile(fromStd(m_config.Files[size_t(row)].Path)),
           QStringLiteral("The file"));
 }
 
-void TForm1::ClearField(QPlainTextEdit* field) {
+void MainWindow::ClearField(QPlainTextEdit* field) {
   field->clear();
 }
 
 // The fields are the configuration's FindField and ReplaceField: every edit is written
 // through at once, and a text set by a command is shown without being written back, so that
 // bytes that are not UTF-8 stay as they are until the user edits them.
-void TForm1::Memo1Change() {
+void MainWindow::Memo1Change() {
   if (!m_settingField) m_config.FindField = crlfText(Memo1);
 }
 
-void TForm1::Memo2Change() {
+void MainWindow::Memo2Change() {
   if (!m_settingField) m_config.ReplaceField = crlfText(Memo2);
 }
 
-void TForm1::CopyFieldToClipboard(QPlainTextEdit* field) {
+void MainWindow::CopyFieldToClipboard(QPlainTextEdit* field) {
   QString text = field->toPlainText();
 #ifdef Q_OS_WIN
   text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
@@ -799,7 +809,7 @@ void TForm1::CopyFieldToClipboard(QPlainTextEdit* field) {
   QGuiApplication::clipboard()->setText(text);
 }
 
-QString TForm1::helpFile() const {
+QString MainWindow::helpFile() const {
   QStringList folders;
   if (auto path = m_settings.readString("Path"); path && !path->empty()) folders << fromStd(*path);
   folders << dataFolder();
@@ -810,7 +820,7 @@ QString TForm1::helpFile() const {
   return {};
 }
 
-void TForm1::HelpTopics1Click() {
+void MainWindow::HelpTopics1Click() {
   const QString help = helpFile();
   if (help.isEmpty()) {
     m_prompts.inform("The help pages are not installed beside the program.", "Warning",
@@ -820,7 +830,7 @@ void TForm1::HelpTopics1Click() {
   openUrl(QUrl::fromLocalFile(help), QStringLiteral("The help pages"));
 }
 
-void TForm1::openUrl(const QUrl& url, const QString& what) {
+void MainWindow::openUrl(const QUrl& url, const QString& what) {
   if (QDesktopServices::openUrl(url)) return;
   const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
   m_prompts.inform(toStd(what + QStringLiteral(" could not be opened (") + where +
@@ -828,15 +838,15 @@ void TForm1::openUrl(const QUrl& url, const QString& what) {
                    "Warning", PromptIcon::Warning);
 }
 
-void TForm1::Brindlecovehomepage1Click() {
+void MainWindow::Brindlecovehomepage1Click() {
   openUrl(QUrl(QString::fromLatin1(kHomePageAddress)), QStringLiteral("The home page"));
 }
 
-void TForm1::Onlinehelp1Click() {
+void MainWindow::Onlinehelp1Click() {
   openUrl(QUrl(QString::fromLatin1(kOnlineHelpAddress)), QStringLiteral("The online help"));
 }
 
-void TForm1::Exit1Click() {
+void MainWindow::Exit1Click() {
   close();
 }
 
@@ -844,7 +854,7 @@ void TForm1::Exit1Click() {
 // Commands of the configuration: each is one call into the core, then the window shows the
 // configuration again.
 
-void TForm1::New1Click() {
+void MainWindow::New1Click() {
   {
     PairTableModel::Reset pairs(*m_pairModel);
     FileListModel::Reset files(*m_fileModel);
@@ -853,7 +863,7 @@ void TForm1::New1Click() {
   showConfiguration();
 }
 
-void TForm1::Open1Click() {
+void MainWindow::Open1Click() {
   {
     PairTableModel::Reset pairs(*m_pairModel);
     FileListModel::Reset files(*m_fileModel);
@@ -862,7 +872,7 @@ void TForm1::Open1Click() {
   showConfiguration();
 }
 
-void TForm1::openAtStart(const std::string& path) {
+void MainWindow::openAtStart(const std::string& path) {
   {
     PairTableModel::Reset pairs(*m_pairModel);
     FileListModel::Reset files(*m_fileModel);
@@ -871,23 +881,23 @@ void TForm1::openAtStart(const std::string& path) {
   showConfiguration();
 }
 
-void TForm1::Save1Click() {
+void MainWindow::Save1Click() {
   SaveConfiguration(m_config, m_prompts, m_settings);
   showConfiguration();
 }
 
-void TForm1::SaveAs1Click() {
+void MainWindow::SaveAs1Click() {
   SaveConfigurationAs(m_config, m_prompts, m_settings);
   showConfiguration();
 }
 
-void TForm1::AddString1Click() {
+void MainWindow::AddString1Click() {
   m_config.markChanged();
   showConfiguration();
   Memo1->setFocus();
 }
 
-void TForm1::EditString1Click() {
+void MainWindow::EditString1Click() {
   const int row = selectedPair();
   {
     PairTableModel::Reset pairs(*m_pairModel);
@@ -897,7 +907,7 @@ void TForm1::EditString1Click() {
   selectPair(row);
 }
 
-void TForm1::removePair(PairRemoval via) {
+void MainWindow::removePair(PairRemoval via) {
   const int row = selectedPair();
   {
     PairTableModel::Reset pairs(*m_pairModel);
@@ -907,15 +917,15 @@ void TForm1::removePair(PairRemoval via) {
   selectPair(row);
 }
 
-void TForm1::DeleteString1Click() {
+void MainWindow::DeleteString1Click() {
   removePair(PairRemoval::MenuEntry);
 }
 
-void TForm1::BitBtn5Click() {
+void MainWindow::BitBtn5Click() {
   removePair(PairRemoval::Button);
 }
 
-void TForm1::BitBtn4Click() {
+void MainWindow::BitBtn4Click() {
   const int row = selectedPair();
   bool added = false;
   {
@@ -926,7 +936,7 @@ void TForm1::BitBtn4Click() {
   selectPair(added ? m_pairModel->rowCount() - 1 : row);
 }
 
-void TForm1::Deleteall2Click() {
+void MainWindow::Deleteall2Click() {
   {
     PairTableModel::Reset pairs(*m_pairModel);
     m_config.ClearPairs();
@@ -935,11 +945,11 @@ void TForm1::Deleteall2Click() {
   selectPair(0);
 }
 
-void TForm1::StringGrid1DblClick() {
+void MainWindow::StringGrid1DblClick() {
   EditString1Click();
 }
 
-void TForm1::StringGrid1DragDrop(int fromRow, int toRow) {
+void MainWindow::StringGrid1DragDrop(int fromRow, int toRow) {
   bool moved = false;
   {
     PairTableModel::Reset pairs(*m_pairModel);
@@ -948,7 +958,7 @@ void TForm1::StringGrid1DragDrop(int fromRow, int toRow) {
   selectPair(moved ? toRow - 1 : fromRow - 1);
 }
 
-bool TForm1::StringGrid1KeyDown(int key) {
+bool MainWindow::StringGrid1KeyDown(int key) {
   switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -963,14 +973,14 @@ bool TForm1::StringGrid1KeyDown(int key) {
   }
 }
 
-void TForm1::AddFiles1Click() {
+void MainWindow::AddFiles1Click() {
   keepingFileSelection([this] { AddFilesCommand(m_config, m_prompts, m_settings); });
 }
 
 // Runs `change` on the file list and shows it again with the entry that was selected still
 // selected (by its path), so that a command that adds files, or is cancelled, does not take
 // the file commands away from the user.
-void TForm1::keepingFileSelection(const std::function<void()>& change) {
+void MainWindow::keepingFileSelection(const std::function<void()>& change) {
   const int row = selectedFile();
   const std::string path = row >= 0 ? m_config.Files[size_t(row)].Path : std::string();
   {
@@ -990,7 +1000,7 @@ void TForm1::keepingFileSelection(const std::function<void()>& change) {
   CheckListBox1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
-void TForm1::DeleteFile1Click() {
+void MainWindow::DeleteFile1Click() {
   const int row = selectedFile();
   {
     FileListModel::Reset files(*m_fileModel);
@@ -1000,7 +1010,7 @@ void TForm1::DeleteFile1Click() {
   showConfiguration();
 }
 
-void TForm1::DeleteallFiles1Click() {
+void MainWindow::DeleteallFiles1Click() {
   {
     FileListModel::Reset files(*m_fileModel);
     m_config.ClearFiles(m_options, m_prompts);
@@ -1008,38 +1018,38 @@ void TForm1::DeleteallFiles1Click() {
   showConfiguration();
 }
 
-void TForm1::CheckAll1Click() {
+void MainWindow::CheckAll1Click() {
   m_config.SetAllChecked(true);
   m_fileModel->checksChanged();
 }
 
-void TForm1::UncheckAll1Click() {
+void MainWindow::UncheckAll1Click() {
   m_config.SetAllChecked(false);
   m_fileModel->checksChanged();
 }
 
-bool TForm1::CheckListBox1KeyDown(int key) {
+bool MainWindow::CheckListBox1KeyDown(int key) {
   if (key != Qt::Key_Backspace && key != Qt::Key_Delete) return false;
   DeleteFile1Click();
   return true;
 }
 
-void TForm1::CreateBackupFiles1Click() {
+void MainWindow::CreateBackupFiles1Click() {
   m_config.setCreateBackupFiles(CreateBackupFiles1->isChecked());
   showConfiguration();
 }
 
-void TForm1::RestoreBackupFiles1Click() {
+void MainWindow::RestoreBackupFiles1Click() {
   RestoreBackupsCommand(m_config, m_prompts);
   showConfiguration();
 }
 
-void TForm1::DeleteBackupFiles1Click() {
+void MainWindow::DeleteBackupFiles1Click() {
   DeleteBackupsCommand(m_config, m_options, m_prompts);
   showConfiguration();
 }
 
-void TForm1::CheckBoxClick(int which) {
+void MainWindow::CheckBoxClick(int which) {
   const bool on = CheckBox[which]->isChecked();
   switch (which) {
     case 0:
@@ -1066,37 +1076,38 @@ void TForm1::CheckBoxClick(int which) {
   showConfiguration();
 }
 
-void TForm1::setRunWindows(TForm9* processing, TForm5* results) {
-  m_form9 = processing;
-  m_form5 = results;
-  enableCommands({"BitBtn6", "ToolButton9"}, m_form9 && m_form5);
+void MainWindow::setRunWindows(ProcessingDialog* processing, ResultsDialog* results) {
+  m_processingDialog = processing;
+  m_resultsDialog = results;
+  enableCommands({"BitBtn6", "ToolButton9"}, m_processingDialog && m_resultsDialog);
 }
 
-void TForm1::setScanWindows(TForm7* scan, TForm8* scanning) {
-  m_form7 = scan;
-  m_form8 = scanning;
-  enableCommands({"BitBtn2", "ScanforFiles1", "Scanforfiles2"}, m_form7 && m_form8);
+void MainWindow::setScanWindows(ScanDialog* scan, ScanProgressDialog* scanning) {
+  m_scanDialog = scan;
+  m_scanProgressDialog = scanning;
+  enableCommands({"BitBtn2", "ScanforFiles1", "Scanforfiles2"},
+                 m_scanDialog && m_scanProgressDialog);
 }
 
-void TForm1::setOptionsWindow(TOptions* options) {
+void MainWindow::setOptionsWindow(OptionsDialog* options) {
   if (m_optionsWindow) disconnect(m_optionsWindow, nullptr, this, nullptr);
   m_optionsWindow = options;
   enableCommands({"Options1"}, m_optionsWindow != nullptr);
   // "Confirm every replacement" in the dialog is the box here: show it at once.
   if (m_optionsWindow) {
-    connect(m_optionsWindow, &TOptions::confirmChanged, this, &TForm1::showConfiguration);
+    connect(m_optionsWindow, &OptionsDialog::confirmChanged, this, &MainWindow::showConfiguration);
     attachLanguageList(m_optionsWindow->languageList());
   }
 }
 
-void TForm1::ScanforFiles1Click() {
-  if (!m_form7 || !m_form8) return;
-  if (m_form7->exec() != QDialog::Accepted) return;
-  const ScanFound found = m_form8->execScan(m_form7->criteria());
+void MainWindow::ScanforFiles1Click() {
+  if (!m_scanDialog || !m_scanProgressDialog) return;
+  if (m_scanDialog->exec() != QDialog::Accepted) return;
+  const ScanFound found = m_scanProgressDialog->execScan(m_scanDialog->criteria());
   keepingFileSelection([&] { takeScanResults(m_config, found); });
 }
 
-void TForm1::Options1Click() {
+void MainWindow::Options1Click() {
   if (m_optionsWindow) {
     // The language files present now, with the one in use selected.
     fillLanguageList(m_optionsWindow->languageList(), languageName());
@@ -1105,12 +1116,13 @@ void TForm1::Options1Click() {
   showConfiguration();
 }
 
-void TForm1::BitBtn6Click() {
-  if (!m_form9 || !m_form5) return;
+void MainWindow::BitBtn6Click() {
+  if (!m_processingDialog || !m_resultsDialog) return;
   if (!CheckGoInput(m_config, m_prompts, m_texts.text(kNoFilesSlot), m_texts.text(kNoPairsSlot)))
     return;
   try {
-    const RunOutcome outcome = m_form9->execRun(m_config, m_options, *m_clock, m_summary);
+    const RunOutcome outcome =
+        m_processingDialog->execRun(m_config, m_options, *m_clock, m_summary);
     if (outcome.refused) {
       // Nothing was touched: the input is wrong, there is nothing to show.
       m_prompts.inform(outcome.refusal, "Warning", PromptIcon::Warning);
@@ -1119,15 +1131,15 @@ void TForm1::BitBtn6Click() {
   } catch (...) {
     m_prompts.inform("Program Error!!! Please contact developer!!!", "Error", PromptIcon::Error);
   }
-  m_form5->showResults(m_summary, m_config.Files);
+  m_resultsDialog->showResults(m_summary, m_config.Files);
 }
 
-void TForm1::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {
+void MainWindow::LoadFieldFromFile(QPlainTextEdit* field, PairField which) {
   if (tw::LoadFieldFromFile(m_config, which, m_prompts, m_settings))
     setField(field, which == PairField::Find ? m_config.FindField : m_config.ReplaceField);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // An open mode is closed by its own buttons first (unless exits are not confirmed).
   if (m_mode != FileMode::Normal && m_options.ConfirmOnExit) {
     m_prompts.inform(m_texts.text(m_mode == FileMode::Edit ? 86 : 87), m_texts.text(85),

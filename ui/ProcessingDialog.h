@@ -1,12 +1,11 @@
 #pragma once
-// TForm9, the processing window: shown modally for each run, it starts the run as soon as it
-// is shown, shows the file in progress and the total progress, and closes itself shortly
-// after the run has ended. It is the run's host: confirmations go to the confirmation dialog,
-// and the window stays responsive through the run's throttled yield. The file name and the
-// gauge follow the run a few times a second (and before every question, and at the end), not
-// at every file: on a tree of many small files that keeps the window's cost out of the run.
-// Cancel stops the run after the file in progress; a second press also closes the window as
-// soon as it stops.
+// ProcessingDialog, the processing window: shown modally for each run, it starts the run as soon as
+// it is shown, shows the file in progress and the total progress, and closes itself shortly after
+// the run has ended. It is the run's host: confirmations go to the confirmation dialog, and the
+// window stays responsive through the run's throttled yield. The file name and the gauge follow the
+// run a few times a second (and before every question, and at the end), not at every file: on a
+// tree of many small files that keeps the window's cost out of the run. Cancel stops the run after
+// the file in progress; a second press also closes the window as soon as it stops.
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
@@ -27,12 +26,12 @@ class QTimer;
 
 namespace tw {
 
-class TForm2;
+class ConfirmDialog;
 
-class TForm9 : public QDialog, public RunHost {
+class ProcessingDialog : public QDialog, public RunHost {
   Q_OBJECT
  public:
-  TForm9(TForm2& confirm, QWidget* parent = nullptr);
+  ProcessingDialog(ConfirmDialog& confirm, QWidget* parent = nullptr);
 
   // Shows the window modally and runs `config` in it; returns when the window has closed.
   // An error escaping from the run is rethrown after the window has closed.
@@ -62,7 +61,7 @@ class TForm9 : public QDialog, public RunHost {
   void refreshIfDue();
   void showLatest();
 
-  TForm2& m_confirm;
+  ConfirmDialog& m_confirm;
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
   QLabel* Label3 = nullptr;

@@ -1,5 +1,5 @@
 #pragma once
-// TForm1, the main window: shows the one Configuration (pairs in a grid, files in a check
+// MainWindow, the main window: shows the one Configuration (pairs in a grid, files in a check
 // list, the switches in check boxes) and forwards every command to the core. It keeps no
 // copy of the configuration or the options; after each command it shows the core's state.
 
@@ -40,34 +40,34 @@ class PairGrid;
 class PairTableModel;
 class BrowseMode;
 class EditMode;
-class TAboutBox;
-class TForm5;
-class TForm7;
-class TForm8;
-class TForm9;
-class TForm10;
-class TOptions;
+class AboutDialog;
+class ResultsDialog;
+class ScanDialog;
+class ScanProgressDialog;
+class ProcessingDialog;
+class TipsDialog;
+class OptionsDialog;
 
 // The windows' font: the desktop's own family at this size. The program sets it for every
 // window (dialogs and message boxes too) before it creates them.
 inline constexpr int kWindowFontPointSize = 8;
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   // Every message box and file dialog goes through `prompts`; the settings (LastDir) through
   // `settings`. All four outlive the window.
-  TForm1(Configuration& config, AppOptions& options, Prompts& prompts, SettingsStore& settings,
-         QWidget* parent = nullptr);
-  ~TForm1() override;
+  MainWindow(Configuration& config, AppOptions& options, Prompts& prompts, SettingsStore& settings,
+             QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The windows of a run: the processing window and the results window, created once by the
   // program after the main window. Without them Go stays disabled.
-  void setRunWindows(TForm9* processing, TForm5* results);
+  void setRunWindows(ProcessingDialog* processing, ResultsDialog* results);
   // The scan dialog and the scanning window; without them the scan commands stay disabled.
-  void setScanWindows(TForm7* scan, TForm8* scanning);
+  void setScanWindows(ScanDialog* scan, ScanProgressDialog* scanning);
   // The options dialog; without it "Options..." stays disabled.
-  void setOptionsWindow(TOptions* options);
+  void setOptionsWindow(OptionsDialog* options);
   // Where the run takes its begin and end times from (the system clock unless replaced).
   void setClock(Clock& clock) { m_clock = &clock; }
   // What the last run left behind.
@@ -99,7 +99,7 @@ class TForm1 : public QMainWindow {
 
   // The tips window and the about box, created once by the program; their menu entries stay
   // disabled without them.
-  void setInfoWindows(TForm10* tips, TAboutBox* about);
+  void setInfoWindows(TipsDialog* tips, AboutDialog* about);
 
   // The texts the windows show (the built-in ones or those of a language file).
   const TextTable& texts() const { return m_texts; }
@@ -197,7 +197,7 @@ class TForm1 : public QMainWindow {
   void buildControls();
   void buildMenus();
   void buildToolBar();
-  QAction* action(const char* name, const QString& text, void (TForm1::*handler)());
+  QAction* action(const char* name, const QString& text, void (MainWindow::*handler)());
   void setField(QPlainTextEdit* field, const std::string& text);
   int selectedFile() const;
   void keepingFileSelection(const std::function<void()>& change);  // row in Files, or -1
@@ -216,11 +216,11 @@ class TForm1 : public QMainWindow {
   MainLayout m_layout;
   bool m_advanced = false;
   bool m_settingField = false;
-  TForm9* m_form9 = nullptr;
-  TForm5* m_form5 = nullptr;
-  TForm7* m_form7 = nullptr;
-  TForm8* m_form8 = nullptr;
-  TOptions* m_optionsWindow = nullptr;
+  ProcessingDialog* m_processingDialog = nullptr;
+  ResultsDialog* m_resultsDialog = nullptr;
+  ScanDialog* m_scanDialog = nullptr;
+  ScanProgressDialog* m_scanProgressDialog = nullptr;
+  OptionsDialog* m_optionsWindow = nullptr;
   SystemClock m_systemClock;
   Clock* m_clock = &m_systemClock;
   RunSummary m_summary;
@@ -232,8 +232,8 @@ class TForm1 : public QMainWindow {
   std::vector<std::pair<QObject*, bool>> m_guarded;
   TextTable m_texts;
   QString m_language;  // the language file in use; empty for the built-in texts
-  TForm10* m_form10 = nullptr;
-  TAboutBox* m_aboutBox = nullptr;
+  TipsDialog* m_tipsDialog = nullptr;
+  AboutDialog* m_aboutDialog = nullptr;
   bool m_shown = false;
   bool m_activated = false;
   bool m_showTips = false;  // the tips switch read at start-up
