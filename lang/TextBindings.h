@@ -33,7 +33,11 @@ inline constexpr int kWarningSlot = 85;
 inline constexpr int kCloseEditModeSlot = 86;
 inline constexpr int kCloseBrowseModeSlot = 87;
 
-// Every slot that the program shows somewhere: the bound slots and the message slots, sorted.
+// Every slot that some control of the windows shows, sorted.
+std::span<const int> shownSlots();
+
+// Every slot that the program shows somewhere: the controls' slots and the message slots,
+// sorted.
 std::vector<int> usedSlots();
 
 }  // namespace tw

@@ -89,6 +89,8 @@ int applyTexts(const TextTable& table, QWidget* mainWindow) {
   for (QWidget* child : mainWindow->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
     if (child->isWindow()) windows << child;
   int applied = 0;
+  for (QObject* w : windows)
+    if (auto* own = dynamic_cast<ShowsTexts*>(w)) own->applyTexts(table);
   for (const TextBinding& b : textBindings()) {
     const QString window = QString::fromLatin1(b.window);
     for (QObject* w : windows) {

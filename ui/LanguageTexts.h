@@ -13,6 +13,15 @@ class QWidget;
 
 namespace tw {
 
+// A window that puts the texts of the table into its own controls. Each window that derives
+// from it knows which slot each of its controls shows; applyTexts reaches it as one of the
+// main window's windows.
+class ShowsTexts {
+ public:
+  virtual ~ShowsTexts() = default;
+  virtual void applyTexts(const TextTable& table) = 0;
+};
+
 // A window's name in the binding table: its class name without the namespace ("MainWindow").
 QString windowName(const QObject* window);
 
@@ -20,8 +29,9 @@ QString windowName(const QObject* window);
 // name) inside `window`; nullptr when it does not exist.
 QObject* findBoundControl(QObject* window, const QString& path);
 
-// Applies every binding to `mainWindow` and to the windows it owns (its direct children that
-// are windows). A control that does not exist is passed over. Returns how many were set.
+// Puts the texts into `mainWindow` and into the windows it owns (its direct children that are
+// windows): those that show texts themselves (ShowsTexts) are asked to, the others follow the
+// binding table. A control that does not exist is passed over. Returns how many were set.
 int applyTexts(const TextTable& table, QWidget* mainWindow);
 
 // The folders searched for language files: "Language" beside the program, then the installed

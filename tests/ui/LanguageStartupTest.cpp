@@ -6,6 +6,7 @@
 #include "ui/LanguageTexts.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessingDialog.h"
+#include "ui/ProgramWindows.h"
 #include "ui/QSettingsStore.h"
 #include "ui/ResultsDialog.h"
 #include "ui/TipsDialog.h"
@@ -29,6 +30,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -144,6 +146,48 @@ TEST_F(LanguageStartupTest, EveryShippedLanguageReachesEveryBoundControl) {
   EXPECT_EQ(p.mainWindow.findChild<QAction*>("AddString1")->text(), QStringLiteral("Add"));
   EXPECT_EQ(p.mainWindow.findChild<QGroupBox*>("GroupBox3")->title(), QStringLiteral("Strings"));
   EXPECT_TRUE(prompts.shown.empty());
+}
+
+// Every text any control of any window shows, gathered as a user would read them: buttons,
+// labels, group and menu titles, menu entries, page captions, column headers.
+QStringList everyShownText(QWidget* mainWindow) {
+  QList<QObject*> objects = {mainWindow};
+  for (QObject* o : mainWindow->findChildren<QObject*>()) objects << o;
+  QStringList texts;
+  for (QObject* o : objects) {
+    if (auto* action = qobject_cast<QAction*>(o)) texts << action->text();
+    if (auto* menu = qobject_cast<QMenu*>(o)) texts << menu->title();
+    if (auto* group = qobject_cast<QGroupBox*>(o)) texts << group->title();
+    if (auto* button = qobject_cast<QAbstractButton*>(o)) texts << button->text();
+    if (auto* label = qobject_cast<QLabel*>(o)) texts << label->text();
+    if (auto* tabs = qobject_cast<QTabWidget*>(o))
+      for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
+    if (auto* view = qobject_cast<QAbstractItemView*>(o); view && view->model())
+      for (int column = 0; column < view->model()->columnCount(); ++column)
+        texts << view->model()->headerData(column, Qt::Horizontal).toString();
+  }
+  return texts;
+}
+
+// A language whose every text names its slot ("#33#"): each slot that the windows show must
+// turn up in some control, and no control may show a slot that is not meant to be shown.
+TEST_F(LanguageStartupTest, EveryShownSlotReachesAControlAndNoOtherDoes) {
+  std::string markers;
+  for (int slot = 1; slot <= kBuiltinSlots; ++slot)
+    markers += std::to_string(slot) + "=\"#" + std::to_string(slot) + "#\"\n";
+  dir.write("Language/Markers.lng", markers);
+  Configuration config;
+  AppOptions options;
+  QtPrompts quiet;
+  ProgramWindows windows(config, options, quiet, settings);
+  ASSERT_TRUE(windows.mainWindow.applyLanguage(QStringLiteral("Markers.lng")));
+  std::set<int> seen;
+  static const QRegularExpression kMarker(QStringLiteral("#(\\d+)#"));
+  for (const QString& text : everyShownText(&windows.mainWindow))
+    for (auto it = kMarker.globalMatch(text); it.hasNext();)
+      seen.insert(it.next().captured(1).toInt());
+  const std::set<int> shown(shownSlots().begin(), shownSlots().end());
+  EXPECT_EQ(seen, shown);
 }
 
 TEST_F(LanguageStartupTest, RefusedLanguageChangesNothing) {

@@ -30,7 +30,7 @@
 namespace tw {
 namespace {
 
-class MainformCommands : public test::MainWindowFixture {
+class MainWindowCommands : public test::MainWindowFixture {
  protected:
   QPushButton* button(const char* name) { return child<QPushButton>(name); }
   QAction* action(const char* name) { return child<QAction>(name); }
@@ -72,7 +72,7 @@ class MainformCommands : public test::MainWindowFixture {
   }
 };
 
-TEST_F(MainformCommands, AddingPairsThroughTheFields) {
+TEST_F(MainWindowCommands, AddingPairsThroughTheFields) {
   addPair("colour", "color");
   ASSERT_EQ(config.Pairs(),
             (std::vector<StringPair>{{"colour", "color"}}));  // the blank row filled
@@ -96,7 +96,7 @@ TEST_F(MainformCommands, AddingPairsThroughTheFields) {
   EXPECT_EQ(grid()->currentIndex().row(), 1);
 }
 
-TEST_F(MainformCommands, RejectedPairsShowTheirMessageAndStillMarkAChange) {
+TEST_F(MainWindowCommands, RejectedPairsShowTheirMessageAndStillMarkAChange) {
   QTest::mouseClick(button("BitBtn4"), Qt::LeftButton);
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_EQ(prompts.shown[0].text, "You must enter Find and Replace text!!!");
@@ -116,7 +116,7 @@ TEST_F(MainformCommands, RejectedPairsShowTheirMessageAndStillMarkAChange) {
   EXPECT_EQ(config.Pairs().size(), 1u);
 }
 
-TEST_F(MainformCommands, TakingAPairForEditingByEnterOrDoubleClick) {
+TEST_F(MainWindowCommands, TakingAPairForEditingByEnterOrDoubleClick) {
   addPair("a", "1");
   addPair("b", "2");
   addPair("c", "3");
@@ -143,7 +143,7 @@ TEST_F(MainformCommands, TakingAPairForEditingByEnterOrDoubleClick) {
   EXPECT_TRUE(child<QPlainTextEdit>("Memo2")->toPlainText().isEmpty());
 }
 
-TEST_F(MainformCommands, DraggingAPairMovesIt) {
+TEST_F(MainWindowCommands, DraggingAPairMovesIt) {
   for (const char* f : {"1", "2", "3", "4", "5", "6"}) addPair(f, QStringLiteral("x") + f);
   resetChanged();
   // Row 5 onto row 2.
@@ -167,7 +167,7 @@ TEST_F(MainformCommands, DraggingAPairMovesIt) {
   EXPECT_FALSE(config.Changed);
 }
 
-TEST_F(MainformCommands, TheThreeWaysToDeleteAPair) {
+TEST_F(MainWindowCommands, TheThreeWaysToDeleteAPair) {
   addPair("a", "1");
   addPair("b", "2");
   addPair("c", "3");
@@ -211,7 +211,7 @@ TEST_F(MainformCommands, TheThreeWaysToDeleteAPair) {
   EXPECT_EQ(form.pairModel().rowCount(), 1);
 }
 
-TEST_F(MainformCommands, AddingCheckingAndDeletingFiles) {
+TEST_F(MainWindowCommands, AddingCheckingAndDeletingFiles) {
   const std::string a = dir.write("a.htm", "x");
   const std::string b = dir.write("sub/b.htm", "y");
   prompts.openNameLists.push_back({a, b});
@@ -256,7 +256,7 @@ TEST_F(MainformCommands, AddingCheckingAndDeletingFiles) {
   EXPECT_EQ(fileList()->model()->rowCount(), 0);
 }
 
-TEST_F(MainformCommands, SwitchesTheMenuEntryAndRegular) {
+TEST_F(MainWindowCommands, SwitchesTheMenuEntryAndRegular) {
   auto* caseSensitive = child<QCheckBox>("CheckBox1");
   auto* wholeWords = child<QCheckBox>("CheckBox2");
   auto* backups = child<QCheckBox>("CheckBox3");
@@ -304,7 +304,7 @@ TEST_F(MainformCommands, SwitchesTheMenuEntryAndRegular) {
   EXPECT_FALSE(config.Changed);
 }
 
-TEST_F(MainformCommands, SaveNewAndOpenThroughTheWindow) {
+TEST_F(MainWindowCommands, SaveNewAndOpenThroughTheWindow) {
   addPair("colour", "color");
   prompts.openNameLists.push_back({dir.file("page.htm")});
   action("AddFiles1")->trigger();
@@ -339,7 +339,7 @@ TEST_F(MainformCommands, SaveNewAndOpenThroughTheWindow) {
   EXPECT_TRUE(config.Changed);
 }
 
-TEST_F(MainformCommands, ClosingWithUnsavedChangesAsks) {
+TEST_F(MainWindowCommands, ClosingWithUnsavedChangesAsks) {
   addPair("a", "b");
   prompts.answers = {PromptAnswer::Cancel};
   EXPECT_FALSE(form.close());
@@ -352,7 +352,7 @@ TEST_F(MainformCommands, ClosingWithUnsavedChangesAsks) {
   EXPECT_TRUE(config.pairListEmpty());
 }
 
-TEST_F(MainformCommands, FieldLoadedFromAFile) {
+TEST_F(MainWindowCommands, FieldLoadedFromAFile) {
   prompts.openNames.push_back(dir.write("find.txt", "first\nsecond"));
   action("LoadFindstringfromfile1")->trigger();
   EXPECT_EQ(child<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("first\nsecond"));
