@@ -14,28 +14,12 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMenu>
 #include <QSignalBlocker>
 #include <QTabWidget>
 
 namespace tw {
 
 namespace {
-
-// A menu title keeps a keyboard mnemonic: the letter it had if the new title holds it, else
-// the first letter. A title that brings its own "&" is taken as it is.
-QString withMnemonic(const QString& text, const QString& old) {
-  if (text.contains(QLatin1Char('&')) || text.isEmpty()) return text;
-  qsizetype at = 0;
-  const qsizetype mark = old.indexOf(QLatin1Char('&'));
-  if (mark >= 0 && mark + 1 < old.size()) {
-    const qsizetype same = text.indexOf(old.at(mark + 1), 0, Qt::CaseInsensitive);
-    if (same >= 0) at = same;
-  }
-  QString result = text;
-  result.insert(at, QLatin1Char('&'));
-  return result;
-}
 
 bool setBoundText(QObject* control, const char* property, const QString& text) {
   const QString place = QString::fromLatin1(property);
@@ -51,9 +35,7 @@ bool setBoundText(QObject* control, const char* property, const QString& text) {
     tabs->setTabText(index, text);
     return true;
   }
-  if (auto* menu = qobject_cast<QMenu*>(control)) {
-    menu->setTitle(withMnemonic(text, menu->title()));
-  } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+  if (auto* group = qobject_cast<QGroupBox*>(control)) {
     group->setTitle(text);
   } else if (auto* action = qobject_cast<QAction*>(control)) {
     action->setText(text);

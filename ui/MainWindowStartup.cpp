@@ -1,7 +1,5 @@
-// The main window's start-up, activation and exit, its choice of language, and the tips
-// window and about box it opens.
+// The main window's start-up, activation and exit, and its choice of language.
 
-#include "ui/AboutDialog.h"
 #include "ui/LanguageTexts.h"
 #include "ui/MainWindow.h"
 #include "ui/PairTableModel.h"
@@ -9,41 +7,21 @@
 #include "ui/QtTranslations.h"
 #include "ui/TipsDialog.h"
 
+#include "config/ConfigurationCommands.h"
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
 #include "lang/LanguageFile.h"
 #include "lang/TextBindings.h"
 
 #include <QAction>
-#include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QStyle>
 #include <QTimer>
 
 namespace tw {
-
-void MainWindow::setInfoWindows(TipsDialog* tips, AboutDialog* about) {
-  m_tipsDialog = tips;
-  m_aboutDialog = about;
-  findChild<QAction*>(QStringLiteral("TipoftheDay1"))->setEnabled(tips != nullptr);
-  findChild<QAction*>(QStringLiteral("About1"))->setEnabled(about != nullptr);
-}
-
-void MainWindow::ShowTips1Click() {
-  if (!m_tipsDialog) return;
-  m_tipsDialog->show();
-  m_tipsDialog->raise();
-  m_tipsDialog->activateWindow();
-}
-
-void MainWindow::About2Click() {
-  if (m_aboutDialog) m_aboutDialog->exec();
-}
 
 // ---------------------------------------------------------------------------------------
 // Language
@@ -63,9 +41,7 @@ bool MainWindow::applyLanguage(const QString& fileName) {
   m_language = fileName == QLatin1String(kEnglishLanguage) ? QString() : fileName;
   // Qt's own dialogs and buttons follow, where Qt has a translation for the language.
   useQtTranslations(m_language);
-  applyTexts(m_texts, this);
-  fitSwitchCaptions();
-  fitButtonCaptions();
+  tw::applyTexts(m_texts, this);
   return true;
 }
 
@@ -86,45 +62,6 @@ void MainWindow::attachLanguageList(QComboBox* list) {
   });
 }
 
-// The options box has a fixed width; a caption too wide for it (a wide desktop font, a
-// longer language) gets a slightly smaller size rather than being cut off.
-void MainWindow::fitSwitchCaptions() {
-  const int switchWidth =
-      computeMainLayout(MainLayout::kMinimumWidth, 400, false).switches[0].width;
-  QFont optionsFont = GroupBox2->font();
-  for (QCheckBox* box : CheckBox) box->setFont(optionsFont);
-  auto widest = [this] {
-    int w = 0;
-    for (QCheckBox* box : CheckBox) w = std::max(w, box->sizeHint().width());
-    return w;
-  };
-  while (widest() > switchWidth && optionsFont.pointSizeF() > 6.5) {
-    optionsFont.setPointSizeF(optionsFont.pointSizeF() - 0.5);
-    for (QCheckBox* box : CheckBox) box->setFont(optionsFont);
-  }
-}
-
-// The buttons have fixed widths too; a caption that does not fit gets a smaller size.
-void MainWindow::fitButtonCaptions() {
-  auto needed = [](const QPushButton* b) {
-    const QStyle* s = b->style();
-    int w = b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&')));
-    if (!b->icon().isNull()) w += b->iconSize().width() + 4;
-    return w + 2 * s->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b) +
-           2 * s->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b);
-  };
-  for (QPushButton* button :
-       {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, Button1, Button3}) {
-    QFont font = button->parentWidget()->font();
-    if (button == Button1 || button == Button3) font.setPointSizeF(font.pointSizeF() * 0.85);
-    button->setFont(font);
-    while (needed(button) > button->width() && font.pointSizeF() > 6.5) {
-      font.setPointSizeF(font.pointSizeF() - 0.5);
-      button->setFont(font);
-    }
-  }
-}
-
 // ---------------------------------------------------------------------------------------
 // Start-up
 
@@ -132,16 +69,16 @@ void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!m_shown && !event->spontaneous()) {
     m_shown = true;
-    FormShow();
+    restoreStartupState();
     // Where the window system does not make the new window active (no window manager, some
     // compositors), the first activation's work is done all the same.
     QTimer::singleShot(0, this, [this] {
-      if (!m_activated) FormActivate();
+      if (!m_activated) onActivated();
     });
   }
 }
 
-void MainWindow::FormShow() {
+void MainWindow::restoreStartupState() {
   const QRect screenArea = screen()->availableGeometry();
   const StartupSettings s =
       readStartupSettings(m_settings, m_options, screenArea.width(), screenArea.height());
@@ -168,10 +105,10 @@ void MainWindow::FormShow() {
 
 void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) onActivated();
 }
 
-void MainWindow::FormActivate() {
+void MainWindow::onActivated() {
   m_pairModel->setHeaderData(0, Qt::Horizontal, fromStd(m_texts.text(39)));
   m_pairModel->setHeaderData(1, Qt::Horizontal, fromStd(m_texts.text(40)));
   if (m_activated) return;
@@ -195,6 +132,27 @@ void MainWindow::storeExitSettings() {
                        " The window's place and the open configuration will not be "
                        "remembered for the next start.",
                    "Warning", PromptIcon::Warning);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // An open mode is closed by its own buttons first (unless exits are not confirmed).
+  if (m_mode != FileMode::Normal && m_options.ConfirmOnExit) {
+    m_prompts.inform(
+        m_texts.text(m_mode == FileMode::Edit ? kCloseEditModeSlot : kCloseBrowseModeSlot),
+        m_texts.text(kWarningSlot), PromptIcon::Warning);
+    // The settings are written at every close request, also a refused one.
+    storeExitSettings();
+    event->ignore();
+    return;
+  }
+  const bool mayClose = ConfirmClose(m_config, m_options, m_prompts, m_settings);
+  showConfiguration();
+  // Also when the window stays open: the placement and the previous project are kept.
+  storeExitSettings();
+  if (mayClose)
+    event->accept();
+  else
+    event->ignore();
 }
 
 }  // namespace tw

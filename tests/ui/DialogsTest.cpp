@@ -171,7 +171,7 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
     scanDialog.setDirectory(site);
     click(&scanDialog, "Button1");
   });
-  click(&form, "BitBtn2");
+  QTest::mouseClick(ui().scanButton, Qt::LeftButton, {}, QPoint(6, 6));
   std::vector<std::string> paths;
   for (const FileEntry& e : config.Files) {
     paths.push_back(e.Path);
@@ -179,11 +179,11 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
   }
   EXPECT_EQ(paths, expected);
   EXPECT_TRUE(config.Changed);
-  EXPECT_TRUE(childOf<QAction>(&form, "ToolButton3")->isEnabled());
+  EXPECT_TRUE(actions().saveTool->isEnabled());
   EXPECT_EQ(ReadLastDir(settings), criteria.Directory + "/");
   // The list scrolls sideways to the long path.
   QApplication::processEvents();
-  EXPECT_GT(childOf<QListView>(&form, "CheckListBox1")->horizontalScrollBar()->maximum(), 0);
+  EXPECT_GT(ui().fileList->horizontalScrollBar()->maximum(), 0);
 
   // The menu entry: the dialog opens at the last folder and a second scan adds only the new.
   config.markSaved();
@@ -193,14 +193,14 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
     EXPECT_EQ(scanDialog.directory(), site);
     click(&scanDialog, "Button1");
   });
-  childOf<QAction>(&form, "ScanforFiles1")->trigger();
+  actions().scanForFiles->trigger();
   EXPECT_EQ(config.Files.size(), expected.size() + 1);
   EXPECT_EQ(config.Files.back().Path, added);
 
   // The pop-up entry: Cancel in the dialog adds nothing and changes nothing.
   config.markSaved();
   whenModal("Form7", [&](QWidget*) { click(&scanDialog, "Button2"); });
-  childOf<QAction>(&form, "Scanforfiles2")->trigger();
+  entry(actions().fileListMenu, "Scan for files")->trigger();
   EXPECT_EQ(config.Files.size(), expected.size() + 1);
   EXPECT_FALSE(config.Changed);
 }
@@ -275,22 +275,22 @@ TEST_F(OptionsDialogTest, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) 
     box(6)->setChecked(true);
     click(&dialog, "OK");
   });
-  childOf<QAction>(&form, "Options1")->trigger();
+  actions().options->trigger();
   config.Files = {{"/a", true}};
   prompts.answers = {PromptAnswer::No};
-  childOf<QAction>(&form, "DeleteallFiles1")->trigger();
+  actions().deleteAllFiles->trigger();
   EXPECT_EQ(prompts.shown.back().text, "Really delete all files from the list?");
   EXPECT_EQ(config.Files.size(), 1u);
 }
 
 TEST_F(OptionsDialogTest, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
-  auto* mainBox = childOf<QCheckBox>(&form, "CheckBox5");
+  auto* mainBox = ui().switches[4];
   dialog.show();
   box(8)->setChecked(true);
   EXPECT_TRUE(config.Flags.Confirm);
   EXPECT_TRUE(mainBox->isChecked());
   EXPECT_TRUE(config.Changed);
-  EXPECT_TRUE(childOf<QAction>(&form, "ToolButton3")->isEnabled());
+  EXPECT_TRUE(actions().saveTool->isEnabled());
   click(&dialog, "Cancel");  // goes back, with the effects of a change
   EXPECT_FALSE(config.Flags.Confirm);
   EXPECT_FALSE(mainBox->isChecked());
@@ -301,7 +301,7 @@ TEST_F(OptionsDialogTest, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
     EXPECT_TRUE(box(8)->isChecked());
     click(&dialog, "OK");
   });
-  childOf<QAction>(&form, "Options1")->trigger();
+  actions().options->trigger();
   EXPECT_TRUE(config.Flags.Confirm);
 }
 
@@ -316,23 +316,23 @@ TEST_F(MainWindowRules, EveryChangeOfStateKeepsTheRules) {
     ASSERT_NE(a->actionInterface(), nullptr);
     a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   };
-  auto* backups = child<QCheckBox>("CheckBox3");
+  auto* backups = ui().switches[2];
   toggle(backups);
   EXPECT_FALSE(config.Flags.CreateBackupFiles);
-  EXPECT_FALSE(child<QAction>("CreateBackupFiles1")->isChecked());
+  EXPECT_FALSE(actions().createBackupFiles->isChecked());
   EXPECT_TRUE(config.Changed);
-  EXPECT_TRUE(child<QAction>("ToolButton3")->isEnabled());
-  child<QAction>("CreateBackupFiles1")->setChecked(true);  // the entry, changed by code
+  EXPECT_TRUE(actions().saveTool->isEnabled());
+  actions().createBackupFiles->setChecked(true);  // the entry, changed by code
   EXPECT_TRUE(config.Flags.CreateBackupFiles);
   EXPECT_TRUE(backups->isChecked());
 
-  toggle(child<QCheckBox>("CheckBox6"));
+  toggle(ui().switches[5]);
   EXPECT_TRUE(config.Flags.Regular);
-  EXPECT_FALSE(child<QCheckBox>("CheckBox2")->isEnabled());
-  EXPECT_FALSE(child<QCheckBox>("CheckBox4")->isEnabled());
-  child<QCheckBox>("CheckBox6")->setChecked(false);
-  EXPECT_TRUE(child<QCheckBox>("CheckBox2")->isEnabled());
-  child<QCheckBox>("CheckBox1")->setChecked(true);
+  EXPECT_FALSE(ui().switches[1]->isEnabled());
+  EXPECT_FALSE(ui().switches[3]->isEnabled());
+  ui().switches[5]->setChecked(false);
+  EXPECT_TRUE(ui().switches[1]->isEnabled());
+  ui().switches[0]->setChecked(true);
   EXPECT_TRUE(config.Flags.CaseSensitive);
 }
 

@@ -34,13 +34,13 @@ class MainWindowCommands : public test::MainWindowFixture {
  protected:
   QPushButton* button(const char* name) { return child<QPushButton>(name); }
   QAction* action(const char* name) { return child<QAction>(name); }
-  PairGrid* grid() { return child<PairGrid>("StringGrid1"); }
-  QListView* fileList() { return child<QListView>("CheckListBox1"); }
+  PairGrid* grid() { return ui().pairGrid; }
+  QListView* fileList() { return ui().fileList; }
 
   // Types a pair into the two fields and presses Add.
   void addPair(const QString& find, const QString& replace) {
-    auto* findField = child<QPlainTextEdit>("Memo1");
-    auto* replaceField = child<QPlainTextEdit>("Memo2");
+    auto* findField = ui().findField;
+    auto* replaceField = ui().replaceField;
     findField->setFocus();
     findField->selectAll();
     QTest::keyClick(findField, Qt::Key_Delete);
@@ -49,7 +49,7 @@ class MainWindowCommands : public test::MainWindowFixture {
     replaceField->selectAll();
     QTest::keyClick(replaceField, Qt::Key_Delete);
     QTest::keyClicks(replaceField, replace);
-    QTest::mouseClick(button("BitBtn4"), Qt::LeftButton);
+    QTest::mouseClick(ui().addPairButton, Qt::LeftButton);
   }
 
   QPoint rowCenter(int row) {
@@ -77,18 +77,18 @@ TEST_F(MainWindowCommands, AddingPairsThroughTheFields) {
   ASSERT_EQ(config.Pairs(),
             (std::vector<StringPair>{{"colour", "color"}}));  // the blank row filled
   EXPECT_EQ(form.pairModel().rowCount(), 1);
-  EXPECT_TRUE(child<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
-  EXPECT_TRUE(child<QPlainTextEdit>("Memo2")->toPlainText().isEmpty());
+  EXPECT_TRUE(ui().findField->toPlainText().isEmpty());
+  EXPECT_TRUE(ui().replaceField->toPlainText().isEmpty());
   EXPECT_TRUE(config.Changed);
-  EXPECT_TRUE(action("ToolButton3")->isEnabled());
+  EXPECT_TRUE(actions().saveTool->isEnabled());
 
   // A two-line find text reaches the list with CR LF; an empty replace text is fine.
-  auto* findField = child<QPlainTextEdit>("Memo1");
+  auto* findField = ui().findField;
   findField->setFocus();
   QTest::keyClicks(findField, "one");
   QTest::keyClick(findField, Qt::Key_Return);
   QTest::keyClicks(findField, "two");
-  QTest::mouseClick(button("BitBtn4"), Qt::LeftButton);
+  QTest::mouseClick(ui().addPairButton, Qt::LeftButton);
   ASSERT_EQ(config.Pairs().size(), 2u);
   EXPECT_EQ(config.Pairs()[1], (StringPair{"one\r\ntwo", ""}));
   EXPECT_EQ(form.pairModel().data(form.pairModel().index(1, 0)).toString(),
@@ -97,18 +97,18 @@ TEST_F(MainWindowCommands, AddingPairsThroughTheFields) {
 }
 
 TEST_F(MainWindowCommands, RejectedPairsShowTheirMessageAndStillMarkAChange) {
-  QTest::mouseClick(button("BitBtn4"), Qt::LeftButton);
+  QTest::mouseClick(ui().addPairButton, Qt::LeftButton);
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_EQ(prompts.shown[0].text, "You must enter Find and Replace text!!!");
   EXPECT_EQ(prompts.shown[0].caption, "Warning");
   EXPECT_TRUE(config.pairListEmpty());
   EXPECT_TRUE(config.Changed);
-  EXPECT_TRUE(action("ToolButton3")->isEnabled());
+  EXPECT_TRUE(actions().saveTool->isEnabled());
 
   addPair("same", "same");
   EXPECT_EQ(prompts.shown.back().text, "You've entered the identical text blocks!!!");
   // The fields keep what was typed.
-  EXPECT_EQ(child<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("same"));
+  EXPECT_EQ(ui().findField->toPlainText(), QStringLiteral("same"));
 
   addPair("a", "b");
   addPair("a", "b");
@@ -125,22 +125,22 @@ TEST_F(MainWindowCommands, TakingAPairForEditingByEnterOrDoubleClick) {
   grid()->setFocus();
   QTest::keyClick(grid(), Qt::Key_Return);
   EXPECT_EQ(finds(), (std::vector<std::string>{"a", "c"}));
-  EXPECT_EQ(child<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("b"));
-  EXPECT_EQ(child<QPlainTextEdit>("Memo2")->toPlainText(), QStringLiteral("2"));
+  EXPECT_EQ(ui().findField->toPlainText(), QStringLiteral("b"));
+  EXPECT_EQ(ui().replaceField->toPlainText(), QStringLiteral("2"));
   EXPECT_EQ(config.FindField, "b");
   EXPECT_FALSE(config.Changed);
 
   clickRow(0);  // a double-click begins with a press
   QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, rowCenter(0));
   EXPECT_EQ(finds(), (std::vector<std::string>{"c"}));
-  EXPECT_EQ(child<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("a"));
+  EXPECT_EQ(ui().findField->toPlainText(), QStringLiteral("a"));
   // Taking the only pair empties the list; on an empty list both fields are emptied.
-  action("EditString1")->trigger();
+  actions().editPair->trigger();
   EXPECT_TRUE(config.pairListEmpty());
   EXPECT_EQ(config.FindField, "c");
-  action("EditString1")->trigger();
-  EXPECT_TRUE(child<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
-  EXPECT_TRUE(child<QPlainTextEdit>("Memo2")->toPlainText().isEmpty());
+  actions().editPair->trigger();
+  EXPECT_TRUE(ui().findField->toPlainText().isEmpty());
+  EXPECT_TRUE(ui().replaceField->toPlainText().isEmpty());
 }
 
 TEST_F(MainWindowCommands, DraggingAPairMovesIt) {
@@ -178,15 +178,15 @@ TEST_F(MainWindowCommands, TheThreeWaysToDeleteAPair) {
   resetChanged();
   clickRow(0);
   prompts.answers = {PromptAnswer::No};
-  QTest::mouseClick(button("BitBtn5"), Qt::LeftButton);
+  QTest::mouseClick(ui().deletePairButton, Qt::LeftButton);
   EXPECT_EQ(finds().size(), 4u);
   EXPECT_EQ(prompts.shown.back().text,
             "Really delete the selcted string from the find/replace list?");
   prompts.answers = {PromptAnswer::Yes};
-  QTest::mouseClick(button("BitBtn5"), Qt::LeftButton);
+  QTest::mouseClick(ui().deletePairButton, Qt::LeftButton);
   EXPECT_EQ(finds(), (std::vector<std::string>{"b", "c", "d"}));
   EXPECT_TRUE(config.Changed);
-  EXPECT_TRUE(action("ToolButton3")->isEnabled());
+  EXPECT_TRUE(actions().saveTool->isEnabled());
 
   // The Delete key asks too, but leaves Changed alone.
   resetChanged();
@@ -196,17 +196,17 @@ TEST_F(MainWindowCommands, TheThreeWaysToDeleteAPair) {
   QTest::keyClick(grid(), Qt::Key_Delete);
   EXPECT_EQ(finds(), (std::vector<std::string>{"b", "d"}));
   EXPECT_FALSE(config.Changed);
-  EXPECT_FALSE(action("ToolButton3")->isEnabled());
+  EXPECT_FALSE(actions().saveTool->isEnabled());
 
   // The Strings menu entry never asks and leaves Changed alone.
   const size_t asked = prompts.shown.size();
-  action("DeleteString1")->trigger();
+  actions().deletePairFromMenu->trigger();
   EXPECT_EQ(prompts.shown.size(), asked);
   EXPECT_EQ(finds().size(), 1u);
   EXPECT_FALSE(config.Changed);
 
   // The grid's "Delete all" empties the list without asking.
-  action("Deleteall2")->trigger();
+  actions().deleteAllPairs->trigger();
   EXPECT_TRUE(config.pairListEmpty());
   EXPECT_EQ(form.pairModel().rowCount(), 1);
 }
@@ -215,7 +215,7 @@ TEST_F(MainWindowCommands, AddingCheckingAndDeletingFiles) {
   const std::string a = dir.write("a.htm", "x");
   const std::string b = dir.write("sub/b.htm", "y");
   prompts.openNameLists.push_back({a, b});
-  QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+  QTest::mouseClick(ui().addFilesButton, Qt::LeftButton);
   ASSERT_EQ(config.Files, (std::vector<FileEntry>{{a, true}, {b, true}}));
   EXPECT_EQ(fileList()->model()->rowCount(), 2);
   EXPECT_TRUE(config.Changed);
@@ -224,14 +224,14 @@ TEST_F(MainWindowCommands, AddingCheckingAndDeletingFiles) {
   // Adding files that are all listed already still marks a change.
   resetChanged();
   prompts.openNameLists.push_back({a});
-  action("ToolButton5")->trigger();
+  actions().addFiles->trigger();
   EXPECT_EQ(config.Files.size(), 2u);
   EXPECT_TRUE(config.Changed);
-  EXPECT_TRUE(action("ToolButton3")->isEnabled());
+  EXPECT_TRUE(actions().saveTool->isEnabled());
 
   // Checks do not mark a change.
   resetChanged();
-  action("UncheckAll1")->trigger();
+  actions().uncheckAll->trigger();
   EXPECT_FALSE(config.Files[0].Checked || config.Files[1].Checked);
   EXPECT_EQ(fileList()->model()->data(fileList()->model()->index(0, 0), Qt::CheckStateRole).toInt(),
             int(Qt::Unchecked));
@@ -247,22 +247,22 @@ TEST_F(MainWindowCommands, AddingCheckingAndDeletingFiles) {
   // "Delete all Files" asks when its option is on.
   options.ConfirmDeleteAllFiles = true;
   prompts.answers = {PromptAnswer::No};
-  action("DeleteallFiles1")->trigger();
+  actions().deleteAllFiles->trigger();
   EXPECT_EQ(config.Files.size(), 1u);
   EXPECT_EQ(prompts.shown.back().text, "Really delete all files from the list?");
   prompts.answers = {PromptAnswer::Yes};
-  action("Deleteall1")->trigger();
+  entry(actions().fileListMenu, "Delete all")->trigger();
   EXPECT_TRUE(config.Files.empty());
   EXPECT_EQ(fileList()->model()->rowCount(), 0);
 }
 
 TEST_F(MainWindowCommands, SwitchesTheMenuEntryAndRegular) {
-  auto* caseSensitive = child<QCheckBox>("CheckBox1");
-  auto* wholeWords = child<QCheckBox>("CheckBox2");
-  auto* backups = child<QCheckBox>("CheckBox3");
-  auto* anything = child<QCheckBox>("CheckBox4");
-  auto* confirm = child<QCheckBox>("CheckBox5");
-  auto* regular = child<QCheckBox>("CheckBox6");
+  auto* caseSensitive = ui().switches[0];
+  auto* wholeWords = ui().switches[1];
+  auto* backups = ui().switches[2];
+  auto* anything = ui().switches[3];
+  auto* confirm = ui().switches[4];
+  auto* regular = ui().switches[5];
   auto clickBox = [](QCheckBox* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
   };
@@ -270,18 +270,18 @@ TEST_F(MainWindowCommands, SwitchesTheMenuEntryAndRegular) {
   clickBox(caseSensitive);
   EXPECT_TRUE(config.Flags.CaseSensitive);
   EXPECT_TRUE(config.Changed);
-  EXPECT_TRUE(action("ToolButton3")->isEnabled());
+  EXPECT_TRUE(actions().saveTool->isEnabled());
 
   // "Create Backup Files": the check box and the menu entry are one switch.
   resetChanged();
-  action("CreateBackupFiles1")->trigger();
+  actions().createBackupFiles->trigger();
   EXPECT_FALSE(config.Flags.CreateBackupFiles);
   EXPECT_FALSE(backups->isChecked());
-  EXPECT_FALSE(action("CreateBackupFiles1")->isChecked());
+  EXPECT_FALSE(actions().createBackupFiles->isChecked());
   EXPECT_TRUE(config.Changed);
   clickBox(backups);
   EXPECT_TRUE(config.Flags.CreateBackupFiles);
-  EXPECT_TRUE(action("CreateBackupFiles1")->isChecked());
+  EXPECT_TRUE(actions().createBackupFiles->isChecked());
 
   clickBox(confirm);
   EXPECT_TRUE(config.Flags.Confirm);
@@ -307,34 +307,34 @@ TEST_F(MainWindowCommands, SwitchesTheMenuEntryAndRegular) {
 TEST_F(MainWindowCommands, SaveNewAndOpenThroughTheWindow) {
   addPair("colour", "color");
   prompts.openNameLists.push_back({dir.file("page.htm")});
-  action("AddFiles1")->trigger();
+  actions().addFiles->trigger();
   // Save with no name yet asks for one and appends ".rpl".
   prompts.saveNames.push_back(SaveChoice{dir.file("site"), 0});
-  action("ToolButton3")->trigger();
+  actions().saveTool->trigger();
   EXPECT_TRUE(std::filesystem::exists(dir.file("site.rpl")));
   EXPECT_EQ(config.FileName, dir.file("site.rpl"));
-  EXPECT_FALSE(action("ToolButton3")->isEnabled());
+  EXPECT_FALSE(actions().saveTool->isEnabled());
   EXPECT_FALSE(config.Changed);
 
   // New empties the window.
-  action("New1")->trigger();
+  actions().newConfiguration->trigger();
   EXPECT_TRUE(config.pairListEmpty());
   EXPECT_EQ(fileList()->model()->rowCount(), 0);
   EXPECT_EQ(form.pairModel().rowCount(), 1);
 
   // Open brings it back.
   prompts.openNames.push_back(dir.file("site.rpl"));
-  action("ToolButton2")->trigger();
+  actions().openConfiguration->trigger();
   EXPECT_EQ(config.Pairs(), (std::vector<StringPair>{{"colour", "color"}}));
   EXPECT_EQ(form.pairModel().data(form.pairModel().index(0, 1)).toString(),
             QStringLiteral("color"));
   EXPECT_EQ(fileList()->model()->rowCount(), 1);
-  EXPECT_FALSE(action("ToolButton3")->isEnabled());
+  EXPECT_FALSE(actions().saveTool->isEnabled());
 
   // Open with unsaved changes asks first; Cancel keeps everything.
   addPair("a", "b");
   prompts.answers = {PromptAnswer::Cancel};
-  action("Open1")->trigger();
+  actions().openConfiguration->trigger();
   EXPECT_EQ(config.Pairs().size(), 2u);
   EXPECT_TRUE(config.Changed);
 }
@@ -354,13 +354,13 @@ TEST_F(MainWindowCommands, ClosingWithUnsavedChangesAsks) {
 
 TEST_F(MainWindowCommands, FieldLoadedFromAFile) {
   prompts.openNames.push_back(dir.write("find.txt", "first\nsecond"));
-  action("LoadFindstringfromfile1")->trigger();
-  EXPECT_EQ(child<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("first\nsecond"));
+  entry(ui().findFieldMenu, "Load Find string from file")->trigger();
+  EXPECT_EQ(ui().findField->toPlainText(), QStringLiteral("first\nsecond"));
   EXPECT_EQ(config.FindField, "first\r\nsecond");
   EXPECT_FALSE(config.Changed);
   // Bytes that are not UTF-8 stay as they are until the field is edited.
   prompts.openNames.push_back(dir.write("latin1.txt", "caf\xe9"));
-  action("LoadReplacestringfromfile1")->trigger();
+  entry(ui().replaceFieldMenu, "Load Replace string from file")->trigger();
   EXPECT_EQ(config.ReplaceField, "caf\xe9");
 }
 

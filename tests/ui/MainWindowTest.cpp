@@ -13,8 +13,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,66 +56,64 @@ TEST_F(MainWindowTest, CaptionSizeAndMenus) {
   QStringList titles;
   for (QAction* a : form.menuBar()->actions()) titles << a->text().remove(u'&');
   EXPECT_EQ(titles, (QStringList{"File", "Strings", "Files", "Backup Files", "Help"}));
-  EXPECT_EQ(entries(child<QMenu>("File1")),
+  EXPECT_EQ(entries(actions().fileMenu),
             (QStringList{"New Configuration", "Open Configuration", "Save Configuration",
-                         "Save Configuration as", "-", "Options...", "-", "Exit"}));
-  EXPECT_EQ(entries(child<QMenu>("Strings1")),
-            (QStringList{"Add String", "Edit String", "Delete String"}));
+                         "Save Configuration As", "-", "Options", "-", "Exit"}));
+  EXPECT_EQ(entries(actions().stringsMenu), (QStringList{"Add", "Edit", "Delete"}));
+  EXPECT_EQ(entries(actions().filesMenu),
+            (QStringList{"Add", "Scan", "Delete", "Delete", "-", "Check all", "Uncheck All", "-",
+                         "Browse File", "Edit File", "-", "Open File"}));
   EXPECT_EQ(
-      entries(child<QMenu>("Files1")),
-      (QStringList{"Add Files", "Scan for Files", "Delete File", "Delete all Files", "-",
-                   "Check All", "Uncheck All", "-", "Browse File", "Edit File", "-", "Open File"}));
-  EXPECT_EQ(
-      entries(child<QMenu>("BackupFiles1")),
+      entries(actions().backupsMenu),
       (QStringList{"Create Backup Files", "-", "Restore Backup Files", "Delete Backup Files"}));
-  EXPECT_EQ(entries(child<QMenu>("Help1")), (QStringList{"Help Topics", "Tip of the Day...", "-",
-                                                         "Brindlecove home page", "-", "About"}));
-  EXPECT_FALSE(child<QAction>("Onlinehelp1")->isVisible());
-  EXPECT_EQ(child<QAction>("Exit1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
-  EXPECT_TRUE(child<QAction>("CreateBackupFiles1")->isChecked());
+  EXPECT_EQ(entries(actions().helpMenu), (QStringList{"Help Topics", "Tip of the Day...", "-",
+                                                      "Brindlecove homepage", "-", "About"}));
+  EXPECT_FALSE(actions().onlineHelp->isVisible());
+  EXPECT_EQ(actions().exit->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
+  EXPECT_TRUE(actions().createBackupFiles->isChecked());
 
   EXPECT_EQ(
-      entries(child<QMenu>("PopupMenu1")),
+      entries(actions().fileListMenu),
       (QStringList{"Add file", "Scan for files", "Delete file", "Delete all", "-", "Check All",
                    "Uncheck All", "-", "Browse File", "Edit File", "-", "Open File"}));
-  EXPECT_EQ(entries(child<QMenu>("PopupMenu2")),
+  EXPECT_EQ(entries(actions().pairGridMenu),
             (QStringList{"Add string", "Edit string", "Delete string", "Delete all"}));
-  EXPECT_EQ(entries(child<QMenu>("PopupMenu3")),
+  EXPECT_EQ(entries(ui().findFieldMenu),
             (QStringList{"Clear Find string", "Load Find string from file",
                          "Copy Find string to clipboard"}));
-  EXPECT_EQ(entries(child<QMenu>("PopupMenu4")),
+  EXPECT_EQ(entries(ui().replaceFieldMenu),
             (QStringList{"Clear Replace string", "Load Replace string from file",
                          "Copy Replace string to clipboard"}));
 }
 
 TEST_F(MainWindowTest, ToolBarHintsInOrder) {
   QStringList hints;
-  for (QAction* a : child<QToolBar>("ToolBar1")->actions())
+  for (QAction* a : ui().toolBar->actions())
     hints << (a->isSeparator() ? QStringLiteral("-") : a->toolTip());
   EXPECT_EQ(hints, (QStringList{"New configuration", "Open existing configuration",
                                 "Save current configuration", "Save Configuration as", "-",
                                 "Add file(s) to File list", "Delete file from File list", "-",
                                 "Add string to String list", "Delete string from String list", "-",
                                 "Go", "-", "Help"}));
-  for (QAction* a : child<QToolBar>("ToolBar1")->actions())
+  for (QAction* a : ui().toolBar->actions())
     if (!a->isSeparator()) {
       EXPECT_FALSE(a->icon().isNull()) << a->toolTip().toStdString();
     }
   // Nothing to save at start.
-  EXPECT_FALSE(child<QAction>("ToolButton3")->isEnabled());
+  EXPECT_FALSE(actions().saveTool->isEnabled());
 }
 
 TEST_F(MainWindowTest, ControlsAndCaptions) {
-  EXPECT_EQ(child<QGroupBox>("GroupBox1")->title(), QStringLiteral("Files"));
-  EXPECT_EQ(child<QGroupBox>("GroupBox2")->title(), QStringLiteral("Options"));
-  EXPECT_EQ(child<QGroupBox>("GroupBox3")->title(), QStringLiteral("Strings"));
+  EXPECT_EQ(ui().filesGroup->title(), QStringLiteral("Files"));
+  EXPECT_EQ(ui().optionsGroup->title(), QStringLiteral("Options"));
+  EXPECT_EQ(ui().stringsGroup->title(), QStringLiteral("Strings"));
   const char* switches[6] = {
-      "Case Sensitive",          "Whole Words Only",          "Create Backup Files",
+      "Case sensitive",          "Whole words only",          "Create Backup Files",
       "Allow script %anything%", "Confirm every replacement", "Regular expressions"};
   const bool defaults[6] = {false, false, true, true, false, false};
   int lastTop = -1;
   for (int i = 0; i < 6; ++i) {
-    auto* box = child<QCheckBox>(("CheckBox" + std::to_string(i + 1)).c_str());
+    QCheckBox* box = ui().switches[size_t(i)];
     EXPECT_EQ(box->text(), QString::fromLatin1(switches[i]));
     EXPECT_EQ(box->isChecked(), defaults[i]) << switches[i];
     EXPECT_GT(box->y(), lastTop);  // top to bottom
@@ -121,24 +121,25 @@ TEST_F(MainWindowTest, ControlsAndCaptions) {
     // The caption fits: nothing is cut off.
     EXPECT_LE(box->sizeHint().width(), box->width()) << switches[i];
   }
-  EXPECT_EQ(child<QPushButton>("BitBtn7")->text(), QStringLiteral("<< Advanced"));
-  EXPECT_EQ(child<QPushButton>("BitBtn6")->text(), QStringLiteral("Go"));
-  EXPECT_EQ(child<QPushButton>("BitBtn1")->text(), QStringLiteral("Add"));
-  EXPECT_EQ(child<QPushButton>("BitBtn2")->text(), QStringLiteral("Scan"));
-  EXPECT_EQ(child<QPushButton>("BitBtn3")->text(), QStringLiteral("Delete"));
-  EXPECT_EQ(child<QPushButton>("BitBtn4")->text(), QStringLiteral("Add"));
-  EXPECT_EQ(child<QPushButton>("BitBtn5")->text(), QStringLiteral("Delete"));
-  EXPECT_EQ(child<QLabel>("Label1")->text(), QStringLiteral("Find:"));
-  EXPECT_EQ(child<QLabel>("Label2")->text(), QStringLiteral("Replace with:"));
-  // "Browse file" and "Edit file" are disabled at start.
-  EXPECT_EQ(child<QPushButton>("Button1")->text(), QStringLiteral("Browse file"));
-  EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
-  EXPECT_FALSE(child<QPushButton>("Button3")->isEnabled());
+  EXPECT_EQ(ui().advancedButton->text(), QStringLiteral("<< Advanced"));
+  EXPECT_EQ(ui().goButton->text(), QStringLiteral("Go"));
+  EXPECT_EQ(ui().addFilesButton->text(), QStringLiteral("Add"));
+  EXPECT_EQ(ui().scanButton->text(), QStringLiteral("Scan"));
+  EXPECT_EQ(ui().deleteFileButton->text(), QStringLiteral("Delete"));
+  EXPECT_EQ(ui().addPairButton->text(), QStringLiteral("Add"));
+  EXPECT_EQ(ui().deletePairButton->text(), QStringLiteral("Delete"));
+  EXPECT_EQ(ui().findLabel->text(), QStringLiteral("Find"));
+  EXPECT_EQ(ui().replaceLabel->text(), QStringLiteral("Replace with"));
+  // "Browse File" and "Edit File" are disabled at start.
+  EXPECT_EQ(ui().browseButton->text(), QStringLiteral("Browse File"));
+  EXPECT_EQ(ui().editButton->text(), QStringLiteral("Edit File"));
+  EXPECT_FALSE(ui().browseButton->isEnabled());
+  EXPECT_FALSE(ui().editButton->isEnabled());
   // The windows of a later version are not offered.
-  for (const char* name :
-       {"Options1", "ScanforFiles1", "TipoftheDay1", "About1", "BrowseFile1", "EditFile1"})
-    EXPECT_FALSE(child<QAction>(name)->isEnabled()) << name;
-  EXPECT_FALSE(child<QPushButton>("BitBtn2")->isEnabled());
+  for (const QAction* command : {actions().options, actions().scanForFiles, actions().tipOfTheDay,
+                                 actions().about, actions().browseFile, actions().editFile})
+    EXPECT_FALSE(command->isEnabled()) << command->text().toStdString();
+  EXPECT_FALSE(ui().scanButton->isEnabled());
 }
 
 TEST_F(MainWindowTest, LayoutFollowsEverySize) {
@@ -149,10 +150,10 @@ TEST_F(MainWindowTest, LayoutFollowsEverySize) {
     const MainLayout expected = computeMainLayout(client->width(), client->height(), false);
     EXPECT_EQ(form.currentLayout().stringsGroup, expected.stringsGroup);
     const LayoutRect& r = expected.replaceField;
-    EXPECT_EQ(child<QPlainTextEdit>("Memo2")->geometry(), QRect(r.x, r.y, r.width, r.height));
+    EXPECT_EQ(ui().replaceField->geometry(), QRect(r.x, r.y, r.width, r.height));
     const LayoutRect& g = expected.filesGroup;
-    EXPECT_EQ(child<QGroupBox>("GroupBox1")->geometry(), QRect(g.x, g.y, g.width, g.height));
-    EXPECT_EQ(child<QWidget>("StringGrid1")->height(), expected.stringsGroup.height - 21);
+    EXPECT_EQ(ui().filesGroup->geometry(), QRect(g.x, g.y, g.width, g.height));
+    EXPECT_EQ(ui().pairGrid->height(), expected.stringsGroup.height - 21);
   }
   // Never smaller than 570 x 450.
   form.resize(300, 200);
@@ -162,10 +163,10 @@ TEST_F(MainWindowTest, LayoutFollowsEverySize) {
 }
 
 TEST_F(MainWindowTest, AdvancedViewTogglesWithEachPress) {
-  auto* advanced = child<QPushButton>("BitBtn7");
-  auto* files = child<QGroupBox>("GroupBox1");
-  auto* optionsBox = child<QGroupBox>("GroupBox2");
-  auto* doNotChange = child<QCheckBox>("CheckBox7");
+  auto* advanced = ui().advancedButton;
+  auto* files = ui().filesGroup;
+  auto* optionsBox = ui().optionsGroup;
+  auto* doNotChange = ui().keepFilenameReferencesBox;
   EXPECT_TRUE(files->isVisible());
   EXPECT_FALSE(doNotChange->isVisible());
 
@@ -174,16 +175,16 @@ TEST_F(MainWindowTest, AdvancedViewTogglesWithEachPress) {
   EXPECT_FALSE(files->isVisible());
   EXPECT_EQ(optionsBox->width(), form.centralWidget()->width() - 8);  // within the margins
   EXPECT_TRUE(doNotChange->isVisible());
-  EXPECT_TRUE(child<QCheckBox>("CheckBox8")->isVisible());
-  EXPECT_TRUE(child<QWidget>("Edit1")->isVisible());
-  EXPECT_TRUE(child<QWidget>("ComboBox1")->isVisible());
+  EXPECT_TRUE(ui().onlyInFirstBox->isVisible());
+  EXPECT_TRUE(ui().firstCountField->isVisible());
+  EXPECT_TRUE(ui().firstUnitBox->isVisible());
 
   // The advanced switches are the configuration's own.
   QTest::mouseClick(doNotChange, Qt::LeftButton);
   EXPECT_TRUE(config.Advanced.DoNotChangeFilenameReferences);
-  QTest::mouseClick(child<QCheckBox>("CheckBox8"), Qt::LeftButton, {}, QPoint(8, 9));
+  QTest::mouseClick(ui().onlyInFirstBox, Qt::LeftButton, {}, QPoint(8, 9));
   EXPECT_TRUE(config.Advanced.ReplaceOnlyInFirst);
-  auto* count = child<QWidget>("Edit1");
+  auto* count = ui().firstCountField;
   count->setFocus();
   QTest::keyClick(count, Qt::Key_Backspace);
   QTest::keyClicks(count, "12");
@@ -200,18 +201,18 @@ TEST_F(MainWindowTest, AdvancedViewTogglesWithEachPress) {
 }
 
 TEST_F(MainWindowTest, FieldMenusClearAndCopyWithoutTouchingTheConfiguration) {
-  auto* find = child<QPlainTextEdit>("Memo1");
-  auto* replace = child<QPlainTextEdit>("Memo2");
+  auto* find = ui().findField;
+  auto* replace = ui().replaceField;
   find->setPlainText(QStringLiteral("a much longer find text"));
   replace->setPlainText(QStringLiteral("line one\nline two"));
   EXPECT_EQ(form.replaceText(), "line one\r\nline two");
 
-  child<QAction>("CopyReplacestringtoclipboard1")->trigger();
+  entry(ui().replaceFieldMenu, "Copy Replace string to clipboard")->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("line one\nline two"));
-  child<QAction>("CopyFindstringtoclipboard1")->trigger();
+  entry(ui().findFieldMenu, "Copy Find string to clipboard")->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("a much longer find text"));
 
-  child<QAction>("ClearFindstring1")->trigger();
+  entry(ui().findFieldMenu, "Clear Find string")->trigger();
   EXPECT_TRUE(find->toPlainText().isEmpty());
   EXPECT_FALSE(replace->toPlainText().isEmpty());
   EXPECT_FALSE(config.Changed);
@@ -222,14 +223,14 @@ TEST_F(MainWindowTest, CheckAllAndUncheckAllLeaveChangedAlone) {
     FileListModel::Reset reset(form.fileModel());
     config.Files = {{"/a.htm", false}, {"/b.htm", true}};
   }
-  child<QAction>("CheckAll1")->trigger();
+  actions().checkAll->trigger();
   EXPECT_TRUE(config.Files[0].Checked && config.Files[1].Checked);
-  child<QAction>("UncheckAll2")->trigger();
+  entry(actions().fileListMenu, "Uncheck All")->trigger();
   EXPECT_FALSE(config.Files[0].Checked || config.Files[1].Checked);
   EXPECT_FALSE(config.Changed);
 
   // A click on an entry's check box checks that entry alone.
-  auto* list = child<QListView>("CheckListBox1");
+  auto* list = ui().fileList;
   const QRect item = list->visualRect(form.fileModel().index(1));
   QStyleOptionViewItem option;
   option.initFrom(list);
@@ -253,7 +254,7 @@ TEST_F(MainWindowTest, HelpTopicsFindsTheShippedHelpPage) {
   // Nothing installed beside the test program, and no installation folder: a clear message.
   settings.writeString("Path", dir.path().string());
   EXPECT_TRUE(form.helpFile().isEmpty());
-  child<QAction>("ToolButton10")->trigger();
+  actions().helpTopics->trigger();
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_EQ(prompts.shown[0].kind, "inform");
 
@@ -296,7 +297,7 @@ TEST_F(MainWindowTest, LongPathsCanBeScrolledIntoView) {
        "/AAAAAAAAAAAAAAAAAA/Oo.htm"},
       around(some, longPath),
   };
-  auto* list = child<QListView>("CheckListBox1");
+  auto* list = ui().fileList;
   for (size_t i = 0; i < lists.size(); ++i) {
     {
       FileListModel::Reset reset(form.fileModel());

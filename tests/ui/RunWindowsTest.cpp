@@ -68,7 +68,7 @@ class RunWindows : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
   }
 
-  void go() { QTest::mouseClick(form.findChild<QPushButton*>("BitBtn6"), Qt::LeftButton); }
+  void go() { QTest::mouseClick(form.controls().goButton, Qt::LeftButton); }
 
   test::TempDir dir;
   Configuration config;
@@ -90,7 +90,7 @@ TEST_F(RunWindows, GoChecksItsInputBeforeAnyWindow) {
   EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Information);
 
   config.Files = {{dir.file("a.txt"), true}};
-  form.findChild<QAction*>("ToolButton9")->trigger();
+  form.actions().go->trigger();
   EXPECT_EQ(prompts.shown.back().text, "You didn't specify find and replace string!");
 
   // A malformed "Replace only in first" count refuses the run, with a message and no window.

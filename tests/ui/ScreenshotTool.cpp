@@ -10,6 +10,8 @@
 #include "config/ConfigurationCommands.h"
 #include "config/Settings.h"
 #include "support/MemorySettingsStore.h"
+#include "ui/BrowseMode.h"
+#include "ui/EditMode.h"
 #include "ui/FileListModel.h"
 #include "ui/LanguageTexts.h"
 #include "ui/ProgramWindows.h"
@@ -96,6 +98,7 @@ int main(int argc, char* argv[]) {
 
   tw::ProgramWindows windows(config, options, prompts, settings);
   tw::MainWindow& mainWindow = windows.mainWindow;
+  const tw::MainWindowControls& ui = mainWindow.controls();
   tw::ConfirmDialog& confirmDialog = windows.confirmDialog;
   tw::ResultsDialog& resultsDialog = windows.resultsDialog;
   tw::ScanDialog& scanDialog = windows.scanDialog;
@@ -122,12 +125,12 @@ int main(int argc, char* argv[]) {
     QWidget* modal = QApplication::activeModalWidget();
     if (step == 0) {
       failures += !save(&mainWindow, out + "/main-window.png");
-      auto* advanced = mainWindow.findChild<QPushButton*>("BitBtn7");
+      auto* advanced = ui.advancedButton;
       advanced->click();
       failures += !save(&mainWindow, out + "/advanced-view.png");
       advanced->click();
       ++step;
-      QTimer::singleShot(0, [&] { mainWindow.findChild<QPushButton*>("BitBtn6")->click(); });
+      QTimer::singleShot(0, [&] { ui.goButton->click(); });
     } else if (step == 1 && modal == &confirmDialog) {
       failures += !save(&processingDialog, out + "/processing.png");
       failures += !save(&confirmDialog, out + "/confirm.png");
@@ -137,7 +140,7 @@ int main(int argc, char* argv[]) {
       failures += !save(&resultsDialog, out + "/results.png");
       ++step;
       resultsDialog.findChild<QPushButton*>("Button1")->click();
-      QTimer::singleShot(0, [&] { mainWindow.findChild<QPushButton*>("BitBtn2")->click(); });
+      QTimer::singleShot(0, [&] { ui.scanButton->click(); });
     } else if (step == 3 && modal == &scanDialog) {
       failures += !save(&scanDialog, out + "/scan.png");
       screen(out + "/screen-scan.png");
@@ -161,7 +164,7 @@ int main(int argc, char* argv[]) {
       scanProgressDialog.findChild<QPushButton*>("Button1")->click();  // Cancel: nothing is added
     } else if (step == 5 && modal == nullptr) {
       ++step;
-      QTimer::singleShot(0, [&] { mainWindow.findChild<QAction*>("Options1")->trigger(); });
+      QTimer::singleShot(0, [&] { mainWindow.actions().options->trigger(); });
     } else if (step == 6 && modal == &optionsDialog) {
       auto* pages = optionsDialog.findChild<QTabWidget*>("PageControl1");
       failures += !save(&optionsDialog, out + "/options.png");
@@ -217,28 +220,28 @@ int main(int argc, char* argv[]) {
       }
       mainWindow.showConfiguration();
       auto select = [&](int fromEnd) {
-        mainWindow.findChild<QListView*>("CheckListBox1")
-            ->setCurrentIndex(mainWindow.fileModel().index(int(config.Files.size()) - fromEnd, 0));
+        ui.fileList->setCurrentIndex(
+            mainWindow.fileModel().index(int(config.Files.size()) - fromEnd, 0));
       };
-      auto button = [&](const char* name) { mainWindow.findChild<QPushButton*>(name)->click(); };
+      auto button = [](QAbstractButton* b) { b->click(); };
       select(3);
-      button("Button1");
+      button(ui.browseButton);
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/browse-rtf.png");
-      button("Button2");
+      button(mainWindow.browseMode().Button2);
       select(2);
-      button("Button1");
+      button(ui.browseButton);
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/browse-html.png");
-      button("Button2");
+      button(mainWindow.browseMode().Button2);
       select(1);
-      button("Button3");
+      button(ui.editButton);
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/edit.png");
-      mainWindow.findChild<QCheckBox*>("WrapText1")->click();
+      mainWindow.editMode().CheckBox6->click();
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/edit-wrapped.png");
-      button("Button5");
+      button(mainWindow.editMode().Button5);
     } else if (step == 9 && !modal) {
       // Every shipped language at the window's smallest size, where captions are tightest.
       mainWindow.resize(570, 450);
