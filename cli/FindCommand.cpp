@@ -173,8 +173,8 @@ Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
     if (firstIsEnough && !spans.empty()) break;
   }
 
-  if (parsed.quiet) {
-  } else if (parsed.filesWithMatches) {
+  if (parsed.quiet) return spans.empty() ? Searched::Nothing : Searched::Found;
+  if (parsed.filesWithMatches) {
     if (!spans.empty()) io.out << path << "\n";
   } else if (parsed.count) {
     int64_t lines = 0;
