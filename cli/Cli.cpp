@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/BackupCommands.h"
+#include "cli/FindCommand.h"
 #include "cli/RunCommands.h"
 #include "cli/ScanCommand.h"
 #include "config/ConfigurationCommands.h"
@@ -15,6 +16,7 @@ namespace {
 constexpr std::array kCommands{
     Command{"run", "run CONFIG.rpl [switches] [options]", &runCommand},
     Command{"replace", "replace [switches] [options] FIND REPLACE FILE...", &replaceCommand},
+    Command{"find", kFindUsage, &findCommand},
     Command{"scan", kScanUsage, &scanCommand},
     Command{"restore-backups", kRestoreBackupsUsage, &restoreBackupsCommand},
     Command{"delete-backups", kDeleteBackupsUsage, &deleteBackupsCommand},
@@ -22,7 +24,9 @@ constexpr std::array kCommands{
 
 void printHelp(std::ostream& out) {
   out << "textwright-cli: find and replace text in many files at once.\n\nUsage:\n";
-  for (const Command& command : commands()) out << "  textwright-cli " << command.usage << "\n";
+  for (const Command& command : commands()) {
+    for (const std::string& form : usageForms(command)) out << "  textwright-cli " << form << "\n";
+  }
   out << "  textwright-cli --help | --version\n";
 }
 
@@ -36,6 +40,17 @@ std::optional<RplContent> LoadConfiguration(const std::string& path, CliIo& io) 
            << "\n";
   }
   return content;
+}
+
+std::vector<std::string> usageForms(const Command& command) {
+  std::vector<std::string> forms;
+  std::string_view usage = command.usage;
+  for (size_t end = usage.find('\n'); end != std::string_view::npos; end = usage.find('\n')) {
+    forms.emplace_back(usage.substr(0, end));
+    usage.remove_prefix(end + 1);
+  }
+  forms.emplace_back(usage);
+  return forms;
 }
 
 std::span<const Command> commands() {

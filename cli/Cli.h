@@ -31,8 +31,8 @@ struct CliIo {
 // Runs the tool with `args` (without the program name) and returns the exit status.
 int runCli(const std::vector<std::string>& args, CliIo io);
 
-// One sub-command: its name, its usage line for --help, and its entry point, which gets the
-// arguments after the command name.
+// One sub-command: its name, its usage for --help (one line per form of the command), and
+// its entry point, which gets the arguments after the command name.
 struct Command {
   const char* name;
   const char* usage;
@@ -48,5 +48,8 @@ std::optional<RplContent> LoadConfiguration(const std::string& path, CliIo& io);
 
 // The sub-commands, in the order --help lists them.
 std::span<const Command> commands();
+
+// The forms of a command's usage, each a line of --help after "textwright-cli ".
+std::vector<std::string> usageForms(const Command& command);
 
 }  // namespace tw::cli

@@ -16,7 +16,7 @@ int replaceCommand(std::span<const std::string> args, CliIo& io) {
     return kExitOk;
   }
   RunArguments parsed;
-  if (std::optional<std::string> error = ParseRunArguments(args, parsed)) {
+  if (std::optional<std::string> error = ParseRunArguments(args, parsed, CommandKind::Replacing)) {
     return UsageError(io, "replace", *error);
   }
   if (parsed.positionals.size() < 3) {

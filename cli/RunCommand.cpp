@@ -17,7 +17,7 @@ int runCommand(std::span<const std::string> args, CliIo& io) {
     return kExitOk;
   }
   RunArguments parsed;
-  if (std::optional<std::string> error = ParseRunArguments(args, parsed)) {
+  if (std::optional<std::string> error = ParseRunArguments(args, parsed, CommandKind::Replacing)) {
     return UsageError(io, "run", *error);
   }
   if (parsed.positionals.size() != 1)

@@ -8,6 +8,7 @@
 #include "engine/RunSummary.h"
 #include "report/Report.h"
 
+#include <algorithm>
 #include <ostream>
 #include <set>
 
@@ -15,49 +16,110 @@ namespace tw::cli {
 
 namespace {
 
+// Which commands take an option: the replacing ones (`run`, `replace`), `find`, or both.
+enum Takers : unsigned { kReplacing = 1, kFinding = 2, kBoth = kReplacing | kFinding };
+
+unsigned takerOf(CommandKind kind) {
+  return kind == CommandKind::Finding ? kFinding : kReplacing;
+}
+
 struct SwitchSpec {
   const char* on;
   const char* off;
   std::optional<bool> RunArguments::*field;
+  unsigned takers;
 };
 
 constexpr SwitchSpec kSwitches[] = {
-    {"--case-sensitive", "--ignore-case", &RunArguments::caseSensitive},
-    {"--whole-words", "--no-whole-words", &RunArguments::wholeWords},
-    {"--anything", "--no-anything", &RunArguments::anything},
-    {"--regex", "--no-regex", &RunArguments::regex},
-    {"--backup", "--no-backup", &RunArguments::backup},
-    {"--confirm", "--no-confirm", &RunArguments::confirm},
+    {"--case-sensitive", "--ignore-case", &RunArguments::caseSensitive, kBoth},
+    {"--whole-words", "--no-whole-words", &RunArguments::wholeWords, kBoth},
+    {"--anything", "--no-anything", &RunArguments::anything, kBoth},
+    {"--regex", "--no-regex", &RunArguments::regex, kBoth},
+    {"--backup", "--no-backup", &RunArguments::backup, kReplacing},
+    {"--confirm", "--no-confirm", &RunArguments::confirm, kReplacing},
 };
 
 struct FlagSpec {
   const char* name;
+  const char* shortName;  // nullptr when there is none
   bool RunArguments::*field;
+  unsigned takers;
 };
 
 constexpr FlagSpec kFlags[] = {
-    {"--no-filename-references", &RunArguments::noFilenameReferences},
-    {"--keep-leading-spaces", &RunArguments::keepLeadingSpaces},
-    {"--keep-trailing-spaces", &RunArguments::keepTrailingSpaces},
-    {"--unix", &RunArguments::unix},
-    {"--touch", &RunArguments::touch},
-    {"--no-keep-attributes", &RunArguments::noKeepAttributes},
-    {"--rtf-as-text", &RunArguments::rtfAsText},
-    {"--quiet", &RunArguments::quiet},
-    {"--dry-run", &RunArguments::dryRun},
+    {"--no-filename-references", nullptr, &RunArguments::noFilenameReferences, kBoth},
+    {"--keep-leading-spaces", nullptr, &RunArguments::keepLeadingSpaces, kBoth},
+    {"--keep-trailing-spaces", nullptr, &RunArguments::keepTrailingSpaces, kBoth},
+    {"--unix", nullptr, &RunArguments::unix, kReplacing},
+    {"--touch", nullptr, &RunArguments::touch, kReplacing},
+    {"--no-keep-attributes", nullptr, &RunArguments::noKeepAttributes, kReplacing},
+    {"--rtf-as-text", nullptr, &RunArguments::rtfAsText, kBoth},
+    {"--quiet", nullptr, &RunArguments::quiet, kBoth},
+    {"--dry-run", nullptr, &RunArguments::dryRun, kReplacing},
+    {"--stat", nullptr, &RunArguments::stat, kReplacing},
+    {"--files-with-matches", "-l", &RunArguments::filesWithMatches, kBoth},
+    {"--count", "-c", &RunArguments::count, kFinding},
 };
 
 struct ValueSpec {
   const char* name;
   std::optional<std::string> RunArguments::*field;
+  unsigned takers;
 };
 
 constexpr ValueSpec kValues[] = {
-    {"--first", &RunArguments::first},
-    {"--unit", &RunArguments::unit},
-    {"--report", &RunArguments::report},
-    {"--html-report", &RunArguments::htmlReport},
+    {"--first", &RunArguments::first, kBoth},
+    {"--unit", &RunArguments::unit, kBoth},
+    {"--report", &RunArguments::report, kReplacing},
+    {"--html-report", &RunArguments::htmlReport, kReplacing},
 };
+
+// The message for an option that another command takes.
+std::string notTakenBy(CommandKind kind, const std::string& option) {
+  if (kind == CommandKind::Finding) return "find does not take " + option + ": it writes nothing";
+  return option + " is an option of find only";
+}
+
+// The usage errors of options that exclude or need each other.
+std::optional<std::string> checkCombinations(const RunArguments& parsed, CommandKind kind) {
+  if (parsed.report && parsed.report->empty()) return "--report needs a file name";
+  if (parsed.htmlReport && parsed.htmlReport->empty()) return "--html-report needs a file name";
+  if (parsed.dryRun && (parsed.report || parsed.htmlReport)) {
+    return "a dry run writes nothing, so it cannot write a report";
+  }
+  const char* otherOutput = kind == CommandKind::Finding ? "--count" : "--stat";
+  const bool otherWanted = kind == CommandKind::Finding ? parsed.count : parsed.stat;
+  if (otherWanted && parsed.filesWithMatches) {
+    return std::string(otherOutput) + " and --files-with-matches are two different outputs";
+  }
+  if (parsed.quiet && (otherWanted || parsed.filesWithMatches)) {
+    return std::string("--quiet prints nothing, so it cannot go with ") +
+           (otherWanted ? otherOutput : "--files-with-matches");
+  }
+  if (kind == CommandKind::Replacing && !parsed.dryRun &&
+      (otherWanted || parsed.filesWithMatches)) {
+    return std::string(otherWanted ? otherOutput : "--files-with-matches") +
+           " works only with --dry-run";
+  }
+  return std::nullopt;
+}
+
+// The dry run's --stat: "<path> | <count>" for each file with replacements, in list order and
+// with the bars aligned, then "<files> file(s), <replacements> replacement(s)".
+void PrintStat(const Configuration& config, const RunSummary& summary, std::ostream& out) {
+  const size_t listed = std::min(config.Files.size(), summary.FileCounts.size());
+  size_t width = 0;
+  for (size_t i = 0; i < listed; ++i) {
+    if (summary.FileCounts[i] > 0) width = std::max(width, config.Files[i].Path.size());
+  }
+  for (size_t i = 0; i < listed; ++i) {
+    if (summary.FileCounts[i] == 0) continue;
+    const std::string& path = config.Files[i].Path;
+    out << path << std::string(width - path.size(), ' ') << " | " << summary.FileCounts[i] << "\n";
+  }
+  out << summary.FilesWithReplacements << " file(s), " << summary.TotalReplacements
+      << " replacement(s)\n";
+}
 
 }  // namespace
 
@@ -77,6 +139,10 @@ const char* RunOptionsHelp() {
          "  --report FILE, --html-report FILE  write the text or HTML report\n"
          "  --quiet                 print nothing on success\n"
          "  --dry-run               write nothing; print a unified diff of every change\n"
+         "  --stat                  with --dry-run: instead of the diff, each file that would\n"
+         "                          change with its count of replacements, then the totals\n"
+         "  -l, --files-with-matches  with --dry-run: only the paths of the files that would\n"
+         "                          change, one a line\n"
          "With --confirm each occurrence is offered on the terminal and answered with one line:\n"
          "  y replace this, n skip this, f all in this file, s skip this file,\n"
          "  a all in all files, q skip all files (an empty line is y; end of input is q).\n";
@@ -88,7 +154,8 @@ int UsageError(CliIo& io, const std::string& command, const std::string& message
 }
 
 std::optional<std::string> ParseRunArguments(std::span<const std::string> args,
-                                             RunArguments& parsed) {
+                                             RunArguments& parsed, CommandKind kind) {
+  const unsigned taker = takerOf(kind);
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -101,16 +168,19 @@ std::optional<std::string> ParseRunArguments(std::span<const std::string> args,
       continue;
     }
     bool known = false;
+    unsigned takers = 0;
     for (const SwitchSpec& option : kSwitches) {
       if (arg == option.on || arg == option.off) {
         parsed.*option.field = arg == option.on;
         known = true;
+        takers = option.takers;
       }
     }
     for (const FlagSpec& option : kFlags) {
-      if (arg == option.name) {
+      if (arg == option.name || (option.shortName != nullptr && arg == option.shortName)) {
         parsed.*option.field = true;
         known = true;
+        takers = option.takers;
       }
     }
     for (const ValueSpec& option : kValues) {
@@ -119,12 +189,15 @@ std::optional<std::string> ParseRunArguments(std::span<const std::string> args,
         if (i + 1 >= args.size()) return name + " needs a value";
         parsed.*option.field = args[++i];
         known = true;
+        takers = option.takers;
       } else if (arg.rfind(name + "=", 0) == 0) {
         parsed.*option.field = arg.substr(name.size() + 1);
         known = true;
+        takers = option.takers;
       }
     }
     if (!known) return "unknown option \"" + arg + "\"";
+    if ((takers & taker) == 0) return notTakenBy(kind, arg.substr(0, arg.find('=')));
   }
   if (parsed.unit) {
     if (*parsed.unit == "lines" || *parsed.unit == "Lines") {
@@ -136,12 +209,7 @@ std::optional<std::string> ParseRunArguments(std::span<const std::string> args,
     }
     if (!parsed.first) return "--unit needs --first N";
   }
-  if (parsed.report && parsed.report->empty()) return "--report needs a file name";
-  if (parsed.htmlReport && parsed.htmlReport->empty()) return "--html-report needs a file name";
-  if (parsed.dryRun && (parsed.report || parsed.htmlReport)) {
-    return "a dry run writes nothing, so it cannot write a report";
-  }
-  return std::nullopt;
+  return checkCombinations(parsed, kind);
 }
 
 void ApplyRunArguments(const RunArguments& parsed, Configuration& config, AppOptions& options) {
@@ -179,7 +247,8 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
     return kExitUsage;
   }
 
-  TerminalHost host(io, {io.errIsTerminal && !parsed.quiet, parsed.dryRun, true});
+  const bool showDiffs = parsed.dryRun && !parsed.stat && !parsed.filesWithMatches;
+  TerminalHost host(io, {io.errIsTerminal && !parsed.quiet, showDiffs, true});
   SystemClock clock;
   RunSummary summary;
   RunMode mode;
@@ -191,7 +260,13 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
     return kExitUsage;
   }
 
-  if (!parsed.quiet) {
+  if (parsed.stat) {
+    PrintStat(config, summary, io.out);
+  } else if (parsed.filesWithMatches) {
+    for (size_t i = 0; i < config.Files.size() && i < summary.FileCounts.size(); ++i) {
+      if (summary.FileCounts[i] > 0) io.out << config.Files[i].Path << "\n";
+    }
+  } else if (!parsed.quiet) {
     io.out << resultSummaryLine(summary) << "\n";
     for (const std::string& line : summary.ResultLines) io.out << line << "\n";
   }
@@ -219,7 +294,8 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   if (richTextRefused) {
     io.err << kErrorPrefix << "use --rtf-as-text to process RTF files as plain text\n";
   }
-  if (parsed.dryRun && !parsed.quiet) io.err << kErrorPrefix << "dry run, no file was written\n";
+  if (parsed.dryRun && !parsed.quiet && !parsed.filesWithMatches)
+    io.err << kErrorPrefix << "dry run, no file was written\n";
   if (!filesWithRefusals.empty()) {
     // Those files were processed: only some of their occurrences were left alone.
     io.err << kErrorPrefix << "occurrences were left alone in " << filesWithRefusals.size()

@@ -37,11 +37,19 @@ struct RunArguments {
   std::optional<std::string> htmlReport;
   bool quiet = false;
   bool dryRun = false;
+  // Outputs other than the dry run's diff (run, replace) or the matching lines (find).
+  bool stat = false;              // per file its count of replacements, then the totals
+  bool filesWithMatches = false;  // only the paths of the files with occurrences
+  bool count = false;             // find: per file its count of matching lines
 };
 
-// Parses `args`; on a usage error returns the message.
+// The commands that share these switches: the ones that replace (`run`, `replace`) and
+// `find`, which takes only the switches and options that shape the search.
+enum class CommandKind { Replacing, Finding };
+
+// Parses `args` for a command of `kind`; on a usage error returns the message.
 std::optional<std::string> ParseRunArguments(std::span<const std::string> args,
-                                             RunArguments& parsed);
+                                             RunArguments& parsed, CommandKind kind);
 
 // Applies the switches and options to `config` and `options`.
 void ApplyRunArguments(const RunArguments& parsed, Configuration& config, AppOptions& options);

@@ -426,6 +426,12 @@ bool HasExtension(std::string_view path, std::string_view extension) {
   return true;
 }
 
+FileTreatment TreatmentOf(std::string_view path, const AppOptions& options) {
+  if (options.RtfAsRichText && HasExtension(path, ".rtf")) return FileTreatment::RichText;
+  if (HasExtension(path, ".mp3")) return FileTreatment::PassedOver;
+  return FileTreatment::PlainText;
+}
+
 RunOutcome RunReplacement(const Configuration& config, const AppOptions& options, RunHost& host,
                           Clock& clock, RunSummary& summary, const RunMode& mode) {
   RunOutcome outcome;
@@ -517,8 +523,9 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       break;
     }
     anyHandled = true;
-    const bool richText = options.RtfAsRichText && HasExtension(entry.Path, ".rtf");
-    if (!richText && HasExtension(entry.Path, ".mp3")) continue;
+    const FileTreatment treatment = TreatmentOf(entry.Path, options);
+    if (treatment == FileTreatment::PassedOver) continue;
+    const bool richText = treatment == FileTreatment::RichText;
 
     FileOutcome file;
     try {

@@ -45,6 +45,12 @@ std::string ResultLine(const std::string& path, int64_t count);
 // either case.
 bool HasExtension(std::string_view path, std::string_view extension);
 
+// How a run treats a listed file, by its name: a ".rtf" file as rich text (its visible text
+// searched) while the options say so, an ".mp3" file otherwise not at all, any other file as
+// plain text.
+enum class FileTreatment { PlainText, RichText, PassedOver };
+FileTreatment TreatmentOf(std::string_view path, const AppOptions& options);
+
 // Runs the configuration's pairs over its checked files with the application options in
 // force. Resets `summary` (all but FileCounts, which keeps the values of entries not
 // processed and grows with the file list) unless the run is refused.

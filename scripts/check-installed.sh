@@ -81,6 +81,10 @@ complete_line() {
   fail "completion of options: $(complete_line 'textwright-cli run --case')"
 [ "$(complete_line 'textwright-cli run ')" = "a.rpl sub " ] ||
   fail "completion after run: $(complete_line 'textwright-cli run ')"
+[ "$(complete_line 'textwright-cli fi')" = "find " ] ||
+  fail "completion of a command with two forms: $(complete_line 'textwright-cli fi')"
+[ "$(complete_line 'textwright-cli find --co')" = "--count " ] ||
+  fail "completion of find's options: $(complete_line 'textwright-cli find --co')"
 
 $gui || {
   echo "check-installed: command-line tool checked (no desktop program installed)"

@@ -19,7 +19,8 @@ TEST(Cli, HelpListsEveryCommand) {
   CliRun r = run({"--help"});
   EXPECT_EQ(r.status, kExitOk);
   for (const Command& command : commands()) {
-    EXPECT_NE(r.out.find(std::string("textwright-cli ") + command.usage), std::string::npos);
+    for (const std::string& form : usageForms(command))
+      EXPECT_NE(r.out.find("\n  textwright-cli " + form + "\n"), std::string::npos) << form;
   }
   EXPECT_NE(r.out.find("--version"), std::string::npos);
 }

@@ -200,7 +200,12 @@ TEST_F(ReplaceCommand, UsageErrorsExitTwoAndTouchNothing) {
         {"replace", "--first", "-1", "colour", "color", a},
         {"replace", "--first", "two", "colour", "color", a},
         {"replace", "colour", "color", a, "--first"},
-        {"replace", "colour", "colour", a}}) {
+        {"replace", "colour", "colour", a},
+        {"replace", "--stat", "colour", "color", a},
+        {"replace", "-l", "colour", "color", a},
+        {"replace", "--dry-run", "--stat", "-l", "colour", "color", a},
+        {"replace", "--dry-run", "--quiet", "--files-with-matches", "colour", "color", a},
+        {"replace", "--dry-run", "--count", "colour", "color", a}}) {
     CliRun r = run(args);
     EXPECT_EQ(r.status, kExitUsage) << args[1];
     EXPECT_EQ(r.out, "");
@@ -209,6 +214,9 @@ TEST_F(ReplaceCommand, UsageErrorsExitTwoAndTouchNothing) {
   EXPECT_EQ(TempDir::read(a), "colour");
   EXPECT_NE(run({"replace", "--first", "x", "colour", "color", a}).err.find("whole number"),
             std::string::npos);
+  EXPECT_EQ(
+      run({"replace", "--stat", "colour", "color", a}).err,
+      "textwright-cli: --stat works only with --dry-run (see textwright-cli replace --help)\n");
 }
 
 TEST_F(ReplaceCommand, DoubleHyphenEndsOptions) {
@@ -237,6 +245,45 @@ TEST_F(ReplaceCommand, DryRunPrintsADiffAndWritesNothing) {
                        " - 1 replacements made\n");
   EXPECT_EQ(TempDir::read(a), "one\ncolour\nthree\n");
   EXPECT_FALSE(fs::exists(a + ".rpf"));
+}
+
+// --stat and --files-with-matches are other outputs of the same dry run: the files with
+// replacements in list order, the failures still on standard error with their exit status.
+TEST_F(ReplaceCommand, DryRunStatAndFilesWithMatchesListTheFilesThatWouldChange) {
+  const std::string a = dir.write("a.txt", "colour\nColour colour\n");
+  const std::string plain = dir.write("plain.txt", "plain");
+  const std::string longer = dir.write("a-longer-name.txt", "colour");
+  const std::string missing = dir.file("missing.txt");
+  const std::string rtf = dir.write("d.rtf", "{\\rtf1\\ansi {\\b colour}\\par colour}");
+  const std::vector<std::string> files{a, plain, missing, longer, rtf};
+  const auto replace = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), "replace");
+    args.insert(args.end(), {"colour", "color"});
+    args.insert(args.end(), files.begin(), files.end());
+    return run(args);
+  };
+  const std::string pad(longer.size() - a.size(), ' ');
+  CliRun r = replace({"--dry-run", "--stat"});
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_EQ(r.out, a + pad + " | 3\n" + longer + " | 1\n" + rtf + pad + " | 2\n" +
+                       "3 file(s), 6 replacement(s)\n");
+  EXPECT_EQ(r.err, "textwright-cli: " + missing +
+                       ": the file does not exist\ntextwright-cli: dry run, no file was written\n"
+                       "textwright-cli: 1 file(s) could not be processed\n");
+
+  for (const char* option : {"-l", "--files-with-matches"}) {
+    r = replace({option, "--dry-run"});
+    EXPECT_EQ(r.status, kExitFailed);
+    EXPECT_EQ(r.out, a + "\n" + longer + "\n" + rtf + "\n") << option;
+    EXPECT_EQ(r.err.find("dry run"), std::string::npos) << r.err;
+  }
+
+  r = run({"replace", "--dry-run", "--stat", "zzz", "y", a, plain});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out, "0 file(s), 0 replacement(s)\n");
+  EXPECT_EQ(run({"replace", "--dry-run", "-l", "zzz", "y", a, plain}).out, "");
+  EXPECT_EQ(TempDir::read(a), "colour\nColour colour\n");
+  EXPECT_EQ(TempDir::read(rtf), "{\\rtf1\\ansi {\\b colour}\\par colour}");
 }
 
 TEST_F(ReplaceCommand, ConfirmAnswersComeLineByLineAndEndOfInputSkipsTheRest) {

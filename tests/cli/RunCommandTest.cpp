@@ -73,6 +73,21 @@ TEST_F(RunCommand, RelativePathsAreTakenFromTheConfigurationsFolder) {
   EXPECT_NE(r.out.find(dir.file("proj/site/a.html") + " - 1 replacements made"), std::string::npos);
 }
 
+TEST_F(RunCommand, DryRunStatNamesTheFilesAsTheListHoldsThem) {
+  const std::string a = dir.write("proj/site/a.html", "colour colour");
+  dir.write("proj/site/b.html", "colour");
+  const std::string config = dir.write(
+      "proj/job.rpl",
+      rpl(kDefaults, {"site/a.html,1", "site/b.html,0"}, {{"colour", "color"}, {"color", "c"}}));
+  CliRun r = run({"run", config, "--dry-run", "--stat"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, a + " | 4\n1 file(s), 4 replacement(s)\n");
+  r = run({"run", "-l", config, "--dry-run"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, a + "\n");
+  EXPECT_EQ(TempDir::read(a), "colour colour");
+}
+
 // Every reader of a configuration takes a relative path from the configuration's folder,
 // never from the current folder, where an unrelated file of the same name waits.
 TEST_F(RunCommand, EveryReaderTakesRelativePathsFromTheConfigurationsFolder) {

@@ -1,0 +1,264 @@
+#include "cli/FindCommand.h"
+
+#include "cli/RunFrontEnd.h"
+#include "config/WindowCommands.h"
+#include "engine/FindOccurrences.h"
+#include "engine/Region.h"
+#include "engine/Run.h"
+#include "writeback/LoadFile.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <new>
+#include <ostream>
+#include <vector>
+
+namespace tw::cli {
+
+namespace {
+
+// Whole lines of a text: from a line's first byte to just past the line feed of the same or
+// a later line, or to the end of the text.
+struct LineSpan {
+  int64_t begin;
+  int64_t end;
+};
+
+// The spans of the lines touched by one pair's occurrences, given in order: an occurrence
+// that runs over line ends touches every line it runs over. Each byte of the text is looked
+// at no more than once, however many occurrences share a long line.
+class LineSpanCollector {
+ public:
+  explicit LineSpanCollector(std::string_view text) : m_text(text) {}
+
+  void add(const Occurrence& found) {
+    if (!m_spans.empty() && found.start < m_spans.back().end) {
+      if (found.last >= m_spans.back().end) m_spans.back().end = lineEndAfter(found.last);
+      return;
+    }
+    const int64_t floor = m_spans.empty() ? 0 : m_spans.back().end;
+    const size_t lineFeed =
+        m_text.substr(static_cast<size_t>(floor), static_cast<size_t>(found.start - floor))
+            .rfind('\n');
+    const int64_t begin =
+        lineFeed == std::string_view::npos ? floor : floor + static_cast<int64_t>(lineFeed) + 1;
+    m_spans.push_back({begin, lineEndAfter(found.last)});
+  }
+
+  std::vector<LineSpan> take() { return std::move(m_spans); }
+
+ private:
+  int64_t lineEndAfter(int64_t at) const {
+    const size_t lineFeed = m_text.find('\n', static_cast<size_t>(at));
+    return lineFeed == std::string_view::npos ? static_cast<int64_t>(m_text.size())
+                                              : static_cast<int64_t>(lineFeed) + 1;
+  }
+
+  std::string_view m_text;
+  std::vector<LineSpan> m_spans;
+};
+
+// Both lists in order of their starts, as one list in which no two spans share a line.
+std::vector<LineSpan> unite(const std::vector<LineSpan>& a, const std::vector<LineSpan>& b) {
+  std::vector<LineSpan> all;
+  all.reserve(a.size() + b.size());
+  std::merge(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(all),
+             [](const LineSpan& x, const LineSpan& y) { return x.begin < y.begin; });
+  std::vector<LineSpan> united;
+  for (const LineSpan& span : all) {
+    if (!united.empty() && span.begin < united.back().end) {
+      united.back().end = std::max(united.back().end, span.end);
+    } else {
+      united.push_back(span);
+    }
+  }
+  return united;
+}
+
+// Calls `show(number, line)` for each line of `spans` in `text`, numbered from 1 by line
+// feeds, without its line feed and a carriage return before it.
+template <typename Show>
+void forEachLine(std::string_view text, const std::vector<LineSpan>& spans, Show show) {
+  int64_t number = 1;
+  int64_t numberedUpTo = 0;  // `number` is the number of the line holding this byte
+  for (const LineSpan& span : spans) {
+    number += std::count(text.begin() + numberedUpTo, text.begin() + span.begin, '\n');
+    for (int64_t at = span.begin; at < span.end; ++number) {
+      const size_t lineFeed = text.find('\n', static_cast<size_t>(at));
+      const int64_t next = lineFeed == std::string_view::npos ? static_cast<int64_t>(text.size())
+                                                              : static_cast<int64_t>(lineFeed) + 1;
+      int64_t stop = next;
+      if (lineFeed != std::string_view::npos) {
+        --stop;
+        if (stop > at && text[static_cast<size_t>(stop - 1)] == '\r') --stop;
+      }
+      show(number, text.substr(static_cast<size_t>(at), static_cast<size_t>(stop - at)));
+      at = next;
+    }
+    numberedUpTo = span.end;
+  }
+}
+
+const char* FindHelp() {
+  return "Usage: textwright-cli find [switches] [options] FIND FILE...\n"
+         "       textwright-cli find CONFIG.rpl [switches] [options]\n"
+         "Prints \"path:line:text\" for every line of every FILE (or of every checked file of\n"
+         "the configuration) that holds an occurrence of FIND (or of any pair's find text),\n"
+         "found as replace and run find them. Each find text is searched in the file as it\n"
+         "is; nothing is replaced or written. An RTF file is searched in its visible text,\n"
+         "and its lines are that text's paragraphs. Use -- before FIND if it begins with a\n"
+         "hyphen. Exit status: 0 something found, 1 nothing found, 2 a usage error or a file\n"
+         "that could not be searched.\n\n"
+         "Switches (override the configuration's):\n"
+         "  --case-sensitive | --ignore-case      --whole-words | --no-whole-words\n"
+         "  --anything | --no-anything            --regex | --no-regex\n"
+         "Options:\n"
+         "  --no-filename-references  pass over occurrences in values of HREF=\"...\"\n"
+         "  --first N [--unit lines|bytes]  search only the first N lines (or bytes)\n"
+         "  --keep-leading-spaces, --keep-trailing-spaces  do not trim find texts\n"
+         "  --rtf-as-text           search .rtf files as plain text\n"
+         "  -c, --count             print \"path:count\" of matching lines for each file\n"
+         "  -l, --files-with-matches  print only the paths of files with an occurrence\n"
+         "  --quiet                 print nothing; stop at the first occurrence\n";
+}
+
+// What `find` asks for: the configuration holding the pairs and files, and what to print.
+struct FindJob {
+  Configuration config;
+  AppOptions options;
+  RunArguments parsed;
+  int64_t firstCount = 0;
+  std::vector<std::unique_ptr<PreparedPair>> pairs;  // the active ones
+  bool guardFilenameReferences = false;
+};
+
+enum class Searched { Nothing, Found, Failed };
+
+// Searches one file and prints what the job asks for.
+Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
+  writeback::LoadedFile file;
+  std::string error;
+  switch (writeback::loadFile(path, file, error)) {
+    case writeback::LoadResult::Missing:
+      io.err << kErrorPrefix << path << ": " << (error.empty() ? "the file does not exist" : error)
+             << "\n";
+      return Searched::Failed;
+    case writeback::LoadResult::Failed:
+      io.err << kErrorPrefix << path << ": "
+             << (error.empty() ? "the file could not be read" : error) << "\n";
+      return Searched::Failed;
+    case writeback::LoadResult::Empty:
+    case writeback::LoadResult::Loaded:
+      break;
+  }
+  const SearchedText searched =
+      TextToSearch(path, file.content, job.config.Advanced, job.options, job.firstCount);
+  if (!searched.failure.empty()) {
+    io.err << kErrorPrefix << path << ": " << searched.failure << "\n";
+    return Searched::Failed;
+  }
+  const RunArguments& parsed = job.parsed;
+  // Whether one occurrence answers everything asked.
+  const bool firstIsEnough = parsed.quiet || parsed.filesWithMatches;
+  std::vector<LineSpan> spans;
+  for (const auto& pair : job.pairs) {
+    LineSpanCollector collector(searched.text());
+    ForEachOccurrence(searched.searched(), *pair, job.guardFilenameReferences && !searched.richText,
+                      [&](const Occurrence& found) {
+                        collector.add(found);
+                        return !firstIsEnough;
+                      });
+    spans = unite(spans, collector.take());
+    if (firstIsEnough && !spans.empty()) break;
+  }
+
+  if (parsed.quiet) return spans.empty() ? Searched::Nothing : Searched::Found;
+  if (parsed.filesWithMatches) {
+    if (!spans.empty()) io.out << path << "\n";
+  } else if (parsed.count) {
+    int64_t lines = 0;
+    forEachLine(searched.text(), spans, [&](int64_t, std::string_view) { ++lines; });
+    io.out << path << ":" << lines << "\n";
+  } else {
+    forEachLine(searched.text(), spans, [&](int64_t number, std::string_view line) {
+      io.out << path << ":" << number << ":" << line << "\n";
+    });
+  }
+  return spans.empty() ? Searched::Nothing : Searched::Found;
+}
+
+}  // namespace
+
+int findCommand(std::span<const std::string> args, CliIo& io) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    io.out << FindHelp();
+    return kExitOk;
+  }
+  FindJob job;
+  RunArguments& parsed = job.parsed;
+  if (std::optional<std::string> error = ParseRunArguments(args, parsed, CommandKind::Finding)) {
+    return UsageError(io, "find", *error);
+  }
+  Configuration& config = job.config;
+  const std::vector<std::string>& positionals = parsed.positionals;
+  if (positionals.size() == 1 && HasExtension(positionals[0], ".rpl")) {
+    std::optional<RplContent> content = LoadConfiguration(positionals[0], io);
+    if (!content) return kFindTrouble;
+    config.Flags = content->Flags;
+    config.setPairs(content->Pairs);
+    config.Files = std::move(content->Files);
+  } else if (positionals.size() >= 2) {
+    if (positionals[0].empty()) return UsageError(io, "find", "the find text must not be empty");
+    config.setPairs({StringPair{positionals[0], ""}});
+    for (size_t i = 1; i < positionals.size(); ++i)
+      config.Files.push_back(FileEntry{positionals[i], true});
+  } else {
+    return UsageError(io, "find", "find needs FIND and at least one FILE, or one CONFIG.rpl");
+  }
+  ApplyRunArguments(parsed, config, job.options);
+  if (config.Files.empty()) {
+    io.err << kErrorPrefix << kNoFilesMessage << "\n";
+    return kFindTrouble;
+  }
+  if (config.pairListEmpty()) {
+    io.err << kErrorPrefix << kNoPairsMessage << "\n";
+    return kFindTrouble;
+  }
+  if (config.Advanced.ReplaceOnlyInFirst) {
+    const std::optional<int64_t> count = ParseFirstCount(config.Advanced.FirstCount);
+    if (!count) {
+      io.err << kErrorPrefix << FirstCountRefusal(config.Advanced.FirstCount) << "\n";
+      return kFindTrouble;
+    }
+    job.firstCount = *count;
+  }
+  const PassSettings settings = PassSettings::from(config.Flags, config.Advanced, job.options);
+  job.guardFilenameReferences = settings.DoNotChangeFilenameReferences;
+  for (const StringPair& pair : config.Pairs()) {
+    auto prepared = std::make_unique<PreparedPair>(pair, settings);
+    if (prepared->active()) job.pairs.push_back(std::move(prepared));
+  }
+
+  bool found = false;
+  bool failed = false;
+  for (const FileEntry& entry : config.Files) {
+    if (!entry.Checked || TreatmentOf(entry.Path, job.options) == FileTreatment::PassedOver)
+      continue;
+    Searched searched = Searched::Failed;
+    try {
+      searched = searchFile(job, entry.Path, io);
+    } catch (const std::bad_alloc&) {
+      io.err << kErrorPrefix << entry.Path << ": it is too large to be searched in memory\n";
+    } catch (const std::exception& e) {
+      io.err << kErrorPrefix << entry.Path << ": " << e.what() << "\n";
+    }
+    found = found || searched == Searched::Found;
+    failed = failed || searched == Searched::Failed;
+    if (found && parsed.quiet) return kFindFound;
+  }
+  if (failed) return kFindTrouble;
+  return found ? kFindFound : kFindNothing;
+}
+
+}  // namespace tw::cli
