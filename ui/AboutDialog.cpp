@@ -1,6 +1,7 @@
 #include "ui/AboutDialog.h"
 
 #include "ui/TipsDialog.h"
+#include "ui/Version.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -20,61 +21,54 @@ AboutDialog::AboutDialog(QWidget* parent)
   setWindowTitle(QStringLiteral("About"));
   setModal(true);
 
-  auto* Panel1 = new QFrame(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel1->setLineWidth(2);
-  auto* Image1 = new QLabel(Panel1);
-  Image1->setObjectName(QStringLiteral("Image1"));
+  auto* frame = new QFrame(this);
+  frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  frame->setLineWidth(2);
+  auto* iconLabel = new QLabel(frame);
   const QIcon icon = QIcon::fromTheme(QStringLiteral("edit-find-replace"),
                                       style()->standardIcon(QStyle::SP_FileDialogContentsView));
-  Image1->setPixmap(icon.pixmap(48, 48));
-  Image1->setAccessibleName(QStringLiteral("Textwright"));
-  auto* ProductName = new QLabel(QStringLiteral("Textwright by Brindlecove"), Panel1);
-  ProductName->setObjectName(QStringLiteral("ProductName"));
-  QFont bold = ProductName->font();
+  iconLabel->setPixmap(icon.pixmap(48, 48));
+  iconLabel->setAccessibleName(QStringLiteral("Textwright"));
+  auto* productName = new QLabel(QStringLiteral("Textwright by Brindlecove"), frame);
+  QFont bold = productName->font();
   bold.setBold(true);
-  ProductName->setFont(bold);
-  auto* Version = new QLabel(QStringLiteral("Version 2.5"), Panel1);
-  Version->setObjectName(QStringLiteral("Version"));
-  auto* Label1 = new QLabel(QStringLiteral("08 July 2002"), Panel1);
-  Label1->setObjectName(QStringLiteral("Label1"));
+  productName->setFont(bold);
+  m_versionLabel = new QLabel(QStringLiteral("Version ") + programVersion(), frame);
+  auto* dateLabel = new QLabel(QStringLiteral("08 July 2002"), frame);
   const QString home = QString::fromLatin1(kHomePageAddress);
-  auto* Label2 = new QLabel(Panel1);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(home));
-  Label2->setTextFormat(Qt::RichText);
-  Label2->setCursor(Qt::PointingHandCursor);
-  Label2->setAccessibleName(home);
-  Label2->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-  connect(Label2, &QLabel::linkActivated, this, &AboutDialog::Label2Click);
+  auto* homeLink = new QLabel(frame);
+  homeLink->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(home));
+  homeLink->setTextFormat(Qt::RichText);
+  homeLink->setCursor(Qt::PointingHandCursor);
+  homeLink->setAccessibleName(home);
+  homeLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+  connect(homeLink, &QLabel::linkActivated, this, &AboutDialog::onHomePageLink);
 
-  auto* grid = new QGridLayout(Panel1);
-  grid->addWidget(Image1, 0, 0, 4, 1, Qt::AlignTop);
-  grid->addWidget(ProductName, 0, 1);
-  grid->addWidget(Version, 1, 1);
-  grid->addWidget(Label1, 2, 1);
-  grid->addWidget(Label2, 3, 1);
+  auto* grid = new QGridLayout(frame);
+  grid->addWidget(iconLabel, 0, 0, 4, 1, Qt::AlignTop);
+  grid->addWidget(productName, 0, 1);
+  grid->addWidget(m_versionLabel, 1, 1);
+  grid->addWidget(dateLabel, 2, 1);
+  grid->addWidget(homeLink, 3, 1);
   grid->setColumnStretch(1, 1);
   grid->setHorizontalSpacing(16);
 
-  auto* OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setDefault(true);
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+  auto* okButton = new QPushButton(QStringLiteral("OK"), this);
+  okButton->setDefault(true);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
   // Enter closes the box: the button has the focus first, before the link.
-  setTabOrder(OKButton, Label2);
-  OKButton->setFocus();
+  setTabOrder(okButton, homeLink);
+  okButton->setFocus();
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Panel1, 1);
-  layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+  layout->addWidget(frame, 1);
+  layout->addWidget(okButton, 0, Qt::AlignHCenter);
 
   setMinimumSize(317, 153);
   resize(std::max(317, sizeHint().width()), std::max(153, sizeHint().height()));
   setFixedSize(size());
 }
 
-void AboutDialog::Label2Click() {
+void AboutDialog::onHomePageLink() {
   QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageAddress)));
 }
 

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class QLabel;
+
 namespace tw {
 
 class AboutDialog : public QDialog {
@@ -11,8 +13,13 @@ class AboutDialog : public QDialog {
  public:
   explicit AboutDialog(QWidget* parent = nullptr);
 
+  // The line that names the version.
+  QLabel* versionLabel() const { return m_versionLabel; }
+
  private:
-  void Label2Click();
+  void onHomePageLink();
+
+  QLabel* m_versionLabel = nullptr;
 };
 
 }  // namespace tw

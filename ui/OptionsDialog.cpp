@@ -1,5 +1,8 @@
 #include "ui/OptionsDialog.h"
 
+#include "lang/TextTable.h"
+#include "ui/QtText.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,53 +18,43 @@ namespace tw {
 
 namespace {
 
-// The switch behind CheckBox`n`, or nullptr for CheckBox8 ("Confirm every replacement"), which
-// is the configuration's Confirm switch.
-bool* switchOf(AppOptions& o, int n) {
-  switch (n) {
-    case 1:
-      return &o.AutoSavePosition;
-    case 2:
-      return &o.LoadPreviousProject;
-    case 3:
-      return &o.RemoveTrailingSpaces;
-    case 4:
-      return &o.RemoveLeadingSpaces;
-    case 5:
-      return &o.ConfirmDeleteFile;
-    case 6:
-      return &o.ConfirmDeleteAllFiles;
-    case 7:
-      return &o.ConfirmDeletePair;
-    case 9:
-      return &o.ConfirmOnExit;
-    case 10:
-      return &o.SaveAsUnix;
-    case 11:
-      return &o.SaveOldDate;
-    case 12:
-      return &o.SaveOldAttributes;
-    case 13:
-      return &o.ConfirmDeleteBackups;
-    default:
-      return nullptr;
-  }
-}
+enum class Place { General, Replace, Output };
 
-struct BoxSpec {
-  int n;
-  const char* caption;
+// One switch of the dialog: the option it sets (none for "Confirm every replacement", the
+// configuration's Confirm switch), the slot of its caption and where it is shown.
+struct Switch {
+  bool AppOptions::*option;
+  int slot;
+  Place place;
 };
 
 // Top to bottom on their pages.
-constexpr BoxSpec kGeneral[] = {
-    {1, "Autosave window size and position"},        {2, "Load Previous project at the startup"},
-    {5, "Confirm deletion of the selected files"},   {6, "Confirm delettion of all files"},
-    {7, "Confirm deletion of the selected strings"}, {8, "Confirm every replacement"},
-    {13, "Confirm deletion of backup files"},        {9, "Confirm on exit"}};
-constexpr BoxSpec kReplace[] = {{3, "Remove trailing spaces"}, {4, "Remove leading spaces"}};
-constexpr BoxSpec kOutput[] = {
-    {10, "Save as UNIX file"}, {11, "Save old date"}, {12, "Save old attributes"}};
+constexpr Switch kSwitchTable[] = {
+    {&AppOptions::AutoSavePosition, 58, Place::General},
+    {&AppOptions::LoadPreviousProject, 59, Place::General},
+    {&AppOptions::ConfirmDeleteFile, 60, Place::General},
+    {&AppOptions::ConfirmDeleteAllFiles, 61, Place::General},
+    {&AppOptions::ConfirmDeletePair, 62, Place::General},
+    {nullptr, 63, Place::General},
+    {&AppOptions::ConfirmDeleteBackups, 64, Place::General},
+    {&AppOptions::ConfirmOnExit, 65, Place::General},
+    {&AppOptions::RemoveTrailingSpaces, 67, Place::Replace},
+    {&AppOptions::RemoveLeadingSpaces, 68, Place::Replace},
+    {&AppOptions::SaveAsUnix, 69, Place::Output},
+    {&AppOptions::SaveOldDate, 70, Place::Output},
+    {&AppOptions::SaveOldAttributes, 71, Place::Output},
+};
+
+// The page captions, and the language page's label.
+constexpr int kGeneralPageSlot = 57;
+constexpr int kReplacePageSlot = 66;
+constexpr int kLanguageSlot = 103;
+constexpr int kRtfAsTextSlot = 101;
+constexpr int kRtfAsRichTextSlot = 102;
+
+QString builtin(int slot) {
+  return QString::fromLatin1(builtinText(slot));
+}
 
 }  // namespace
 
@@ -70,129 +63,118 @@ OptionsDialog::OptionsDialog(AppOptions& options, Configuration& config, QWidget
                           Qt::WindowCloseButtonHint),
       m_options(options),
       m_config(config) {
+  static_assert(std::size(kSwitchTable) == kSwitches);
   setObjectName(QStringLiteral("Options"));
   setWindowTitle(QStringLiteral("Options"));
   setModal(true);
 
-  PageControl1 = new QTabWidget(this);
-  PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  auto addBoxes = [this](QWidget* page, QVBoxLayout* layout, const auto& specs) {
-    for (const BoxSpec& entry : specs) {
-      auto* box = new QCheckBox(QString::fromLatin1(entry.caption), page);
-      box->setObjectName(QStringLiteral("CheckBox%1").arg(entry.n));
-      const int n = entry.n;
-      // toggled, not clicked: every change of state counts, however it is made.
-      connect(box, &QCheckBox::toggled, this, [this, n](bool on) { CheckBoxChange(n, on); });
-      m_boxes[size_t(n - 1)] = box;
-      layout->addWidget(box);
-    }
-  };
-
+  m_pages = new QTabWidget(this);
   auto* general = new QWidget;
-  general->setObjectName(QStringLiteral("TabSheet1"));
   auto* generalLayout = new QVBoxLayout(general);
-  addBoxes(general, generalLayout, kGeneral);
-  generalLayout->addStretch(1);
-  PageControl1->addTab(general, QStringLiteral("General"));
-
   auto* replace = new QWidget;
-  replace->setObjectName(QStringLiteral("TabSheet2"));
   auto* replaceLayout = new QVBoxLayout(replace);
-  addBoxes(replace, replaceLayout, kReplace);
-  auto* output = new QGroupBox(QStringLiteral("Output file"), replace);
-  output->setObjectName(QStringLiteral("GroupBox1"));
-  auto* outputLayout = new QVBoxLayout(output);
-  addBoxes(output, outputLayout, kOutput);
-  replaceLayout->addWidget(output);
-  RadioButton2 =
-      new QRadioButton(QStringLiteral("Process RTF files as rich text format files"), replace);
-  RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-  RadioButton1 =
-      new QRadioButton(QStringLiteral("Process RTF files as simple text files"), replace);
-  RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-  connect(RadioButton2, &QRadioButton::toggled, this, &OptionsDialog::RadioButton2Change);
-  replaceLayout->addWidget(RadioButton2);
-  replaceLayout->addWidget(RadioButton1);
+  m_outputGroup = new QGroupBox(QStringLiteral("Output file"), replace);
+  auto* outputLayout = new QVBoxLayout(m_outputGroup);
+  for (size_t i = 0; i < kSwitches; ++i) {
+    const Switch& entry = kSwitchTable[i];
+    QVBoxLayout* layout = entry.place == Place::General   ? generalLayout
+                          : entry.place == Place::Replace ? replaceLayout
+                                                          : outputLayout;
+    auto* box = new QCheckBox(builtin(entry.slot), layout->parentWidget());
+    // toggled, not clicked: every change of state counts, however it is made.
+    connect(box, &QCheckBox::toggled, this, [this, i](bool on) { onSwitchToggled(i, on); });
+    m_boxes[i] = box;
+    layout->addWidget(box);
+  }
+  generalLayout->addStretch(1);
+  m_pages->addTab(general, builtin(kGeneralPageSlot));
+
+  replaceLayout->addWidget(m_outputGroup);
+  m_rtfAsRichText = new QRadioButton(builtin(kRtfAsRichTextSlot), replace);
+  m_rtfAsText = new QRadioButton(builtin(kRtfAsTextSlot), replace);
+  connect(m_rtfAsRichText, &QRadioButton::toggled, this,
+          [this](bool on) { m_options.RtfAsRichText = on; });
+  replaceLayout->addWidget(m_rtfAsRichText);
+  replaceLayout->addWidget(m_rtfAsText);
   replaceLayout->addStretch(1);
-  PageControl1->addTab(replace, QStringLiteral("Replace"));
+  m_pages->addTab(replace, builtin(kReplacePageSlot));
 
   auto* language = new QWidget;
-  language->setObjectName(QStringLiteral("TabSheet3"));
   auto* languageLayout = new QVBoxLayout(language);
-  Label1 = new QLabel(QStringLiteral("Language:"), language);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  ComboBox1 = new QComboBox(language);
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  ComboBox1->setAccessibleName(QStringLiteral("Language"));
-  Label1->setBuddy(ComboBox1);
-  languageLayout->addWidget(Label1);
-  languageLayout->addWidget(ComboBox1);
+  m_languageLabel = new QLabel(builtin(kLanguageSlot), language);
+  m_languageList = new QComboBox(language);
+  m_languageList->setAccessibleName(QStringLiteral("Language"));
+  m_languageLabel->setBuddy(m_languageList);
+  languageLayout->addWidget(m_languageLabel);
+  languageLayout->addWidget(m_languageList);
   languageLayout->addStretch(1);
-  PageControl1->addTab(language, QStringLiteral("Language"));
+  m_pages->addTab(language, builtin(kLanguageSlot));
 
-  OK = new QPushButton(QStringLiteral("OK"), this);
-  OK->setObjectName(QStringLiteral("OK"));
-  OK->setDefault(true);
-  connect(OK, &QPushButton::clicked, this, &OptionsDialog::OKClick);
-  Cancel = new QPushButton(QStringLiteral("Cancel"), this);
-  Cancel->setObjectName(QStringLiteral("Cancel"));
-  Cancel->setAutoDefault(false);
-  connect(Cancel, &QPushButton::clicked, this, &OptionsDialog::CancelClick);
+  m_okButton = new QPushButton(QStringLiteral("OK"), this);
+  m_okButton->setDefault(true);
+  connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+  m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  m_cancelButton->setAutoDefault(false);
+  connect(m_cancelButton, &QPushButton::clicked, this, &OptionsDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(OK);
-  buttons->addWidget(Cancel);
+  buttons->addWidget(m_okButton);
+  buttons->addWidget(m_cancelButton);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(PageControl1, 1);
+  layout->addWidget(m_pages, 1);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  FormActivate();
+  showSwitches();
+}
+
+QCheckBox* OptionsDialog::box(bool AppOptions::*option) const {
+  for (size_t i = 0; i < kSwitches; ++i)
+    if (kSwitchTable[i].option == option) return m_boxes[i];
+  return nullptr;
+}
+
+void OptionsDialog::applyTexts(const TextTable& texts) {
+  auto text = [&texts](int slot) { return fromStd(texts.text(slot)); };
+  for (size_t i = 0; i < kSwitches; ++i) m_boxes[i]->setText(text(kSwitchTable[i].slot));
+  m_pages->setTabText(0, text(kGeneralPageSlot));
+  m_pages->setTabText(1, text(kReplacePageSlot));
+  m_pages->setTabText(2, text(kLanguageSlot));
+  m_languageLabel->setText(text(kLanguageSlot));
+  m_rtfAsText->setText(text(kRtfAsTextSlot));
+  m_rtfAsRichText->setText(text(kRtfAsRichTextSlot));
 }
 
 void OptionsDialog::showEvent(QShowEvent* event) {
-  FormActivate();
+  showSwitches();
   QDialog::showEvent(event);
 }
 
-// Shows the live switches and takes the snapshot that Cancel returns to.
-void OptionsDialog::FormActivate() {
-  for (int n = 1; n <= 13; ++n) {
-    const bool* on = switchOf(m_options, n);
-    QSignalBlocker block(m_boxes[size_t(n - 1)]);
-    m_boxes[size_t(n - 1)]->setChecked(on ? *on : m_config.ConfirmEveryReplacement());
-    m_snapshot[size_t(n - 1)] = m_boxes[size_t(n - 1)]->isChecked();
+void OptionsDialog::showSwitches() {
+  for (size_t i = 0; i < kSwitches; ++i) {
+    const auto option = kSwitchTable[i].option;
+    QSignalBlocker block(m_boxes[i]);
+    m_boxes[i]->setChecked(option ? m_options.*option : m_config.ConfirmEveryReplacement());
+    m_snapshot[i] = m_boxes[i]->isChecked();
   }
-  QSignalBlocker rich(RadioButton2);
-  QSignalBlocker plain(RadioButton1);
-  (m_options.RtfAsRichText ? RadioButton2 : RadioButton1)->setChecked(true);
+  QSignalBlocker rich(m_rtfAsRichText);
+  QSignalBlocker plain(m_rtfAsText);
+  (m_options.RtfAsRichText ? m_rtfAsRichText : m_rtfAsText)->setChecked(true);
 }
 
-void OptionsDialog::CheckBoxChange(int n, bool on) {
-  if (bool* target = switchOf(m_options, n)) {
-    *target = on;
+void OptionsDialog::onSwitchToggled(size_t which, bool on) {
+  if (const auto option = kSwitchTable[which].option) {
+    m_options.*option = on;
     return;
   }
   m_config.setConfirmEveryReplacement(on);
   emit confirmChanged();
 }
 
-void OptionsDialog::RadioButton2Change(bool on) {
-  m_options.RtfAsRichText = on;
-}
-
-void OptionsDialog::OKClick() {
-  accept();
-}
-
-void OptionsDialog::CancelClick() {
-  reject();
-}
-
 // Cancel and Escape: each box goes back as an ordinary change, with the effects a change of it
 // has.
 void OptionsDialog::reject() {
-  for (int n = 1; n <= 13; ++n) m_boxes[size_t(n - 1)]->setChecked(m_snapshot[size_t(n - 1)]);
+  for (size_t i = 0; i < kSwitches; ++i) m_boxes[i]->setChecked(m_snapshot[i]);
   QDialog::reject();
 }
 

@@ -7,6 +7,7 @@
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
+#include "ui/LanguageTexts.h"
 
 #include <QDialog>
 
@@ -14,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -21,15 +23,25 @@ class QTabWidget;
 
 namespace tw {
 
-class OptionsDialog : public QDialog {
+class OptionsDialog : public QDialog, public ShowsTexts {
   Q_OBJECT
  public:
   OptionsDialog(AppOptions& options, Configuration& config, QWidget* parent = nullptr);
 
-  // The check box CheckBox`n` (1 to 13).
-  QCheckBox* checkBox(int n) const { return m_boxes[size_t(n - 1)]; }
+  // The check box of `option`, or with nullptr the box "Confirm every replacement" (which is
+  // the configuration's Confirm switch).
+  QCheckBox* box(bool AppOptions::*option) const;
+  // The two choices for RTF files.
+  QRadioButton* rtfAsTextButton() const { return m_rtfAsText; }
+  QRadioButton* rtfAsRichTextButton() const { return m_rtfAsRichText; }
+  QTabWidget* pages() const { return m_pages; }
+  QPushButton* okButton() const { return m_okButton; }
+  QPushButton* cancelButton() const { return m_cancelButton; }
   // The Language page's list of language files; filled by whoever applies languages.
-  QComboBox* languageList() const { return ComboBox1; }
+  QComboBox* languageList() const { return m_languageList; }
+
+  // ShowsTexts
+  void applyTexts(const TextTable& texts) override;
 
  signals:
   // "Confirm every replacement" changed the configuration's Confirm switch.
@@ -41,23 +53,23 @@ class OptionsDialog : public QDialog {
   void reject() override;
 
  private:
-  void FormActivate();
-  void OKClick();
-  void CancelClick();
-  void CheckBoxChange(int n, bool on);
-  void RadioButton2Change(bool on);
+  static constexpr size_t kSwitches = 13;
+  // Shows the live switches and takes the snapshot that Cancel returns to.
+  void showSwitches();
+  void onSwitchToggled(size_t which, bool on);
 
   AppOptions& m_options;
   Configuration& m_config;
-  std::array<QCheckBox*, 13> m_boxes{};
-  std::array<bool, 13> m_snapshot{};
-  QTabWidget* PageControl1 = nullptr;
-  QRadioButton* RadioButton1 = nullptr;  // "Process RTF files as simple text files"
-  QRadioButton* RadioButton2 = nullptr;  // "Process RTF files as rich text format files"
-  QLabel* Label1 = nullptr;              // "Language:"
-  QComboBox* ComboBox1 = nullptr;
-  QPushButton* OK = nullptr;
-  QPushButton* Cancel = nullptr;
+  std::array<QCheckBox*, kSwitches> m_boxes{};  // in the order of the switch table
+  std::array<bool, kSwitches> m_snapshot{};
+  QTabWidget* m_pages = nullptr;
+  QGroupBox* m_outputGroup = nullptr;
+  QRadioButton* m_rtfAsText = nullptr;
+  QRadioButton* m_rtfAsRichText = nullptr;
+  QLabel* m_languageLabel = nullptr;
+  QComboBox* m_languageList = nullptr;
+  QPushButton* m_okButton = nullptr;
+  QPushButton* m_cancelButton = nullptr;
 };
 
 }  // namespace tw

@@ -64,62 +64,57 @@ TipsDialog::TipsDialog(SettingsStore& settings, QWidget* parent)
   setWindowTitle(QStringLiteral("Tip of the Day"));
 
   // The tip stands on a panel in the tool-tip colours, with a small picture at its side.
-  auto* Image1 = new QWidget(this);
-  Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setAutoFillBackground(true);
-  QPalette tipColours = Image1->palette();
+  auto* tipPanel = new QWidget(this);
+  tipPanel->setAutoFillBackground(true);
+  QPalette tipColours = tipPanel->palette();
   tipColours.setColor(QPalette::Window, palette().color(QPalette::ToolTipBase));
   tipColours.setColor(QPalette::WindowText, palette().color(QPalette::ToolTipText));
-  Image1->setPalette(tipColours);
-  auto* Image2 = new QLabel(Image1);
-  Image2->setObjectName(QStringLiteral("Image2"));
-  Image2->setPixmap(QIcon::fromTheme(QStringLiteral("dialog-information")).pixmap(32, 32));
-  Image2->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-  Image2->setAccessibleName(QStringLiteral("Tip"));
-  Image1->setAccessibleName(QStringLiteral("Tip of the Day"));
-  auto* Label1 = new QLabel(QStringLiteral("Did you know..."), Image1);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  QFont heading = Label1->font();
+  tipPanel->setPalette(tipColours);
+  auto* tipIcon = new QLabel(tipPanel);
+  tipIcon->setPixmap(QIcon::fromTheme(QStringLiteral("dialog-information")).pixmap(32, 32));
+  tipIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+  tipIcon->setAccessibleName(QStringLiteral("Tip"));
+  tipPanel->setAccessibleName(QStringLiteral("Tip of the Day"));
+  auto* headingLabel = new QLabel(QStringLiteral("Did you know..."), tipPanel);
+  QFont heading = headingLabel->font();
   heading.setBold(true);
   heading.setPointSizeF(heading.pointSizeF() * 1.2);
-  Label1->setFont(heading);
-  Label2 = new QLabel(Image1);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setWordWrap(true);
-  Label2->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  Label2->setTextFormat(Qt::PlainText);
-  Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  headingLabel->setFont(heading);
+  m_tipText = new QLabel(tipPanel);
+  m_tipText->setWordWrap(true);
+  m_tipText->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  m_tipText->setTextFormat(Qt::PlainText);
+  m_tipText->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* text = new QVBoxLayout;
-  text->addWidget(Label1);
-  text->addWidget(Label2, 1);
-  auto* panel = new QHBoxLayout(Image1);
-  panel->addWidget(Image2, 0, Qt::AlignTop);
+  text->addWidget(headingLabel);
+  text->addWidget(m_tipText, 1);
+  auto* panel = new QHBoxLayout(tipPanel);
+  panel->addWidget(tipIcon, 0, Qt::AlignTop);
   panel->addLayout(text, 1);
 
-  CheckBox1 = new QCheckBox(QStringLiteral("Show tips at startup"), this);
-  CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+  m_showAtStartup = new QCheckBox(QStringLiteral("Show tips at startup"), this);
   auto button = [this](const QString& caption, const char* name) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
     return b;
   };
-  QPushButton* BitBtn1 = button(QStringLiteral("Next tip"), "BitBtn1");
-  QPushButton* BitBtn2 = button(QStringLiteral("Previous tip"), "BitBtn2");
-  QPushButton* BitBtn3 = button(QStringLiteral("OK"), "BitBtn3");
-  BitBtn3->setDefault(true);
-  connect(BitBtn1, &QPushButton::clicked, this, &TipsDialog::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &TipsDialog::BitBtn2Click);
-  connect(BitBtn3, &QPushButton::clicked, this, &TipsDialog::BitBtn3Click);
+  m_nextButton = button(QStringLiteral("Next tip"), "m_nextButton");
+  m_previousButton = button(QStringLiteral("Previous tip"), "m_previousButton");
+  m_okButton = button(QStringLiteral("OK"), "m_okButton");
+  m_okButton->setDefault(true);
+  connect(m_nextButton, &QPushButton::clicked, this, &TipsDialog::onNextTip);
+  connect(m_previousButton, &QPushButton::clicked, this, &TipsDialog::onPreviousTip);
+  connect(m_okButton, &QPushButton::clicked, this, &TipsDialog::onOk);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(CheckBox1);
+  buttons->addWidget(m_showAtStartup);
   buttons->addStretch(1);
-  buttons->addWidget(BitBtn2);
-  buttons->addWidget(BitBtn1);
-  buttons->addWidget(BitBtn3);
+  buttons->addWidget(m_previousButton);
+  buttons->addWidget(m_nextButton);
+  buttons->addWidget(m_okButton);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Image1, 1);
+  layout->addWidget(tipPanel, 1);
   layout->addLayout(buttons);
 
   // Wide enough for the buttons in the desktop's font, never smaller than the window's own
@@ -128,26 +123,26 @@ TipsDialog::TipsDialog(SettingsStore& settings, QWidget* parent)
   resize(std::max(364, sizeHint().width()), 199);
   setFixedSize(size());
 
-  CheckBox1->setChecked(settings::readShowTips(m_settings));
+  m_showAtStartup->setChecked(settings::readShowTips(m_settings));
   showTip(int(QRandomGenerator::global()->bounded(kTipCount)));
 }
 
 void TipsDialog::showTip(int index) {
   m_index = ((index % kTipCount) + kTipCount) % kTipCount;
-  Label2->setText(tips()[size_t(m_index)]);
-  Label2->setAccessibleName(tips()[size_t(m_index)]);
+  m_tipText->setText(tips()[size_t(m_index)]);
+  m_tipText->setAccessibleName(tips()[size_t(m_index)]);
 }
 
-void TipsDialog::BitBtn1Click() {
+void TipsDialog::onNextTip() {
   showTip(m_index == kTipCount - 1 ? 0 : m_index + 1);
 }
 
-void TipsDialog::BitBtn2Click() {
+void TipsDialog::onPreviousTip() {
   showTip(m_index == 0 ? kTipCount - 1 : m_index - 1);
 }
 
-void TipsDialog::BitBtn3Click() {
-  m_settings.writeInteger(settings::kTips, CheckBox1->isChecked() ? 1 : 0);
+void TipsDialog::onOk() {
+  m_settings.writeInteger(settings::kTips, m_showAtStartup->isChecked() ? 1 : 0);
   accept();
 }
 

@@ -34,15 +34,25 @@ class TipsDialog : public QDialog {
   // Shows tip `index` (0 to 19).
   void showTip(int index);
 
+  // The controls, as the user meets them.
+  QLabel* tipText() const { return m_tipText; }
+  QCheckBox* showAtStartupBox() const { return m_showAtStartup; }
+  QPushButton* nextButton() const { return m_nextButton; }
+  QPushButton* previousButton() const { return m_previousButton; }
+  QPushButton* okButton() const { return m_okButton; }
+
  private:
-  void BitBtn1Click();  // "Next tip"
-  void BitBtn2Click();  // "Previous tip"
-  void BitBtn3Click();  // "OK": writes "Tips", closes
+  void onNextTip();
+  void onPreviousTip();
+  void onOk();  // writes "Tips", closes
 
   SettingsStore& m_settings;
   int m_index = 0;
-  QLabel* Label2 = nullptr;
-  QCheckBox* CheckBox1 = nullptr;
+  QLabel* m_tipText = nullptr;
+  QCheckBox* m_showAtStartup = nullptr;
+  QPushButton* m_nextButton = nullptr;
+  QPushButton* m_previousButton = nullptr;
+  QPushButton* m_okButton = nullptr;
 };
 
 }  // namespace tw

@@ -230,40 +230,51 @@ TEST_F(ScanWindows, CancelInTheScanningWindowAddsNothing) {
 class OptionsDialogTest : public test::MainWindowFixture {
  protected:
   OptionsDialogTest() : dialog(options, config, &form) { form.setOptionsWindow(&dialog); }
-  QCheckBox* box(int n) { return dialog.checkBox(n); }
+  QCheckBox* box(bool AppOptions::*option) { return dialog.box(option); }
+  QCheckBox* confirmBox() { return dialog.box(nullptr); }
+  static void press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   OptionsDialog dialog;
 };
 
 TEST_F(OptionsDialogTest, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) {
   EXPECT_EQ(dialog.windowTitle(), "Options");
-  const std::pair<int, bool AppOptions::*> bound[] = {
-      {1, &AppOptions::AutoSavePosition},     {2, &AppOptions::LoadPreviousProject},
-      {3, &AppOptions::RemoveTrailingSpaces}, {4, &AppOptions::RemoveLeadingSpaces},
-      {5, &AppOptions::ConfirmDeleteFile},    {6, &AppOptions::ConfirmDeleteAllFiles},
-      {7, &AppOptions::ConfirmDeletePair},    {9, &AppOptions::ConfirmOnExit},
-      {10, &AppOptions::SaveAsUnix},          {11, &AppOptions::SaveOldDate},
-      {12, &AppOptions::SaveOldAttributes},   {13, &AppOptions::ConfirmDeleteBackups}};
+  // Each box, as the user reads it, and the switch behind it.
+  const std::pair<const char*, bool AppOptions::*> bound[] = {
+      {"AutoSave window size and position", &AppOptions::AutoSavePosition},
+      {"Load previous project at startup", &AppOptions::LoadPreviousProject},
+      {"Remove trailing spaces", &AppOptions::RemoveTrailingSpaces},
+      {"Remove leading spaces", &AppOptions::RemoveLeadingSpaces},
+      {"Confirm deletion of the selected files", &AppOptions::ConfirmDeleteFile},
+      {"Confirm deletion of all files", &AppOptions::ConfirmDeleteAllFiles},
+      {"Confirm deletion of the selected strings", &AppOptions::ConfirmDeletePair},
+      {"Confirm on exit", &AppOptions::ConfirmOnExit},
+      {"Save as Unix file", &AppOptions::SaveAsUnix},
+      {"Save old date", &AppOptions::SaveOldDate},
+      {"Save old attributes", &AppOptions::SaveOldAttributes},
+      {"Confirm deletion of backup files", &AppOptions::ConfirmDeleteBackups}};
   dialog.show();
-  for (auto [n, field] : bound) {
-    SCOPED_TRACE(n);
-    EXPECT_EQ(box(n)->isChecked(), options.*field);
-    box(n)->toggle();  // in force at once, while the dialog is open
-    EXPECT_EQ(box(n)->isChecked(), options.*field);
+  for (auto [caption, field] : bound) {
+    SCOPED_TRACE(caption);
+    ASSERT_NE(box(field), nullptr);
+    EXPECT_EQ(box(field)->text(), QString::fromLatin1(caption));
+    EXPECT_EQ(box(field)->isChecked(), options.*field);
+    box(field)->toggle();  // in force at once, while the dialog is open
+    EXPECT_EQ(box(field)->isChecked(), options.*field);
   }
-  auto* plain = childOf<QRadioButton>(&dialog, "RadioButton1");
-  plain->setChecked(true);
+  EXPECT_EQ(confirmBox()->text(), QStringLiteral("Confirm every replacement"));
+  dialog.rtfAsTextButton()->setChecked(true);
   EXPECT_FALSE(options.RtfAsRichText);
-  click(&dialog, "Cancel");
+  press(dialog.cancelButton());
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(options, (AppOptions{.RtfAsRichText = false}));  // the RTF choice stays
 
   // OK and the close button keep the changes.
   dialog.show();
-  box(9)->setChecked(false);
-  click(&dialog, "OK");
+  box(&AppOptions::ConfirmOnExit)->setChecked(false);
+  press(dialog.okButton());
   EXPECT_FALSE(options.ConfirmOnExit);
   dialog.show();
-  box(13)->setChecked(false);
+  box(&AppOptions::ConfirmDeleteBackups)->setChecked(false);
   dialog.close();
   EXPECT_FALSE(options.ConfirmDeleteBackups);
   // The language list is the main window's: it always offers the built-in texts first.
@@ -272,8 +283,8 @@ TEST_F(OptionsDialogTest, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) 
 
   // The main window's commands read the switch as the dialog left it.
   whenModal("Options", [&](QWidget*) {
-    box(6)->setChecked(true);
-    click(&dialog, "OK");
+    box(&AppOptions::ConfirmDeleteAllFiles)->setChecked(true);
+    press(dialog.okButton());
   });
   actions().options->trigger();
   config.Files = {{"/a", true}};
@@ -286,20 +297,20 @@ TEST_F(OptionsDialogTest, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) 
 TEST_F(OptionsDialogTest, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
   auto* mainBox = ui().switches[4];
   dialog.show();
-  box(8)->setChecked(true);
+  confirmBox()->setChecked(true);
   EXPECT_TRUE(config.Flags.Confirm);
   EXPECT_TRUE(mainBox->isChecked());
   EXPECT_TRUE(config.Changed);
   EXPECT_TRUE(actions().saveTool->isEnabled());
-  click(&dialog, "Cancel");  // goes back, with the effects of a change
+  press(dialog.cancelButton());  // goes back, with the effects of a change
   EXPECT_FALSE(config.Flags.Confirm);
   EXPECT_FALSE(mainBox->isChecked());
   EXPECT_TRUE(config.Changed);
 
   mainBox->setChecked(true);
   whenModal("Options", [&](QWidget*) {
-    EXPECT_TRUE(box(8)->isChecked());
-    click(&dialog, "OK");
+    EXPECT_TRUE(confirmBox()->isChecked());
+    press(dialog.okButton());
   });
   actions().options->trigger();
   EXPECT_TRUE(config.Flags.Confirm);

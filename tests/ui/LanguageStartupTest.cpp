@@ -293,8 +293,8 @@ TEST_F(LanguageStartupTest, TipOfTheDayOnceAfterTheFirstActivation) {
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (QApplication::activeModalWidget() == &p.tipsDialog) {
       ++shown;
-      EXPECT_TRUE(p.tipsDialog.findChild<QCheckBox*>("CheckBox1")->isChecked());
-      p.tipsDialog.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
+      EXPECT_TRUE(p.tipsDialog.showAtStartupBox()->isChecked());
+      p.tipsDialog.showAtStartupBox()->setChecked(false);
       p.tipsDialog.reject();  // the close button: Tips stays unwritten
     }
   });
@@ -342,10 +342,10 @@ TEST_F(LanguageStartupTest, ExitStoresSettingsEvenWhenRefusedAndReportsAFailingS
 TEST_F(LanguageStartupTest, TipsWrapAndOnlyOkWrites) {
   settings.writeInteger(kTips, 0);
   TipsDialog tips(settings);
-  EXPECT_FALSE(tips.findChild<QCheckBox*>("CheckBox1")->isChecked());
-  auto* next = tips.findChild<QPushButton*>("BitBtn1");
-  auto* previous = tips.findChild<QPushButton*>("BitBtn2");
-  auto* label = tips.findChild<QLabel*>("Label2");
+  EXPECT_FALSE(tips.showAtStartupBox()->isChecked());
+  auto* next = tips.nextButton();
+  auto* previous = tips.previousButton();
+  auto* label = tips.tipText();
   tips.showTip(19);
   next->click();
   EXPECT_EQ(tips.tipIndex(), 0);
@@ -358,11 +358,11 @@ TEST_F(LanguageStartupTest, TipsWrapAndOnlyOkWrites) {
   EXPECT_TRUE(TipsDialog::tips()[18].endsWith(QLatin1String(kSupportAddress)));
 
   tips.show();
-  tips.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+  tips.showAtStartupBox()->setChecked(true);
   tips.reject();
   EXPECT_EQ(settings.readInteger(kTips), 0) << "closing does not write";
   tips.show();
-  tips.findChild<QPushButton*>("BitBtn3")->click();
+  tips.okButton()->click();
   EXPECT_EQ(settings.readInteger(kTips), 1);
   EXPECT_FALSE(tips.isVisible());
 }
@@ -372,7 +372,7 @@ TEST_F(LanguageStartupTest, AboutBoxClosesWithEnter) {
   about.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
   EXPECT_EQ(about.windowTitle(), QStringLiteral("About"));
-  EXPECT_EQ(about.findChild<QLabel*>("Version")->text(), QStringLiteral("Version 2.5"));
+  EXPECT_EQ(about.versionLabel()->text(), QStringLiteral("Version 2.5"));
   QTest::keyClick(&about, Qt::Key_Return);
   EXPECT_FALSE(about.isVisible());
 }

@@ -166,14 +166,14 @@ int main(int argc, char* argv[]) {
       ++step;
       QTimer::singleShot(0, [&] { mainWindow.actions().options->trigger(); });
     } else if (step == 6 && modal == &optionsDialog) {
-      auto* pages = optionsDialog.findChild<QTabWidget*>("PageControl1");
+      auto* pages = optionsDialog.pages();
       failures += !save(&optionsDialog, out + "/options.png");
       screen(out + "/screen-options.png");
       pages->setCurrentIndex(1);
       failures += !save(&optionsDialog, out + "/options-replace.png");
       pages->setCurrentIndex(0);
       ++step;
-      optionsDialog.findChild<QPushButton*>("Cancel")->click();
+      optionsDialog.cancelButton()->click();
       QTimer::singleShot(0, [&] {
         tw::ConfirmRequest request;
         request.path = (deep + QStringLiteral("/") + QString(150, u'n') + ".html").toStdString();
