@@ -32,8 +32,6 @@ namespace {
 
 class MainWindowCommands : public test::MainWindowFixture {
  protected:
-  QPushButton* button(const char* name) { return child<QPushButton>(name); }
-  QAction* action(const char* name) { return child<QAction>(name); }
   PairGrid* grid() { return ui().pairGrid; }
   QListView* fileList() { return ui().fileList; }
 

@@ -36,13 +36,6 @@ class MainWindowFixture : public ::testing::Test {
     return nullptr;
   }
 
-  template <class T>
-  T* child(const char* name) {
-    T* w = form.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
-
   TempDir dir;
   Configuration config;
   AppOptions options;
