@@ -58,11 +58,6 @@ constexpr TextBinding kBindings[] = {
     {39, "MainWindow", "StringGrid1", "header0"},
     {40, "MainWindow", "GroupBox3/Label2"},
     {40, "MainWindow", "StringGrid1", "header1"},
-    // The edit and browse modes, inside the files group.
-    {41, "MainWindow", "GroupBox1/Button4"},
-    {42, "MainWindow", "GroupBox1/Button5"},
-    {43, "MainWindow", "GroupBox1/WrapText1"},
-    {44, "MainWindow", "GroupBox1/Button2"},
     {99, "MainWindow", "TipoftheDay1"},
     // The confirmation dialog; its three lines are overwritten for each occurrence.
     {2, "ConfirmDialog", "Label1"},

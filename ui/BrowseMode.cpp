@@ -52,9 +52,8 @@ QString plainText(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
 }
 
-QTextBrowser* makeView(QWidget* group, const char* name, const QString& accessibleName) {
+QTextBrowser* makeView(QWidget* group, const QString& accessibleName) {
   auto* view = new QTextBrowser(group);
-  view->setObjectName(QString::fromLatin1(name));
   view->setAccessibleName(accessibleName);
   view->setOpenExternalLinks(true);
   view->setTextInteractionFlags(Qt::TextBrowserInteraction);
@@ -64,14 +63,18 @@ QTextBrowser* makeView(QWidget* group, const char* name, const QString& accessib
 }  // namespace
 
 BrowseMode::BrowseMode(QWidget* group, Prompts& prompts) : QObject(group), m_prompts(prompts) {
-  RichEdit1 = makeView(group, "RichEdit1", QStringLiteral("RTF File"));
-  RichEdit1->setOpenLinks(false);
-  CppWebBrowser1 = makeView(group, "CppWebBrowser1", QStringLiteral("HTML preview"));
-  Button2 = new QPushButton(QStringLiteral("Return to normal state"), group);
-  Button2->setObjectName(QStringLiteral("Button2"));
-  Button2->setAccessibleName(Button2->text());
-  Button2->setAutoDefault(false);
+  m_rtfView = makeView(group, QStringLiteral("RTF File"));
+  m_rtfView->setOpenLinks(false);
+  m_pageView = makeView(group, QStringLiteral("HTML preview"));
+  m_returnButton = new QPushButton(group);
+  m_returnButton->setAutoDefault(false);
+  applyTexts(TextTable());
   setVisible(false);
+}
+
+void BrowseMode::applyTexts(const TextTable& table) {
+  m_returnButton->setText(fromStd(table.text(44)));
+  m_returnButton->setAccessibleName(m_returnButton->text());
 }
 
 BrowseMode::View BrowseMode::viewFor(const std::string& path) {
@@ -83,25 +86,25 @@ QString BrowseMode::captionFor(View view) {
 }
 
 void BrowseMode::setVisible(bool visible) {
-  RichEdit1->setVisible(visible && m_view == View::Rtf);
-  CppWebBrowser1->setVisible(visible && m_view == View::Html);
-  Button2->setVisible(visible);
+  m_rtfView->setVisible(visible && m_view == View::Rtf);
+  m_pageView->setVisible(visible && m_view == View::Html);
+  m_returnButton->setVisible(visible);
 }
 
 void BrowseMode::place(const MainLayout& layout) {
-  tw::place(RichEdit1, layout.viewer);
-  tw::place(CppWebBrowser1, layout.viewer);
-  tw::place(Button2, layout.returnButton);
+  tw::place(m_rtfView, layout.viewer);
+  tw::place(m_pageView, layout.viewer);
+  tw::place(m_returnButton, layout.returnButton);
 }
 
 void BrowseMode::setFocusToView() {
-  (m_view == View::Rtf ? RichEdit1 : CppWebBrowser1)->setFocus();
+  shownView()->setFocus();
 }
 
 void BrowseMode::clear() {
-  RichEdit1->clear();
-  CppWebBrowser1->setSource(QUrl());
-  CppWebBrowser1->clear();
+  m_rtfView->clear();
+  m_pageView->setSource(QUrl());
+  m_pageView->clear();
 }
 
 bool BrowseMode::open(const std::string& path) {
@@ -118,19 +121,19 @@ bool BrowseMode::open(const std::string& path) {
   }
   const std::string& bytes = file.content;
   if (m_view == View::Rtf) {
-    fillRtfDocument(*RichEdit1->document(), bytes);
+    fillRtfDocument(*m_rtfView->document(), bytes);
     return true;
   }
   const QString name = fromStd(path);
   const QUrl url = QUrl::fromLocalFile(QFileInfo(name).absoluteFilePath());
   if (isHtmlName(path)) {
     // The page's relative links and pictures resolve against its own address.
-    CppWebBrowser1->setSource(url, QTextDocument::HtmlResource);
+    m_pageView->setSource(url, QTextDocument::HtmlResource);
   } else if (isPictureName(name)) {
-    CppWebBrowser1->document()->setBaseUrl(url);
-    CppWebBrowser1->setHtml(QStringLiteral("<img src=\"%1\">").arg(url.toString().toHtmlEscaped()));
+    m_pageView->document()->setBaseUrl(url);
+    m_pageView->setHtml(QStringLiteral("<img src=\"%1\">").arg(url.toString().toHtmlEscaped()));
   } else {
-    CppWebBrowser1->setPlainText(plainText(bytes));
+    m_pageView->setPlainText(plainText(bytes));
   }
   return true;
 }

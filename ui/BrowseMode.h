@@ -6,6 +6,7 @@
 // any other file as plain text. Nothing here can change the file.
 
 #include "config/Prompts.h"
+#include "lang/TextTable.h"
 #include "ui/MainLayout.h"
 
 #include <QObject>
@@ -37,17 +38,23 @@ class BrowseMode : public QObject {
   // Shows or hides the controls (the view of the file last opened).
   void setVisible(bool visible);
   void place(const MainLayout& layout);
+  // Captions from the language's texts: "Return to normal state".
+  void applyTexts(const TextTable& table);
   void setFocusToView();
   // Empties both views, so that a large file is not kept while the mode is closed.
   void clear();
 
   View view() const { return m_view; }
-
-  QTextBrowser* RichEdit1 = nullptr;       // RTF files
-  QTextBrowser* CppWebBrowser1 = nullptr;  // every other file
-  QPushButton* Button2 = nullptr;          // "Return to normal state"
+  // The view that shows the file last opened.
+  QTextBrowser* shownView() const { return m_view == View::Rtf ? m_rtfView : m_pageView; }
+  QTextBrowser* rtfView() const { return m_rtfView; }    // RTF files
+  QTextBrowser* pageView() const { return m_pageView; }  // every other file
+  QPushButton* returnButton() const { return m_returnButton; }
 
  private:
+  QTextBrowser* m_rtfView = nullptr;
+  QTextBrowser* m_pageView = nullptr;
+  QPushButton* m_returnButton = nullptr;
   Prompts& m_prompts;
   View m_view = View::Html;
 };

@@ -181,10 +181,10 @@ void MainWindow::buildControls() {
   Button3->setAccessibleName(Button3->text());
   // Browse and edit mode show their file in this group, in place of the file list.
   m_browseMode = new BrowseMode(GroupBox1, m_prompts);
-  connect(m_browseMode->Button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
+  connect(m_browseMode->returnButton(), &QPushButton::clicked, this, &MainWindow::Button2Click);
   m_editMode = new EditMode(GroupBox1, m_prompts);
-  connect(m_editMode->Button4, &QPushButton::clicked, this, &MainWindow::Button4Click);
-  connect(m_editMode->Button5, &QPushButton::clicked, this, &MainWindow::Button5Click);
+  connect(m_editMode->saveButton(), &QPushButton::clicked, this, &MainWindow::Button4Click);
+  connect(m_editMode->discardButton(), &QPushButton::clicked, this, &MainWindow::Button5Click);
 
   // "Options"
   GroupBox2 = new QGroupBox(QStringLiteral("Options"), m_client);
@@ -741,13 +741,11 @@ void MainWindow::Button1Click() {
   GroupBox1->setTitle(BrowseMode::captionFor(BrowseMode::viewFor(path)));
   const bool shown = m_browseMode->open(path);
   m_browseMode->setVisible(true);
-  showPathOf(m_browseMode->view() == BrowseMode::View::Rtf ? m_browseMode->RichEdit1
-                                                           : m_browseMode->CppWebBrowser1,
-             path);
+  showPathOf(m_browseMode->shownView(), path);
   if (shown)
     m_browseMode->setFocusToView();
   else
-    m_browseMode->Button2->setFocus();
+    m_browseMode->returnButton()->setFocus();
 }
 
 void MainWindow::Button2Click() {
@@ -764,11 +762,11 @@ void MainWindow::Button3Click() {
   enterFileMode(FileMode::Edit);
   GroupBox1->setTitle(QStringLiteral("Edit File"));
   m_editMode->setVisible(true);
-  showPathOf(m_editMode->Memo3, path);
+  showPathOf(m_editMode->editor(), path);
   if (opened == EditMode::Opened::Editing)
-    m_editMode->Memo3->setFocus();
+    m_editMode->editor()->setFocus();
   else
-    m_editMode->Button5->setFocus();
+    m_editMode->discardButton()->setFocus();
 }
 
 void MainWindow::Button4Click() {

@@ -2,6 +2,8 @@
 // window and about box it opens.
 
 #include "ui/AboutDialog.h"
+#include "ui/BrowseMode.h"
+#include "ui/EditMode.h"
 #include "ui/LanguageTexts.h"
 #include "ui/MainWindow.h"
 #include "ui/PairTableModel.h"
@@ -64,6 +66,8 @@ bool MainWindow::applyLanguage(const QString& fileName) {
   // Qt's own dialogs and buttons follow, where Qt has a translation for the language.
   useQtTranslations(m_language);
   applyTexts(m_texts, this);
+  m_browseMode->applyTexts(m_texts);
+  m_editMode->applyTexts(m_texts);
   fitSwitchCaptions();
   fitButtonCaptions();
   return true;

@@ -7,6 +7,7 @@
 #include "MainWindowFixture.h"
 #include "support/FaultyFileOps.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -43,10 +44,27 @@ class FileModes : public test::MainWindowFixture {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
     ASSERT_TRUE(list->selectionModel()->isSelected(row));
   }
-  void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+  // The push button of the main window that a screen reader calls `name`.
+  QPushButton* button(const QString& name) {
+    QPushButton* found = nullptr;
+    for (QPushButton* b : form.findChildren<QPushButton*>()) {
+      if (QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name) != name) continue;
+      EXPECT_EQ(found, nullptr) << "two buttons called " << name.toStdString();
+      found = b;
+    }
+    EXPECT_NE(found, nullptr) << name.toStdString();
+    return found;
+  }
+  void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+  void browseFile() { click(button(QStringLiteral("Browse file"))); }
+  void editFile() { click(button(QStringLiteral("Edit file"))); }
+  void returnToNormal() { click(browse().returnButton()); }
+  void saveAndClose() { click(form.editMode().saveButton()); }
+  void discardAndClose() { click(form.editMode().discardButton()); }
   bool enabled(const char* name) { return child<QAction>(name)->isEnabled(); }
   QRect rect(const LayoutRect& r) { return QRect(r.x, r.y, r.width, r.height); }
-  QPlainTextEdit* editor() { return child<QPlainTextEdit>("Memo3"); }
+  BrowseMode& browse() { return *form.findChild<BrowseMode*>(); }
+  QPlainTextEdit* editor() { return form.editMode().editor(); }
   QString title() { return child<QGroupBox>("GroupBox1")->title(); }
 };
 
@@ -60,31 +78,44 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
   OptionsDialog optionsWindow(options, config, &form);
   form.setOptionsWindow(&optionsWindow);
 
-  EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
+  EXPECT_FALSE(button(QStringLiteral("Browse file"))->isEnabled());
+  enum class Enter { BrowseFileCommand, BrowseFilePopUp, BrowseFileButton, EditFilePopUp };
+  QTextBrowser* rtfView = browse().rtfView();
+  QTextBrowser* pageView = browse().pageView();
   struct Case {
     std::string path;
-    const char* enter;  // the command that opens the mode
-    const char* view;   // the control showing the file
+    Enter enter;    // how the mode is opened
+    QWidget* view;  // the control showing the file
     QString title;
-    const char* leave;
+    QPushButton* leave;
   };
   const Case cases[] = {
-      {rtf, "BrowseFile1", "RichEdit1", "RTF File", "Button2"},
-      {page, "BrowseFile2", "CppWebBrowser1", "HTML preview", "Button2"},
-      {text, "Button1", "CppWebBrowser1", "HTML preview", "Button2"},
-      {text, "EditFile2", "Memo3", "Edit File", "Button5"},
+      {rtf, Enter::BrowseFileCommand, rtfView, "RTF File", browse().returnButton()},
+      {page, Enter::BrowseFilePopUp, pageView, "HTML preview", browse().returnButton()},
+      {text, Enter::BrowseFileButton, pageView, "HTML preview", browse().returnButton()},
+      {text, Enter::EditFilePopUp, editor(), "Edit File", form.editMode().discardButton()},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.view + (" " + c.path));
+    SCOPED_TRACE(c.view->accessibleName().toStdString() + " " + c.path);
     listAndSelect(c.path);
-    ASSERT_TRUE(child<QPushButton>("Button1")->isEnabled());
+    ASSERT_TRUE(button(QStringLiteral("Browse file"))->isEnabled());
     ASSERT_TRUE(enabled("EditFile1"));
-    if (c.enter[0] == 'B' && c.enter[1] == 'u')
-      click(c.enter);
-    else
-      child<QAction>(c.enter)->trigger();
+    switch (c.enter) {
+      case Enter::BrowseFileCommand:
+        child<QAction>("BrowseFile1")->trigger();
+        break;
+      case Enter::BrowseFilePopUp:
+        child<QAction>("BrowseFile2")->trigger();
+        break;
+      case Enter::BrowseFileButton:
+        browseFile();
+        break;
+      case Enter::EditFilePopUp:
+        child<QAction>("EditFile2")->trigger();
+        break;
+    }
     EXPECT_EQ(title(), c.title);
-    QWidget* view = child<QWidget>(c.view);
+    QWidget* view = c.view;
     EXPECT_TRUE(view->isVisible());
     EXPECT_EQ(view->geometry(), rect(form.currentLayout().viewer));
     EXPECT_EQ(view->toolTip(), QString::fromStdString(c.path));
@@ -106,41 +137,40 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
     EXPECT_TRUE(enabled("New1"));
     EXPECT_TRUE(enabled("AddFiles1"));
     EXPECT_TRUE(enabled("Options1"));
-    EXPECT_EQ(child<QWidget>("Button3")->geometry(), rect(form.currentLayout().editFile));
+    EXPECT_EQ(button(QStringLiteral("Edit file"))->geometry(), rect(form.currentLayout().editFile));
   }
 
   // What each view showed: the RTF formatted, the page with its picture, text as text.
   listAndSelect(rtf);
-  click("Button1");
-  QTextDocument* doc = child<QTextBrowser>("RichEdit1")->document();
+  browseFile();
+  QTextDocument* doc = rtfView->document();
   EXPECT_TRUE(doc->toPlainText().contains(QStringLiteral("crème brûlée")));
   const QTextCursor seeds = doc->find(QStringLiteral("seeds"));
   ASSERT_FALSE(seeds.isNull());
   EXPECT_EQ(seeds.charFormat().fontWeight(), QFont::Bold);
-  click("Button2");
+  returnToNormal();
   listAndSelect(page);
-  click("Button1");
-  auto* browser = child<QTextBrowser>("CppWebBrowser1");
-  EXPECT_EQ(browser->toPlainText().left(5), QStringLiteral("Hello"));
-  EXPECT_FALSE(browser->loadResource(QTextDocument::ImageResource, QUrl("pic.png")).isNull());
-  click("Button2");
+  browseFile();
+  EXPECT_EQ(pageView->toPlainText().left(5), QStringLiteral("Hello"));
+  EXPECT_FALSE(pageView->loadResource(QTextDocument::ImageResource, QUrl("pic.png")).isNull());
+  returnToNormal();
   listAndSelect(text);
-  click("Button1");
-  EXPECT_EQ(browser->toPlainText(), QStringLiteral("<b>not bold</b>\n"));
-  click("Button2");
+  browseFile();
+  EXPECT_EQ(pageView->toPlainText(), QStringLiteral("<b>not bold</b>\n"));
+  returnToNormal();
 
   // A mode follows the window's size.
-  click("Button3");
+  editFile();
   form.resize(900, 700);
   QApplication::processEvents();
-  EXPECT_EQ(child<QWidget>("Button5")->geometry(), rect(form.currentLayout().discardButton));
+  EXPECT_EQ(form.editMode().discardButton()->geometry(), rect(form.currentLayout().discardButton));
   EXPECT_EQ(editor()->geometry(), rect(form.currentLayout().viewer));
   EXPECT_EQ(form.currentLayout().viewer.width, form.centralWidget()->width() - 15);
-  click("Button5");
+  discardAndClose();
 
   // Emptying the list disables both commands.
   form.findChild<QAction*>("DeleteallFiles1")->trigger();
-  EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
+  EXPECT_FALSE(button(QStringLiteral("Browse file"))->isEnabled());
   EXPECT_FALSE(enabled("EditFile1"));
 }
 
@@ -169,11 +199,11 @@ TEST_F(FileModes, SavingWritesBackEveryUneditedByte) {
     const std::string path = dir.write(c.name, c.bytes);
     ::chmod(path.c_str(), 0640);
     listAndSelect(path);
-    click("Button3");
+    editFile();
     ASSERT_EQ(form.fileMode(), FileMode::Edit);
     editor()->moveCursor(QTextCursor::End);
     editor()->insertPlainText(QString::fromStdString(c.typed));
-    click("Button4");
+    saveAndClose();
     EXPECT_EQ(form.fileMode(), FileMode::Normal);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_TRUE(test::TempDir::read(path) == c.saved);
@@ -188,7 +218,7 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   // NUL bytes: no mode at all.
   const std::string binary = dir.write("data.bin", std::string("a\0b", 3));
   listAndSelect(binary);
-  click("Button3");
+  editFile();
   EXPECT_EQ(form.fileMode(), FileMode::Normal);
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_NE(prompts.shown[0].text.find("NUL"), std::string::npos);
@@ -196,33 +226,33 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   // A file that cannot be read: the mode opens with its own buttons, and cannot save.
   const std::string missing = dir.file("missing.txt");
   listAndSelect(missing);
-  click("Button3");
+  editFile();
   EXPECT_EQ(prompts.shown.back().text, "Cannot open file " + missing);
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
-  EXPECT_FALSE(child<QPushButton>("Button4")->isEnabled());
-  click("Button5");
-  click("Button1");
+  EXPECT_FALSE(form.editMode().saveButton()->isEnabled());
+  discardAndClose();
+  browseFile();
   EXPECT_EQ(form.fileMode(), FileMode::Browse);
   EXPECT_EQ(prompts.shown.back().text, "Cannot open file " + missing);
-  click("Button2");
+  returnToNormal();
   // A named pipe is refused, not waited on.
   const std::string fifo = dir.file("pipe");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   listAndSelect(fifo);
-  click("Button1");
+  browseFile();
   EXPECT_EQ(prompts.shown.back().text.rfind("Cannot open file " + fifo + "\n\n", 0), 0u);
-  click("Button2");
+  returnToNormal();
 
   // A failed save keeps the mode, the text and the file.
   const std::string path = dir.write("sub/keep.txt", "old\n");
   listAndSelect(path);
-  click("Button3");
+  editFile();
   editor()->setPlainText(QStringLiteral("new\n"));
   ::chmod(dir.file("sub").c_str(), 0555);
   test::FaultyFileOps faulty;
   if (::geteuid() == 0) faulty.failCall(1, EACCES, "open");  // root writes anywhere
   form.editMode().setFileOps(faulty);
-  click("Button4");
+  saveAndClose();
   EXPECT_EQ(prompts.shown.back().text.rfind("Cannot create file " + path + "\n\n", 0), 0u);
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(editor()->toPlainText(), QStringLiteral("new\n"));
@@ -233,37 +263,37 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   // Changed by another program meanwhile: asked first; No keeps both texts.
   dir.write("sub/keep.txt", "theirs, longer\n");
   prompts.answers = {PromptAnswer::No, PromptAnswer::Yes};
-  click("Button4");
+  saveAndClose();
   EXPECT_EQ(prompts.shown.back().kind, "ask");
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(test::TempDir::read(path), "theirs, longer\n");
-  click("Button4");
+  saveAndClose();
   EXPECT_EQ(form.fileMode(), FileMode::Normal);
   EXPECT_EQ(test::TempDir::read(path), "new\n");
 
   // A file the user made read-only meanwhile is not saved over.
   listAndSelect(path);
-  click("Button3");
+  editFile();
   editor()->setPlainText(QStringLiteral("newer\n"));
   ::chmod(path.c_str(), 0444);
-  click("Button4");
+  saveAndClose();
   EXPECT_EQ(prompts.shown.back().text, "Cannot create file " + path + "\n\nThe file is read-only.");
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(test::TempDir::read(path), "new\n");
   prompts.answers = {PromptAnswer::No};  // leave without saving, if asked
-  click("Button5");
+  discardAndClose();
   EXPECT_EQ(form.fileMode(), FileMode::Normal);
   EXPECT_EQ(test::TempDir::read(path), "new\n");
 
   // A Latin-1 file cannot take a character beyond it.
   const std::string latin1 = dir.write("l1.txt", "caf\xE9");
   listAndSelect(latin1);
-  click("Button3");
+  editFile();
   editor()->insertPlainText(QStringLiteral("\u20AC"));
-  click("Button4");
+  saveAndClose();
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(test::TempDir::read(latin1), "caf\xE9");
-  click("Button5");
+  discardAndClose();
 }
 
 // Adding files, or cancelling Add Files, keeps the entry the user selected, and with it the
@@ -277,7 +307,7 @@ TEST_F(FileModes, AddingFilesKeepsTheSelection) {
     child<QAction>("AddFiles1")->trigger();
     EXPECT_EQ(form.fileModel().rowCount(), chosen.empty() ? 1 : 2);
     EXPECT_TRUE(list->selectionModel()->isSelected(form.fileModel().index(0, 0)));
-    EXPECT_TRUE(child<QPushButton>("Button1")->isEnabled());
+    EXPECT_TRUE(button(QStringLiteral("Browse file"))->isEnabled());
     EXPECT_TRUE(enabled("EditFile1"));
   }
 }
@@ -285,25 +315,26 @@ TEST_F(FileModes, AddingFilesKeepsTheSelection) {
 TEST_F(FileModes, ClosingIsRefusedWhileAModeIsOpenAndWrapIsKept) {
   const std::string path = dir.write("a.txt", "a long line\n");
   listAndSelect(path);
-  for (const char* mode : {"Button1", "Button3"}) {
-    click(mode);
+  const bool browsing[] = {true, false};
+  for (bool browseMode : browsing) {
+    browseMode ? browseFile() : editFile();
     EXPECT_FALSE(form.close());
     EXPECT_EQ(prompts.shown.back().text,
-              mode[6] == '1' ? "You must close the Browse mode" : "You must close the Edit mode");
+              browseMode ? "You must close the Browse mode" : "You must close the Edit mode");
     EXPECT_EQ(prompts.shown.back().caption, "Warning");
     EXPECT_TRUE(form.isVisible());
-    click(mode[6] == '1' ? "Button2" : "Button5");
+    browseMode ? returnToNormal() : discardAndClose();
   }
 
-  click("Button3");
-  auto* wrap = child<QCheckBox>("WrapText1");
+  editFile();
+  QCheckBox* wrap = form.editMode().wrapTextBox();
   EXPECT_FALSE(wrap->isChecked());
   EXPECT_EQ(editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
   wrap->click();
   EXPECT_EQ(editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
   EXPECT_EQ(editor()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-  click("Button5");
-  click("Button3");
+  discardAndClose();
+  editFile();
   EXPECT_TRUE(wrap->isChecked());
   EXPECT_EQ(editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 

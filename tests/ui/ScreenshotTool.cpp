@@ -10,6 +10,8 @@
 #include "config/ConfigurationCommands.h"
 #include "config/Settings.h"
 #include "support/MemorySettingsStore.h"
+#include "ui/BrowseMode.h"
+#include "ui/EditMode.h"
 #include "ui/FileListModel.h"
 #include "ui/LanguageTexts.h"
 #include "ui/ProgramWindows.h"
@@ -225,20 +227,20 @@ int main(int argc, char* argv[]) {
       button("Button1");
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/browse-rtf.png");
-      button("Button2");
+      mainWindow.findChild<tw::BrowseMode*>()->returnButton()->click();
       select(2);
       button("Button1");
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/browse-html.png");
-      button("Button2");
+      mainWindow.findChild<tw::BrowseMode*>()->returnButton()->click();
       select(1);
       button("Button3");
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/edit.png");
-      mainWindow.findChild<QCheckBox*>("WrapText1")->click();
+      mainWindow.editMode().wrapTextBox()->click();
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/edit-wrapped.png");
-      button("Button5");
+      mainWindow.editMode().discardButton()->click();
     } else if (step == 9 && !modal) {
       // Every shipped language at the window's smallest size, where captions are tightest.
       mainWindow.resize(570, 450);
