@@ -9,6 +9,7 @@
 #include "config/Prompts.h"
 #include "config/SettingsStore.h"
 #include "scan/ScanCriteria.h"
+#include "ui/LanguageTexts.h"
 
 #include <QDialog>
 
@@ -23,10 +24,14 @@ class QTreeView;
 
 namespace tw {
 
-class ScanDialog : public QDialog {
+class ScanDialog : public QDialog, public ShowsTexts {
   Q_OBJECT
  public:
   ScanDialog(Prompts& prompts, SettingsStore& settings, QWidget* parent = nullptr);
+
+  // The captions of the language: the buttons, the check boxes, the mask's label, and the
+  // path line's prompt shown until a folder is chosen.
+  void applyTexts(const TextTable& table) override;
 
   // The criteria of the last accepted Scan.
   const ScanCriteria& criteria() const { return m_criteria; }
@@ -36,14 +41,18 @@ class ScanDialog : public QDialog {
   void setDirectory(const QString& folder);
   bool expanded() const { return m_expanded; }
 
+  QTreeView* folderTree() const { return m_folderTree; }
+  // The chosen folder's path, above the tree.
+  QLabel* folderLabel() const { return m_folderLabel; }
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  void FormActivate();
-  void Button1Click();  // "Scan"
-  void Button3Click();  // "Advanced >>" / "Normal <<"
-  void DirectoryChange();
+  void moveToLastFolder();
+  void onScan();
+  void onAdvanced();  // "Advanced >>" / "Normal <<"
+  void showChosenFolder();
   void enableFields();
   ScanFields fields() const;
   QWidget* fieldOf(ScanField field) const;
@@ -52,31 +61,34 @@ class ScanDialog : public QDialog {
   SettingsStore& m_settings;
   ScanCriteria m_criteria;
   bool m_expanded = false;
+  bool m_folderChosen = false;  // the path line shows a folder rather than its prompt
+  QString m_folderPrompt;
+  QString m_advancedCaption;
 
   QFileSystemModel* m_folders = nullptr;
-  QLabel* Label1 = nullptr;  // the chosen folder's path
-  QTreeView* DirectoryListBox1 = nullptr;
-  QPushButton* Button1 = nullptr;  // "Scan"
-  QPushButton* Button2 = nullptr;  // "Cancel"
-  QPushButton* Button3 = nullptr;  // "Advanced >>"
-  QCheckBox* CheckBox1 = nullptr;  // "Recurse Subdirectories"
-  QLabel* Label2 = nullptr;        // "Specify extension:"
-  QLineEdit* Edit1 = nullptr;
-  QGroupBox* GroupBox1 = nullptr;  // "Advanced Search"
-  QCheckBox* CheckBox2 = nullptr;  // "File size"
-  QComboBox* ComboBox1 = nullptr;  // "=", ">", "<"
-  QLineEdit* Edit2 = nullptr;
-  QComboBox* ComboBox3 = nullptr;  // "bytes", "Kbytes", "Mbytes"
-  QCheckBox* CheckBox3 = nullptr;  // "Date between"
-  QLineEdit* Edit3 = nullptr;
-  QLineEdit* Edit4 = nullptr;
-  QCheckBox* CheckBox4 = nullptr;  // "Not older than"
-  QLineEdit* Edit5 = nullptr;
-  QComboBox* ComboBox2 = nullptr;  // "Hour(s)" ... "Year(s)"
-  QCheckBox* CheckBox5 = nullptr;  // "With attributes"
-  QCheckBox* CheckBox6 = nullptr;  // "Archive"
-  QCheckBox* CheckBox8 = nullptr;  // "Read only"
-  QCheckBox* CheckBox9 = nullptr;  // "System", never shown
+  QLabel* m_folderLabel = nullptr;
+  QTreeView* m_folderTree = nullptr;
+  QPushButton* m_scanButton = nullptr;
+  QPushButton* m_cancelButton = nullptr;
+  QPushButton* m_advancedButton = nullptr;
+  QCheckBox* m_recurseBox = nullptr;
+  QLabel* m_extensionLabel = nullptr;  // "Specify extension:"
+  QLineEdit* m_extensionField = nullptr;
+  QGroupBox* m_advancedGroup = nullptr;  // "Advanced Search"
+  QCheckBox* m_sizeBox = nullptr;
+  QComboBox* m_sizeCompareBox = nullptr;  // "=", ">", "<"
+  QLineEdit* m_sizeField = nullptr;
+  QComboBox* m_sizeUnitBox = nullptr;  // "bytes", "Kbytes", "Mbytes"
+  QCheckBox* m_dateBox = nullptr;
+  QLineEdit* m_dateFromField = nullptr;
+  QLineEdit* m_dateToField = nullptr;
+  QCheckBox* m_ageBox = nullptr;
+  QLineEdit* m_ageField = nullptr;
+  QComboBox* m_ageUnitBox = nullptr;  // "Hour(s)" ... "Year(s)"
+  QCheckBox* m_attributesBox = nullptr;
+  QCheckBox* m_archiveBox = nullptr;
+  QCheckBox* m_readOnlyBox = nullptr;
+  QCheckBox* m_systemBox = nullptr;  // never shown
 };
 
 }  // namespace tw

@@ -143,24 +143,33 @@ int main(int argc, char* argv[]) {
     } else if (step == 3 && modal == &scanDialog) {
       failures += !save(&scanDialog, out + "/scan.png");
       screen(out + "/screen-scan.png");
-      scanDialog.findChild<QPushButton*>("Button3")->click();
-      scanDialog.findChild<QCheckBox*>("CheckBox2")->setChecked(true);
-      scanDialog.findChild<QLineEdit*>("Edit2")->setText(QStringLiteral("10"));
-      scanDialog.findChild<QCheckBox*>("CheckBox4")->setChecked(true);
-      scanDialog.findChild<QLineEdit*>("Edit5")->setText(QStringLiteral("2"));
+      auto control = [&](const QString& name) {
+        for (QWidget* w : scanDialog.findChildren<QWidget*>()) {
+          if (w->accessibleName() == name) return w;
+          if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->text() == name) return w;
+        }
+        return static_cast<QWidget*>(nullptr);
+      };
+      auto box = [&](const char* name) { return qobject_cast<QCheckBox*>(control(name)); };
+      auto field = [&](const char* name) { return qobject_cast<QLineEdit*>(control(name)); };
+      qobject_cast<QPushButton*>(control(QStringLiteral("Advanced>>")))->click();
+      box("File Size")->setChecked(true);
+      field("File size amount")->setText(QStringLiteral("10"));
+      box("Not older than")->setChecked(true);
+      field("Not older than, count")->setText(QStringLiteral("2"));
       failures += !save(&scanDialog, out + "/scan-advanced.png");
       screen(out + "/screen-scan-advanced.png");
-      scanDialog.findChild<QCheckBox*>("CheckBox2")->setChecked(false);
-      scanDialog.findChild<QCheckBox*>("CheckBox4")->setChecked(false);
+      box("File Size")->setChecked(false);
+      box("Not older than")->setChecked(false);
       // A large tree for the scanning window: the whole of /usr.
       scanDialog.setDirectory(QStringLiteral("/usr"));
       ++step;
-      scanDialog.findChild<QPushButton*>("Button1")->click();
+      qobject_cast<QPushButton*>(control(QStringLiteral("Scan")))->click();
     } else if (step == 4 && modal == &scanProgressDialog) {
       failures += !save(&scanProgressDialog, out + "/scanning.png");
       screen(out + "/screen-scanning.png");
       ++step;
-      scanProgressDialog.findChild<QPushButton*>("Button1")->click();  // Cancel: nothing is added
+      scanProgressDialog.cancelButton()->click();  // Cancel: nothing is added
     } else if (step == 5 && modal == nullptr) {
       ++step;
       QTimer::singleShot(0, [&] { mainWindow.findChild<QAction*>("Options1")->trigger(); });
