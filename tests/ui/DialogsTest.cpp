@@ -201,6 +201,9 @@ TEST_F(ScanWindows, AMalformedFieldIsRefusedAndTheDialogStaysOpenWithItFocused) 
       {"Not older than", "Not older than, unit", "days",
        "Not older than: 'days' is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or "
        "Year(s))"},
+      // Regression: a number below 0 was "not a valid integer value".
+      {"File Size", "File size amount", "-5", "File size: '-5' must be 0 or more"},
+      {"Not older than", "Not older than, count", " -2", "Not older than: ' -2' must be 0 or more"},
   };
   scanDialog.show();
   QApplication::setActiveWindow(&scanDialog);
