@@ -60,6 +60,20 @@ QTextBrowser* makeView(QWidget* group, const QString& accessibleName) {
   return view;
 }
 
+Qt::Alignment qtAlignment(rtf::Alignment alignment) {
+  switch (alignment) {
+    case rtf::Alignment::Left:
+      break;
+    case rtf::Alignment::Right:
+      return Qt::AlignRight;
+    case rtf::Alignment::Centred:
+      return Qt::AlignHCenter;
+    case rtf::Alignment::Justified:
+      return Qt::AlignJustify;
+  }
+  return Qt::AlignLeft;
+}
+
 }  // namespace
 
 BrowseMode::BrowseMode(QWidget* group, Prompts& prompts) : QObject(group), m_prompts(prompts) {
@@ -146,7 +160,12 @@ void fillRtfDocument(QTextDocument& document, const std::string& rtfSource) {
   cursor.beginEditBlock();
   bool first = true;
   for (const rtf::FormattedParagraph& p : paragraphs) {
-    if (!first) cursor.insertBlock();
+    QTextBlockFormat block;
+    block.setAlignment(qtAlignment(p.alignment));
+    if (first)
+      cursor.setBlockFormat(block);
+    else
+      cursor.insertBlock(block);
     first = false;
     for (const rtf::TextRun& run : p.runs) {
       QTextCharFormat f;

@@ -59,8 +59,9 @@ class BrowseMode : public QObject {
   View m_view = View::Html;
 };
 
-// The formatted text of an RTF document as a rich-text document: paragraphs, bold, italic,
-// underline, point sizes, colours and fonts as the core's reader gives them.
+// The formatted text of an RTF document as a rich-text document: paragraphs and their
+// alignment, bold, italic, underline, point sizes, colours and fonts as the core's reader
+// gives them.
 void fillRtfDocument(QTextDocument& document, const std::string& rtfSource);
 
 }  // namespace tw

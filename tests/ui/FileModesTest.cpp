@@ -174,6 +174,28 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
   EXPECT_FALSE(enabled("EditFile1"));
 }
 
+// Regression: every paragraph of an RTF file showed left-aligned.
+TEST_F(FileModes, BrowsedRtfParagraphsKeepTheirAlignment) {
+  const std::string rtf = dir.write(
+      "aligned.rtf",
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\qc\\b Title\\b0\\par"
+      "\\pard plain\\par\\qr right\\par\\qj justified\\par\\pard\\ql left\\par{\\qc last}}");
+  listAndSelect(rtf);
+  browseFile();
+  ASSERT_EQ(form.fileMode(), FileMode::Browse);
+  const QTextDocument* doc = browse().rtfView()->document();
+  const std::pair<const char*, Qt::Alignment> expected[] = {
+      {"Title", Qt::AlignHCenter},     {"plain", Qt::AlignLeft}, {"right", Qt::AlignRight},
+      {"justified", Qt::AlignJustify}, {"left", Qt::AlignLeft},  {"last", Qt::AlignHCenter}};
+  ASSERT_EQ(doc->blockCount(), int(std::size(expected)));
+  for (const auto& [text, alignment] : expected) {
+    const QTextBlock block = doc->find(QString::fromLatin1(text)).block();
+    EXPECT_EQ(block.text(), QString::fromLatin1(text));
+    EXPECT_EQ(block.blockFormat().alignment() & Qt::AlignHorizontal_Mask, alignment) << text;
+  }
+  returnToNormal();
+}
+
 TEST_F(FileModes, SavingWritesBackEveryUneditedByte) {
   std::string latin1;
   for (int b = 1; b < 256; ++b)
