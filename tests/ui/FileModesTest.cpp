@@ -5,6 +5,7 @@
 #include "ui/OptionsDialog.h"
 
 #include "MainWindowFixture.h"
+#include "QtPrinters.h"
 #include "support/FaultyFileOps.h"
 
 #include <QAccessible>
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -172,6 +174,78 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
   form.findChild<QAction*>("DeleteallFiles1")->trigger();
   EXPECT_FALSE(button(QStringLiteral("Browse file"))->isEnabled());
   EXPECT_FALSE(enabled("EditFile1"));
+}
+
+// Regression: browse read the whole file and showed anything that was not HTML as text, so a
+// sound file showed its bytes and a log of gigabytes filled the memory.
+TEST_F(FileModes, BrowseShowsBinaryDataAsSuchAndOnlyTheStartOfALargeFile) {
+  constexpr std::int64_t kLimit = BrowseMode::kShownBytes;
+  std::string sound = std::string("ID3\x04\0\0\0\0\0\x17", 10);
+  for (int i = 0; sound.size() < 200'000; ++i) sound += char((i * 7919) % 251);
+  std::string controls;
+  for (int i = 0; controls.size() < 4096; ++i)
+    controls +=
+        "\x01\x02\x03\x04\x05\x06\x0E\x0F"
+        "ab"[i % 10];
+  // "ligne \xC3\xA9\n" is 9 bytes: the cut after 4 MiB falls inside the "é" of a line.
+  std::string lines;
+  while (std::int64_t(lines.size()) < kLimit + 1000) lines += "ligne \xC3\xA9\n";
+  ASSERT_EQ(kLimit % 9, 7);
+  std::string sparseStart;
+  while (std::int64_t(sparseStart.size()) < kLimit + 10) sparseStart += "0123456789abcdef\n";
+  const std::string utf16 = std::string("\xFF\xFEh\0i\0\n\0", 8);
+
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::int64_t size;  // with a sparse end after the bytes
+    QString shown;
+    QString note;  // empty: none shown
+  };
+  const Case cases[] = {
+      {"song.mp3", sound, 0, "This file holds binary data (200000 bytes) and is not shown.", ""},
+      {"table.dat", controls, 0, "This file holds binary data (4096 bytes) and is not shown.", ""},
+      {"lines.log", lines, 0, QString::fromUtf8(lines.data(), kLimit - 1),
+       "Only the first 4 MiB of 4.0 MiB are shown."},
+      {"sparse.log", sparseStart, std::int64_t{64} << 20,
+       QString::fromLatin1(sparseStart.data(), kLimit),
+       "Only the first 4 MiB of 64.0 MiB are shown."},
+      {"latin1.txt", "caf\xE9 cr\xE8me\n", 0, "caf\u00E9 cr\u00E8me\n", ""},
+      {"utf16.txt", utf16, 0, "hi\n", ""},
+      {"colours.log", "\x1B[31mred\x1B[0m\tand\nplain\f\n", 0, "\x1B[31mred\x1B[0m\tand\nplain\f\n",
+       ""},
+      {"empty.txt", "", 0, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.write(c.name, c.bytes);
+    if (c.size) {
+      ASSERT_EQ(::truncate(path.c_str(), c.size), 0);
+    }
+    listAndSelect(path);
+    browseFile();
+    ASSERT_EQ(form.fileMode(), FileMode::Browse);
+    QTextBrowser* view = browse().pageView();
+    EXPECT_TRUE(view->isVisible());
+    const QString text = view->toPlainText();
+    EXPECT_EQ(text.size(), c.shown.size());
+    EXPECT_TRUE(text == c.shown) << text.left(80).toStdString();
+    QLabel* note = browse().note();
+    EXPECT_EQ(note->isVisible(), !c.note.isEmpty());
+    if (!c.note.isEmpty()) {
+      EXPECT_EQ(note->text(), c.note);
+      // The note sits above the view, both inside the viewer's place.
+      const QRect viewer = rect(form.currentLayout().viewer);
+      EXPECT_EQ(note->geometry().top(), viewer.top());
+      EXPECT_GT(view->geometry().top(), note->geometry().bottom());
+      EXPECT_EQ(view->geometry().bottom(), viewer.bottom());
+    } else {
+      EXPECT_EQ(view->geometry(), rect(form.currentLayout().viewer));
+    }
+    returnToNormal();
+  }
+  EXPECT_EQ(partShownNote(kLimit, std::int64_t{2} << 30),
+            "Only the first 4 MiB of 2.0 GiB are shown.");
 }
 
 // Regression: every paragraph of an RTF file showed left-aligned.
