@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -17,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -65,11 +68,24 @@ ScanDialog::ScanDialog(Prompts& prompts, SettingsStore& settings, QWidget* paren
   // Long folder names are shown whole; the tree scrolls sideways to them.
   m_folderTree->header()->setStretchLastSection(false);
   m_folderTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-  // The folders are read in the background: once the chosen folder's parent is read, it is
-  // scrolled into view.
-  connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this] {
-    m_folderTree->scrollTo(m_folderTree->currentIndex(), QAbstractItemView::PositionAtCenter);
-  });
+  // The folders are read in the background, and each folder read (and sorted) moves the rows
+  // below it: until the user takes over, the chosen folder is brought back into view after
+  // every such change.
+  m_revealTimer = new QTimer(this);
+  m_revealTimer->setSingleShot(true);
+  m_revealTimer->setInterval(0);
+  connect(m_revealTimer, &QTimer::timeout, this, &ScanDialog::revealChosenFolder);
+  auto followLoading = [this] {
+    if (m_revealing) m_revealTimer->start();
+  };
+  connect(m_folders, &QFileSystemModel::directoryLoaded, this, followLoading);
+  connect(m_folders, &QAbstractItemModel::layoutChanged, this, followLoading);
+  connect(m_folders, &QAbstractItemModel::rowsInserted, this, followLoading);
+  connect(m_folders, &QAbstractItemModel::rowsRemoved, this, followLoading);
+  for (QScrollBar* bar : {m_folderTree->verticalScrollBar(), m_folderTree->horizontalScrollBar()})
+    connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_revealing = false; });
+  m_folderTree->installEventFilter(this);
+  m_folderTree->viewport()->installEventFilter(this);
   m_folderTree->setFixedSize(kLeftWidth, 170);
   m_folderTree->setSelectionMode(QAbstractItemView::SingleSelection);
   m_folderLabel->setBuddy(m_folderTree);
@@ -213,14 +229,45 @@ void ScanDialog::setDirectory(const QString& folder) {
   const QModelIndex index = m_folders->index(folder);
   if (!index.isValid()) return;
   m_folderTree->setCurrentIndex(index);
-  m_folderTree->scrollTo(index, QAbstractItemView::PositionAtCenter);
   m_folderChosen = true;
   showChosenFolder();
+  m_revealing = true;
+  revealChosenFolder();
+}
+
+// The chosen folder in view: its branch open, the folder selected and scrolled to the middle.
+void ScanDialog::revealChosenFolder() {
+  const QModelIndex current = m_folderTree->currentIndex();
+  if (!current.isValid()) return;
+  for (QModelIndex up = current.parent(); up.isValid(); up = up.parent()) m_folderTree->expand(up);
+  m_folderTree->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+  m_folderTree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+}
+
+bool ScanDialog::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+      m_revealing = false;  // the user moves about the tree now
+      break;
+    default:
+      break;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void ScanDialog::showEvent(QShowEvent* event) {
   moveToLastFolder();
   QDialog::showEvent(event);
+  // Once the tree has its size, and again as its folders come in.
+  m_revealing = true;
+  m_revealTimer->start();
+}
+
+void ScanDialog::hideEvent(QHideEvent* event) {
+  m_revealing = false;
+  QDialog::hideEvent(event);
 }
 
 // Each opening moves the tree to the shared last folder, when it still exists.

@@ -20,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace tw {
@@ -37,7 +38,8 @@ class ScanDialog : public QDialog, public ShowsTexts {
   const ScanCriteria& criteria() const { return m_criteria; }
   // The folder the tree shows as chosen ("/" when none is).
   QString directory() const;
-  // Chooses `folder` in the tree (when it exists).
+  // Chooses `folder` in the tree (when it exists), and keeps it selected and in view while
+  // the tree reads its folders, until the user scrolls, clicks or types in the tree.
   void setDirectory(const QString& folder);
   bool expanded() const { return m_expanded; }
 
@@ -46,10 +48,14 @@ class ScanDialog : public QDialog, public ShowsTexts {
   QLabel* folderLabel() const { return m_folderLabel; }
 
  protected:
+  // Each showing chooses the last folder and brings the chosen folder into view.
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void moveToLastFolder();
+  void revealChosenFolder();
   void onScan();
   void onAdvanced();  // "Advanced >>" / "Normal <<"
   void showChosenFolder();
@@ -62,10 +68,12 @@ class ScanDialog : public QDialog, public ShowsTexts {
   ScanCriteria m_criteria;
   bool m_expanded = false;
   bool m_folderChosen = false;  // the path line shows a folder rather than its prompt
+  bool m_revealing = false;     // the chosen folder is kept in view while the tree loads
   QString m_folderPrompt;
   QString m_advancedCaption;
 
   QFileSystemModel* m_folders = nullptr;
+  QTimer* m_revealTimer = nullptr;
   QLabel* m_folderLabel = nullptr;
   QTreeView* m_folderTree = nullptr;
   QPushButton* m_scanButton = nullptr;

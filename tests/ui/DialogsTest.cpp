@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTreeView>
 
 #include <functional>
 
@@ -184,6 +185,46 @@ TEST_F(ScanWindows, CaptionsFollowTheLanguage) {
   EXPECT_EQ(scanDialog.folderLabel()->text(), "/") << "a chosen folder stays shown";
   EXPECT_EQ(named<QPushButton>(d, "Scan")->text(), "Scan");
   scanDialog.hide();
+}
+
+// Regression: the dialog named the remembered folder above a tree that still showed the top
+// of "/", because the folders load in the background after the dialog is shown.
+TEST_F(ScanWindows, OpensWithTheRememberedFolderSelectedAndInView) {
+  // Deep, and among many folders on every level, so that it is far from the tree's top.
+  std::string deep = "root";
+  for (const char* level : {"m-one", "m-two", "m-three", "m-four"}) {
+    for (int i = 0; i < 40; ++i) dir.write(deep + "/a" + std::to_string(i) + "/f", "");
+    deep += std::string("/") + level;
+  }
+  dir.write(deep + "/f", "");
+  deep = dir.file(deep);
+  QTreeView* tree = scanDialog.folderTree();
+  auto inView = [tree] {
+    const QModelIndex current = tree->currentIndex();
+    const QRect item = tree->visualRect(current);
+    return current.isValid() && tree->selectionModel()->isSelected(current) && item.height() > 0 &&
+           tree->viewport()->rect().contains(item.topLeft() + QPoint(0, 1)) &&
+           tree->viewport()->rect().contains(QPoint(item.left(), item.bottom()));
+  };
+  // In view once the folders are read, and still in view after the tree has settled.
+  auto waitUntilInView = [&] {
+    for (int waited = 0; waited < 5000 && !inView(); waited += 20) QTest::qWait(20);
+    QTest::qWait(500);
+  };
+  for (const std::string& remembered : {deep, dir.file("root/m-one")}) {
+    SCOPED_TRACE(remembered);
+    StoreScanFolder(settings, remembered);
+    scanDialog.setDirectory(QDir::rootPath());
+    scanDialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&scanDialog));
+    waitUntilInView();
+    const QString wanted = QString::fromStdString(remembered);
+    EXPECT_EQ(scanDialog.directory(), wanted);
+    EXPECT_TRUE(inView()) << tree->visualRect(tree->currentIndex()).y() << " of "
+                          << tree->viewport()->height();
+    EXPECT_EQ(scanDialog.folderLabel()->toolTip(), wanted);
+    scanDialog.hide();
+  }
 }
 
 TEST_F(ScanWindows, AMalformedFieldIsRefusedAndTheDialogStaysOpenWithItFocused) {
