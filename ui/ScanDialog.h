@@ -4,7 +4,8 @@
 // criterion's check box enables its fields. Scan captures the criteria as a whole: a malformed
 // field is refused with a message naming the field and its text, and the dialog stays open
 // with that field focused. The controls keep their state from one opening to the next; each
-// opening moves the tree to the shared last folder.
+// opening moves the tree to the shared last folder and keeps it in view while the tree reads
+// the folders in the background.
 
 #include "config/Prompts.h"
 #include "config/SettingsStore.h"
