@@ -23,19 +23,6 @@ constexpr TextBinding kBindings[] = {
     {81, "ProcessingDialog", "Label3"},
     // The results window.
     {82, "ResultsDialog", "Button2"},
-    // The scan dialog.
-    {16, "ScanDialog", "Button1"},
-    {45, "ScanDialog", "Label1"},
-    {46, "ScanDialog", "CheckBox1"},
-    {47, "ScanDialog", "Label2"},
-    {48, "ScanDialog", "Button3"},
-    {50, "ScanDialog", "CheckBox2"},
-    {51, "ScanDialog", "CheckBox3"},
-    {52, "ScanDialog", "CheckBox4"},
-    {53, "ScanDialog", "CheckBox5"},
-    {54, "ScanDialog", "CheckBox6"},
-    {55, "ScanDialog", "CheckBox8"},
-    {56, "ScanDialog", "Button2"},
 };
 
 }  // namespace

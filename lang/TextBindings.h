@@ -9,7 +9,8 @@
 // "tab1", ... the page captions of a tab widget.
 //
 // The table is applied in the order of its windows: the main window, then the confirmation
-// dialog, the processing window, the results window, the options dialog and the scan dialog.
+// dialog, the processing window, the results window and the options dialog. Windows that show
+// the texts themselves (the scan dialog; browse and edit mode in the main window) have no rows.
 
 #include <span>
 #include <vector>

@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::string_view kNotInteger = "is not a valid integer value";
 constexpr std::string_view kTooLarge = "is too large";
+constexpr std::string_view kNegative = "must be 0 or more";
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -20,13 +21,20 @@ std::string_view trimSpaces(std::string_view text) {
   return text;
 }
 
-enum class NumberStatus { Ok, NotInteger, TooLarge };
+enum class NumberStatus { Ok, NotInteger, TooLarge, Negative };
 
-// A whole number of 0 or more, at most `limit`.
+// A whole number of 0 or more, at most `limit`. A number below 0 is Negative however large,
+// and "-0" is 0.
 NumberStatus parseWholeNumber(std::string_view text, int64_t limit, int64_t& value) {
   text = trimSpaces(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  const bool minus = !text.empty() && text.front() == '-';
+  if (!text.empty() && (text.front() == '+' || minus)) text.remove_prefix(1);
   if (text.empty()) return NumberStatus::NotInteger;
+  if (minus) {
+    if (text.find_first_not_of("0123456789") != std::string_view::npos)
+      return NumberStatus::NotInteger;
+    if (text.find_first_not_of('0') != std::string_view::npos) return NumberStatus::Negative;
+  }
   int64_t result = 0;
   bool tooLarge = false;
   for (char c : text) {
@@ -45,9 +53,17 @@ NumberStatus parseWholeNumber(std::string_view text, int64_t limit, int64_t& val
 
 std::optional<ScanInputError> numberError(ScanField field, const std::string& text,
                                           NumberStatus status) {
-  if (status == NumberStatus::Ok) return std::nullopt;
-  return ScanInputError{field, text,
-                        std::string(status == NumberStatus::TooLarge ? kTooLarge : kNotInteger)};
+  switch (status) {
+    case NumberStatus::Ok:
+      return std::nullopt;
+    case NumberStatus::TooLarge:
+      return ScanInputError{field, text, std::string(kTooLarge)};
+    case NumberStatus::Negative:
+      return ScanInputError{field, text, std::string(kNegative)};
+    case NumberStatus::NotInteger:
+      break;
+  }
+  return ScanInputError{field, text, std::string(kNotInteger)};
 }
 
 bool isLeapYear(int year) {

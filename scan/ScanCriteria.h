@@ -118,7 +118,7 @@ enum class ScanField { SizeAmount, SizeCompare, DateFrom, DateTo, AgeCount, AgeU
 struct ScanInputError {
   ScanField field;
   std::string text;
-  std::string problem;  // e.g. "is not a valid integer value"
+  std::string problem;  // e.g. "is not a valid integer value", "must be 0 or more"
 
   // The caption of the field's criterion in the dialog: "File size", "Date between" or
   // "Not older than".
@@ -130,8 +130,9 @@ struct ScanInputError {
 // Captures the criteria from `fields` into `criteria`: the one entry of the scan dialog and the
 // command line. Returns the first malformed field in the order of the dialog (age count
 // whenever its text is not empty, then size, date range, age unit); `criteria` is then left
-// exactly as it was. Checked: the amount and the count are whole numbers (surrounding spaces
-// allowed) that fit in 64 bits after the unit shift; the comparison starts with "=", ">" or
+// exactly as it was. Checked: the amount and the count are whole numbers of 0 or more
+// (surrounding spaces allowed; a number below 0 "must be 0 or more") that fit in 64 bits after
+// the unit shift; the comparison starts with "=", ">" or
 // "<"; each date is DD.MM.YYYY and a real date; the age unit, when the age criterion is on, is
 // not None.
 std::optional<ScanInputError> captureScanCriteria(const ScanFields& fields, ScanCriteria& criteria);

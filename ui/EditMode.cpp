@@ -40,71 +40,77 @@ bool writableByItsUser(const struct stat& st) {
 
 EditMode::EditMode(QWidget* group, Prompts& prompts)
     : QObject(group), m_prompts(prompts), m_ops(&platform::systemFileOps()) {
-  Memo3 = new QPlainTextEdit(group);
-  Memo3->setObjectName(QStringLiteral("Memo3"));
-  Memo3->setAccessibleName(QStringLiteral("File text"));
-  Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_editor = new QPlainTextEdit(group);
+  m_editor->setAccessibleName(QStringLiteral("File text"));
+  m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   // Plain text the way it is in the file: a fixed-width font, tabs at eight columns.
   QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  Memo3->setFont(mono);
-  Memo3->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char(' ')) * 8);
+  m_editor->setFont(mono);
+  m_editor->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char(' ')) * 8);
 
   // "Wrap text" keeps its state from one use of edit mode to the next: it lives as long as the
   // window.
-  CheckBox6 = new QCheckBox(QStringLiteral("Wrap text"), group);
-  CheckBox6->setObjectName(QStringLiteral("WrapText1"));
-  CheckBox6->setAccessibleName(QStringLiteral("Wrap text"));
-  connect(CheckBox6, &QCheckBox::toggled, this, &EditMode::CheckBox6Click);
+  m_wrapTextBox = new QCheckBox(group);
+  connect(m_wrapTextBox, &QCheckBox::toggled, this, &EditMode::onWrapTextToggled);
 
-  auto button = [group](const QString& text, const char* name) {
-    auto* b = new QPushButton(text, group);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(text);
+  auto button = [group] {
+    auto* b = new QPushButton(group);
     b->setAutoDefault(false);
     return b;
   };
-  Button4 = button(QStringLiteral("Save changes and close"), "Button4");
-  Button5 = button(QStringLiteral("Discard changes and close"), "Button5");
+  m_saveButton = button();
+  m_discardButton = button();
+  applyTexts(TextTable());
   setVisible(false);
 }
 
+void EditMode::applyTexts(const TextTable& table) {
+  const std::pair<QAbstractButton*, int> captions[] = {
+      {m_saveButton, 41}, {m_discardButton, 42}, {m_wrapTextBox, 43}};
+  for (auto [control, slot] : captions) {
+    control->setText(fromStd(table.text(slot)));
+    control->setAccessibleName(control->text());
+  }
+}
+
 void EditMode::setVisible(bool visible) {
-  for (QWidget* w : std::initializer_list<QWidget*>{Memo3, CheckBox6, Button4, Button5})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{m_editor, m_wrapTextBox, m_saveButton, m_discardButton})
     w->setVisible(visible);
 }
 
 void EditMode::place(const MainLayout& layout) {
-  tw::place(Memo3, layout.viewer);
-  tw::place(CheckBox6, layout.wrapText);
-  tw::place(Button4, layout.saveButton);
-  tw::place(Button5, layout.discardButton);
+  tw::place(m_editor, layout.viewer);
+  tw::place(m_wrapTextBox, layout.wrapText);
+  tw::place(m_saveButton, layout.saveButton);
+  tw::place(m_discardButton, layout.discardButton);
 }
 
-void EditMode::CheckBox6Click() {
-  const bool wrap = CheckBox6->isChecked();
-  Memo3->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-  Memo3->setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+void EditMode::onWrapTextToggled() {
+  const bool wrap = m_wrapTextBox->isChecked();
+  m_editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  m_editor->setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
 }
 
 std::string EditMode::editorText() const {
   // The raw text keeps no-break spaces as they are; blocks are separated by U+2029.
-  QString text = Memo3->document()->toRawText();
+  QString text = m_editor->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
   return toStd(text);
 }
 
 bool EditMode::loadIntoEditor(const EditableText& text) {
-  Memo3->setPlainText(fromStd(text.text));
+  m_editor->setPlainText(fromStd(text.text));
   return editorText() == text.text;
 }
 
 EditMode::Opened EditMode::open(const std::string& path) {
   m_loaded = false;
   m_file = {};
-  Memo3->clear();
-  Button4->setEnabled(false);
+  m_editor->clear();
+  m_saveButton->setEnabled(false);
   std::string error;
   const writeback::LoadResult read = writeback::loadFile(path, m_file, error, *m_ops);
   if (read == writeback::LoadResult::Missing || read == writeback::LoadResult::Failed) {
@@ -128,7 +134,7 @@ EditMode::Opened EditMode::open(const std::string& path) {
     kept = loadIntoEditor(*text);
   }
   if (!kept) {
-    Memo3->clear();
+    m_editor->clear();
     m_prompts.inform("The file " + path +
                          " cannot be edited as text: the editor would change some of its "
                          "characters.",
@@ -137,9 +143,9 @@ EditMode::Opened EditMode::open(const std::string& path) {
   }
   m_format = text->format;
   m_loaded = true;
-  Button4->setEnabled(true);
-  Memo3->document()->setModified(false);
-  Memo3->moveCursor(QTextCursor::Start);
+  m_saveButton->setEnabled(true);
+  m_editor->document()->setModified(false);
+  m_editor->moveCursor(QTextCursor::Start);
   return Opened::Editing;
 }
 

@@ -7,6 +7,7 @@
 
 #include "config/Prompts.h"
 #include "engine/EditedText.h"
+#include "lang/TextTable.h"
 #include "ui/MainLayout.h"
 #include "writeback/WriteBack.h"
 
@@ -35,6 +36,8 @@ class EditMode : public QObject {
   // Shows or hides the controls (placed by `layout`).
   void setVisible(bool visible);
   void place(const MainLayout& layout);
+  // Captions from the language's texts: the two buttons and "Wrap text".
+  void applyTexts(const TextTable& table);
 
   // "Save changes and close": true when the text is on disk (or nothing had to be written)
   // and the mode may end; false keeps the mode and the text, after telling the user why.
@@ -47,15 +50,19 @@ class EditMode : public QObject {
   std::string editorText() const;
   const TextFormat& format() const { return m_format; }
 
-  QPlainTextEdit* Memo3 = nullptr;
-  QCheckBox* CheckBox6 = nullptr;  // "Wrap text"
-  QPushButton* Button4 = nullptr;  // "Save changes and close"
-  QPushButton* Button5 = nullptr;  // "Discard changes and close"
+  QPlainTextEdit* editor() const { return m_editor; }
+  QCheckBox* wrapTextBox() const { return m_wrapTextBox; }
+  QPushButton* saveButton() const { return m_saveButton; }        // "Save changes and close"
+  QPushButton* discardButton() const { return m_discardButton; }  // "Discard changes and close"
 
  private:
-  void CheckBox6Click();
+  void onWrapTextToggled();
   bool loadIntoEditor(const EditableText& text);
 
+  QPlainTextEdit* m_editor = nullptr;
+  QCheckBox* m_wrapTextBox = nullptr;
+  QPushButton* m_saveButton = nullptr;
+  QPushButton* m_discardButton = nullptr;
   Prompts& m_prompts;
   platform::FileOps* m_ops;
   writeback::LoadedFile m_file;

@@ -148,10 +148,11 @@ void MainWindow::buildFilesGroup() {
 
   // Browse and edit mode show their file in this group, in place of the file list.
   m_browseMode = new BrowseMode(m_ui.filesGroup, m_prompts);
-  connect(m_browseMode->Button2, &QPushButton::clicked, this, &MainWindow::onReturnToNormal);
+  connect(m_browseMode->returnButton(), &QPushButton::clicked, this, &MainWindow::onReturnToNormal);
   m_editMode = new EditMode(m_ui.filesGroup, m_prompts);
-  connect(m_editMode->Button4, &QPushButton::clicked, this, &MainWindow::onSaveEditedFile);
-  connect(m_editMode->Button5, &QPushButton::clicked, this, &MainWindow::onDiscardEditedFile);
+  connect(m_editMode->saveButton(), &QPushButton::clicked, this, &MainWindow::onSaveEditedFile);
+  connect(m_editMode->discardButton(), &QPushButton::clicked, this,
+          &MainWindow::onDiscardEditedFile);
 }
 
 void MainWindow::buildOptionsGroup() {
@@ -280,10 +281,8 @@ void MainWindow::applyTexts(const TextTable& texts) {
   m_ui.deletePairButton->setText(text(14));
   m_pairModel->setHeaderData(0, Qt::Horizontal, text(39));
   m_pairModel->setHeaderData(1, Qt::Horizontal, text(40));
-  m_editMode->Button4->setText(text(41));
-  m_editMode->Button5->setText(text(42));
-  m_editMode->CheckBox6->setText(text(43));
-  m_browseMode->Button2->setText(text(44));
+  m_browseMode->applyTexts(texts);
+  m_editMode->applyTexts(texts);
   m_ui.browseButton->setAccessibleName(m_ui.browseButton->text());
   m_ui.editButton->setAccessibleName(m_ui.editButton->text());
   fitSwitchCaptions();

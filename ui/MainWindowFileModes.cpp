@@ -77,13 +77,11 @@ void MainWindow::onBrowseFile() {
   m_ui.filesGroup->setTitle(BrowseMode::captionFor(BrowseMode::viewFor(path)));
   const bool shown = m_browseMode->open(path);
   m_browseMode->setVisible(true);
-  showPathOf(m_browseMode->view() == BrowseMode::View::Rtf ? m_browseMode->RichEdit1
-                                                           : m_browseMode->CppWebBrowser1,
-             path);
+  showPathOf(m_browseMode->shownView(), path);
   if (shown)
     m_browseMode->setFocusToView();
   else
-    m_browseMode->Button2->setFocus();
+    m_browseMode->returnButton()->setFocus();
 }
 
 void MainWindow::onReturnToNormal() {
@@ -100,11 +98,11 @@ void MainWindow::onEditFile() {
   enterFileMode(FileMode::Edit);
   m_ui.filesGroup->setTitle(fromStd(m_texts.text(22)));
   m_editMode->setVisible(true);
-  showPathOf(m_editMode->Memo3, path);
+  showPathOf(m_editMode->editor(), path);
   if (opened == EditMode::Opened::Editing)
-    m_editMode->Memo3->setFocus();
+    m_editMode->editor()->setFocus();
   else
-    m_editMode->Button5->setFocus();
+    m_editMode->discardButton()->setFocus();
 }
 
 void MainWindow::onSaveEditedFile() {

@@ -20,38 +20,33 @@ constexpr int kFolderWidth = 380;
 
 ScanProgressDialog::ScanProgressDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-  setObjectName(QStringLiteral("Form8"));
+  setObjectName(QStringLiteral("ScanProgressDialog"));
   setWindowTitle(QStringLiteral("Scanning"));
   setModal(true);
-  Label1 = new QLabel(QStringLiteral("Scanning. "), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label2 = new QLabel(QStringLiteral("Please wait..."), this);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label3 = new QLabel(this);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  Label3->setTextFormat(Qt::PlainText);
-  Label3->setFixedWidth(kFolderWidth);
-  Label3->setAccessibleName(QStringLiteral("Folder being searched"));
-  Button1 = new QPushButton(QStringLiteral("Cancel"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setAutoDefault(false);
-  connect(Button1, &QPushButton::clicked, this, &ScanProgressDialog::Button1Click);
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(100);
-  connect(Timer1, &QTimer::timeout, this, &ScanProgressDialog::Timer1Timer);
+  m_scanningLabel = new QLabel(QStringLiteral("Scanning. "), this);
+  m_waitLabel = new QLabel(QStringLiteral("Please wait..."), this);
+  m_folderLabel = new QLabel(this);
+  m_folderLabel->setTextFormat(Qt::PlainText);
+  m_folderLabel->setFixedWidth(kFolderWidth);
+  m_folderLabel->setAccessibleName(QStringLiteral("Folder being searched"));
+  m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  m_cancelButton->setAutoDefault(false);
+  connect(m_cancelButton, &QPushButton::clicked, this, &ScanProgressDialog::onCancel);
+  m_pollTimer = new QTimer(this);
+  m_pollTimer->setInterval(100);
+  connect(m_pollTimer, &QTimer::timeout, this, &ScanProgressDialog::showProgress);
 
   auto* top = new QHBoxLayout;
-  top->addWidget(Label1);
-  top->addWidget(Label2);
+  top->addWidget(m_scanningLabel);
+  top->addWidget(m_waitLabel);
   top->addStretch(1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(Button1);
+  buttons->addWidget(m_cancelButton);
   buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
-  layout->addWidget(Label3);
+  layout->addWidget(m_folderLabel);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -73,8 +68,8 @@ ScanFound ScanProgressDialog::execScan(const ScanCriteria& criteria,
     m_observer.folder = criteria.Directory;
   }
   m_started = false;
-  Label3->clear();
-  Button1->setEnabled(true);
+  m_folderLabel->clear();
+  m_cancelButton->setEnabled(true);
   exec();
   m_criteria = nullptr;
   return std::move(m_found);
@@ -85,17 +80,17 @@ void ScanProgressDialog::showEvent(QShowEvent* event) {
   // The walk starts once per showing, when the window is on the screen.
   if (!m_started && m_criteria) {
     m_started = true;
-    QTimer::singleShot(0, this, &ScanProgressDialog::FormActivate);
+    QTimer::singleShot(0, this, &ScanProgressDialog::startWalk);
   }
 }
 
-void ScanProgressDialog::FormActivate() {
-  Timer1Timer();
+void ScanProgressDialog::startWalk() {
+  showProgress();
   m_walker = std::thread([this] {
     m_found = findScanFiles(*m_criteria, m_now, &m_observer);
     m_observer.done = true;
   });
-  Timer1->start();
+  m_pollTimer->start();
 }
 
 void ScanProgressDialog::Observer::searching(const std::string& path) {
@@ -104,34 +99,34 @@ void ScanProgressDialog::Observer::searching(const std::string& path) {
 }
 
 QString ScanProgressDialog::shownFolder() const {
-  return Label3->toolTip();
+  return m_folderLabel->toolTip();
 }
 
-void ScanProgressDialog::Timer1Timer() {
+void ScanProgressDialog::showProgress() {
   QString folder;
   {
     std::lock_guard lock(m_observer.mutex);
     folder = fromStd(m_observer.folder);
   }
-  if (Label3->toolTip() != folder) setElidedText(Label3, {}, folder, Qt::ElideMiddle);
+  if (m_folderLabel->toolTip() != folder) setElidedText(m_folderLabel, {}, folder, Qt::ElideMiddle);
   if (m_observer.done) finishWalk();
 }
 
 void ScanProgressDialog::finishWalk() {
-  Timer1->stop();
+  m_pollTimer->stop();
   if (m_walker.joinable()) m_walker.join();
   accept();
 }
 
-void ScanProgressDialog::Button1Click() {
+void ScanProgressDialog::onCancel() {
   m_observer.cancel = true;
-  Button1->setEnabled(false);
+  m_cancelButton->setEnabled(false);
 }
 
 void ScanProgressDialog::reject() {
   // Escape while the walk runs is Cancel; the window closes when the walk has stopped.
   if (scanning()) {
-    Button1Click();
+    onCancel();
     return;
   }
   QDialog::reject();
@@ -139,7 +134,7 @@ void ScanProgressDialog::reject() {
 
 void ScanProgressDialog::closeEvent(QCloseEvent* event) {
   if (scanning()) {
-    Button1Click();
+    onCancel();
     event->ignore();
     return;
   }

@@ -32,6 +32,7 @@ class ScanProgressDialog : public QDialog {
   bool scanning() const { return m_walker.joinable(); }
   // The folder shown as being searched.
   QString shownFolder() const;
+  QPushButton* cancelButton() const { return m_cancelButton; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -51,16 +52,16 @@ class ScanProgressDialog : public QDialog {
     std::string folder;  // guarded by mutex
   };
 
-  void FormActivate();
-  void Timer1Timer();
-  void Button1Click();
+  void startWalk();
+  void showProgress();
+  void onCancel();
   void finishWalk();
 
-  QLabel* Label1 = nullptr;  // "Scanning. "
-  QLabel* Label2 = nullptr;  // "Please wait..."
-  QLabel* Label3 = nullptr;  // the folder being searched
-  QPushButton* Button1 = nullptr;
-  QTimer* Timer1 = nullptr;
+  QLabel* m_scanningLabel = nullptr;  // "Scanning. "
+  QLabel* m_waitLabel = nullptr;      // "Please wait..."
+  QLabel* m_folderLabel = nullptr;    // the folder being searched
+  QPushButton* m_cancelButton = nullptr;
+  QTimer* m_pollTimer = nullptr;
 
   const ScanCriteria* m_criteria = nullptr;
   std::chrono::system_clock::time_point m_now;

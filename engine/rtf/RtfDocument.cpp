@@ -84,6 +84,10 @@ enum class Word : std::uint8_t {
   Cpg,
   Plain,
   Pard,
+  Ql,
+  Qr,
+  Qc,
+  Qj,
   Intbl,
   Itap,
   V,
@@ -318,6 +322,10 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     t["cpg"] = {Word::Cpg, 0};
     t["plain"] = {Word::Plain, 0};
     t["pard"] = {Word::Pard, 0};
+    t["ql"] = {Word::Ql, 0};
+    t["qr"] = {Word::Qr, 0};
+    t["qc"] = {Word::Qc, 0};
+    t["qj"] = {Word::Qj, 0};
     t["intbl"] = {Word::Intbl, 0};
     t["itap"] = {Word::Itap, 0};
     t["v"] = {Word::V, 0};
@@ -351,6 +359,7 @@ struct GroupState {
   int font = -1;
   int tableLevel = 0;
   int colourIndex = 0;
+  Alignment alignment = Alignment::Left;
   CharFormat fmt;  // colour left empty; resolved from colourIndex
   std::uint32_t groupBegin = 0;
 };
@@ -485,6 +494,7 @@ std::size_t Walker::beginUnit(std::uint32_t b, std::uint32_t e, std::uint8_t fla
   u.codePage = codePage();
   u.uc = top().uc;
   u.flags = flags;
+  u.alignment = top().alignment;
   u.format = formatIndex();
   m_doc.units.push_back(u);
   m_lastUnitLevel = top().tableLevel;
@@ -779,6 +789,19 @@ void Walker::onWord(const Token& t) {
       return;
     case Word::Pard:
       s.tableLevel = 0;
+      s.alignment = Alignment::Left;
+      return;
+    case Word::Ql:
+      s.alignment = Alignment::Left;
+      return;
+    case Word::Qr:
+      s.alignment = Alignment::Right;
+      return;
+    case Word::Qc:
+      s.alignment = Alignment::Centred;
+      return;
+    case Word::Qj:
+      s.alignment = Alignment::Justified;
       return;
     case Word::Intbl:
       s.tableLevel = std::max(s.tableLevel, 1);

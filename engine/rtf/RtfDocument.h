@@ -18,6 +18,10 @@
 
 namespace tw::rtf {
 
+// How the lines of a paragraph are aligned: \ql (or none, or \pard) left, \qr right, \qc
+// centred, \qj justified.
+enum class Alignment : std::uint8_t { Left, Right, Centred, Justified };
+
 // One visible character (or paragraph mark) of the plain text.
 struct Unit {
   enum Flag : std::uint8_t {
@@ -32,6 +36,8 @@ struct Unit {
   std::uint16_t codePage = 1252;  // code page in force at the unit's first source byte
   std::uint16_t uc = 1;           // \uc in force at the unit's first source byte
   std::uint8_t flags = 0;
+  // The paragraph alignment in force at the unit; a paragraph takes that of its mark.
+  Alignment alignment = Alignment::Left;
   std::uint32_t format = 0;  // index into Document::formats
 
   std::uint32_t srcBegin() const { return src[0][0]; }

@@ -9,6 +9,7 @@ std::vector<FormattedParagraph> formattedText(const Document& doc) {
   bool open = false;  // text since the last paragraph mark
   for (const Unit& u : doc.units) {
     if (u.flags & Unit::ParaMark) {
+      current.alignment = u.alignment;
       paragraphs.push_back(std::move(current));
       current = {};
       open = false;
@@ -21,6 +22,7 @@ std::vector<FormattedParagraph> formattedText(const Document& doc) {
     } else {
       current.runs.back().text += text;
     }
+    current.alignment = u.alignment;
     open = true;
   }
   if (open) paragraphs.push_back(std::move(current));

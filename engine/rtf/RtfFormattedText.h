@@ -19,10 +19,12 @@ struct TextRun {
 
 struct FormattedParagraph {
   std::vector<TextRun> runs;  // adjacent runs differ in format; none for an empty paragraph
+  Alignment alignment = Alignment::Left;
 };
 
 // The document's paragraphs: one per paragraph mark (\par, \sect, \row), plus the text after
-// the last mark when there is any.
+// the last mark when there is any. A paragraph is aligned as its mark says (the text after the
+// last mark: as its last character says).
 std::vector<FormattedParagraph> formattedText(const Document& doc);
 
 }  // namespace tw::rtf

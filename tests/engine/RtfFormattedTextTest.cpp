@@ -69,6 +69,28 @@ TEST(RtfFormattedText, ParagraphsFollowTheMarksAndKeepEmptyOnes) {
   EXPECT_EQ(paragraphs[2].runs.at(0).text, "c\td");
 }
 
+// A paragraph is aligned as the words in force at its mark say; \pard and the end of a group
+// go back, and the text after the last mark takes what holds at its end.
+TEST(RtfFormattedText, ParagraphsCarryTheAlignmentOfTheirMark) {
+  const Document doc = parse(
+      "{\\rtf1\\ansi {\\pard\\qc centred\\par}\\qr right\\par\\qj justified {\\ql left\\par}"
+      "both\\par\\pard reset\\par{\\qc inner} outside\\par\\qc tail}");
+  EXPECT_EQ(doc.plain,
+            "centred\r\nright\r\njustified left\r\nboth\r\nreset\r\ninner outside\r\ntail");
+  const std::pair<const char*, Alignment> expected[] = {
+      {"centred", Alignment::Centred},     {"right", Alignment::Right},
+      {"justified left", Alignment::Left}, {"both", Alignment::Justified},
+      {"reset", Alignment::Left},          {"inner outside", Alignment::Left},
+      {"tail", Alignment::Centred}};
+  const auto paragraphs = formattedText(doc);
+  ASSERT_EQ(paragraphs.size(), std::size(expected));
+  for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+    ASSERT_EQ(paragraphs[i].runs.size(), 1u) << i;
+    EXPECT_EQ(paragraphs[i].runs[0].text, expected[i].first);
+    EXPECT_EQ(paragraphs[i].alignment, expected[i].second) << expected[i].first;
+  }
+}
+
 TEST(RtfFormattedText, WordProcessorFormattingComesThrough) {
   const Document doc = parse(test::readRtfData("lo-report-html.rtf"));
   bool bold = false, italic = false, underline = false, red = false, large = false;

@@ -110,6 +110,19 @@ TEST(captureScanCriteria, ReadsTheAgeUnitExactlyAndTheCountEvenWhenOff) {
   EXPECT_EQ(error->message(), "Not older than: '7d' is not a valid integer value");
 }
 
+TEST(captureScanCriteria, TakesZeroWithAnySign) {
+  for (const char* zero : {"0", "+0", "-0", " -000 "}) {
+    ScanFields fields;
+    fields.SizeOn = fields.AgeOn = true;
+    fields.SizeText = fields.AgeCountText = zero;
+    ScanCriteria criteria;
+    criteria.SizeLimit = criteria.AgeCount = 9;
+    ASSERT_EQ(captureScanCriteria(fields, criteria), std::nullopt) << zero;
+    EXPECT_EQ(criteria.SizeLimit, 0) << zero;
+    EXPECT_EQ(criteria.AgeCount, 0) << zero;
+  }
+}
+
 TEST(captureScanCriteria, AcceptsAMaskTextEndingInASemicolon) {
   ScanFields fields;
   fields.MaskText = "*.htm;*.txt;";
@@ -138,7 +151,14 @@ TEST(captureScanCriteria, RefusesEachMalformedFieldKeepingNothing) {
   const Case cases[] = {
       {[](ScanFields& f) { f.SizeText = "12x"; }, "File size: '12x' is not a valid integer value"},
       {[](ScanFields& f) { f.SizeText = ""; }, "File size: '' is not a valid integer value"},
-      {[](ScanFields& f) { f.SizeText = "-5"; }, "File size: '-5' is not a valid integer value"},
+      // Regression: a number below 0 was called "not a valid integer value".
+      {[](ScanFields& f) { f.SizeText = "-5"; }, "File size: '-5' must be 0 or more"},
+      {[](ScanFields& f) { f.SizeText = " -99999999999999999999 "; },
+       "File size: ' -99999999999999999999 ' must be 0 or more"},
+      {[](ScanFields& f) { f.SizeText = "-5x"; }, "File size: '-5x' is not a valid integer value"},
+      {[](ScanFields& f) { f.SizeText = "-"; }, "File size: '-' is not a valid integer value"},
+      {[](ScanFields& f) { f.SizeText = "--5"; }, "File size: '--5' is not a valid integer value"},
+      {[](ScanFields& f) { f.SizeText = "-+5"; }, "File size: '-+5' is not a valid integer value"},
       {[](ScanFields& f) { f.SizeText = "1.5"; }, "File size: '1.5' is not a valid integer value"},
       {[](ScanFields& f) { f.SizeText = "99999999999999999999"; },
        "File size: '99999999999999999999' is too large"},
@@ -159,6 +179,7 @@ TEST(captureScanCriteria, RefusesEachMalformedFieldKeepingNothing) {
        "Not older than: '' is not a valid integer value"},
       {[](ScanFields& f) { f.AgeCountText = "1e3"; },
        "Not older than: '1e3' is not a valid integer value"},
+      {[](ScanFields& f) { f.AgeCountText = "-1"; }, "Not older than: '-1' must be 0 or more"},
       {[](ScanFields& f) { f.chooseAgeUnit("day(s)"); },
        "Not older than: 'day(s)' is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or "
        "Year(s))"},

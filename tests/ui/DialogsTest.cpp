@@ -10,6 +10,7 @@
 #include "MainWindowFixture.h"
 
 #include "config/Settings.h"
+#include "lang/TextTable.h"
 #include "scan/Scan.h"
 
 #include <QAccessible>
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +30,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTreeView>
 
 #include <functional>
 
@@ -41,18 +44,42 @@ T* childOf(QWidget* window, const char* name) {
   return w;
 }
 
-void click(QWidget* window, const char* name) {
-  QTest::mouseClick(childOf<QAbstractButton>(window, name), Qt::LeftButton, {}, QPoint(6, 6));
+// What a screen reader calls `w`: its accessible name, or else its caption (a button's
+// text, a group's title).
+QString accessibleNameOf(QWidget* w) {
+  if (!w->accessibleName().isEmpty()) return w->accessibleName();
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+  return a ? a->text(QAccessible::Name) : QString();
 }
 
-// Runs `step` on the modal window named `name` once it is up; fails the test (and closes
-// whatever modal window is up) when none comes within the deadline.
-void whenModal(const char* name, std::function<void(QWidget*)> step) {
+// The control of `window` that a screen reader calls `name`; fails the test unless there is
+// exactly one.
+template <class T>
+T* named(QWidget* window, const QString& name) {
+  T* found = nullptr;
+  for (T* w : window->findChildren<T*>()) {
+    if (accessibleNameOf(w) != name) continue;
+    EXPECT_EQ(found, nullptr) << "two controls called " << name.toStdString();
+    found = w;
+  }
+  EXPECT_NE(found, nullptr) << name.toStdString();
+  return found;
+}
+
+void click(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, 6));
+}
+
+// Runs `step` on the modal window `window`, or the one named `name`, once it is up; fails the
+// test (and closes whatever modal window is up) when none comes within the deadline.
+void whenModal(const QWidget* window, const char* name, std::function<void(QWidget*)> step) {
   auto* timer = new QTimer;
   auto deadline = std::make_shared<int>(2000);
   QObject::connect(timer, &QTimer::timeout, [=] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal->objectName() == QString::fromLatin1(name) && modal->isVisible()) {
+    const bool wanted =
+        modal && (window ? modal == window : modal->objectName() == QString::fromLatin1(name));
+    if (wanted && modal->isVisible()) {
       timer->deleteLater();
       timer->stop();
       step(modal);
@@ -66,6 +93,14 @@ void whenModal(const char* name, std::function<void(QWidget*)> step) {
   timer->start(5);
 }
 
+void whenModal(const char* name, std::function<void(QWidget*)> step) {
+  whenModal(nullptr, name, std::move(step));
+}
+
+void whenModal(const QWidget* window, std::function<void(QWidget*)> step) {
+  whenModal(window, window->metaObject()->className(), std::move(step));
+}
+
 class ScanWindows : public test::MainWindowFixture {
  protected:
   ScanWindows() : scanDialog(prompts, settings, &form), scanProgressDialog(&form) {
@@ -76,43 +111,120 @@ class ScanWindows : public test::MainWindowFixture {
 };
 
 TEST_F(ScanWindows, FieldsFollowTheirBoxesAndAdvancedUnfoldsTheGroup) {
+  QWidget* d = &scanDialog;
   EXPECT_EQ(scanDialog.windowTitle(), "Scan for files");
-  auto* group = childOf<QGroupBox>(&scanDialog, "GroupBox1");
-  auto* advanced = childOf<QPushButton>(&scanDialog, "Button3");
-  EXPECT_EQ(childOf<QLineEdit>(&scanDialog, "Edit1")->text(), "*.htm*");
-  EXPECT_TRUE(childOf<QCheckBox>(&scanDialog, "CheckBox1")->isChecked());
-  EXPECT_EQ(childOf<QComboBox>(&scanDialog, "ComboBox3")->currentText(), "Kbytes");
-  EXPECT_EQ(childOf<QComboBox>(&scanDialog, "ComboBox2")->currentText(), "Day(s)");
-  EXPECT_EQ(childOf<QLineEdit>(&scanDialog, "Edit4")->text().size(), 10);  // today, DD.MM.YYYY
+  auto* group = named<QGroupBox>(d, "Advanced Search");
+  auto* advanced = named<QPushButton>(d, "Advanced>>");
+  EXPECT_EQ(named<QLineEdit>(d, "Specify extension")->text(), "*.htm*");
+  EXPECT_TRUE(named<QCheckBox>(d, "Recurse subdirectory")->isChecked());
+  EXPECT_EQ(named<QComboBox>(d, "File size unit")->currentText(), "Kbytes");
+  EXPECT_EQ(named<QComboBox>(d, "Not older than, unit")->currentText(), "Day(s)");
+  EXPECT_EQ(named<QLineEdit>(d, "Date between, to")->text().size(), 10);  // today, DD.MM.YYYY
   scanDialog.show();
   const int collapsed = scanDialog.width();
   EXPECT_FALSE(group->isVisible());
-  click(&scanDialog, "Button3");
+  click(advanced);
   EXPECT_TRUE(group->isVisible());
   EXPECT_EQ(advanced->text(), "Normal <<");
   EXPECT_GT(scanDialog.sizeHint().width(), collapsed + 100);
 
   // Each criterion's box enables its fields, however its state changes.
   const std::pair<const char*, std::vector<const char*>> criteria[] = {
-      {"CheckBox2", {"ComboBox1", "Edit2", "ComboBox3"}},
-      {"CheckBox3", {"Edit3", "Edit4"}},
-      {"CheckBox4", {"Edit5", "ComboBox2"}},
-      {"CheckBox5", {"CheckBox6", "CheckBox8", "CheckBox9"}}};
+      {"File Size", {"File size comparison", "File size amount", "File size unit"}},
+      {"Date between", {"Date between, from", "Date between, to"}},
+      {"Not older than", {"Not older than, count", "Not older than, unit"}},
+      {"With attributes", {"Archive", "Read only", "System"}}};
   for (const auto& [box, fields] : criteria) {
-    for (const char* field : fields)
-      EXPECT_FALSE(childOf<QWidget>(&scanDialog, field)->isEnabled());
-    childOf<QCheckBox>(&scanDialog, box)->setChecked(true);
-    for (const char* field : fields) EXPECT_TRUE(childOf<QWidget>(&scanDialog, field)->isEnabled());
+    for (const char* field : fields) EXPECT_FALSE(named<QWidget>(d, field)->isEnabled()) << field;
+    named<QCheckBox>(d, box)->setChecked(true);
+    for (const char* field : fields) EXPECT_TRUE(named<QWidget>(d, field)->isEnabled()) << field;
   }
-  EXPECT_FALSE(childOf<QCheckBox>(&scanDialog, "CheckBox9")->isVisible());
+  EXPECT_FALSE(named<QCheckBox>(d, "System")->isVisible());
   // A translated caption does not change the direction.
   advanced->setText("Erweitert");
-  click(&scanDialog, "Button3");
+  click(advanced);
   EXPECT_FALSE(group->isVisible());
+  EXPECT_EQ(advanced->text(), "Advanced>>");
   scanDialog.hide();
 }
 
+// Each caption comes from its slot of the language; the fold button keeps the language's
+// caption after a round trip, and the path line asks for a folder until one is chosen.
+TEST_F(ScanWindows, CaptionsFollowTheLanguage) {
+  QWidget* d = &scanDialog;
+  TextTable markers;
+  for (int slot = 1; slot <= kBuiltinSlots; ++slot)
+    markers.set(slot, "#" + std::to_string(slot) + "#");
+  scanDialog.applyTexts(markers);
+  const std::pair<const char*, int> buttons[] = {
+      {"#16#", 16}, {"#46#", 46}, {"#48#", 48}, {"#50#", 50}, {"#51#", 51},
+      {"#52#", 52}, {"#53#", 53}, {"#54#", 54}, {"#55#", 55}, {"#56#", 56}};
+  for (const auto& [caption, slot] : buttons)
+    EXPECT_EQ(named<QAbstractButton>(d, caption)->text().toStdString(), markers.text(slot));
+  auto* masks = named<QLineEdit>(d, "#47#");
+  EXPECT_EQ(masks->text(), "*.htm*");
+  QList<QLabel*> captions;
+  for (QLabel* label : d->findChildren<QLabel*>())
+    if (label->text().startsWith(u'#')) captions << label;
+  ASSERT_EQ(captions.size(), 2);
+  EXPECT_EQ(captions[0]->buddy() == masks ? captions[0]->text() : captions[1]->text(), "#47#");
+  EXPECT_EQ(scanDialog.folderLabel()->text(), "#45#");
+
+  auto* advanced = named<QPushButton>(d, "#48#");
+  scanDialog.show();
+  click(advanced);
+  click(advanced);
+  EXPECT_EQ(advanced->text(), "#48#");
+  scanDialog.setDirectory(QDir::rootPath());
+  EXPECT_EQ(scanDialog.folderLabel()->text(), "/");
+  scanDialog.applyTexts(TextTable());
+  EXPECT_EQ(scanDialog.folderLabel()->text(), "/") << "a chosen folder stays shown";
+  EXPECT_EQ(named<QPushButton>(d, "Scan")->text(), "Scan");
+  scanDialog.hide();
+}
+
+// Regression: the dialog named the remembered folder above a tree that still showed the top
+// of "/", because the folders load in the background after the dialog is shown.
+TEST_F(ScanWindows, OpensWithTheRememberedFolderSelectedAndInView) {
+  // Deep, and among many folders on every level, so that it is far from the tree's top.
+  std::string deep = "root";
+  for (const char* level : {"m-one", "m-two", "m-three", "m-four"}) {
+    for (int i = 0; i < 40; ++i) dir.write(deep + "/a" + std::to_string(i) + "/f", "");
+    deep += std::string("/") + level;
+  }
+  dir.write(deep + "/f", "");
+  deep = dir.file(deep);
+  QTreeView* tree = scanDialog.folderTree();
+  auto inView = [tree] {
+    const QModelIndex current = tree->currentIndex();
+    const QRect item = tree->visualRect(current);
+    return current.isValid() && tree->selectionModel()->isSelected(current) && item.height() > 0 &&
+           tree->viewport()->rect().contains(item.topLeft() + QPoint(0, 1)) &&
+           tree->viewport()->rect().contains(QPoint(item.left(), item.bottom()));
+  };
+  // In view once the folders are read, and still in view after the tree has settled.
+  auto waitUntilInView = [&] {
+    for (int waited = 0; waited < 5000 && !inView(); waited += 20) QTest::qWait(20);
+    QTest::qWait(500);
+  };
+  for (const std::string& remembered : {deep, dir.file("root/m-one")}) {
+    SCOPED_TRACE(remembered);
+    StoreScanFolder(settings, remembered);
+    scanDialog.setDirectory(QDir::rootPath());
+    scanDialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&scanDialog));
+    waitUntilInView();
+    const QString wanted = QString::fromStdString(remembered);
+    EXPECT_EQ(scanDialog.directory(), wanted);
+    EXPECT_TRUE(inView()) << tree->visualRect(tree->currentIndex()).y() << " of "
+                          << tree->viewport()->height();
+    EXPECT_EQ(scanDialog.folderLabel()->toolTip(), wanted);
+    scanDialog.hide();
+  }
+}
+
 TEST_F(ScanWindows, AMalformedFieldIsRefusedAndTheDialogStaysOpenWithItFocused) {
+  QWidget* d = &scanDialog;
   struct Case {
     const char* box;
     const char* field;
@@ -120,24 +232,27 @@ TEST_F(ScanWindows, AMalformedFieldIsRefusedAndTheDialogStaysOpenWithItFocused) 
     std::string message;
   };
   const Case cases[] = {
-      {"CheckBox2", "Edit2", "12x", "File size: '12x' is not a valid integer value"},
-      {"CheckBox3", "Edit3", "31.02.2002",
+      {"File Size", "File size amount", "12x", "File size: '12x' is not a valid integer value"},
+      {"Date between", "Date between, from", "31.02.2002",
        "Date between: '31.02.2002' is not a valid date (use DD.MM.YYYY)"},
-      {"CheckBox4", "ComboBox2", "days",
+      {"Not older than", "Not older than, unit", "days",
        "Not older than: 'days' is not a valid unit (use Hour(s), Day(s), Week(s), Month(s) or "
        "Year(s))"},
+      // Regression: a number below 0 was "not a valid integer value".
+      {"File Size", "File size amount", "-5", "File size: '-5' must be 0 or more"},
+      {"Not older than", "Not older than, count", " -2", "Not older than: ' -2' must be 0 or more"},
   };
   scanDialog.show();
   QApplication::setActiveWindow(&scanDialog);
-  childOf<QLineEdit>(&scanDialog, "Edit5")->setText("2");
+  named<QLineEdit>(d, "Not older than, count")->setText("2");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.field);
-    childOf<QCheckBox>(&scanDialog, c.box)->setChecked(true);
-    QWidget* field = childOf<QWidget>(&scanDialog, c.field);
+    named<QCheckBox>(d, c.box)->setChecked(true);
+    QWidget* field = named<QWidget>(d, c.field);
     if (auto* line = qobject_cast<QLineEdit*>(field)) line->setText(c.text);
     if (auto* combo = qobject_cast<QComboBox*>(field)) combo->setEditText(c.text);
     prompts.shown.clear();
-    click(&scanDialog, "Button1");
+    click(named<QPushButton>(d, "Scan"));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, c.message);
     EXPECT_EQ(prompts.shown[0].caption, "Warning");
@@ -145,7 +260,7 @@ TEST_F(ScanWindows, AMalformedFieldIsRefusedAndTheDialogStaysOpenWithItFocused) 
     EXPECT_EQ(scanDialog.result(), 0);
     EXPECT_TRUE(scanDialog.expanded());
     EXPECT_TRUE(field->hasFocus() || field->isAncestorOf(QApplication::focusWidget()));
-    childOf<QCheckBox>(&scanDialog, c.box)->setChecked(false);
+    named<QCheckBox>(d, c.box)->setChecked(false);
   }
   EXPECT_FALSE(settings.hasValue(settings::kLastDir));
   scanDialog.hide();
@@ -166,10 +281,11 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
   criteria.Masks = {"*.htm*"};
   const std::vector<std::string> expected = findScanFiles(criteria).paths;
   ASSERT_EQ(expected.size(), 21u);
+  QPushButton* scan = named<QPushButton>(&scanDialog, "Scan");
 
-  whenModal("Form7", [&](QWidget*) {
+  whenModal(&scanDialog, [&](QWidget*) {
     scanDialog.setDirectory(site);
-    click(&scanDialog, "Button1");
+    click(scan);
   });
   QTest::mouseClick(ui().scanButton, Qt::LeftButton, {}, QPoint(6, 6));
   std::vector<std::string> paths;
@@ -189,9 +305,9 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
   config.markSaved();
   const std::string added = dir.write("site/new.htm", "x");
   scanDialog.setDirectory(QDir::rootPath());
-  whenModal("Form7", [&](QWidget*) {
+  whenModal(&scanDialog, [&](QWidget*) {
     EXPECT_EQ(scanDialog.directory(), site);
-    click(&scanDialog, "Button1");
+    click(scan);
   });
   actions().scanForFiles->trigger();
   EXPECT_EQ(config.Files.size(), expected.size() + 1);
@@ -199,7 +315,7 @@ TEST_F(ScanWindows, ScanFromEveryPlaceAddsExactlyWhatTheWalkFinds) {
 
   // The pop-up entry: Cancel in the dialog adds nothing and changes nothing.
   config.markSaved();
-  whenModal("Form7", [&](QWidget*) { click(&scanDialog, "Button2"); });
+  whenModal(&scanDialog, [&](QWidget*) { click(named<QPushButton>(&scanDialog, "Cancel")); });
   entry(actions().fileListMenu, "Scan for files")->trigger();
   EXPECT_EQ(config.Files.size(), expected.size() + 1);
   EXPECT_FALSE(config.Changed);
@@ -212,7 +328,7 @@ TEST_F(ScanWindows, CancelInTheScanningWindowAddsNothing) {
   criteria.Masks = {"*.htm"};
   EXPECT_EQ(scanProgressDialog.windowTitle(), "Scanning");
   // Cancel is pressed as soon as the window is up, before the walk has gone far.
-  QTimer::singleShot(0, [&] { click(&scanProgressDialog, "Button1"); });
+  QTimer::singleShot(0, [&] { click(scanProgressDialog.cancelButton()); });
   const ScanFound found = scanProgressDialog.execScan(criteria);
   EXPECT_TRUE(found.cancelled);
   EXPECT_EQ(takeScanResults(config, found), 0u);

@@ -5,13 +5,16 @@
 #include "ui/OptionsDialog.h"
 
 #include "MainWindowFixture.h"
+#include "QtPrinters.h"
 #include "support/FaultyFileOps.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,8 +28,6 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace tw {
 namespace {
@@ -46,10 +47,16 @@ class FileModes : public test::MainWindowFixture {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
     ASSERT_TRUE(list->selectionModel()->isSelected(row));
   }
-  static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+  void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+  void browseFile() { click(ui().browseButton); }
+  void editFile() { click(ui().editButton); }
+  void returnToNormal() { click(browse().returnButton()); }
+  void saveAndClose() { click(form.editMode().saveButton()); }
+  void discardAndClose() { click(form.editMode().discardButton()); }
   static bool enabled(const QAction* command) { return command->isEnabled(); }
   QRect rect(const LayoutRect& r) { return QRect(r.x, r.y, r.width, r.height); }
-  QPlainTextEdit* editor() { return form.editMode().Memo3; }
+  BrowseMode& browse() { return form.browseMode(); }
+  QPlainTextEdit* editor() { return form.editMode().editor(); }
   QString title() { return ui().filesGroup->title(); }
 };
 
@@ -64,30 +71,41 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
   form.setOptionsWindow(&optionsWindow);
 
   EXPECT_FALSE(ui().browseButton->isEnabled());
+  enum class Enter { BrowseFileCommand, BrowseFilePopUp, BrowseFileButton, EditFilePopUp };
+  QTextBrowser* rtfView = browse().rtfView();
+  QTextBrowser* pageView = browse().pageView();
   struct Case {
     std::string path;
-    std::function<void()> enter;  // the command that opens the mode, as the user gives it
-    QWidget* view;                // the control showing the file
+    Enter enter;    // how the mode is opened
+    QWidget* view;  // the control showing the file
     QString title;
     QPushButton* leave;
   };
-  BrowseMode& browse = form.browseMode();
-  EditMode& edit = form.editMode();
   const Case cases[] = {
-      {rtf, [&] { actions().browseFile->trigger(); }, browse.RichEdit1, "RTF File", browse.Button2},
-      {page, [&] { entry(actions().fileListMenu, "Browse File")->trigger(); },
-       browse.CppWebBrowser1, "HTML preview", browse.Button2},
-      {text, [&] { click(ui().browseButton); }, browse.CppWebBrowser1, "HTML preview",
-       browse.Button2},
-      {text, [&] { entry(actions().fileListMenu, "Edit File")->trigger(); }, edit.Memo3,
-       "Edit File", edit.Button5},
+      {rtf, Enter::BrowseFileCommand, rtfView, "RTF File", browse().returnButton()},
+      {page, Enter::BrowseFilePopUp, pageView, "HTML preview", browse().returnButton()},
+      {text, Enter::BrowseFileButton, pageView, "HTML preview", browse().returnButton()},
+      {text, Enter::EditFilePopUp, editor(), "Edit File", form.editMode().discardButton()},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.view->metaObject()->className() + (" " + c.path));
+    SCOPED_TRACE(c.view->accessibleName().toStdString() + " " + c.path);
     listAndSelect(c.path);
     ASSERT_TRUE(ui().browseButton->isEnabled());
     ASSERT_TRUE(enabled(actions().editFile));
-    c.enter();
+    switch (c.enter) {
+      case Enter::BrowseFileCommand:
+        actions().browseFile->trigger();
+        break;
+      case Enter::BrowseFilePopUp:
+        entry(actions().fileListMenu, "Browse File")->trigger();
+        break;
+      case Enter::BrowseFileButton:
+        browseFile();
+        break;
+      case Enter::EditFilePopUp:
+        entry(actions().fileListMenu, "Edit File")->trigger();
+        break;
+    }
     EXPECT_EQ(title(), c.title);
     QWidget* view = c.view;
     EXPECT_TRUE(view->isVisible());
@@ -124,37 +142,130 @@ TEST_F(FileModes, EachModeTakesOverTheFileAreaAndGivesItBack) {
 
   // What each view showed: the RTF formatted, the page with its picture, text as text.
   listAndSelect(rtf);
-  click(ui().browseButton);
-  QTextDocument* doc = form.browseMode().RichEdit1->document();
+  browseFile();
+  QTextDocument* doc = rtfView->document();
   EXPECT_TRUE(doc->toPlainText().contains(QStringLiteral("crème brûlée")));
   const QTextCursor seeds = doc->find(QStringLiteral("seeds"));
   ASSERT_FALSE(seeds.isNull());
   EXPECT_EQ(seeds.charFormat().fontWeight(), QFont::Bold);
-  click(form.browseMode().Button2);
+  returnToNormal();
   listAndSelect(page);
-  click(ui().browseButton);
-  auto* browser = form.browseMode().CppWebBrowser1;
-  EXPECT_EQ(browser->toPlainText().left(5), QStringLiteral("Hello"));
-  EXPECT_FALSE(browser->loadResource(QTextDocument::ImageResource, QUrl("pic.png")).isNull());
-  click(form.browseMode().Button2);
+  browseFile();
+  EXPECT_EQ(pageView->toPlainText().left(5), QStringLiteral("Hello"));
+  EXPECT_FALSE(pageView->loadResource(QTextDocument::ImageResource, QUrl("pic.png")).isNull());
+  returnToNormal();
   listAndSelect(text);
-  click(ui().browseButton);
-  EXPECT_EQ(browser->toPlainText(), QStringLiteral("<b>not bold</b>\n"));
-  click(form.browseMode().Button2);
+  browseFile();
+  EXPECT_EQ(pageView->toPlainText(), QStringLiteral("<b>not bold</b>\n"));
+  returnToNormal();
 
   // A mode follows the window's size.
-  click(ui().editButton);
+  editFile();
   form.resize(900, 700);
   QApplication::processEvents();
-  EXPECT_EQ(form.editMode().Button5->geometry(), rect(form.currentLayout().discardButton));
+  EXPECT_EQ(form.editMode().discardButton()->geometry(), rect(form.currentLayout().discardButton));
   EXPECT_EQ(editor()->geometry(), rect(form.currentLayout().viewer));
   EXPECT_EQ(form.currentLayout().viewer.width, form.centralWidget()->width() - 15);
-  click(form.editMode().Button5);
+  discardAndClose();
 
   // Emptying the list disables both commands.
   actions().deleteAllFiles->trigger();
   EXPECT_FALSE(ui().browseButton->isEnabled());
   EXPECT_FALSE(enabled(actions().editFile));
+}
+
+// Regression: browse read the whole file and showed anything that was not HTML as text, so a
+// sound file showed its bytes and a log of gigabytes filled the memory.
+TEST_F(FileModes, BrowseShowsBinaryDataAsSuchAndOnlyTheStartOfALargeFile) {
+  constexpr std::int64_t kLimit = BrowseMode::kShownBytes;
+  std::string sound = std::string("ID3\x04\0\0\0\0\0\x17", 10);
+  for (int i = 0; sound.size() < 200'000; ++i) sound += char((i * 7919) % 251);
+  std::string controls;
+  for (int i = 0; controls.size() < 4096; ++i)
+    controls +=
+        "\x01\x02\x03\x04\x05\x06\x0E\x0F"
+        "ab"[i % 10];
+  // "ligne \xC3\xA9\n" is 9 bytes: the cut after 4 MiB falls inside the "é" of a line.
+  std::string lines;
+  while (std::int64_t(lines.size()) < kLimit + 1000) lines += "ligne \xC3\xA9\n";
+  ASSERT_EQ(kLimit % 9, 7);
+  std::string sparseStart;
+  while (std::int64_t(sparseStart.size()) < kLimit + 10) sparseStart += "0123456789abcdef\n";
+  const std::string utf16 = std::string("\xFF\xFEh\0i\0\n\0", 8);
+
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::int64_t size;  // with a sparse end after the bytes
+    QString shown;
+    QString note;  // empty: none shown
+  };
+  const Case cases[] = {
+      {"song.mp3", sound, 0, "This file holds binary data (200000 bytes) and is not shown.", ""},
+      {"table.dat", controls, 0, "This file holds binary data (4096 bytes) and is not shown.", ""},
+      {"lines.log", lines, 0, QString::fromUtf8(lines.data(), kLimit - 1),
+       "Only the first 4 MiB of 4.0 MiB are shown."},
+      {"sparse.log", sparseStart, std::int64_t{64} << 20,
+       QString::fromLatin1(sparseStart.data(), kLimit),
+       "Only the first 4 MiB of 64.0 MiB are shown."},
+      {"latin1.txt", "caf\xE9 cr\xE8me\n", 0, "caf\u00E9 cr\u00E8me\n", ""},
+      {"utf16.txt", utf16, 0, "hi\n", ""},
+      {"colours.log", "\x1B[31mred\x1B[0m\tand\nplain\f\n", 0, "\x1B[31mred\x1B[0m\tand\nplain\f\n",
+       ""},
+      {"empty.txt", "", 0, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.write(c.name, c.bytes);
+    if (c.size) {
+      ASSERT_EQ(::truncate(path.c_str(), c.size), 0);
+    }
+    listAndSelect(path);
+    browseFile();
+    ASSERT_EQ(form.fileMode(), FileMode::Browse);
+    QTextBrowser* view = browse().pageView();
+    EXPECT_TRUE(view->isVisible());
+    const QString text = view->toPlainText();
+    EXPECT_EQ(text.size(), c.shown.size());
+    EXPECT_TRUE(text == c.shown) << text.left(80).toStdString();
+    QLabel* note = browse().note();
+    EXPECT_EQ(note->isVisible(), !c.note.isEmpty());
+    if (!c.note.isEmpty()) {
+      EXPECT_EQ(note->text(), c.note);
+      // The note sits above the view, both inside the viewer's place.
+      const QRect viewer = rect(form.currentLayout().viewer);
+      EXPECT_EQ(note->geometry().top(), viewer.top());
+      EXPECT_GT(view->geometry().top(), note->geometry().bottom());
+      EXPECT_EQ(view->geometry().bottom(), viewer.bottom());
+    } else {
+      EXPECT_EQ(view->geometry(), rect(form.currentLayout().viewer));
+    }
+    returnToNormal();
+  }
+  EXPECT_EQ(partShownNote(kLimit, std::int64_t{2} << 30),
+            "Only the first 4 MiB of 2.0 GiB are shown.");
+}
+
+// Regression: every paragraph of an RTF file showed left-aligned.
+TEST_F(FileModes, BrowsedRtfParagraphsKeepTheirAlignment) {
+  const std::string rtf = dir.write(
+      "aligned.rtf",
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\qc\\b Title\\b0\\par"
+      "\\pard plain\\par\\qr right\\par\\qj justified\\par\\pard\\ql left\\par{\\qc last}}");
+  listAndSelect(rtf);
+  browseFile();
+  ASSERT_EQ(form.fileMode(), FileMode::Browse);
+  const QTextDocument* doc = browse().rtfView()->document();
+  const std::pair<const char*, Qt::Alignment> expected[] = {
+      {"Title", Qt::AlignHCenter},     {"plain", Qt::AlignLeft}, {"right", Qt::AlignRight},
+      {"justified", Qt::AlignJustify}, {"left", Qt::AlignLeft},  {"last", Qt::AlignHCenter}};
+  ASSERT_EQ(doc->blockCount(), int(std::size(expected)));
+  for (const auto& [text, alignment] : expected) {
+    const QTextBlock block = doc->find(QString::fromLatin1(text)).block();
+    EXPECT_EQ(block.text(), QString::fromLatin1(text));
+    EXPECT_EQ(block.blockFormat().alignment() & Qt::AlignHorizontal_Mask, alignment) << text;
+  }
+  returnToNormal();
 }
 
 TEST_F(FileModes, SavingWritesBackEveryUneditedByte) {
@@ -182,11 +293,11 @@ TEST_F(FileModes, SavingWritesBackEveryUneditedByte) {
     const std::string path = dir.write(c.name, c.bytes);
     ::chmod(path.c_str(), 0640);
     listAndSelect(path);
-    click(ui().editButton);
+    editFile();
     ASSERT_EQ(form.fileMode(), FileMode::Edit);
     editor()->moveCursor(QTextCursor::End);
     editor()->insertPlainText(QString::fromStdString(c.typed));
-    click(form.editMode().Button4);
+    saveAndClose();
     EXPECT_EQ(form.fileMode(), FileMode::Normal);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_TRUE(test::TempDir::read(path) == c.saved);
@@ -201,7 +312,7 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   // NUL bytes: no mode at all.
   const std::string binary = dir.write("data.bin", std::string("a\0b", 3));
   listAndSelect(binary);
-  click(ui().editButton);
+  editFile();
   EXPECT_EQ(form.fileMode(), FileMode::Normal);
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_NE(prompts.shown[0].text.find("NUL"), std::string::npos);
@@ -209,33 +320,33 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   // A file that cannot be read: the mode opens with its own buttons, and cannot save.
   const std::string missing = dir.file("missing.txt");
   listAndSelect(missing);
-  click(ui().editButton);
+  editFile();
   EXPECT_EQ(prompts.shown.back().text, "Cannot open file " + missing);
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
-  EXPECT_FALSE(form.editMode().Button4->isEnabled());
-  click(form.editMode().Button5);
-  click(ui().browseButton);
+  EXPECT_FALSE(form.editMode().saveButton()->isEnabled());
+  discardAndClose();
+  browseFile();
   EXPECT_EQ(form.fileMode(), FileMode::Browse);
   EXPECT_EQ(prompts.shown.back().text, "Cannot open file " + missing);
-  click(form.browseMode().Button2);
+  returnToNormal();
   // A named pipe is refused, not waited on.
   const std::string fifo = dir.file("pipe");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   listAndSelect(fifo);
-  click(ui().browseButton);
+  browseFile();
   EXPECT_EQ(prompts.shown.back().text.rfind("Cannot open file " + fifo + "\n\n", 0), 0u);
-  click(form.browseMode().Button2);
+  returnToNormal();
 
   // A failed save keeps the mode, the text and the file.
   const std::string path = dir.write("sub/keep.txt", "old\n");
   listAndSelect(path);
-  click(ui().editButton);
+  editFile();
   editor()->setPlainText(QStringLiteral("new\n"));
   ::chmod(dir.file("sub").c_str(), 0555);
   test::FaultyFileOps faulty;
   if (::geteuid() == 0) faulty.failCall(1, EACCES, "open");  // root writes anywhere
   form.editMode().setFileOps(faulty);
-  click(form.editMode().Button4);
+  saveAndClose();
   EXPECT_EQ(prompts.shown.back().text.rfind("Cannot create file " + path + "\n\n", 0), 0u);
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(editor()->toPlainText(), QStringLiteral("new\n"));
@@ -246,37 +357,37 @@ TEST_F(FileModes, FilesThatCannotBeEditedOrSavedSaySoAndLoseNothing) {
   // Changed by another program meanwhile: asked first; No keeps both texts.
   dir.write("sub/keep.txt", "theirs, longer\n");
   prompts.answers = {PromptAnswer::No, PromptAnswer::Yes};
-  click(form.editMode().Button4);
+  saveAndClose();
   EXPECT_EQ(prompts.shown.back().kind, "ask");
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(test::TempDir::read(path), "theirs, longer\n");
-  click(form.editMode().Button4);
+  saveAndClose();
   EXPECT_EQ(form.fileMode(), FileMode::Normal);
   EXPECT_EQ(test::TempDir::read(path), "new\n");
 
   // A file the user made read-only meanwhile is not saved over.
   listAndSelect(path);
-  click(ui().editButton);
+  editFile();
   editor()->setPlainText(QStringLiteral("newer\n"));
   ::chmod(path.c_str(), 0444);
-  click(form.editMode().Button4);
+  saveAndClose();
   EXPECT_EQ(prompts.shown.back().text, "Cannot create file " + path + "\n\nThe file is read-only.");
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(test::TempDir::read(path), "new\n");
   prompts.answers = {PromptAnswer::No};  // leave without saving, if asked
-  click(form.editMode().Button5);
+  discardAndClose();
   EXPECT_EQ(form.fileMode(), FileMode::Normal);
   EXPECT_EQ(test::TempDir::read(path), "new\n");
 
   // A Latin-1 file cannot take a character beyond it.
   const std::string latin1 = dir.write("l1.txt", "caf\xE9");
   listAndSelect(latin1);
-  click(ui().editButton);
+  editFile();
   editor()->insertPlainText(QStringLiteral("\u20AC"));
-  click(form.editMode().Button4);
+  saveAndClose();
   EXPECT_EQ(form.fileMode(), FileMode::Edit);
   EXPECT_EQ(test::TempDir::read(latin1), "caf\xE9");
-  click(form.editMode().Button5);
+  discardAndClose();
 }
 
 // Adding files, or cancelling Add Files, keeps the entry the user selected, and with it the
@@ -298,26 +409,26 @@ TEST_F(FileModes, AddingFilesKeepsTheSelection) {
 TEST_F(FileModes, ClosingIsRefusedWhileAModeIsOpenAndWrapIsKept) {
   const std::string path = dir.write("a.txt", "a long line\n");
   listAndSelect(path);
-  for (QPushButton* mode : {ui().browseButton, ui().editButton}) {
-    const bool browsing = mode == ui().browseButton;
-    click(mode);
+  const bool browsing[] = {true, false};
+  for (bool browseMode : browsing) {
+    browseMode ? browseFile() : editFile();
     EXPECT_FALSE(form.close());
     EXPECT_EQ(prompts.shown.back().text,
-              browsing ? "You must close the Browse mode" : "You must close the Edit mode");
+              browseMode ? "You must close the Browse mode" : "You must close the Edit mode");
     EXPECT_EQ(prompts.shown.back().caption, "Warning");
     EXPECT_TRUE(form.isVisible());
-    click(browsing ? form.browseMode().Button2 : form.editMode().Button5);
+    browseMode ? returnToNormal() : discardAndClose();
   }
 
-  click(ui().editButton);
-  auto* wrap = form.editMode().CheckBox6;
+  editFile();
+  QCheckBox* wrap = form.editMode().wrapTextBox();
   EXPECT_FALSE(wrap->isChecked());
   EXPECT_EQ(editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
   wrap->click();
   EXPECT_EQ(editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
   EXPECT_EQ(editor()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-  click(form.editMode().Button5);
-  click(ui().editButton);
+  discardAndClose();
+  editFile();
   EXPECT_TRUE(wrap->isChecked());
   EXPECT_EQ(editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 

@@ -144,24 +144,33 @@ int main(int argc, char* argv[]) {
     } else if (step == 3 && modal == &scanDialog) {
       failures += !save(&scanDialog, out + "/scan.png");
       screen(out + "/screen-scan.png");
-      scanDialog.findChild<QPushButton*>("Button3")->click();
-      scanDialog.findChild<QCheckBox*>("CheckBox2")->setChecked(true);
-      scanDialog.findChild<QLineEdit*>("Edit2")->setText(QStringLiteral("10"));
-      scanDialog.findChild<QCheckBox*>("CheckBox4")->setChecked(true);
-      scanDialog.findChild<QLineEdit*>("Edit5")->setText(QStringLiteral("2"));
+      auto control = [&](const QString& name) {
+        for (QWidget* w : scanDialog.findChildren<QWidget*>()) {
+          if (w->accessibleName() == name) return w;
+          if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->text() == name) return w;
+        }
+        return static_cast<QWidget*>(nullptr);
+      };
+      auto box = [&](const char* name) { return qobject_cast<QCheckBox*>(control(name)); };
+      auto field = [&](const char* name) { return qobject_cast<QLineEdit*>(control(name)); };
+      qobject_cast<QPushButton*>(control(QStringLiteral("Advanced>>")))->click();
+      box("File Size")->setChecked(true);
+      field("File size amount")->setText(QStringLiteral("10"));
+      box("Not older than")->setChecked(true);
+      field("Not older than, count")->setText(QStringLiteral("2"));
       failures += !save(&scanDialog, out + "/scan-advanced.png");
       screen(out + "/screen-scan-advanced.png");
-      scanDialog.findChild<QCheckBox*>("CheckBox2")->setChecked(false);
-      scanDialog.findChild<QCheckBox*>("CheckBox4")->setChecked(false);
+      box("File Size")->setChecked(false);
+      box("Not older than")->setChecked(false);
       // A large tree for the scanning window: the whole of /usr.
       scanDialog.setDirectory(QStringLiteral("/usr"));
       ++step;
-      scanDialog.findChild<QPushButton*>("Button1")->click();
+      qobject_cast<QPushButton*>(control(QStringLiteral("Scan")))->click();
     } else if (step == 4 && modal == &scanProgressDialog) {
       failures += !save(&scanProgressDialog, out + "/scanning.png");
       screen(out + "/screen-scanning.png");
       ++step;
-      scanProgressDialog.findChild<QPushButton*>("Button1")->click();  // Cancel: nothing is added
+      scanProgressDialog.cancelButton()->click();  // Cancel: nothing is added
     } else if (step == 5 && modal == nullptr) {
       ++step;
       QTimer::singleShot(0, [&] { mainWindow.actions().options->trigger(); });
@@ -228,20 +237,20 @@ int main(int argc, char* argv[]) {
       button(ui.browseButton);
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/browse-rtf.png");
-      button(mainWindow.browseMode().Button2);
+      mainWindow.browseMode().returnButton()->click();
       select(2);
       button(ui.browseButton);
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/browse-html.png");
-      button(mainWindow.browseMode().Button2);
+      mainWindow.browseMode().returnButton()->click();
       select(1);
       button(ui.editButton);
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/edit.png");
-      mainWindow.editMode().CheckBox6->click();
+      mainWindow.editMode().wrapTextBox()->click();
       QApplication::processEvents();
       failures += !save(&mainWindow, out + "/edit-wrapped.png");
-      button(mainWindow.editMode().Button5);
+      mainWindow.editMode().discardButton()->click();
     } else if (step == 9 && !modal) {
       // Every shipped language at the window's smallest size, where captions are tightest.
       mainWindow.resize(570, 450);
