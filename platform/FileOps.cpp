@@ -96,6 +96,9 @@ ssize_t SystemFileOps::pwrite(int fd, const void* buffer, size_t count, off_t of
 int SystemFileOps::fsync(int fd) {
   return ::fsync(fd);
 }
+int SystemFileOps::fadvise(int fd, off_t offset, off_t length, int advice) {
+  return ::posix_fadvise(fd, offset, length, advice);
+}
 int SystemFileOps::syncfs(int fd) {
 #ifdef __linux__
   return ::syncfs(fd);
