@@ -27,8 +27,12 @@ constexpr off_t kDropPagesFrom = off_t{1} << 20;
 // pages stay (the advice starts their write-out). A backup copy made from the old file later
 // reads it from disk. Only advice: its failure changes nothing.
 void dropOldPages(const StagedSwap& swap) {
+#ifdef POSIX_FADV_DONTNEED
   if (swap.old.st_size < kDropPagesFrom) return;
   (void)swap.file.site.folder->ops().fadvise(swap.oldFd.get(), 0, 0, POSIX_FADV_DONTNEED);
+#else
+  (void)swap;
+#endif
 }
 
 // The old content under its pending name in the listed folder: a second name of the old file
