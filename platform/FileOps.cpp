@@ -96,6 +96,14 @@ ssize_t SystemFileOps::pwrite(int fd, const void* buffer, size_t count, off_t of
 int SystemFileOps::fsync(int fd) {
   return ::fsync(fd);
 }
+int SystemFileOps::fadvise(int fd, off_t offset, off_t length, int advice) {
+#ifdef POSIX_FADV_DONTNEED
+  return ::posix_fadvise(fd, offset, length, advice);
+#else
+  (void)fd, (void)offset, (void)length, (void)advice;
+  return 0;  // no such advice here: taking none is what advice allows
+#endif
+}
 int SystemFileOps::syncfs(int fd) {
 #ifdef __linux__
   return ::syncfs(fd);

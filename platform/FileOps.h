@@ -26,6 +26,8 @@ class FileOps {
   virtual ssize_t read(int fd, void* buffer, size_t count) = 0;
   virtual ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) = 0;
   virtual int fsync(int fd) = 0;
+  // posix_fadvise(2): 0 or an error number (errno is left as it was).
+  virtual int fadvise(int fd, off_t offset, off_t length, int advice) = 0;
   // Flushes the whole file system that `fd` is on (syncfs(2); sync(2) where there is none).
   virtual int syncfs(int fd) = 0;
   virtual int close(int fd) = 0;
@@ -77,6 +79,7 @@ class SystemFileOps : public FileOps {
   ssize_t read(int fd, void* buffer, size_t count) override;
   ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override;
   int fsync(int fd) override;
+  int fadvise(int fd, off_t offset, off_t length, int advice) override;
   int syncfs(int fd) override;
   int close(int fd) override;
   void closeLater(int fd) override;

@@ -15,6 +15,26 @@ using platform::quoted;
 
 namespace {
 
+// From this size on, a file's old content leaves the page cache when its new content is about
+// to be written (see dropOldPages).
+constexpr off_t kDropPagesFrom = off_t{1} << 20;
+
+// The old content was read whole before the swap began: its pages, clean, are dropped from
+// the page cache, so that the new content's pages can be the ones just freed and the cache
+// does not hold both. On a virtual machine that hands unused memory back to its host, memory
+// not touched for a few seconds costs a fault in the host per page when it is used again;
+// writing a file of 2 GiB took three times as long without this (bench/README.md). Dirty
+// pages stay (the advice starts their write-out). A backup copy made from the old file later
+// reads it from disk. Only advice: its failure changes nothing.
+void dropOldPages(const StagedSwap& swap) {
+#ifdef POSIX_FADV_DONTNEED
+  if (swap.old.st_size < kDropPagesFrom) return;
+  (void)swap.file.site.folder->ops().fadvise(swap.oldFd.get(), 0, 0, POSIX_FADV_DONTNEED);
+#else
+  (void)swap;
+#endif
+}
+
 // The old content under its pending name in the listed folder: a second name of the old file
 // (which stops being live with the rename that follows), or a flushed copy of it.
 struct PendingBackup {
@@ -171,6 +191,7 @@ IoStatus beginSwap(const FileFacts& file, const WriteBackOptions& options,
     return IoStatus::success();
   }
   swap.file = file;
+  dropOldPages(swap);
   const auto newName = [&] {
     return makeTemporaryName(site.name, {TemporaryKind::NewContent, 0, 0, {}});
   };

@@ -86,6 +86,92 @@ TEST(ApplyPair, RefusedReferenceIsNotOfferedForConfirmation) {
   EXPECT_EQ(pass.host.asked.size(), 1u);
 }
 
+// A sink that keeps every piece it takes, and refuses the piece numbered `refuseAt` (from 1).
+struct RecordingSink : PassSink {
+  std::vector<std::string_view> pieces;
+  std::string taken;
+  size_t refuseAt = 0;
+  bool take(std::string_view piece) override {
+    pieces.push_back(piece);
+    if (pieces.size() == refuseAt) return false;
+    taken.append(piece);
+    return true;
+  }
+};
+
+// The last pass hands its output on in pieces that are written as they come: each piece made
+// in the pass's buffer is at most kPassPiece (the write path relies on that to stay in the
+// processor's cache), an unchanged stretch longer than a piece goes on straight from the text,
+// the pieces add up to exactly the whole output, and a refused piece ends the pass.
+TEST(ApplyPair, SinkTakesTheOutputInBoundedPiecesAndLongStretchesAsTheyStand) {
+  struct Case {
+    const char* what;
+    std::vector<size_t> occurrences;  // where "colour" is put into a text of `length` bytes
+    size_t length;
+    size_t refuseAt;
+    bool dense;        // "colour" every 1009 bytes besides
+    bool longStretch;  // a piece longer than kPassPiece, straight from the text
+  };
+  const size_t piece = kPassPiece;
+  const std::vector<Case> cases = {
+      {"dense", {}, 3 * piece + piece / 2, 0, true, false},
+      {"a stretch longer than a piece",
+       {5, 2 * piece + 7, 3 * piece},
+       3 * piece + 100,
+       0,
+       false,
+       true},
+      {"only at the end", {4 * piece - 6}, 4 * piece, 0, false, true},
+      {"nothing found", {}, 2 * piece, 0, false, false},
+      {"the second piece refused", {}, 3 * piece, 2, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string text(c.length, 'x');
+    for (size_t at = 0; at < text.size(); at += 61) text[at] = '\n';
+    if (c.dense) {
+      for (size_t at = 0; at + 6 <= text.size(); at += 1009) text.replace(at, 6, "colour");
+    }
+    for (size_t at : c.occurrences) text.replace(at, 6, "colour");
+    const bool found = text.find("colour") != std::string::npos;
+
+    Pass pass;
+    PreparedPair prepared({"colour", "color"}, pass.settings);
+    PassContext context{pass.host, pass.decision, pass.throttle, pass.settings, pass.path};
+    RecordingSink sink;
+    sink.refuseAt = c.refuseAt;
+    std::string buffer;
+    ApplyPair(text, prepared, context, buffer, &sink);
+
+    std::string expected;
+    for (size_t from = 0, at; from <= text.size(); from = at + 6) {
+      at = text.find("colour", from);
+      expected.append(text, from, at == std::string::npos ? std::string::npos : at - from);
+      if (at == std::string::npos) break;
+      expected += "color";
+    }
+    if (c.refuseAt != 0) {
+      EXPECT_EQ(sink.pieces.size(), c.refuseAt);  // nothing more after the refusal
+      EXPECT_EQ(expected.compare(0, sink.taken.size(), sink.taken), 0);
+      continue;
+    }
+    if (!found) {
+      EXPECT_TRUE(sink.pieces.empty());
+      continue;
+    }
+    EXPECT_TRUE(sink.taken == expected);
+    bool longStretch = false;
+    for (std::string_view p : sink.pieces) {
+      const bool inText =
+          p.data() >= text.data() && p.data() + p.size() <= text.data() + text.size();
+      EXPECT_TRUE(p.size() <= piece || inText) << p.size();
+      longStretch = longStretch || (inText && p.size() > piece);
+    }
+    EXPECT_EQ(longStretch, c.longStretch);
+    EXPECT_LE(buffer.capacity(), 2 * piece);  // the pass's buffer holds a piece, not the file
+  }
+}
+
 TEST(SearchedFindText, TrimsSpacesOnlyWhileLongerThanOneCharacter) {
   EXPECT_EQ(SearchedFindText("  a", true, true), "a");
   EXPECT_EQ(SearchedFindText("a  ", true, true), "a");

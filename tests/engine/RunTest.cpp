@@ -1,5 +1,6 @@
 #include "engine/Run.h"
 
+#include "engine/ApplyPair.h"
 #include "engine/ScriptedHost.h"
 #include "support/FaultyFileOps.h"
 #include "support/TempDir.h"
@@ -450,9 +451,10 @@ std::string replacedAll(std::string text, const std::string& find, const std::st
 // than a piece, with a stretch longer than a piece between occurrences, hard-linked (rewritten
 // in place): each comes out exactly as replacing in memory gives it.
 TEST_F(RunTest, BigFilesBeforeAndAfterSmallOnesComeOutExact) {
-  std::string big(size_t{17} << 20, 'x');
+  // Several pieces long, with a stretch longer than a piece before the second occurrence.
+  std::string big(4 * kPassPiece + kPassPiece / 2, 'x');
   for (size_t at = 0; at < big.size(); at += 997) big[at] = '\n';
-  for (size_t at : {size_t{5}, size_t{16} << 20, (size_t{16} << 20) + 40, big.size() - 6})
+  for (size_t at : {size_t{5}, 2 * kPassPiece, 2 * kPassPiece + 40, big.size() - 6})
     big.replace(at, 6, "colour");
   const std::string half = big.substr(big.size() / 2);
   // Two pairs: the first pass is held in memory, the last one is written as it is made.
@@ -480,7 +482,7 @@ TEST_F(RunTest, BigFilesBeforeAndAfterSmallOnesComeOutExact) {
   host.answers = {ConfirmDecision::ReplaceAllInFile};
   run();
   ASSERT_EQ(host.asked.size(), 1u);
-  EXPECT_EQ(host.asked[0].excerpt.substr(0, 300), sparse.substr((size_t{16} << 20) - 300, 300));
+  EXPECT_EQ(host.asked[0].excerpt.substr(0, 300), sparse.substr(2 * kPassPiece - 300, 300));
 }
 
 // Another program cuts the file short or adds to it while it is read: the file is left as the

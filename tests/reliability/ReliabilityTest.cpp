@@ -110,7 +110,9 @@ class Scene {
  public:
   explicit Scene(bool backup) : m_backup(backup) {
     ::chmod(m_dir.path().c_str(), 0755);
-    m_plainOld = oldContent(1, 3000);
+    // Over a mebibyte: more than one piece of the command-line tool's output, and its old
+    // content is dropped from the page cache at the swap.
+    m_plainOld = oldContent(1, (size_t{1} << 20) + 3000);
     m_targetOld = oldContent(2, 5000);
     m_hardOld = oldContent(3, 7000);
     std::string plain = m_dir.write("plain.txt", m_plainOld);

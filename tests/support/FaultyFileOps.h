@@ -41,6 +41,9 @@ class FaultyFileOps : public platform::SystemFileOps {
     return fault("write") ? -1 : SystemFileOps::pwrite(fd, b, n, o);
   }
   int fsync(int fd) override { return fault("fsync") ? -1 : SystemFileOps::fsync(fd); }
+  int fadvise(int fd, off_t o, off_t n, int advice) override {
+    return fault("fadvise") ? m_errno : SystemFileOps::fadvise(fd, o, n, advice);
+  }
   int syncfs(int fd) override { return fault("syncfs") ? -1 : SystemFileOps::syncfs(fd); }
   int close(int fd) override {
     // A failed close still releases the descriptor, as on Linux.

@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -30,6 +31,13 @@ std::string binaryText(char salt) {
   for (int round = 0; round < 20; ++round) {
     for (int b = 0; b < 256; ++b) s.push_back(static_cast<char>(b ^ salt));
   }
+  return s;
+}
+
+// Every byte value, over a mebibyte: a file whose old content leaves the page cache at its swap.
+std::string bigBinaryText(char salt) {
+  std::string s;
+  while (s.size() <= (size_t{1} << 20)) s += binaryText(salt);
   return s;
 }
 
@@ -246,6 +254,7 @@ TEST_F(FileReplaceTest, FileChangedByAnotherProgramIsLeftAlone) {
 struct FaultCase {
   bool hardLinked;
   bool backup;
+  bool big = false;  // over a mebibyte: its old content is dropped from the page cache
 };
 
 class FileReplaceFaults : public ::testing::TestWithParam<FaultCase> {};
@@ -255,7 +264,8 @@ TEST_P(FileReplaceFaults, EveryFailingCallLeavesOldContentAndNoTemporaries) {
   for (int errnum : {EIO, ENOSPC, EACCES, EROFS}) {
     for (int nth = 1;; ++nth) {
       TempDir d;
-      std::string old = binaryText(1), now = binaryText(2);
+      std::string old = c.big ? bigBinaryText(1) : binaryText(1);
+      std::string now = c.big ? bigBinaryText(2) : binaryText(2);
       std::string path = d.write("f.txt", old);
       d.write("f.txt.rpf", "older backup");
       if (c.hardLinked) {
@@ -302,11 +312,72 @@ TEST_P(FileReplaceFaults, EveryFailingCallLeavesOldContentAndNoTemporaries) {
 
 INSTANTIATE_TEST_SUITE_P(Paths, FileReplaceFaults,
                          ::testing::Values(FaultCase{false, true}, FaultCase{false, false},
-                                           FaultCase{true, true}, FaultCase{true, false}),
+                                           FaultCase{true, true}, FaultCase{true, false},
+                                           FaultCase{false, true, true},
+                                           FaultCase{false, false, true}),
                          [](const auto& param) {
                            return std::string(param.param.hardLinked ? "HardLinked" : "Single") +
-                                  (param.param.backup ? "WithBackup" : "NoBackup");
+                                  (param.param.backup ? "WithBackup" : "NoBackup") +
+                                  (param.param.big ? "Big" : "");
                          });
+
+// How many of the pages of the file at `path` are in the page cache (without reading any).
+size_t residentPages(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  EXPECT_GE(fd, 0) << path;
+  struct stat st {};
+  EXPECT_EQ(::fstat(fd, &st), 0);
+  const size_t size = static_cast<size_t>(st.st_size);
+  void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+  ::close(fd);
+  EXPECT_NE(mapped, MAP_FAILED);
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  std::vector<unsigned char> resident((size + page - 1) / page);
+  EXPECT_EQ(::mincore(mapped, size, resident.data()), 0);
+  ::munmap(mapped, size);
+  return static_cast<size_t>(std::count_if(resident.begin(), resident.end(),
+                                           [](unsigned char r) { return (r & 1) != 0; }));
+}
+
+// A big file's old content, read whole, leaves the page cache before its new content is
+// written, so the new pages can be the ones it freed; a small file's stays, and a failed
+// advice changes nothing but that. The backup is the old file itself, so its pages show it.
+TEST_F(FileReplaceTest, BigFilesOldContentLeavesThePageCacheAtTheSwap) {
+  struct Case {
+    const char* what;
+    bool big;
+    int adviceFails;  // errno of the advice, 0: it works
+    bool dropped;
+  };
+  for (const Case& c : {Case{"small", false, 0, false}, Case{"big", true, 0, true},
+                        Case{"big, the advice fails", true, EINVAL, false}}) {
+    SCOPED_TRACE(c.what);
+    TempDir d;
+    const std::string old = c.big ? bigBinaryText(3) : binaryText(3);
+    const std::string path = d.write("f.bin", old);
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::fsync(fd), 0);  // clean pages: only those can be dropped
+    ::close(fd);
+    test::FaultyFileOps ops;
+    LoadedFile file = load(path, ops);
+    ops.reset();
+    if (c.adviceFails != 0) ops.failCall(1, c.adviceFails, "fadvise");
+    WriteBackBatch batch({}, ops);
+    ASSERT_TRUE(batch.add(file, "new"));
+    EXPECT_EQ(std::count(ops.calls().begin(), ops.calls().end(), "fadvise"), c.big ? 1 : 0);
+    const std::vector<WriteBackBatch::Outcome> outcomes = batch.commit();
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].status) << outcomes[0].status.error;
+    EXPECT_EQ(TempDir::read(path), "new");
+    const size_t resident = residentPages(path + ".rpf");
+    if (c.dropped) {
+      EXPECT_EQ(resident, 0u);
+    } else {
+      EXPECT_GT(resident, 0u);
+    }
+    EXPECT_TRUE(TempDir::read(path + ".rpf") == old);
+  }
+}
 
 TEST_F(FileReplaceTest, ReadErrorIsAnErrorNeverAnEnd) {
   std::string path = dir.write("a.txt", binaryText(3));
