@@ -64,22 +64,6 @@ constexpr TextBinding kBindings[] = {
     {43, "MainWindow", "GroupBox1/WrapText1"},
     {44, "MainWindow", "GroupBox1/Button2"},
     {99, "MainWindow", "TipoftheDay1"},
-    // The confirmation dialog; its three lines are overwritten for each occurrence.
-    {2, "ConfirmDialog", "Label1"},
-    {39, "ConfirmDialog", "Label2"},
-    {40, "ConfirmDialog", "Label3"},
-    {93, "ConfirmDialog", "Button1"},
-    {94, "ConfirmDialog", "Button3"},
-    {95, "ConfirmDialog", "Button2"},
-    {96, "ConfirmDialog", "Button4"},
-    {97, "ConfirmDialog", "Button5"},
-    {98, "ConfirmDialog", "Button6"},
-    // The processing window.
-    {79, "ProcessingDialog", "Label1"},
-    {80, "ProcessingDialog", "Label2"},
-    {81, "ProcessingDialog", "Label3"},
-    // The results window.
-    {82, "ResultsDialog", "Button2"},
     // The options dialog.
     {57, "OptionsDialog", "PageControl1", "tab0"},
     {66, "OptionsDialog", "PageControl1", "tab1"},

@@ -8,8 +8,9 @@
 // another place: "header0" and "header1" are the column headers of a table view, "tab0",
 // "tab1", ... the page captions of a tab widget.
 //
-// The table is applied in the order of its windows: the main window, then the confirmation
-// dialog, the processing window, the results window, the options dialog and the scan dialog.
+// The table is applied in the order of its windows: the main window, then the options dialog
+// and the scan dialog. The confirmation dialog, the processing window and the results window
+// put the texts into their own controls (ShowsTexts in ui/LanguageTexts.h).
 
 #include <span>
 #include <vector>

@@ -67,7 +67,7 @@ struct Program {
         confirmDialog(&mainWindow),
         resultsDialog(prompts, &mainWindow),
         about(&mainWindow),
-        processingDialog(confirmDialog, &mainWindow),
+        processingDialog(confirmDialog, prompts, &mainWindow),
         tipsDialog(settings, &mainWindow) {
     mainWindow.setRunWindows(&processingDialog, &resultsDialog);
     mainWindow.setInfoWindows(&tipsDialog, &about);
