@@ -71,10 +71,10 @@ class PreparedPair {
   std::optional<Searcher> m_searcher;
 };
 
-// How many start positions a pass tries between two looks at Cancel when it finds nothing: a
-// quarter of a MiB, which a pattern that is tried at every byte still gets through in a tenth
-// of a second, and a plain scan in microseconds (a look costs a few nanoseconds).
-inline constexpr int64_t kCancelStride = int64_t{256} << 10;
+// How many start positions a pass tries between two looks at Cancel when it finds nothing:
+// 64 KiB, which a pattern tried at every byte still gets through in some hundredths of a second
+// (a slow build too), and a plain scan in microseconds (a look costs a few nanoseconds).
+inline constexpr int64_t kCancelStride = int64_t{64} << 10;
 
 // The run's looks at the host between its steps: Cancel is read between files, between the
 // passes of a file, every 64 occurrences, after each answered question and every

@@ -32,7 +32,7 @@ class RunHost {
   // second at most, while the run is busy.
   virtual void yield() {}
   // Whether the user asked to stop. Read between files, between the passes of a file and
-  // within long passes (every 256 KiB scanned, every 64 occurrences, after every question), so
+  // within long passes (every 64 KiB scanned, every 64 occurrences, after every question), so
   // it must be cheap: a relaxed atomic load. Once it has returned true it is not called again.
   virtual bool cancelRequested() { return false; }
   // In a dry run, a file's new content instead of writing it back. (A run that writes hands
