@@ -136,7 +136,8 @@ TEST_F(LanguageStartupTest, EveryShippedLanguageReachesEveryBoundControl) {
             << b.window << "/" << b.object;
       }
     }
-    EXPECT_GE(checked, 60);
+    // The main window's controls; the run's windows set their own (RunWindowsTest).
+    EXPECT_GE(checked, 50);
   }
   ASSERT_GE(languageFileNames().size(), 3);
 
