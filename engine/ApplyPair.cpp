@@ -133,17 +133,28 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
   const std::string& replace = pair.listed().Replace;
   FilenameReferenceCheck isFilenameReference(text);
   int64_t count = 0;
-  int64_t s = 0;
+  int64_t s = 0;     // the text before s is in the output
+  int64_t scan = 0;  // where the search goes on
+  int64_t lookAt = kCancelStride;
   bool foundAny = false;
-  while (s < n && !output.failed()) {
-    const std::optional<Occurrence> found = pair.searcher().findFrom(text, s);
-    if (!found) break;
+  while (scan < n && !output.failed()) {
+    if (scan >= lookAt) {
+      if (context.throttle.look()) return count;
+      lookAt = scan + kCancelStride;
+    }
+    int64_t resume = n;
+    const std::optional<Occurrence> found = pair.searcher().findBefore(text, scan, lookAt, &resume);
+    if (!found) {
+      scan = resume;
+      continue;
+    }
     if (!foundAny) output.reserveFor(text, replace);
     foundAny = true;
     output.append(text.substr(static_cast<size_t>(s), static_cast<size_t>(found->start - s)));
     s = found->start;
     const int64_t e = found->last;
     context.throttle.tick();
+    if (context.throttle.cancelled()) return count;
 
     bool replaceIt = true;
     if (settings.DoNotChangeFilenameReferences && !pair.isUnixPair() && isFilenameReference(e)) {
@@ -155,6 +166,8 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
         request.find = pair.listed().Find;
         request.replace = replace;
         context.decision.set(context.host.confirm(request));
+        // Cancel pressed while the question was up stops the run before the answer is used.
+        if (context.throttle.look()) return count;
       }
       replaceIt = context.decision.replaces();
     }
@@ -167,6 +180,7 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
       output.push_back(text[static_cast<size_t>(s)]);
       ++s;
     }
+    scan = s;
   }
   // A pass without replacements leaves the text as it was: its output is not needed (unless
   // a sink already took part of it).

@@ -71,21 +71,40 @@ class PreparedPair {
   std::optional<Searcher> m_searcher;
 };
 
-// Calls the host's yield() a few times per second at most, however often it is asked.
+// How many start positions a pass tries between two looks at Cancel when it finds nothing:
+// 64 KiB, which a pattern tried at every byte still gets through in some hundredths of a second
+// (a slow build too), and a plain scan in microseconds (a look costs a few nanoseconds).
+inline constexpr int64_t kCancelStride = int64_t{64} << 10;
+
+// The run's looks at the host between its steps: Cancel is read between files, between the
+// passes of a file, every 64 occurrences, after each answered question and every
+// kCancelStride bytes a pass scans; yield() is called a few times per second at most, however
+// often it is asked. Once the host has said that the user asked to stop, it is not asked again.
 class YieldThrottle {
  public:
   explicit YieldThrottle(RunHost& host) : m_host(host) {}
+  // One occurrence found: every 64th is a look.
   void tick() {
-    if (++m_calls % 64 != 0) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_last < std::chrono::milliseconds(100)) return;
-    m_last = now;
-    m_host.yield();
+    if (++m_calls % 64 == 0) look();
   }
+  // Reads Cancel (unless it was seen already) and lets the host yield when that is due; true
+  // when the run is to stop.
+  bool look() {
+    if (!m_cancelled) m_cancelled = m_host.cancelRequested();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_last >= std::chrono::milliseconds(100)) {
+      m_last = now;
+      m_host.yield();
+    }
+    return m_cancelled;
+  }
+  // Whether a look found that the user asked to stop.
+  bool cancelled() const { return m_cancelled; }
 
  private:
   RunHost& m_host;
   uint32_t m_calls = 0;
+  bool m_cancelled = false;
   std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
 };
 
@@ -121,12 +140,14 @@ class PassSink {
 inline constexpr size_t kPassPiece = size_t{1} << 20;
 
 // Applies `pair` to `text`, writing the result to `output`, and returns the number of
-// replacements made. When that is 0 the result is `text` itself and `output` holds nothing
-// useful (a pass without occurrences copies nothing). With confirmation on, asks the host about
-// each occurrence while the run's decision asks, and takes its answer as the decision.
-// With a `sink`, the result goes to the sink in pieces of about kPassPiece and `output` keeps
-// only the last bytes of it: the sink takes the whole result, except after a pass that made
-// no replacement and had given it nothing yet (then it takes nothing at all).
+// replacements made. The pass stops where a look of the run's throttle finds Cancel
+// requested (context.throttle.cancelled() tells); its output is then of no use. When that is 0 the
+// result is `text` itself and `output` holds nothing useful (a pass without occurrences copies
+// nothing). With confirmation on, asks the host about each occurrence while the run's decision
+// asks, and takes its answer as the decision. With a `sink`, the result goes to the sink in pieces
+// of about kPassPiece and `output` keeps only the last bytes of it: the sink takes the whole
+// result, except after a pass that made no replacement and had given it nothing yet (then it takes
+// nothing at all).
 int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& context,
                   std::string& output, PassSink* sink = nullptr);
 

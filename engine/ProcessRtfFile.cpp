@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "engine/rtf/RtfEscape.h"
 #include "engine/rtf/RtfSplice.h"
@@ -59,8 +60,14 @@ RtfFileResult ReplaceInRtf(std::string content, const std::vector<const Prepared
   std::map<rtf::EditStatus, int64_t> refused;
   const PassSettings& settings = context.settings;
 
+  bool firstPass = true;
   for (const PreparedPair* pair : pairs) {
     if (!pair->active()) continue;
+    if (!std::exchange(firstPass, false) && context.throttle.look()) {
+      result = {};
+      result.cancelled = true;
+      return result;
+    }
     const std::string_view text = doc.plain;
     const int64_t n = static_cast<int64_t>(text.size());
     const std::string& replace = pair->listed().Replace;
@@ -68,12 +75,22 @@ RtfFileResult ReplaceInRtf(std::string content, const std::vector<const Prepared
     const bool writable = rtf::escapeText(replace, 1252, 1).has_value();
     std::vector<rtf::Edit> edits;
     int64_t s = 0;
+    int64_t lookAt = kCancelStride;
     while (s < n) {
-      const std::optional<Occurrence> found = pair->searcher().findFrom(text, s);
-      if (!found) break;
+      if (s >= lookAt) {
+        if (context.throttle.look()) break;
+        lookAt = s + kCancelStride;
+      }
+      int64_t resume = n;
+      const std::optional<Occurrence> found = pair->searcher().findBefore(text, s, lookAt, &resume);
+      if (!found) {
+        s = resume;
+        continue;
+      }
       s = found->start;
       const int64_t e = found->last;
       context.throttle.tick();
+      if (context.throttle.cancelled()) break;
       const rtf::EditStatus fits =
           writable ? rtf::checkRange(doc, static_cast<size_t>(s), static_cast<size_t>(e - s + 1))
                    : rtf::EditStatus::InvalidReplacement;
@@ -90,6 +107,7 @@ RtfFileResult ReplaceInRtf(std::string content, const std::vector<const Prepared
           request.find = pair->listed().Find;
           request.replace = replace;
           context.decision.set(context.host.confirm(request));
+          if (context.throttle.look()) break;
         }
         replaceIt = context.decision.replaces();
       }
@@ -99,6 +117,11 @@ RtfFileResult ReplaceInRtf(std::string content, const std::vector<const Prepared
       } else {
         ++s;
       }
+    }
+    if (context.throttle.cancelled()) {
+      result = {};
+      result.cancelled = true;
+      return result;
     }
     if (edits.empty()) continue;
 

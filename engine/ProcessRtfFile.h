@@ -39,10 +39,12 @@ struct RtfFileResult {
   // Set when the document is not changed at all although it had to be: not an RTF document,
   // or an edit that did not read back as expected. The file is then left as it was.
   std::string failure;
+  // Set when Cancel was read before the last pass had ended; nothing else is then set.
+  bool cancelled = false;
 };
 
 // Applies `pairs` in order to the RTF document `content`. Rows that are not active are
-// passed over.
+// passed over. Cancel is looked at between the passes and within them, as by ApplyPair.
 RtfFileResult ReplaceInRtf(std::string content, const std::vector<const PreparedPair*>& pairs,
                            PassContext& context);
 

@@ -21,7 +21,7 @@ namespace tw {
 
 namespace {
 
-enum class FileStatus { PassedOver, Processed, Failed };
+enum class FileStatus { PassedOver, Processed, Failed, Cancelled };
 
 // Changed files are staged (complete temporary files beside them, not yet flushed) and
 // swapped in together: one flush of the file system per commit instead of one per file.
@@ -112,6 +112,9 @@ class ReplacementRun {
 
   int64_t startedCount() const { return m_started; }
 
+  // Whether the user asked to stop, read now (once it said yes, the host is not asked again).
+  bool cancelRequested() { return m_throttle.look(); }
+
   // Whether enough files or bytes are staged to commit them now.
   bool commitDue() const {
     return m_batch && (m_batch->staged() >= std::min(kCommitFiles, m_batch->room()) ||
@@ -182,14 +185,19 @@ class ReplacementRun {
     for (const auto& pair : m_pairs) {
       if (pair->active()) last = pair.get();
     }
+    // Until the sink's content is committed the file itself is untouched: a file stopped by
+    // Cancel is left exactly as it was (the sink removes what it staged).
     StagingSink sink(*this, file, content);
     bool streamed = false;  // the last pass made replacements and gave its output to `sink`
+    bool firstPass = true;
     for (const auto& pair : m_pairs) {
       if (!pair->active()) continue;
+      if (!std::exchange(firstPass, false) && m_throttle.look()) return cancelled(outcome);
       const bool toSink = pair.get() == last && !m_mode.dryRun;
       std::string& output = textHolder == &m_pass[0] ? m_pass[1] : m_pass[0];
       const int64_t made = ApplyPair(text, *pair, context, output, toSink ? &sink : nullptr);
       if (sink.failed()) return failedWrite(outcome, sink.error());
+      if (m_throttle.cancelled()) return cancelled(outcome);
       if (made == 0) continue;  // a pass without replacements leaves its text as it was
       outcome.count += made;
       streamed = toSink;
@@ -233,6 +241,7 @@ class ReplacementRun {
     PassContext context{m_host, m_decision, m_throttle, m_settings, path};
     const std::string_view content = m_read.view();
     RtfFileResult rtf = ReplaceInRtf(std::string(content), pairs, context);
+    if (rtf.cancelled) return cancelled(outcome);
     if (!rtf.failure.empty()) {
       outcome.status = FileStatus::Failed;
       outcome.reason = rtf.failure;
@@ -320,6 +329,15 @@ class ReplacementRun {
       m_batch.emplace(writeOptions, m_ops);
     }
     return *m_batch;
+  }
+
+  // A file whose processing Cancel stopped: nothing of it was written.
+  FileOutcome& cancelled(FileOutcome& outcome) {
+    outcome.status = FileStatus::Cancelled;
+    outcome.count = 0;
+    outcome.reason = std::string(kCancelledReason);
+    outcome.notes.clear();
+    return outcome;
   }
 
   FileOutcome& failedWrite(FileOutcome& outcome, const std::string& error) {
@@ -473,7 +491,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
     FileOutcome& file = done.file;
     for (const std::string& notice : file.notices)
       summary.FailedFiles.push_back({path, notice, FailedFile::Kind::Notice});
-    if (file.status == FileStatus::Failed) {
+    if (file.status == FileStatus::Failed || file.status == FileStatus::Cancelled) {
       summary.FailedFiles.push_back({path, file.reason});
       return;
     }
@@ -517,8 +535,8 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   for (size_t index = 0; index < config.Files.size(); ++index) {
     const FileEntry& entry = config.Files[index];
     if (!entry.Checked) continue;
-    // Cancel takes effect between files only: no file is ever left half done.
-    if (anyHandled && host.cancelRequested()) {
+    // Cancel read between files; a file it stops in the middle is left as it was.
+    if (anyHandled && run.cancelRequested()) {
       outcome.cancelled = true;
       break;
     }
@@ -537,10 +555,15 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       file.started = true;
       file.reason = FailureOfException(entry.Path, e);
     }
-    if (file.started) {
+    const bool stopped = file.status == FileStatus::Cancelled;
+    if (file.started && !stopped) {
       host.progress(static_cast<int>(run.startedCount() * 100 / outcome.checkedCount));
     }
     pending.push_back({index, std::move(file)});
+    if (stopped) {
+      outcome.cancelled = true;
+      break;
+    }
     // With confirmation on, what was answered is on disk before the next question.
     recordFinished(config.Flags.Confirm && !mode.dryRun);
   }

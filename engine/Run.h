@@ -9,6 +9,10 @@
 //   writeback/WriteBack.h; a file without replacements is not touched at all.
 // - A file that cannot be processed (missing, unreadable, not writable, changed meanwhile) is
 //   recorded with its reason in RunSummary::FailedFiles; empty files are passed over quietly.
+// - Cancel is read between files, between the passes of a file and within a long pass; the
+//   run stops as soon as it reads it. A file stopped in the middle is left as it was (its
+//   new content is only ever swapped in after its last pass) and is listed with
+//   kCancelledReason; files finished before it are written, the files after it not touched.
 // - Input that would make the run meaningless (a malformed "Replace only in first" count) is
 //   refused before any file is touched.
 // - The same file reached through two entries (a link and its target) is processed once.
@@ -33,7 +37,7 @@ struct RunMode {
 struct RunOutcome {
   bool refused = false;  // nothing was touched; refusal says why
   std::string refusal;
-  bool cancelled = false;  // stopped between files at the user's request
+  bool cancelled = false;  // stopped at the user's request (see RunHost::cancelRequested)
   int64_t checkedCount = 0;
   int64_t startedCount = 0;
 };

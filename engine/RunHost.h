@@ -1,7 +1,14 @@
 #pragma once
 // The observer of a run. The engine pushes, the front end answers: the desktop program's
 // processing window and confirmation dialog, the command-line tool's terminal and the tests'
-// scripted host all implement this one interface. Every call comes from the run's thread.
+// scripted host all implement this one interface.
+//
+// Threads: every call comes from the thread that runs RunReplacement, one call at a time, and
+// none after it has returned. That thread need not be the front end's: the desktop program runs
+// the replacement on a worker thread, so its host forwards the file name and progress to the
+// window with queued calls and asks confirm() through a blocking call to the window's thread;
+// only cancelRequested() reads state that another thread writes (an atomic flag). The engine
+// itself touches no object of the front end.
 
 #include "engine/ConfirmDecision.h"
 
@@ -21,9 +28,12 @@ class RunHost {
   virtual void fileStarted(const std::string& path) { (void)path; }
   // The run's progress in whole percent, 0 to 100.
   virtual void progress(int percent) { (void)percent; }
-  // Lets the front end repaint and notice Cancel; called a few times per second at most.
+  // Lets a front end on the run's thread catch up (draw its progress); called a few times per
+  // second at most, while the run is busy.
   virtual void yield() {}
-  // Whether the user asked to stop; the run looks between files only.
+  // Whether the user asked to stop. Read between files, between the passes of a file and
+  // within long passes (every 64 KiB scanned, every 64 occurrences, after every question), so
+  // it must be cheap: a relaxed atomic load. Once it has returned true it is not called again.
   virtual bool cancelRequested() { return false; }
   // In a dry run, a file's new content instead of writing it back. (A run that writes hands
   // the new content of a big file to the disk in pieces as it is made, without holding it.)

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
@@ -30,7 +31,7 @@ struct RunDate {
 // was processed, with something the user must know about it.
 struct FailedFile {
   enum class Kind {
-    Failed,   // not processed (missing, unreadable, not writable, changed meanwhile)
+    Failed,   // not processed (missing, unreadable, not writable, changed meanwhile, cancelled)
     Refused,  // processed, but some occurrences were left alone: not all that was asked
     Notice,   // processed; the reason tells what else happened (an interrupted rewrite mended)
   };
@@ -40,6 +41,10 @@ struct FailedFile {
 
   bool operator==(const FailedFile&) const = default;
 };
+
+// The reason listed for the file in progress when the run was cancelled: it is left exactly
+// as it was.
+inline constexpr std::string_view kCancelledReason = "not processed: the run was cancelled";
 
 struct RunSummary {
   RunTime BeginTime;

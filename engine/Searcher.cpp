@@ -12,7 +12,10 @@ namespace tw {
 class Searcher::Impl {
  public:
   virtual ~Impl() = default;
-  virtual std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from) const = 0;
+  // The first occurrence beginning in [from, until) (from < until <= n); none with `resume`
+  // set to until, or to n when no start at all from there on can match.
+  virtual std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from,
+                                         int64_t until, int64_t& resume) const = 0;
 };
 
 namespace {
@@ -30,7 +33,9 @@ bool charsMatch(unsigned char t, BytePair f) {
 
 class NeverMatches final : public Searcher::Impl {
  public:
-  std::optional<Occurrence> find(const unsigned char*, int64_t, int64_t) const override {
+  std::optional<Occurrence> find(const unsigned char*, int64_t n, int64_t, int64_t,
+                                 int64_t& resume) const override {
+    resume = n;
     return std::nullopt;
   }
 };
@@ -46,14 +51,18 @@ class PlainLiteral final : public Searcher::Impl {
     m_needle = NeedleScanner(std::move(needle));
   }
 
-  std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from) const override {
+  std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from, int64_t until,
+                                 int64_t& resume) const override {
     const int64_t m = m_needle.size();
-    for (int64_t s = m_needle.find(t, n, from); s < n; s = m_needle.find(t, n, s + 1)) {
+    // The scan ends with the last byte an occurrence beginning before `until` takes.
+    const int64_t end = std::min(n, until + m - 1);
+    for (int64_t s = m_needle.find(t, end, from); s < end; s = m_needle.find(t, end, s + 1)) {
       if (!m_wholeWords ||
           ((s == 0 || kWordDelimiters[t[s - 1]]) && (s + m == n || kWordDelimiters[t[s + m]]))) {
         return Occurrence{s, s + m - 1};
       }
     }
+    resume = end == n ? n : until;
     return std::nullopt;
   }
 
@@ -83,16 +92,23 @@ class ScriptLiteral final : public Searcher::Impl {
     while (!m_items[m_firstScan].scan) ++m_firstScan;
   }
 
-  std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from) const override {
+  std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from, int64_t until,
+                                 int64_t& resume) const override {
     // Each scan remembers its last answer: a later start never scans the same text again,
     // because the positions its items reach never move back as the start moves forward.
     std::vector<Memo> memo(m_items.size());
-    int64_t resume = 0;
-    for (int64_t s = m_prefix.find(t, n, from); s < n; s = m_prefix.find(t, n, resume)) {
-      const int64_t e = matchAt(t, n, s, memo, resume);
+    // Candidates are looked for up to the last byte a prefix beginning before `until` takes.
+    const int64_t end = std::min(n, until + m_prefix.size() - 1);
+    int64_t next = 0;
+    for (int64_t s = m_prefix.find(t, end, from); s < end; s = m_prefix.find(t, end, next)) {
+      const int64_t e = matchAt(t, n, s, memo, next);
       if (e >= 0) return Occurrence{s, e};
-      if (e == kExhausted) break;
+      if (e == kExhausted) {
+        resume = n;
+        return std::nullopt;
+      }
     }
+    resume = end == n ? n : until;
     return std::nullopt;
   }
 
@@ -179,15 +195,18 @@ class CompiledRegex final : public Searcher::Impl {
     }
   }
 
-  std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from) const override {
+  std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from, int64_t until,
+                                 int64_t& resume) const override {
+    resume = n;
     if (!m_anyFirst && m_firstCount == 0) return std::nullopt;
     const std::string_view text(reinterpret_cast<const char*>(t), static_cast<size_t>(n));
-    for (int64_t s = from; s < n; ++s) {
-      s = nextCandidate(t, n, s);
-      if (s >= n) break;
+    for (int64_t s = from; s < until; ++s) {
+      s = nextCandidate(t, n, s, until);
+      if (s >= until) break;
       const int64_t e = regex::matchAt(m_compiled, text, s);
       if (e >= 0) return Occurrence{s, e};
     }
+    resume = until;
     return std::nullopt;
   }
 
@@ -233,22 +252,26 @@ class CompiledRegex final : public Searcher::Impl {
     return m_anyFirst || m_first[t[s]];
   }
 
-  // The first s' >= s at which candidateAt holds (and the anchor, if any), or n.
-  int64_t nextCandidate(const unsigned char* t, int64_t n, int64_t s) const {
+  // The first s' in [s, until) at which candidateAt holds (and the anchor, if any), or until.
+  // The scans look no further than the candidates before `until` need.
+  int64_t nextCandidate(const unsigned char* t, int64_t n, int64_t s, int64_t until) const {
     if (m_anchored) {
       for (;;) {
         if (s > 0 && t[s - 1] != '\n') {
-          s = scanByte(t, n, s, '\n') + 1;
-          if (s >= n) return n;
+          s = scanByte(t, until, s, '\n') + 1;
+          if (s >= until) return until;
         }
         if (candidateAt(t, n, s)) return s;
-        if (++s >= n) return n;
+        if (++s >= until) return until;
       }
     }
-    if (!m_prefix.empty()) return m_prefix.find(t, n, s);
+    if (!m_prefix.empty()) {
+      const int64_t end = std::min(n, until + m_prefix.size() - 1);
+      return std::min(m_prefix.find(t, end, s), until);
+    }
     if (m_anyFirst) return s;
-    if (m_firstCount <= 2) return scanEither(t, n, s, m_firstA, m_firstB);
-    return scanTable(t, n, s, m_first);
+    if (m_firstCount <= 2) return scanEither(t, until, s, m_firstA, m_firstB);
+    return scanTable(t, until, s, m_first);
   }
 
   regex::Compiled m_compiled;
@@ -293,10 +316,24 @@ Searcher Searcher::regex(std::string_view pattern, bool caseSensitive) {
 }
 
 std::optional<Occurrence> Searcher::findFrom(std::string_view text, int64_t from) const {
+  return findBefore(text, from, static_cast<int64_t>(text.size()));
+}
+
+std::optional<Occurrence> Searcher::findBefore(std::string_view text, int64_t from, int64_t until,
+                                               int64_t* resumeAt) const {
   const auto n = static_cast<int64_t>(text.size());
   from = std::max<int64_t>(from, 0);
-  if (from >= n) return std::nullopt;
-  return m_impl->find(reinterpret_cast<const unsigned char*>(text.data()), n, from);
+  until = std::min(until, n);
+  int64_t resume = n;
+  std::optional<Occurrence> found;
+  if (from < until) {
+    found =
+        m_impl->find(reinterpret_cast<const unsigned char*>(text.data()), n, from, until, resume);
+  } else if (from < n) {
+    resume = std::max(from, until);
+  }
+  if (resumeAt != nullptr && !found) *resumeAt = resume;
+  return found;
 }
 
 }  // namespace tw

@@ -38,6 +38,16 @@ class Searcher {
   // or the find string runs out of text. Each call starts afresh.
   std::optional<Occurrence> findFrom(std::string_view text, int64_t from) const;
 
+  // findFrom over the starts before `until` only (taken as text.size() when larger): the first
+  // start s with from <= s < until at which an occurrence begins, with its last index, which
+  // may lie past `until` (the whole text is still looked at). When there is none and
+  // `resumeAt` is given, it is set to where the search goes on: `until`, or text.size() when
+  // no later start can begin an occurrence either. Asking stretch after stretch this way finds
+  // exactly what findFrom finds, and the scans of one call stay within about its stretch, so a
+  // long pass can stop between stretches.
+  std::optional<Occurrence> findBefore(std::string_view text, int64_t from, int64_t until,
+                                       int64_t* resumeAt = nullptr) const;
+
   class Impl;
 
  private:

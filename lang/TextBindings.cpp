@@ -4,33 +4,6 @@
 
 namespace tw {
 
-namespace {
-
-constexpr TextBinding kBindings[] = {
-    // The confirmation dialog; its three lines are overwritten for each occurrence.
-    {2, "ConfirmDialog", "Label1"},
-    {39, "ConfirmDialog", "Label2"},
-    {40, "ConfirmDialog", "Label3"},
-    {93, "ConfirmDialog", "Button1"},
-    {94, "ConfirmDialog", "Button3"},
-    {95, "ConfirmDialog", "Button2"},
-    {96, "ConfirmDialog", "Button4"},
-    {97, "ConfirmDialog", "Button5"},
-    {98, "ConfirmDialog", "Button6"},
-    // The processing window.
-    {79, "ProcessingDialog", "Label1"},
-    {80, "ProcessingDialog", "Label2"},
-    {81, "ProcessingDialog", "Label3"},
-    // The results window.
-    {82, "ResultsDialog", "Button2"},
-};
-
-}  // namespace
-
-std::span<const TextBinding> textBindings() {
-  return kBindings;
-}
-
 std::span<const int> shownSlots() {
   static constexpr int kShown[] = {
       2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17,  18,  19, 20, 21, 22,

@@ -2,6 +2,7 @@
 #include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 
+#include "lang/TextTable.h"
 #include "platform/FileIo.h"
 
 #include <QCloseEvent>
@@ -27,19 +28,24 @@ QString shown(std::string_view bytes) {
 
 struct ButtonSpec {
   const char* name;
-  const char* caption;
+  int slot;
   ConfirmDecision answer;
 };
 
-// Top to bottom, with the captions of the built-in text table.
+// Top to bottom, with the slots of their captions.
 constexpr ButtonSpec kButtons[ConfirmDialog::kButtonCount] = {
-    {"Button1", "Repalce this occurence", ConfirmDecision::ReplaceThis},
-    {"Button5", "Replace All in THIS file", ConfirmDecision::ReplaceAllInFile},
-    {"Button2", "Replace All in All files", ConfirmDecision::ReplaceAllFiles},
-    {"Button3", "Skip this occurence", ConfirmDecision::SkipThis},
-    {"Button6", "Skip All in THIS file", ConfirmDecision::SkipAllInFile},
-    {"Button4", "Skip all in ALL files", ConfirmDecision::SkipAllFiles},
+    {"Button1", 93, ConfirmDecision::ReplaceThis},
+    {"Button5", 97, ConfirmDecision::ReplaceAllInFile},
+    {"Button2", 95, ConfirmDecision::ReplaceAllFiles},
+    {"Button3", 94, ConfirmDecision::SkipThis},
+    {"Button6", 98, ConfirmDecision::SkipAllInFile},
+    {"Button4", 96, ConfirmDecision::SkipAllFiles},
 };
+
+// The slots of the three lines' captions, shown until the first question fills them.
+constexpr int kFileSlot = 2;
+constexpr int kFindSlot = 39;
+constexpr int kReplaceSlot = 40;
 
 }  // namespace
 
@@ -55,11 +61,11 @@ ConfirmDialog::ConfirmDialog(QWidget* parent)
 
   auto* info = new QGroupBox(QStringLiteral("Replacement information "), this);
   info->setObjectName(QStringLiteral("GroupBox1"));
-  m_fileLine = new QLabel(info);
+  m_fileLine = new QLabel(QString::fromUtf8(builtinText(kFileSlot)), info);
   m_fileLine->setObjectName(QStringLiteral("Label1"));
-  m_findLine = new QLabel(info);
+  m_findLine = new QLabel(QString::fromUtf8(builtinText(kFindSlot)), info);
   m_findLine->setObjectName(QStringLiteral("Label2"));
-  m_replaceLine = new QLabel(info);
+  m_replaceLine = new QLabel(QString::fromUtf8(builtinText(kReplaceSlot)), info);
   m_replaceLine->setObjectName(QStringLiteral("Label3"));
   for (QLabel* line : {m_fileLine, m_findLine, m_replaceLine}) {
     line->setTextFormat(Qt::PlainText);
@@ -73,31 +79,31 @@ ConfirmDialog::ConfirmDialog(QWidget* parent)
   infoLayout->addWidget(m_replaceLine);
 
   auto* textCaption = new QLabel(QStringLiteral("Text:"), this);
-  m_text = new QTextEdit(this);
-  m_text->setObjectName(QStringLiteral("RichEdit1"));
-  m_text->setReadOnly(true);
-  m_text->setLineWrapMode(QTextEdit::NoWrap);
-  m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  m_text->setMinimumSize(380, 180);
+  m_excerptView = new QTextEdit(this);
+  m_excerptView->setObjectName(QStringLiteral("RichEdit1"));
+  m_excerptView->setReadOnly(true);
+  m_excerptView->setLineWrapMode(QTextEdit::NoWrap);
+  m_excerptView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_excerptView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_excerptView->setMinimumSize(380, 180);
   // The selected occurrence keeps its red: the selection only lays a light background
   // under it, whether or not the view has the focus.
-  QPalette palette = m_text->palette();
+  QPalette palette = m_excerptView->palette();
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
     palette.setColor(group, QPalette::Highlight, QColor(255, 236, 150));
     palette.setColor(group, QPalette::HighlightedText, Qt::red);
   }
-  m_text->setPalette(palette);
-  textCaption->setBuddy(m_text);
+  m_excerptView->setPalette(palette);
+  textCaption->setBuddy(m_excerptView);
 
   auto* left = new QVBoxLayout;
   left->addWidget(info);
   left->addWidget(textCaption);
-  left->addWidget(m_text, 1);
+  left->addWidget(m_excerptView, 1);
 
   auto* right = new QVBoxLayout;
   for (int i = 0; i < kButtonCount; ++i) {
-    auto* b = new QPushButton(QString::fromLatin1(kButtons[i].caption), this);
+    auto* b = new QPushButton(QString::fromUtf8(builtinText(kButtons[i].slot)), this);
     b->setObjectName(QString::fromLatin1(kButtons[i].name));
     b->setAutoDefault(false);
     const ConfirmDecision decision = kButtons[i].answer;
@@ -113,6 +119,14 @@ ConfirmDialog::ConfirmDialog(QWidget* parent)
   layout->addLayout(left, 1);
   layout->addLayout(right);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ConfirmDialog::applyTexts(const TextTable& table) {
+  m_fileLine->setText(fromStd(table.text(kFileSlot)));
+  m_findLine->setText(fromStd(table.text(kFindSlot)));
+  m_replaceLine->setText(fromStd(table.text(kReplaceSlot)));
+  for (int i = 0; i < kButtonCount; ++i)
+    m_buttons[i]->setText(fromStd(table.text(kButtons[i].slot)));
 }
 
 ConfirmDecision ConfirmDialog::ask(const ConfirmRequest& request) {
@@ -134,8 +148,8 @@ void ConfirmDialog::setExcerpt(const ConfirmRequest& request) {
       std::min(size_t(std::max<int64_t>(0, request.occurrenceStart)), excerpt.size());
   const size_t length =
       std::min(size_t(std::max<int64_t>(0, request.occurrenceLength)), excerpt.size() - start);
-  m_text->clear();
-  QTextCursor cursor(m_text->document());
+  m_excerptView->clear();
+  QTextCursor cursor(m_excerptView->document());
   QTextCharFormat normal;
   cursor.insertText(shown(excerpt.substr(0, start)), normal);
   m_selectionStart = cursor.position();
@@ -153,11 +167,11 @@ void ConfirmDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Enter replaces this occurrence; the occurrence is selected and scrolled into view.
   m_buttons[0]->setFocus();
-  QTextCursor cursor(m_text->document());
+  QTextCursor cursor(m_excerptView->document());
   cursor.setPosition(m_selectionStart);
   cursor.setPosition(m_selectionStart + m_selectionLength, QTextCursor::KeepAnchor);
-  m_text->setTextCursor(cursor);
-  m_text->ensureCursorVisible();
+  m_excerptView->setTextCursor(cursor);
+  m_excerptView->ensureCursorVisible();
 }
 
 void ConfirmDialog::answer(ConfirmDecision decision) {

@@ -1,9 +1,11 @@
 #pragma once
 // ConfirmDialog, the confirmation dialog: one occurrence in its excerpt, answered with one of six
 // buttons. Enter answers with the first ("replace this occurrence"); Escape or closing the
-// window counts as "skip this occurrence".
+// window counts as "skip this occurrence". It is always shown on the window thread; the run on
+// its own thread asks through the processing window (ProcessingDialog).
 
 #include "engine/ConfirmDecision.h"
+#include "ui/LanguageTexts.h"
 
 #include <QDialog>
 
@@ -13,10 +15,14 @@ class QTextEdit;
 
 namespace tw {
 
-class ConfirmDialog : public QDialog {
+class ConfirmDialog : public QDialog, public ShowsTexts {
   Q_OBJECT
  public:
   explicit ConfirmDialog(QWidget* parent = nullptr);
+
+  // The captions of the language: slots 93 to 98 for the buttons, and 2, 39 and 40 for the
+  // three lines, which each question then fills with its file, find and replace texts.
+  void applyTexts(const TextTable& table) override;
 
   // Shows the occurrence modally and returns the answer.
   ConfirmDecision ask(const ConfirmRequest& request);
@@ -25,6 +31,11 @@ class ConfirmDialog : public QDialog {
   static constexpr int kButtonCount = 6;
   QPushButton* button(int topToBottom) const { return m_buttons[topToBottom]; }
   static ConfirmDecision answerOf(int topToBottom);
+
+  QLabel* fileLine() const { return m_fileLine; }
+  QLabel* findLine() const { return m_findLine; }
+  QLabel* replaceLine() const { return m_replaceLine; }
+  QTextEdit* excerptView() const { return m_excerptView; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -38,7 +49,7 @@ class ConfirmDialog : public QDialog {
   QLabel* m_fileLine = nullptr;
   QLabel* m_findLine = nullptr;
   QLabel* m_replaceLine = nullptr;
-  QTextEdit* m_text = nullptr;
+  QTextEdit* m_excerptView = nullptr;
   QPushButton* m_buttons[kButtonCount] = {};
   ConfirmDecision m_answer = ConfirmDecision::SkipThis;
   int m_selectionStart = 0;

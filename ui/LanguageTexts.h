@@ -1,6 +1,6 @@
 #pragma once
-// Copies the text table into the windows' controls, as the core's binding table says, and
-// finds the language files installed beside the program.
+// The windows' texts from the text table (each window puts them into its own controls), and
+// the language files installed beside the program.
 
 #include "lang/TextTable.h"
 
@@ -22,17 +22,9 @@ class ShowsTexts {
   virtual void applyTexts(const TextTable& table) = 0;
 };
 
-// A window's name in the binding table: its class name without the namespace ("MainWindow").
-QString windowName(const QObject* window);
-
-// The control `path` ("Button1", or "GroupBox1/Button1" for a control inside a parent of that
-// name) inside `window`; nullptr when it does not exist.
-QObject* findBoundControl(QObject* window, const QString& path);
-
 // Puts the texts into `mainWindow` and into the windows it owns (its direct children that are
-// windows): those that show texts themselves (ShowsTexts) are asked to, the others follow the
-// binding table. A control that does not exist is passed over. Returns how many were set.
-int applyTexts(const TextTable& table, QWidget* mainWindow);
+// windows): each that shows texts (ShowsTexts) is asked to.
+void applyTexts(const TextTable& table, QWidget* mainWindow);
 
 // The folders searched for language files: "Language" beside the program, then the installed
 // data folder "../share/textwright/Language".

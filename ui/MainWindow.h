@@ -278,6 +278,7 @@ class MainWindow : public QMainWindow, public ShowsTexts {
   bool m_activated = false;
   bool m_showTips = false;  // the tips switch read at start-up
   bool m_settingsErrorShown = false;
+  bool m_closeWhenRunEnds = false;  // the user closed the program during a run
 };
 
 }  // namespace tw

@@ -32,6 +32,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 namespace tw {
@@ -287,6 +288,12 @@ void MainWindow::onGo() {
     }
   } catch (...) {
     m_prompts.inform("Program Error!!! Please contact developer!!!", "Error", PromptIcon::Error);
+  }
+  if (m_closeWhenRunEnds) {
+    // The user closed the program during the run and chose to stop it.
+    m_closeWhenRunEnds = false;
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
   }
   m_resultsDialog->showResults(m_summary, m_config.Files);
 }

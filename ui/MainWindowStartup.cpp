@@ -3,6 +3,7 @@
 #include "ui/LanguageTexts.h"
 #include "ui/MainWindow.h"
 #include "ui/PairTableModel.h"
+#include "ui/ProcessingDialog.h"
 #include "ui/QtText.h"
 #include "ui/QtTranslations.h"
 #include "ui/TipsDialog.h"
@@ -135,6 +136,13 @@ void MainWindow::storeExitSettings() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // During a run the user is asked first; on Yes the run stops within the file in progress and
+  // the window closes as soon as it has (onGo), with the usual questions of a close.
+  if (m_processingDialog && m_processingDialog->isRunning()) {
+    if (m_processingDialog->askToStop()) m_closeWhenRunEnds = true;
+    event->ignore();
+    return;
+  }
   // An open mode is closed by its own buttons first (unless exits are not confirmed).
   if (m_mode != FileMode::Normal && m_options.ConfirmOnExit) {
     m_prompts.inform(

@@ -1,23 +1,38 @@
 #pragma once
 // ProcessingDialog, the processing window: shown modally for each run, it starts the run as soon as
-// it is shown, shows the file in progress and the total progress, and closes itself shortly after
-// the run has ended. It is the run's host: confirmations go to the confirmation dialog, and the
-// window stays responsive through the run's throttled yield. The file name and the gauge follow the
-// run a few times a second (and before every question, and at the end), not at every file: on a
-// tree of many small files that keeps the window's cost out of the run. Cancel stops the run after
-// the file in progress; a second press also closes the window as soon as it stops.
+// it is shown, shows the file in progress and the total progress, and closes itself as soon as the
+// run has stopped.
+//
+// The run works on a thread of its own; this window's thread only shows what the run reports and
+// answers its questions, so the window keeps answering however long one file takes. The run's
+// host (RunReport) sends the file name and the percentage to the window with queued calls, a few
+// times a second at most (and before every question, and at the end), so that a tree of many
+// small files does not flood the window; a confirmation is asked with a blocking call to the
+// window's thread, which shows the confirmation dialog and hands the answer back. Cancel (the
+// button, Escape, closing the window) sets a flag that the run reads between files, between the
+// passes of a file and within long passes: the run stops as soon as it reads it, and the file it
+// was in is left as it was and listed as not processed. A further press changes nothing more.
+//
+// While the run is on, nothing changes what it reads: the window is modal (the configuration and
+// the options are only read), and the summary is the run's own until the run has ended; then it
+// is handed to the caller of execRun.
 
 #include "config/AppOptions.h"
 #include "config/Configuration.h"
+#include "config/Prompts.h"
 #include "engine/Clock.h"
 #include "engine/Run.h"
-#include "engine/RunHost.h"
 #include "engine/RunSummary.h"
+#include "ui/LanguageTexts.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
+#include <QString>
 
+#include <atomic>
+#include <exception>
+#include <memory>
 #include <string>
+#include <thread>
 
 class QLabel;
 class QProgressBar;
@@ -28,24 +43,39 @@ namespace tw {
 
 class ConfirmDialog;
 
-class ProcessingDialog : public QDialog, public RunHost {
+class ProcessingDialog : public QDialog, public ShowsTexts {
   Q_OBJECT
  public:
-  ProcessingDialog(ConfirmDialog& confirm, QWidget* parent = nullptr);
+  // `confirm` asks the run's questions; `prompts` asks whether to stop a run (askToStop).
+  ProcessingDialog(ConfirmDialog& confirm, Prompts& prompts, QWidget* parent = nullptr);
+  // Stops a run still going (only when the program quits under it) and waits for it.
+  ~ProcessingDialog() override;
 
-  // Shows the window modally and runs `config` in it; returns when the window has closed.
-  // An error escaping from the run is rethrown after the window has closed.
+  // Shows the window modally and runs `config` in it; returns when the run has stopped and the
+  // window has closed. `summary` is the run's result (see RunReplacement); `clock` is read on
+  // the run's thread. An error escaping from the run is rethrown after the window has closed.
   RunOutcome execRun(const Configuration& config, const AppOptions& options, Clock& clock,
                      RunSummary& summary);
 
-  bool running() const { return m_running; }
+  // Whether a run is on: from execRun's start until the run has stopped.
+  bool isRunning() const { return m_running; }
 
-  // RunHost
-  ConfirmDecision confirm(const ConfirmRequest& request) override;
-  void fileStarted(const std::string& path) override;
-  void progress(int percent) override;
-  void yield() override;
-  bool cancelRequested() override { return m_cancelRequested; }
+  // Asks the user whether to stop the run in progress and leave (the program is being closed).
+  // Yes requests Cancel (a confirmation the run is waiting for is answered "skip this
+  // occurrence", so that the run reads it at once) and returns true: the run stops at its next
+  // look and the window closes, and execRun returns as after Cancel. No returns false and the
+  // run goes on. True at once, without a question, when no run is on.
+  bool askToStop();
+
+  // The captions of the language: slots 79 (files to process), 80 (the file in progress) and
+  // 81 (total progress).
+  void applyTexts(const TextTable& table) override;
+
+  QPushButton* cancelButton() const { return m_cancelButton; }
+  QLabel* filesToProcessLabel() const { return m_filesToProcessLabel; }
+  QLabel* currentFileLabel() const { return m_currentFileLabel; }
+  QLabel* progressLabel() const { return m_progressLabel; }
+  QProgressBar* progressBar() const { return m_progressBar; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -53,37 +83,42 @@ class ProcessingDialog : public QDialog, public RunHost {
   void reject() override;
 
  private:
-  void FormActivate();
-  void Button1Click();
-  void Timer1Timer();
-  // Shows the latest file and percentage and lets the window repaint and notice Cancel, when
-  // the last time is long enough ago.
-  void refreshIfDue();
-  void showLatest();
+  class RunReport;
+
+  void startRun();
+  void onCancel();
+  void onRunEnded();
+  void onCloseTimer();
+  // Shows what the run reported last: the file in progress (none yet: empty) and the percentage.
+  void showProgress(const std::string& path, int percent);
+  // Stops the run without this window's event loop (the program quits under it) and waits.
+  void stopRunAndWait();
 
   ConfirmDialog& m_confirm;
-  QLabel* Label1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QLabel* Label3 = nullptr;
-  QProgressBar* CGauge1 = nullptr;
-  QPushButton* Button1 = nullptr;
-  QTimer* Timer1 = nullptr;
+  Prompts& m_prompts;
+  QLabel* m_filesToProcessLabel = nullptr;
+  QLabel* m_currentFileLabel = nullptr;
+  QLabel* m_progressLabel = nullptr;
+  QProgressBar* m_progressBar = nullptr;
+  QPushButton* m_cancelButton = nullptr;
+  QTimer* m_closeTimer = nullptr;
+  QString m_filesToProcessText;  // the language's texts the run's start puts back
+  QString m_currentFileText;
 
-  // The run of the current showing.
+  // The run of the current showing. The configuration, options and clock are the caller's;
+  // the summary, outcome and error belong to the run's thread until it has ended.
   const Configuration* m_config = nullptr;
   const AppOptions* m_options = nullptr;
   Clock* m_clock = nullptr;
-  RunSummary* m_summary = nullptr;
+  RunSummary m_summary;
   RunOutcome m_outcome;
   std::exception_ptr m_error;
+  std::unique_ptr<RunReport> m_report;
+  std::thread m_worker;
+  std::atomic<bool> m_cancelRequested{false};
+  std::atomic<bool> m_runEnded{false};
   bool m_started = false;
   bool m_running = false;
-  bool m_cancelRequested = false;
-  // What the run reported last, and when the window last showed it.
-  std::string m_latestPath;
-  int m_latestPercent = 0;
-  bool m_latestShown = true;
-  QElapsedTimer m_sinceRefresh;
 };
 
 }  // namespace tw

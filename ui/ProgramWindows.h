@@ -39,7 +39,7 @@ class ProgramWindows {
         scanDialog(prompts, settings, &mainWindow),
         scanProgressDialog(&mainWindow),
         aboutDialog(&mainWindow),
-        processingDialog(confirmDialog, &mainWindow),
+        processingDialog(confirmDialog, prompts, &mainWindow),
         optionsDialog(options, config, &mainWindow),
         tipsDialog(settings, &mainWindow) {
     prompts.setParent(&mainWindow);

@@ -2,6 +2,7 @@
 #include "ui/QtText.h"
 #include "ui/WidestRowDelegate.h"
 
+#include "lang/TextTable.h"
 #include "report/Report.h"
 
 #include <QLabel>
@@ -16,6 +17,33 @@ namespace {
 constexpr int kMinimumWidth = 412;
 constexpr int kMinimumHeight = 275;
 constexpr int kFailedListHeight = 70;
+constexpr int kSaveResultsSlot = 82;
+
+struct SectionSpec {
+  FailedFile::Kind kind;
+  const char* name;
+  const char* caption;
+};
+
+// Top to bottom.
+constexpr SectionSpec kSections[] = {
+    {FailedFile::Kind::Failed, "ListBox2", "Files that could not be processed:"},
+    {FailedFile::Kind::Refused, "refusedList", "RTF files in which occurrences were left alone:"},
+    {FailedFile::Kind::Notice, "noticeList", "Notes on processed files:"},
+};
+
+// A list of one-line texts that scrolls sideways to its widest line.
+QListWidget* makeList(QWidget* parent, const char* name, const QString& accessibleName) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(QString::fromLatin1(name));
+  list->setAccessibleName(accessibleName);
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Long lines are shown whole; the list scrolls sideways to its widest line.
+  list->setTextElideMode(Qt::ElideNone);
+  list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  new WidestRowDelegate(list);
+  return list;
+}
 
 }  // namespace
 
@@ -30,95 +58,117 @@ ResultsDialog::ResultsDialog(Prompts& prompts, QWidget* parent)
   resize(kMinimumWidth, kMinimumHeight);
   setSizeGripEnabled(true);
 
-  Label1 = new QLabel(QString::fromLatin1(kResultLabel), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label2 = new QLabel(this);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  ListBox1 = new QListWidget(this);
-  ListBox1->setObjectName(QStringLiteral("ListBox1"));
-  Label3 = new QLabel(QStringLiteral("Files that could not be processed:"), this);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  ListBox2 = new QListWidget(this);
-  ListBox2->setObjectName(QStringLiteral("ListBox2"));
-  for (QListWidget* list : {ListBox1, ListBox2}) {
-    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // Long lines are shown whole; the list scrolls sideways to its widest line.
-    list->setTextElideMode(Qt::ElideNone);
-    list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    new WidestRowDelegate(list);
+  m_resultLabel = new QLabel(QString::fromLatin1(kResultLabel), this);
+  m_resultLabel->setObjectName(QStringLiteral("Label1"));
+  m_summaryLabel = new QLabel(this);
+  m_summaryLabel->setObjectName(QStringLiteral("Label2"));
+  m_resultList = makeList(this, "ListBox1", QStringLiteral("Files with replacements"));
+  for (size_t i = 0; i < m_sections.size(); ++i) {
+    const SectionSpec& spec = kSections[i];
+    Section& section = m_sections[i];
+    section.kind = spec.kind;
+    section.caption = new QLabel(QString::fromLatin1(spec.caption), this);
+    QString accessible = section.caption->text();
+    accessible.chop(1);  // the colon
+    section.list = makeList(this, spec.name, accessible);
+    section.caption->setBuddy(section.list);
   }
-  Button1 = new QPushButton(QStringLiteral("OK"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setDefault(true);
-  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-  Button2 = new QPushButton(QStringLiteral("Save results"), this);
-  Button2->setObjectName(QStringLiteral("Button2"));
-  Button2->setAutoDefault(false);
-  connect(Button2, &QPushButton::clicked, this, &ResultsDialog::Button2Click);
+  m_sections[0].caption->setObjectName(QStringLiteral("Label3"));
+  m_okButton = new QPushButton(QStringLiteral("OK"), this);
+  m_okButton->setObjectName(QStringLiteral("Button1"));
+  m_okButton->setDefault(true);
+  connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+  m_saveButton = new QPushButton(QString::fromUtf8(builtinText(kSaveResultsSlot)), this);
+  m_saveButton->setObjectName(QStringLiteral("Button2"));
+  m_saveButton->setAutoDefault(false);
+  connect(m_saveButton, &QPushButton::clicked, this, &ResultsDialog::onSaveResults);
+}
+
+void ResultsDialog::applyTexts(const TextTable& table) {
+  m_saveButton->setText(fromStd(table.text(kSaveResultsSlot)));
+}
+
+const ResultsDialog::Section& ResultsDialog::sectionOf(FailedFile::Kind kind) const {
+  for (const Section& section : m_sections)
+    if (section.kind == kind) return section;
+  return m_sections[0];
 }
 
 void ResultsDialog::showResults(const RunSummary& summary, const std::vector<FileEntry>& files) {
   m_summary = &summary;
   m_files = &files;
-  FormActivate();
-  FormResize();
+  fillLists();
+  layOutControls();
   exec();
   m_summary = nullptr;
   m_files = nullptr;
 }
 
-void ResultsDialog::FormActivate() {
-  ListBox1->clear();
-  Label2->setText(fromStd(resultSummary(*m_summary)));
+void ResultsDialog::fillLists() {
+  m_resultList->clear();
+  m_summaryLabel->setText(fromStd(resultSummary(*m_summary)));
   // Each list is filled in one insertion, laid out and measured once.
   QStringList lines;
   lines.reserve(qsizetype(m_summary->ResultLines.size()));
   for (const std::string& line : m_summary->ResultLines) lines.append(fromStd(line));
-  ListBox1->addItems(lines);
-  ListBox2->clear();
-  lines.clear();
-  for (const FailedFile& failed : m_summary->FailedFiles) {
-    lines.append(failed.path.empty()
-                     ? fromStd(failed.reason)
-                     : fromStd(failed.path) + QStringLiteral(" - ") + fromStd(failed.reason));
+  m_resultList->addItems(lines);
+  int shown = 0;
+  for (Section& section : m_sections) {
+    section.list->clear();
+    lines.clear();
+    for (const FailedFile& failed : m_summary->FailedFiles) {
+      if (failed.kind != section.kind) continue;
+      lines.append(failed.path.empty()
+                       ? fromStd(failed.reason)
+                       : fromStd(failed.path) + QStringLiteral(" - ") + fromStd(failed.reason));
+    }
+    section.list->addItems(lines);
+    const bool any = !lines.isEmpty();
+    section.caption->setVisible(any);
+    section.list->setVisible(any);
+    shown += any ? 1 : 0;
   }
-  ListBox2->addItems(lines);
-  const bool anyFailed = ListBox2->count() > 0;
-  Label3->setVisible(anyFailed);
-  ListBox2->setVisible(anyFailed);
+  // Each list below the first takes room of its own: the window grows for it.
+  const int sectionHeight = kFailedListHeight + m_resultLabel->sizeHint().height() + 8;
+  setMinimumHeight(kMinimumHeight + std::max(0, shown - 1) * sectionHeight);
 }
 
 void ResultsDialog::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  FormResize();
+  layOutControls();
 }
 
-void ResultsDialog::FormResize() {
+void ResultsDialog::layOutControls() {
   const int w = width();
   const int h = height();
-  const int labelHeight = Label1->sizeHint().height();
-  Label1->setGeometry(8, 8, Label1->sizeHint().width(), labelHeight);
-  Label2->setGeometry(8 + Label1->sizeHint().width(), 8, w - 16 - Label1->sizeHint().width(),
-                      labelHeight);
+  const int labelHeight = m_resultLabel->sizeHint().height();
+  const int labelWidth = m_resultLabel->sizeHint().width();
+  m_resultLabel->setGeometry(8, 8, labelWidth, labelHeight);
+  m_summaryLabel->setGeometry(8 + labelWidth, 8, w - 16 - labelWidth, labelHeight);
   const int listTop = 8 + labelHeight + 6;
   const int listWidth = w - 19;
-  // The result list ends 100 pixels above the window's bottom edge, less the room the
-  // files that could not be processed take when there are any.
-  const int failedRoom = ListBox2->isVisibleTo(this) ? kFailedListHeight + labelHeight + 8 : 0;
+  // The result list ends 100 pixels above the window's bottom edge, less the room the lists
+  // below it take when there are any.
+  const int sectionHeight = kFailedListHeight + labelHeight + 8;
+  int shown = 0;
+  for (const Section& section : m_sections) shown += section.list->isVisibleTo(this) ? 1 : 0;
   const int listBottom = h - 100 + listTop;
-  ListBox1->setGeometry(8, listTop, listWidth, std::max(40, listBottom - listTop - failedRoom));
-  if (failedRoom) {
-    const int top = ListBox1->geometry().bottom() + 5;
-    Label3->setGeometry(8, top, listWidth, labelHeight);
-    ListBox2->setGeometry(8, top + labelHeight + 3, listWidth, kFailedListHeight);
+  m_resultList->setGeometry(8, listTop, listWidth,
+                            std::max(40, listBottom - listTop - shown * sectionHeight));
+  int top = m_resultList->geometry().bottom() + 5;
+  for (const Section& section : m_sections) {
+    if (!section.list->isVisibleTo(this)) continue;
+    section.caption->setGeometry(8, top, listWidth, labelHeight);
+    section.list->setGeometry(8, top + labelHeight + 3, listWidth, kFailedListHeight);
+    top += sectionHeight;
   }
   const int buttonTop = listBottom + 9;
-  const int buttonWidth = std::max(90, Button2->sizeHint().width());
-  Button1->setGeometry((listWidth - 38) / 2, buttonTop, buttonWidth, 25);
-  Button2->setGeometry(Button1->x() - 12 - buttonWidth, buttonTop, buttonWidth, 25);
+  const int buttonWidth = std::max(90, m_saveButton->sizeHint().width());
+  m_okButton->setGeometry((listWidth - 38) / 2, buttonTop, buttonWidth, 25);
+  m_saveButton->setGeometry(m_okButton->x() - 12 - buttonWidth, buttonTop, buttonWidth, 25);
 }
 
-void ResultsDialog::Button2Click() {
+void ResultsDialog::onSaveResults() {
   if (!m_summary || !m_files) return;
   SaveResults(m_prompts, *m_summary, *m_files);
 }

@@ -319,6 +319,63 @@ TEST(MatcherDifferential, RegexMatchesReferenceAtEveryPosition) {
   }
 }
 
+// Every occurrence a pass takes (resuming after each), found with one search at a time.
+std::vector<Occurrence> passOf(const Searcher& searcher, std::string_view text) {
+  std::vector<Occurrence> found;
+  int64_t from = 0;
+  while (auto occ = searcher.findFrom(text, from)) {
+    found.push_back(*occ);
+    from = occ->last + 1;
+  }
+  return found;
+}
+
+// The same, asking a stretch of starts at a time as a long pass does between its looks at
+// Cancel, and going on where each answer says.
+std::vector<Occurrence> passInStretches(const Searcher& searcher, std::string_view text,
+                                        Generator& gen) {
+  std::vector<Occurrence> found;
+  const auto n = static_cast<int64_t>(text.size());
+  int64_t from = 0;
+  while (from < n) {
+    const int64_t until = from + 1 + gen.below(12);
+    int64_t resume = -1;
+    if (auto occ = searcher.findBefore(text, from, until, &resume)) {
+      EXPECT_LT(occ->start, until);
+      found.push_back(*occ);
+      from = occ->last + 1;
+    } else {
+      EXPECT_GE(resume, std::min(until, n));
+      from = resume;
+    }
+  }
+  return found;
+}
+
+TEST(MatcherDifferential, SearchInStretchesFindsWhatOneSearchFinds) {
+  Generator gen(5042026);
+  auto same = [](const std::vector<Occurrence>& a, const std::vector<Occurrence>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](Occurrence x, Occurrence y) {
+      return x.start == y.start && x.last == y.last;
+    });
+  };
+  for (int round = 0; round < 2000; ++round) {
+    gen.newPalette();
+    const std::string text = gen.text(round % 10 == 0 ? 400 : 60);
+    const bool regex = gen.chance(40);
+    const std::string find = regex
+                                 ? (gen.chance(25) ? gen.patternFromText(text) : gen.pattern(0, 4))
+                                 : gen.findString(text);
+    const Searcher searcher =
+        regex ? Searcher::regex(find, gen.chance(50))
+              : Searcher::literal(find,
+                                  LiteralOptions{gen.chance(50), gen.chance(30), gen.chance(80)});
+    ASSERT_TRUE(same(passOf(searcher, text), passInStretches(searcher, text, gen)))
+        << (regex ? "pattern" : "find") << " \"" << printable(find) << "\" text \""
+        << printable(text) << "\"";
+  }
+}
+
 TEST(MatcherDifferential, FilenameReferenceMatchesReference) {
   Generator gen(4242);
   const std::vector<std::string> pieces = {"href", "HREF", "HrEf",  "title", " ",  "=", "\"",  "'",

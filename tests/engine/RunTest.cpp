@@ -229,6 +229,97 @@ TEST_F(RunTest, CancelStopsBetweenFiles) {
   EXPECT_EQ(TempDir::read(paths[4]), "colour");
 }
 
+// Cancel read within a file: between its passes, at the 64th occurrence, right after a
+// question, and every few MiB a pass scans (finding nothing, or with part of the new content
+// already staged beside the file), in a text and in an RTF file. The run stops there: the file
+// in progress is left exactly as it was with nothing beside it and listed as not processed, the
+// file before it is written, the one after it is not touched, and the host is not asked again
+// once it said yes.
+TEST_F(RunTest, CancelWithinAFileLeavesItAsItWasAndListsIt) {
+  struct CancellingHost : ScriptedHost {
+    std::string target;
+    int cancelAtLook = 0;  // counted from the start of `target`
+    int looks = 0;
+    std::function<void()> whenCancelled;
+    bool cancelRequested() override {
+      if (started.empty() || started.back() != target) return false;
+      if (++looks == cancelAtLook && whenCancelled) whenCancelled();
+      return looks >= cancelAtLook;
+    }
+  };
+  struct Case {
+    const char* what;
+    const char* name;
+    std::string text;
+    std::vector<StringPair> pairs;
+    bool confirm;
+    int cancelAtLook;
+    bool staged;  // part of the new content is beside the file when Cancel is read
+  };
+  // Looks come at least kCancelStride bytes apart; the new content goes beside the file in
+  // pieces of kPassPiece, the first once that much of it is made.
+  const std::string quiet(size_t{2} << 20, 'x');
+  std::string sparse(kPassPiece + (size_t{5} << 20), 'x');
+  const int lookAfterFirstPiece = int((kPassPiece + (size_t{2} << 20)) / kCancelStride);
+  for (size_t at = 1000; at + 6 < sparse.size(); at += size_t{1} << 20)
+    sparse.replace(at, 6, "colour");
+  std::string dense;
+  for (int i = 0; i < 200; ++i) dense += "colour ";
+  const std::vector<StringPair> twoPairs = {{"colour", "color"}, {"grey", "gray"}};
+  const std::vector<StringPair> onePair = {{"colour", "color"}};
+  const Case cases[] = {
+      {"between passes", "t.txt", "colour grey", twoPairs, false, 1, false},
+      {"at the 64th occurrence", "t.txt", dense, onePair, false, 1, false},
+      {"after a question", "t.txt", "colour colour", onePair, true, 1, false},
+      {"in a long pass finding nothing", "t.txt", quiet, onePair, false, 2, false},
+      {"in a long last pass, partly staged", "t.txt", sparse, onePair, false, lookAfterFirstPiece,
+       true},
+      {"between passes of an RTF file", "t.rtf", "{\\rtf1\\ansi colour grey}", twoPairs, false, 1,
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir.path());
+    fs::create_directories(dir.path());
+    config.Files.clear();
+    config.setPairs(c.pairs);
+    config.Flags.Confirm = c.confirm;
+    config.Flags.CreateBackupFiles = true;
+    summary = {};
+    const std::string before = add("before.txt", "colour");
+    CancellingHost cancelling;
+    cancelling.target = add(c.name, c.text);
+    const std::string after = add("after.txt", "colour");
+    cancelling.cancelAtLook = c.cancelAtLook;
+    cancelling.answers = {ConfirmDecision::ReplaceThis, ConfirmDecision::ReplaceThis};
+    bool stagedAtCancel = false;
+    cancelling.whenCancelled = [&] {
+      for (const auto& entry : fs::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(std::string(".") + c.name + ".twtmp-")) stagedAtCancel = true;
+      }
+    };
+    const RunOutcome outcome = RunReplacement(config, options, cancelling, clock, summary, {});
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(cancelling.looks, c.cancelAtLook);
+    EXPECT_EQ(stagedAtCancel, c.staged);
+    EXPECT_TRUE(TempDir::read(cancelling.target) == c.text);
+    EXPECT_EQ(TempDir::read(before), "color");
+    EXPECT_EQ(TempDir::read(after), "colour");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"after.txt", "before.txt", "before.txt.rpf", c.name}));
+    EXPECT_EQ(summary.ResultLines, (std::vector<std::string>{ResultLine(before, 1)}));
+    EXPECT_EQ(summary.FailedFiles,
+              (std::vector<FailedFile>{{cancelling.target, std::string(kCancelledReason)}}));
+    EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{1, 0, 0}));
+    EXPECT_EQ(cancelling.asked.size(), c.confirm ? 2u : 0u);
+  }
+}
+
 TEST_F(RunTest, FileWideAnswerCoversLaterPairsAndEndsWithTheFile) {
   config.Flags.Confirm = true;
   config.setPairs({{"colour", "color"}, {"grey", "gray"}});

@@ -74,8 +74,9 @@ class ModalScript {
     m_waiting.restart();
     seen.push_back(modal->objectName().toStdString());
     step(modal);
-    // The same window object may come up again (the next occurrence, the next box).
-    QTimer::singleShot(0, [this] { m_last = nullptr; });
+    // The same window object may come up again (the next occurrence, the next box). Tied to
+    // the timer, so that a script ended meanwhile is not written to.
+    QTimer::singleShot(0, &m_timer, [this] { m_last = nullptr; });
   }
 
   void giveUp(QWidget* modal) {
