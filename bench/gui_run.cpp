@@ -104,9 +104,8 @@ int main(int argc, char* argv[]) {
    public:
     bool eventFilter(QObject* watched, QEvent* event) override {
       if (event->type() == QEvent::Show) {
-        QTimer::singleShot(0, [w = static_cast<QWidget*>(watched)] {
-          w->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
-        });
+        QTimer::singleShot(
+            0, [w = static_cast<tw::ResultsDialog*>(watched)] { w->okButton()->click(); });
       }
       return QObject::eventFilter(watched, event);
     }

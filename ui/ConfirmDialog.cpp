@@ -34,12 +34,12 @@ struct ButtonSpec {
 
 // Top to bottom, with the slots of their captions.
 constexpr ButtonSpec kButtons[ConfirmDialog::kButtonCount] = {
-    {"Button1", 93, ConfirmDecision::ReplaceThis},
-    {"Button5", 97, ConfirmDecision::ReplaceAllInFile},
-    {"Button2", 95, ConfirmDecision::ReplaceAllFiles},
-    {"Button3", 94, ConfirmDecision::SkipThis},
-    {"Button6", 98, ConfirmDecision::SkipAllInFile},
-    {"Button4", 96, ConfirmDecision::SkipAllFiles},
+    {"replaceThisButton", 93, ConfirmDecision::ReplaceThis},
+    {"replaceAllInFileButton", 97, ConfirmDecision::ReplaceAllInFile},
+    {"replaceAllFilesButton", 95, ConfirmDecision::ReplaceAllFiles},
+    {"skipThisButton", 94, ConfirmDecision::SkipThis},
+    {"skipAllInFileButton", 98, ConfirmDecision::SkipAllInFile},
+    {"skipAllFilesButton", 96, ConfirmDecision::SkipAllFiles},
 };
 
 // The slots of the three lines' captions, shown until the first question fills them.
@@ -55,18 +55,18 @@ ConfirmDecision ConfirmDialog::answerOf(int topToBottom) {
 
 ConfirmDialog::ConfirmDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-  setObjectName(QStringLiteral("Form2"));
+  setObjectName(QStringLiteral("ConfirmDialog"));
   setWindowTitle(QStringLiteral("Confirm replacement"));
   setModal(true);
 
   auto* info = new QGroupBox(QStringLiteral("Replacement information "), this);
-  info->setObjectName(QStringLiteral("GroupBox1"));
+  info->setObjectName(QStringLiteral("occurrence"));
   m_fileLine = new QLabel(QString::fromUtf8(builtinText(kFileSlot)), info);
-  m_fileLine->setObjectName(QStringLiteral("Label1"));
+  m_fileLine->setObjectName(QStringLiteral("fileLine"));
   m_findLine = new QLabel(QString::fromUtf8(builtinText(kFindSlot)), info);
-  m_findLine->setObjectName(QStringLiteral("Label2"));
+  m_findLine->setObjectName(QStringLiteral("findLine"));
   m_replaceLine = new QLabel(QString::fromUtf8(builtinText(kReplaceSlot)), info);
-  m_replaceLine->setObjectName(QStringLiteral("Label3"));
+  m_replaceLine->setObjectName(QStringLiteral("replaceLine"));
   for (QLabel* line : {m_fileLine, m_findLine, m_replaceLine}) {
     line->setTextFormat(Qt::PlainText);
     line->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -80,7 +80,7 @@ ConfirmDialog::ConfirmDialog(QWidget* parent)
 
   auto* textCaption = new QLabel(QStringLiteral("Text:"), this);
   m_excerptView = new QTextEdit(this);
-  m_excerptView->setObjectName(QStringLiteral("RichEdit1"));
+  m_excerptView->setObjectName(QStringLiteral("excerpt"));
   m_excerptView->setReadOnly(true);
   m_excerptView->setLineWrapMode(QTextEdit::NoWrap);
   m_excerptView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -111,7 +111,7 @@ ProcessingDialog::ProcessingDialog(ConfirmDialog& confirm, Prompts& prompts, QWi
       m_prompts(prompts),
       m_filesToProcessText(builtin(kFilesToProcessSlot)),
       m_currentFileText(builtin(kCurrentFileSlot)) {
-  setObjectName(QStringLiteral("Form9"));
+  setObjectName(QStringLiteral("ProcessingDialog"));
   setWindowTitle(QStringLiteral("Processing files"));
   setModal(true);
 

@@ -27,7 +27,7 @@ struct SectionSpec {
 
 // Top to bottom.
 constexpr SectionSpec kSections[] = {
-    {FailedFile::Kind::Failed, "ListBox2", "Files that could not be processed:"},
+    {FailedFile::Kind::Failed, "failedList", "Files that could not be processed:"},
     {FailedFile::Kind::Refused, "refusedList", "RTF files in which occurrences were left alone:"},
     {FailedFile::Kind::Notice, "noticeList", "Notes on processed files:"},
 };
@@ -51,7 +51,7 @@ ResultsDialog::ResultsDialog(Prompts& prompts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_prompts(prompts) {
-  setObjectName(QStringLiteral("Form5"));
+  setObjectName(QStringLiteral("ResultsDialog"));
   setWindowTitle(QStringLiteral("Result"));
   setModal(true);
   setMinimumSize(kMinimumWidth, kMinimumHeight);
@@ -59,10 +59,10 @@ ResultsDialog::ResultsDialog(Prompts& prompts, QWidget* parent)
   setSizeGripEnabled(true);
 
   m_resultLabel = new QLabel(QString::fromLatin1(kResultLabel), this);
-  m_resultLabel->setObjectName(QStringLiteral("Label1"));
+  m_resultLabel->setObjectName(QStringLiteral("resultLine"));
   m_summaryLabel = new QLabel(this);
-  m_summaryLabel->setObjectName(QStringLiteral("Label2"));
-  m_resultList = makeList(this, "ListBox1", QStringLiteral("Files with replacements"));
+  m_summaryLabel->setObjectName(QStringLiteral("summaryLine"));
+  m_resultList = makeList(this, "resultList", QStringLiteral("Files with replacements"));
   for (size_t i = 0; i < m_sections.size(); ++i) {
     const SectionSpec& spec = kSections[i];
     Section& section = m_sections[i];
@@ -73,13 +73,13 @@ ResultsDialog::ResultsDialog(Prompts& prompts, QWidget* parent)
     section.list = makeList(this, spec.name, accessible);
     section.caption->setBuddy(section.list);
   }
-  m_sections[0].caption->setObjectName(QStringLiteral("Label3"));
+  m_sections[0].caption->setObjectName(QStringLiteral("failedCaption"));
   m_okButton = new QPushButton(QStringLiteral("OK"), this);
-  m_okButton->setObjectName(QStringLiteral("Button1"));
+  m_okButton->setObjectName(QStringLiteral("okButton"));
   m_okButton->setDefault(true);
   connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
   m_saveButton = new QPushButton(QString::fromUtf8(builtinText(kSaveResultsSlot)), this);
-  m_saveButton->setObjectName(QStringLiteral("Button2"));
+  m_saveButton->setObjectName(QStringLiteral("saveButton"));
   m_saveButton->setAutoDefault(false);
   connect(m_saveButton, &QPushButton::clicked, this, &ResultsDialog::onSaveResults);
 }

@@ -32,6 +32,7 @@ class ResultsDialog : public QDialog, public ShowsTexts {
   // The caption of the language: slot 82 for "Save results".
   void applyTexts(const TextTable& table) override;
 
+  QLabel* resultLabel() const { return m_resultLabel; }
   QLabel* summaryLabel() const { return m_summaryLabel; }
   QListWidget* resultList() const { return m_resultList; }
   // The caption and the list of the files of one kind (FailedFile::Kind).

@@ -60,7 +60,7 @@ const std::array<QString, TipsDialog::kTipCount>& TipsDialog::tips() {
 
 TipsDialog::TipsDialog(SettingsStore& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_settings(settings) {
-  setObjectName(QStringLiteral("Form10"));
+  setObjectName(QStringLiteral("TipsDialog"));
   setWindowTitle(QStringLiteral("Tip of the Day"));
 
   // The tip stands on a panel in the tool-tip colours, with a small picture at its side.

@@ -37,13 +37,6 @@
 namespace tw {
 namespace {
 
-template <class T>
-T* childOf(QWidget* window, const char* name) {
-  T* w = window->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
-
 // What a screen reader calls `w`: its accessible name, or else its caption (a button's
 // text, a group's title).
 QString accessibleNameOf(QWidget* w) {
@@ -493,7 +486,7 @@ TEST(ConfirmDialog, LongTextsNeverMakeItLargerThanTheScreen) {
   QString replaceTip;
   QTimer::singleShot(50, [&] {
     shown = dialog.frameGeometry().size();
-    replaceTip = childOf<QLabel>(&dialog, "Label3")->toolTip();
+    replaceTip = dialog.replaceLine()->toolTip();
     dialog.close();
   });
   dialog.ask(request);

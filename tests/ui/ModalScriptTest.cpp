@@ -17,21 +17,21 @@ TEST(ModalScript, AWindowThatNeverComesUpFailsTheTestInsteadOfHanging) {
   EXPECT_NONFATAL_FAILURE(
       {
         ModalScript script(std::chrono::milliseconds(100));
-        script.then("Form5", [&](QWidget*) { answered = true; });
+        script.then("ResultsDialog", [&](QWidget*) { answered = true; });
         QMessageBox box(QMessageBox::Information, "Question", "Not the window the script wants");
         box.setObjectName("Other");
         box.exec();
       },
-      "window \"Form5\" did not come up within 100 ms; the modal window up is \"Other\" "
+      "window \"ResultsDialog\" did not come up within 100 ms; the modal window up is \"Other\" "
       "(Question)");
   EXPECT_FALSE(answered);
   // A window that is still expected when the script ends is named too.
   EXPECT_NONFATAL_FAILURE(
       {
         ModalScript script;
-        script.then("Form2", [](QWidget*) {});
+        script.then("ConfirmDialog", [](QWidget*) {});
       },
-      "window \"Form2\" never came up");
+      "window \"ConfirmDialog\" never came up");
 }
 
 }  // namespace

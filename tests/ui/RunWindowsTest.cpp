@@ -141,14 +141,14 @@ class RunWindows : public ::testing::Test {
     qint64 stoppedAt = -1;
     EventLoopWatch watch;
     ModalScript script;
-    script.then("Form9", [&](QWidget*) {
+    script.then("ProcessingDialog", [&](QWidget*) {
       QTimer::singleShot(afterMs, [&] {
         seen.runningWhenStopped = processingDialog.isRunning();
         stoppedAt = sinceGo.elapsed();
         stop();
       });
     });
-    script.then("Form5", [&](QWidget*) {
+    script.then("ResultsDialog", [&](QWidget*) {
       watch.stop();
       seen.longestGapMs = watch.longestGapMs();
       seen.stopToResultsMs = sinceGo.elapsed() - stoppedAt;
@@ -208,7 +208,7 @@ TEST_F(RunWindows, RunShowsProgressThenTheResults) {
   QStringList failed;
   QString summary;
   QString lastFile;
-  script.then("Form5", [&](QWidget* w) {
+  script.then("ResultsDialog", [&](QWidget* w) {
     filesLabel = processingDialog.filesToProcessLabel()->text();
     lastFile = processingDialog.currentFileLabel()->text();
     gauge = processingDialog.progressBar()->value();
@@ -216,7 +216,7 @@ TEST_F(RunWindows, RunShowsProgressThenTheResults) {
     results = linesOf(resultsDialog.resultList());
     failed = linesOf(failedList());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Result"));
-    EXPECT_EQ(w->findChild<QLabel*>("Label1")->text(), QStringLiteral("Textwright made "));
+    EXPECT_EQ(resultsDialog.resultLabel()->text(), QStringLiteral("Textwright made "));
     click(resultsDialog.okButton());
   });
   go();
@@ -251,7 +251,7 @@ TEST_F(RunWindows, ConfirmationsAnsweredThroughTheDialog) {
   QTextCharFormat format;
   QStringList captions;
   // First occurrence: look at the dialog, then skip it.
-  script.then("Form2", [&](QWidget*) {
+  script.then("ConfirmDialog", [&](QWidget*) {
     fileLine = confirmDialog.fileLine()->text();
     findLine = confirmDialog.findLine()->text();
     selected = confirmDialog.excerptView()->textCursor().selectedText();
@@ -262,20 +262,22 @@ TEST_F(RunWindows, ConfirmationsAnsweredThroughTheDialog) {
     click(confirmDialog.button(3));  // "Skip this occurence"
   });
   // Second: Enter replaces it (the first button has the focus).
-  script.then("Form2", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); });
+  script.then("ConfirmDialog", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); });
   // Third: Escape counts as "Skip this occurence".
-  script.then("Form2", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+  script.then("ConfirmDialog", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
   // The second file: "Replace All in THIS file". The processing window behind the question
   // names the file asked about.
   QString processingLine;
-  script.then("Form2", [&](QWidget*) {
+  script.then("ConfirmDialog", [&](QWidget*) {
     processingLine = processingDialog.currentFileLabel()->text();
     click(confirmDialog.button(1));
   });
-  script.then("Form5", [&](QWidget*) { click(resultsDialog.okButton()); });
+  script.then("ResultsDialog", [&](QWidget*) { click(resultsDialog.okButton()); });
   go();
   EXPECT_TRUE(script.done());
-  EXPECT_EQ(script.seen, (std::vector<std::string>{"Form2", "Form2", "Form2", "Form2", "Form5"}));
+  EXPECT_EQ(script.seen,
+            (std::vector<std::string>{"ConfirmDialog", "ConfirmDialog", "ConfirmDialog",
+                                      "ConfirmDialog", "ResultsDialog"}));
   EXPECT_EQ(contentOf(first), "cat dog cat");
   EXPECT_EQ(contentOf(second), "dog");
   EXPECT_EQ(fileLine, QStringLiteral("File : first.txt"));
@@ -303,14 +305,14 @@ TEST_F(RunWindows, CancelDuringAQuestionLeavesThatFileAsItWas) {
   config.Flags.Confirm = true;
 
   ModalScript script;
-  script.then("Form2", [this](QWidget*) { click(confirmDialog.button(1)); });  // all in f0
+  script.then("ConfirmDialog", [this](QWidget*) { click(confirmDialog.button(1)); });  // all in f0
   // While the second file asks, Cancel is pressed in the processing window, then "replace".
-  script.then("Form2", [this](QWidget*) {
+  script.then("ConfirmDialog", [this](QWidget*) {
     processingDialog.cancelButton()->click();
     click(confirmDialog.button(0));
   });
   QStringList results, failed;
-  script.then("Form5", [&](QWidget*) {
+  script.then("ResultsDialog", [&](QWidget*) {
     results = linesOf(resultsDialog.resultList());
     failed = linesOf(failedList());
     click(resultsDialog.okButton());
@@ -425,21 +427,22 @@ TEST_F(RunWindows, LeavingTheProgramDuringAQuestionStopsTheRunOnlyOnYes) {
   config.Flags.Confirm = true;
   prompts.answers = {PromptAnswer::No, PromptAnswer::Yes};
   ModalScript script;
-  script.then("Form2", [this](QWidget*) {
+  script.then("ConfirmDialog", [this](QWidget*) {
     EXPECT_TRUE(processingDialog.isRunning());
     EXPECT_FALSE(processingDialog.askToStop());
     EXPECT_TRUE(confirmDialog.isVisible());
     click(confirmDialog.button(0));
   });
-  script.then("Form2", [this](QWidget*) { EXPECT_TRUE(processingDialog.askToStop()); });
+  script.then("ConfirmDialog", [this](QWidget*) { EXPECT_TRUE(processingDialog.askToStop()); });
   QStringList failed;
-  script.then("Form5", [&](QWidget*) {
+  script.then("ResultsDialog", [&](QWidget*) {
     failed = linesOf(failedList());
     click(resultsDialog.okButton());
   });
   go();
   EXPECT_TRUE(script.done());
-  EXPECT_EQ(script.seen, (std::vector<std::string>{"Form2", "Form2", "Form5"}));
+  EXPECT_EQ(script.seen,
+            (std::vector<std::string>{"ConfirmDialog", "ConfirmDialog", "ResultsDialog"}));
   EXPECT_EQ(contentOf(first), "x x");
   EXPECT_EQ(contentOf(second), "x");
   EXPECT_EQ(failed,
@@ -455,7 +458,7 @@ TEST_F(RunWindows, SaveResultsWritesTheReportTheFilterChooses) {
   prompts.saveNames.push_back(SaveChoice{dir.file("summary"), 1});  // "HTML file"
   prompts.saveNames.push_back(SaveChoice{dir.file("summary"), 2});  // "All Files": text
   ModalScript script;
-  script.then("Form5", [this](QWidget*) {
+  script.then("ResultsDialog", [this](QWidget*) {
     click(resultsDialog.saveButton());
     click(resultsDialog.saveButton());
     click(resultsDialog.okButton());
@@ -481,7 +484,7 @@ TEST_F(RunWindows, ResultsShowTheirLongestLinesWhole) {
                          "/b.htm - 1 replacements made"};
   summary.FailedFiles = {{longPath, "The file is missing."}, {"/c.htm", "The file is missing."}};
   ModalScript script;
-  script.then("Form5", [this](QWidget*) {
+  script.then("ResultsDialog", [this](QWidget*) {
     EXPECT_TRUE(test::showsEveryRowWhole(resultsDialog.resultList()));
     EXPECT_TRUE(test::showsEveryRowWhole(failedList()));
     click(resultsDialog.okButton());
@@ -509,7 +512,7 @@ TEST_F(RunWindows, ResultsListFailuresRefusalsAndNotesApart) {
     RunSummary summary;
     summary.FailedFiles = files;
     ModalScript script;
-    script.then("Form5", [&](QWidget*) {
+    script.then("ResultsDialog", [&](QWidget*) {
       int bottom = resultsDialog.resultList()->geometry().bottom();
       for (Kind kind : kinds) {
         QStringList expected;
@@ -569,7 +572,7 @@ TEST_F(RunWindows, RunWindowsShowTheLanguagesTexts) {
   config.setPairs({{"a", "b"}});
   QString filesLabel;
   ModalScript script;
-  script.then("Form5", [&](QWidget*) {
+  script.then("ResultsDialog", [&](QWidget*) {
     filesLabel = processingDialog.filesToProcessLabel()->text();
     click(resultsDialog.okButton());
   });
@@ -608,7 +611,7 @@ TEST_F(RunWindows, GoAfterOpeningARelativeConfigurationChangesTheFileBesideIt) {
   std::filesystem::current_path(dir.file("cwd"));
   form.openAtStart("../sub/w.rpl");
   ModalScript script;
-  script.then("Form5", [&](QWidget*) { click(resultsDialog.okButton()); });
+  script.then("ResultsDialog", [&](QWidget*) { click(resultsDialog.okButton()); });
   go();
   std::filesystem::current_path(before);
   EXPECT_TRUE(script.done());

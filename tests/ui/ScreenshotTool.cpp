@@ -135,11 +135,11 @@ int main(int argc, char* argv[]) {
       failures += !save(&processingDialog, out + "/processing.png");
       failures += !save(&confirmDialog, out + "/confirm.png");
       ++step;
-      confirmDialog.findChild<QPushButton*>("Button2")->click();  // replace all in all files
+      confirmDialog.button(2)->click();  // replace all in all files
     } else if (step == 2 && modal == &resultsDialog) {
       failures += !save(&resultsDialog, out + "/results.png");
       ++step;
-      resultsDialog.findChild<QPushButton*>("Button1")->click();
+      resultsDialog.okButton()->click();
       QTimer::singleShot(0, [&] { ui.scanButton->click(); });
     } else if (step == 3 && modal == &scanDialog) {
       failures += !save(&scanDialog, out + "/scan.png");
@@ -197,7 +197,7 @@ int main(int argc, char* argv[]) {
       failures += !save(&confirmDialog, out + "/confirm-long.png");
       screen(out + "/screen-confirm-long.png");
       ++step;
-      confirmDialog.findChild<QPushButton*>("Button3")->click();
+      confirmDialog.button(3)->click();
     } else if (step == 8 && !modal) {
       // Browse and edit mode, on files with a long path, in a larger window.
       ++step;
