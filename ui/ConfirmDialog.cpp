@@ -61,11 +61,11 @@ ConfirmDialog::ConfirmDialog(QWidget* parent)
 
   auto* info = new QGroupBox(QStringLiteral("Replacement information "), this);
   info->setObjectName(QStringLiteral("occurrence"));
-  m_fileLine = new QLabel(QString::fromUtf8(builtinText(kFileSlot)), info);
+  m_fileLine = new QLabel(builtinCaption(kFileSlot), info);
   m_fileLine->setObjectName(QStringLiteral("fileLine"));
-  m_findLine = new QLabel(QString::fromUtf8(builtinText(kFindSlot)), info);
+  m_findLine = new QLabel(builtinCaption(kFindSlot), info);
   m_findLine->setObjectName(QStringLiteral("findLine"));
-  m_replaceLine = new QLabel(QString::fromUtf8(builtinText(kReplaceSlot)), info);
+  m_replaceLine = new QLabel(builtinCaption(kReplaceSlot), info);
   m_replaceLine->setObjectName(QStringLiteral("replaceLine"));
   for (QLabel* line : {m_fileLine, m_findLine, m_replaceLine}) {
     line->setTextFormat(Qt::PlainText);
@@ -103,7 +103,7 @@ ConfirmDialog::ConfirmDialog(QWidget* parent)
 
   auto* right = new QVBoxLayout;
   for (int i = 0; i < kButtonCount; ++i) {
-    auto* b = new QPushButton(QString::fromUtf8(builtinText(kButtons[i].slot)), this);
+    auto* b = new QPushButton(builtinCaption(kButtons[i].slot), this);
     b->setObjectName(QString::fromLatin1(kButtons[i].name));
     b->setAutoDefault(false);
     const ConfirmDecision decision = kButtons[i].answer;

@@ -19,10 +19,6 @@ QIcon themeIcon(const char* name, QStyle::StandardPixmap fallback) {
   return QIcon::fromTheme(QString::fromLatin1(name), qApp->style()->standardIcon(fallback));
 }
 
-QString builtin(int slot) {
-  return QString::fromLatin1(builtinText(slot));
-}
-
 // The caption slot of each action of the menu bar, and of each menu.
 struct Caption {
   QAction* MainActions::*action;
@@ -102,12 +98,13 @@ QAction* mirrorAction(QAction* command, const QString& caption, QObject* owner) 
 }
 
 void MainActions::create(QWidget* owner) {
-  for (const Caption& c : kActionCaptions) this->*c.action = new QAction(builtin(c.slot), owner);
-  addPair = new QAction(builtin(12), owner);
-  deletePair = new QAction(builtin(14), owner);
+  for (const Caption& c : kActionCaptions)
+    this->*c.action = new QAction(builtinCaption(c.slot), owner);
+  addPair = new QAction(builtinCaption(12), owner);
+  deletePair = new QAction(builtinCaption(14), owner);
   deleteAllPairs = new QAction(QStringLiteral("Delete all"), owner);
   onlineHelp = new QAction(QStringLiteral("Online help"), owner);
-  go = new QAction(builtin(38), owner);
+  go = new QAction(builtinCaption(38), owner);
   saveTool = new QAction(QStringLiteral("Save current configuration"), owner);
   QObject::connect(saveTool, &QAction::triggered, saveConfiguration, &QAction::trigger);
 

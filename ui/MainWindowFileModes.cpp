@@ -15,6 +15,16 @@
 
 namespace tw {
 
+namespace {
+
+// What a mode puts aside: the file list and its buttons.
+std::array<QWidget*, 6> fileListControls(const MainWindowControls& ui) {
+  return {ui.fileList,         ui.addFilesButton, ui.scanButton,
+          ui.deleteFileButton, ui.browseButton,   ui.editButton};
+}
+
+}  // namespace
+
 // "Browse file" and "Edit file" with their menu entries: usable while an entry of the list is
 // selected and no mode is open.
 void MainWindow::updateFileModeCommands() {
@@ -36,10 +46,7 @@ void MainWindow::enterFileMode(FileMode mode) {
   updateFileModeCommands();
   m_ui.optionsGroup->hide();
   m_ui.stringsGroup->hide();
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{m_ui.fileList, m_ui.addFilesButton, m_ui.scanButton,
-                                       m_ui.deleteFileButton, m_ui.browseButton, m_ui.editButton})
-    w->hide();
+  for (QWidget* w : fileListControls(m_ui)) w->hide();
   placeControls();
 }
 
@@ -53,10 +60,7 @@ void MainWindow::leaveFileMode() {
   m_ui.filesGroup->setTitle(fromStd(m_texts.text(4)));
   m_ui.optionsGroup->show();
   m_ui.stringsGroup->show();
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{m_ui.fileList, m_ui.addFilesButton, m_ui.scanButton,
-                                       m_ui.deleteFileButton, m_ui.browseButton, m_ui.editButton})
-    w->show();
+  for (QWidget* w : fileListControls(m_ui)) w->show();
   placeControls();
   updateFileModeCommands();
   m_ui.fileList->setFocus();

@@ -52,10 +52,6 @@ constexpr int kLanguageSlot = 103;
 constexpr int kRtfAsTextSlot = 101;
 constexpr int kRtfAsRichTextSlot = 102;
 
-QString builtin(int slot) {
-  return QString::fromLatin1(builtinText(slot));
-}
-
 }  // namespace
 
 OptionsDialog::OptionsDialog(AppOptions& options, Configuration& config, QWidget* parent)
@@ -80,35 +76,35 @@ OptionsDialog::OptionsDialog(AppOptions& options, Configuration& config, QWidget
     QVBoxLayout* layout = entry.place == Place::General   ? generalLayout
                           : entry.place == Place::Replace ? replaceLayout
                                                           : outputLayout;
-    auto* box = new QCheckBox(builtin(entry.slot), layout->parentWidget());
+    auto* box = new QCheckBox(builtinCaption(entry.slot), layout->parentWidget());
     // toggled, not clicked: every change of state counts, however it is made.
     connect(box, &QCheckBox::toggled, this, [this, i](bool on) { onSwitchToggled(i, on); });
     m_boxes[i] = box;
     layout->addWidget(box);
   }
   generalLayout->addStretch(1);
-  m_pages->addTab(general, builtin(kGeneralPageSlot));
+  m_pages->addTab(general, builtinCaption(kGeneralPageSlot));
 
   replaceLayout->addWidget(m_outputGroup);
-  m_rtfAsRichText = new QRadioButton(builtin(kRtfAsRichTextSlot), replace);
-  m_rtfAsText = new QRadioButton(builtin(kRtfAsTextSlot), replace);
+  m_rtfAsRichText = new QRadioButton(builtinCaption(kRtfAsRichTextSlot), replace);
+  m_rtfAsText = new QRadioButton(builtinCaption(kRtfAsTextSlot), replace);
   connect(m_rtfAsRichText, &QRadioButton::toggled, this,
           [this](bool on) { m_options.RtfAsRichText = on; });
   replaceLayout->addWidget(m_rtfAsRichText);
   replaceLayout->addWidget(m_rtfAsText);
   replaceLayout->addStretch(1);
-  m_pages->addTab(replace, builtin(kReplacePageSlot));
+  m_pages->addTab(replace, builtinCaption(kReplacePageSlot));
 
   auto* language = new QWidget;
   auto* languageLayout = new QVBoxLayout(language);
-  m_languageLabel = new QLabel(builtin(kLanguageSlot), language);
+  m_languageLabel = new QLabel(builtinCaption(kLanguageSlot), language);
   m_languageList = new QComboBox(language);
   m_languageList->setAccessibleName(QStringLiteral("Language"));
   m_languageLabel->setBuddy(m_languageList);
   languageLayout->addWidget(m_languageLabel);
   languageLayout->addWidget(m_languageList);
   languageLayout->addStretch(1);
-  m_pages->addTab(language, builtin(kLanguageSlot));
+  m_pages->addTab(language, builtinCaption(kLanguageSlot));
 
   m_okButton = new QPushButton(QStringLiteral("OK"), this);
   m_okButton->setDefault(true);

@@ -33,10 +33,6 @@ constexpr int kFilesToProcessSlot = 79;
 constexpr int kCurrentFileSlot = 80;
 constexpr int kTotalProgressSlot = 81;
 
-QString builtin(int slot) {
-  return QString::fromUtf8(builtinText(slot));
-}
-
 }  // namespace
 
 // The run's host, called on the run's thread only. It touches no widget: what the window shows
@@ -109,8 +105,8 @@ ProcessingDialog::ProcessingDialog(ConfirmDialog& confirm, Prompts& prompts, QWi
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_confirm(confirm),
       m_prompts(prompts),
-      m_filesToProcessText(builtin(kFilesToProcessSlot)),
-      m_currentFileText(builtin(kCurrentFileSlot)) {
+      m_filesToProcessText(builtinCaption(kFilesToProcessSlot)),
+      m_currentFileText(builtinCaption(kCurrentFileSlot)) {
   setObjectName(QStringLiteral("ProcessingDialog"));
   setWindowTitle(QStringLiteral("Processing files"));
   setModal(true);
@@ -121,7 +117,7 @@ ProcessingDialog::ProcessingDialog(ConfirmDialog& confirm, Prompts& prompts, QWi
   m_currentFileLabel->setObjectName(QStringLiteral("currentFileLabel"));
   m_currentFileLabel->setTextFormat(Qt::PlainText);
   m_currentFileLabel->setFixedWidth(360);  // a long file name is cut, the window keeps its width
-  m_progressLabel = new QLabel(builtin(kTotalProgressSlot), this);
+  m_progressLabel = new QLabel(builtinCaption(kTotalProgressSlot), this);
   m_progressLabel->setObjectName(QStringLiteral("progressLabel"));
   m_progressBar = new QProgressBar(this);
   m_progressBar->setObjectName(QStringLiteral("progressBar"));

@@ -78,7 +78,7 @@ ResultsDialog::ResultsDialog(Prompts& prompts, QWidget* parent)
   m_okButton->setObjectName(QStringLiteral("okButton"));
   m_okButton->setDefault(true);
   connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
-  m_saveButton = new QPushButton(QString::fromUtf8(builtinText(kSaveResultsSlot)), this);
+  m_saveButton = new QPushButton(builtinCaption(kSaveResultsSlot), this);
   m_saveButton->setObjectName(QStringLiteral("saveButton"));
   m_saveButton->setAutoDefault(false);
   connect(m_saveButton, &QPushButton::clicked, this, &ResultsDialog::onSaveResults);
