@@ -31,7 +31,7 @@ add() {
   cmds+=("$2")
 }
 if [ $# -gt 0 ]; then
-  for spec in "$@"; do add "${spec%%=*}" "${spec#*=}"; done
+  for command in "$@"; do add "${command%%=*}" "${command#*=}"; done
 else
   add "cp -a" "cp -a $corpus/big $work/copy"
   add "sd" "sd colour color FILES"

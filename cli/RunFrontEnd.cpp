@@ -23,14 +23,14 @@ unsigned takerOf(CommandKind kind) {
   return kind == CommandKind::Finding ? kFinding : kReplacing;
 }
 
-struct SwitchSpec {
+struct SwitchOption {
   const char* on;
   const char* off;
   std::optional<bool> RunArguments::*field;
   unsigned takers;
 };
 
-constexpr SwitchSpec kSwitches[] = {
+constexpr SwitchOption kSwitches[] = {
     {"--case-sensitive", "--ignore-case", &RunArguments::caseSensitive, kBoth},
     {"--whole-words", "--no-whole-words", &RunArguments::wholeWords, kBoth},
     {"--anything", "--no-anything", &RunArguments::anything, kBoth},
@@ -39,14 +39,14 @@ constexpr SwitchSpec kSwitches[] = {
     {"--confirm", "--no-confirm", &RunArguments::confirm, kReplacing},
 };
 
-struct FlagSpec {
+struct FlagOption {
   const char* name;
   const char* shortName;  // nullptr when there is none
   bool RunArguments::*field;
   unsigned takers;
 };
 
-constexpr FlagSpec kFlags[] = {
+constexpr FlagOption kFlags[] = {
     {"--no-filename-references", nullptr, &RunArguments::noFilenameReferences, kBoth},
     {"--keep-leading-spaces", nullptr, &RunArguments::keepLeadingSpaces, kBoth},
     {"--keep-trailing-spaces", nullptr, &RunArguments::keepTrailingSpaces, kBoth},
@@ -61,13 +61,13 @@ constexpr FlagSpec kFlags[] = {
     {"--count", "-c", &RunArguments::count, kFinding},
 };
 
-struct ValueSpec {
+struct ValueOption {
   const char* name;
   std::optional<std::string> RunArguments::*field;
   unsigned takers;
 };
 
-constexpr ValueSpec kValues[] = {
+constexpr ValueOption kValues[] = {
     {"--first", &RunArguments::first, kBoth},
     {"--unit", &RunArguments::unit, kBoth},
     {"--report", &RunArguments::report, kReplacing},
@@ -169,21 +169,21 @@ std::optional<std::string> ParseRunArguments(std::span<const std::string> args,
     }
     bool known = false;
     unsigned takers = 0;
-    for (const SwitchSpec& option : kSwitches) {
+    for (const SwitchOption& option : kSwitches) {
       if (arg == option.on || arg == option.off) {
         parsed.*option.field = arg == option.on;
         known = true;
         takers = option.takers;
       }
     }
-    for (const FlagSpec& option : kFlags) {
+    for (const FlagOption& option : kFlags) {
       if (arg == option.name || (option.shortName != nullptr && arg == option.shortName)) {
         parsed.*option.field = true;
         known = true;
         takers = option.takers;
       }
     }
-    for (const ValueSpec& option : kValues) {
+    for (const ValueOption& option : kValues) {
       const std::string name = option.name;
       if (arg == name) {
         if (i + 1 >= args.size()) return name + " needs a value";

@@ -26,14 +26,14 @@ QString shown(std::string_view bytes) {
   return s;
 }
 
-struct ButtonSpec {
+struct ButtonLayout {
   const char* name;
   int slot;
   ConfirmDecision answer;
 };
 
 // Top to bottom, with the slots of their captions.
-constexpr ButtonSpec kButtons[ConfirmDialog::kButtonCount] = {
+constexpr ButtonLayout kButtons[ConfirmDialog::kButtonCount] = {
     {"replaceThisButton", 93, ConfirmDecision::ReplaceThis},
     {"replaceAllInFileButton", 97, ConfirmDecision::ReplaceAllInFile},
     {"replaceAllFilesButton", 95, ConfirmDecision::ReplaceAllFiles},

@@ -19,14 +19,14 @@ constexpr int kMinimumHeight = 275;
 constexpr int kFailedListHeight = 70;
 constexpr int kSaveResultsSlot = 82;
 
-struct SectionSpec {
+struct SectionLayout {
   FailedFile::Kind kind;
   const char* name;
   const char* caption;
 };
 
 // Top to bottom.
-constexpr SectionSpec kSections[] = {
+constexpr SectionLayout kSections[] = {
     {FailedFile::Kind::Failed, "failedList", "Files that could not be processed:"},
     {FailedFile::Kind::Refused, "refusedList", "RTF files in which occurrences were left alone:"},
     {FailedFile::Kind::Notice, "noticeList", "Notes on processed files:"},
@@ -64,13 +64,13 @@ ResultsDialog::ResultsDialog(Prompts& prompts, QWidget* parent)
   m_summaryLabel->setObjectName(QStringLiteral("summaryLine"));
   m_resultList = makeList(this, "resultList", QStringLiteral("Files with replacements"));
   for (size_t i = 0; i < m_sections.size(); ++i) {
-    const SectionSpec& spec = kSections[i];
+    const SectionLayout& entry = kSections[i];
     Section& section = m_sections[i];
-    section.kind = spec.kind;
-    section.caption = new QLabel(QString::fromLatin1(spec.caption), this);
+    section.kind = entry.kind;
+    section.caption = new QLabel(QString::fromLatin1(entry.caption), this);
     QString accessible = section.caption->text();
     accessible.chop(1);  // the colon
-    section.list = makeList(this, spec.name, accessible);
+    section.list = makeList(this, entry.name, accessible);
     section.caption->setBuddy(section.list);
   }
   m_sections[0].caption->setObjectName(QStringLiteral("failedCaption"));
