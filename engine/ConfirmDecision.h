@@ -80,6 +80,9 @@ struct ConfirmRequest {
   std::string excerpt;
   int64_t occurrenceStart = 0;   // where the occurrence begins in the excerpt
   int64_t occurrenceLength = 0;  // its length, cut at the end of the excerpt
+  // Where the occurrence begins in the text the pass searches as it stood before the pass (the
+  // file's content, an RTF document's visible text, or the output of the previous pass).
+  int64_t textOffset = 0;
 };
 
 }  // namespace tw

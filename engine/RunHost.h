@@ -35,6 +35,12 @@ class RunHost {
   // within long passes (every 64 KiB scanned, every 64 occurrences, after every question), so
   // it must be cheap: a relaxed atomic load. Once it has returned true it is not called again.
   virtual bool cancelRequested() { return false; }
+  // Called once a file has been read, before its passes, with its content: a reason not to
+  // process the file (it is then left as it was and listed with that reason), or nothing.
+  virtual std::string refuseContent(const std::string& path, std::string_view content) {
+    (void)path, (void)content;
+    return {};
+  }
   // In a dry run, a file's new content instead of writing it back. (A run that writes hands
   // the new content of a big file to the disk in pieces as it is made, without holding it.)
   virtual void fileChanged(const std::string& path, std::string_view oldContent,
