@@ -1,9 +1,11 @@
 // Drives one run of the desktop program without a person, for the whole-run benchmarks: builds
 // the program's windows as the program does, opens the configuration named on the command
 // line, presses Go and waits until the results window is shown, then closes it and ends.
-// Confirmation must be off in the configuration (nobody answers here).
+// Confirmation must be off in the configuration (nobody answers here). With --preview it opens
+// the preview instead of pressing Go, waits until the preview has searched every file, prints
+// how long that took and what it found, and closes the preview: nothing is written.
 //
-//   textwright-gui-run [--go-after MS] CONFIG.rpl   (QT_QPA_PLATFORM=offscreen: no screen)
+//   textwright-gui-run [--go-after MS] [--preview] CONFIG.rpl   (QT_QPA_PLATFORM=offscreen)
 //
 // After opening, the file list measures its entries a batch at a time while the window stays
 // responsive (a fifth of a second for 20,000 entries); Go is pressed once that is done, as a
@@ -16,6 +18,7 @@
 
 #include "config/Settings.h"
 #include "support/MemorySettingsStore.h"
+#include "ui/PreviewWindow.h"
 #include "ui/ProgramWindows.h"
 #include "ui/QtPrompts.h"
 
@@ -24,6 +27,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -60,11 +64,23 @@ int main(int argc, char* argv[]) {
   sinceStart.start();
   QApplication app(argc, argv);
   int goAfterMs = -1;
-  if (argc == 4 && std::string_view(argv[1]) == "--go-after") {
-    goAfterMs = std::atoi(argv[2]);
-    argv[1] = argv[3];
-  } else if (argc != 2) {
-    std::fprintf(stderr, "usage: textwright-gui-run [--go-after MS] CONFIG.rpl\n");
+  bool preview = false;
+  const char* configPath = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--go-after" && i + 1 < argc) {
+      goAfterMs = std::atoi(argv[++i]);
+    } else if (arg == "--preview") {
+      preview = true;
+    } else if (configPath == nullptr && !arg.starts_with("--")) {
+      configPath = argv[i];
+    } else {
+      configPath = nullptr;
+      break;
+    }
+  }
+  if (configPath == nullptr) {
+    std::fprintf(stderr, "usage: textwright-gui-run [--go-after MS] [--preview] CONFIG.rpl\n");
     return 2;
   }
   tw::useProgramFont();
@@ -82,14 +98,14 @@ int main(int argc, char* argv[]) {
   tw::ProcessingDialog& processingDialog = windows.processingDialog;
   mainWindow.show();
   const qint64 windowsBuilt = sinceStart.elapsed();
-  mainWindow.openAtStart(argv[1]);
+  mainWindow.openAtStart(configPath);
   const qint64 opened = sinceStart.elapsed();
   if (config.Files.empty() || config.pairListEmpty()) {
-    std::fprintf(stderr, "textwright-gui-run: %s holds no files or no pairs\n", argv[1]);
+    std::fprintf(stderr, "textwright-gui-run: %s holds no files or no pairs\n", configPath);
     return 2;
   }
   if (config.Flags.Confirm) {
-    std::fprintf(stderr, "textwright-gui-run: %s asks for confirmation; turn it off\n", argv[1]);
+    std::fprintf(stderr, "textwright-gui-run: %s asks for confirmation; turn it off\n", configPath);
     return 2;
   }
 
@@ -121,10 +137,27 @@ int main(int argc, char* argv[]) {
   watchdog.start(15 * 60 * 1000);
 
   qint64 goPressed = -1;
+  // The preview: its window polled until its search has ended.
+  qint64 previewDone = -1;
+  QString previewTotals;
+  QTimer previewWatch;
+  QObject::connect(&previewWatch, &QTimer::timeout, [&] {
+    auto* window = qobject_cast<tw::PreviewWindow*>(QApplication::activeModalWidget());
+    if (window == nullptr || window->isSearching()) return;
+    previewDone = clock.elapsed();
+    previewTotals = window->totalsLabel()->text();
+    previewWatch.stop();
+    window->closeButton()->click();
+  });
   auto go = [&] {
     goPressed = sinceStart.elapsed();
     clock.start();
-    mainWindow.controls().goButton->click();
+    if (preview) {
+      previewWatch.start(5);
+      mainWindow.actions().preview->trigger();
+    } else {
+      mainWindow.controls().goButton->click();
+    }
     QApplication::quit();
   };
   // Idle: ten turns of the event loop in a row that each took under 2 ms.
@@ -146,6 +179,17 @@ int main(int argc, char* argv[]) {
   }
   QApplication::exec();
 
+  if (preview) {
+    if (previewDone < 0) {
+      std::fprintf(stderr, "textwright-gui-run: the preview never ended\n");
+      return 3;
+    }
+    std::printf("after the start of main: configuration opened %lld ms, preview opened %lld ms\n"
+                "preview complete after %lld ms\n%s\n",
+                static_cast<long long>(opened), static_cast<long long>(goPressed),
+                static_cast<long long>(previewDone), previewTotals.toUtf8().constData());
+    return 0;
+  }
   if (!resultsCame || results.shownAt < 0) {
     std::fprintf(stderr, "textwright-gui-run: the results window never came\n");
     return 3;

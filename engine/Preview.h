@@ -104,6 +104,7 @@ struct DiffRow {
   enum class Kind { Context, Removed, Added, Gap };
   Kind kind = Kind::Context;
   int64_t number = 0;  // its line number in the text before (Context, Removed) or after (Added)
+  int64_t offset = 0;  // where the line begins in that text
   std::string text;    // the line without its line end (a CR before the LF is dropped too)
   // Highlighted byte ranges [begin, end) of `text`: the occurrences on a Removed or Context
   // line, the text put in their place on an Added line.

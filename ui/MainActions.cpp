@@ -105,6 +105,12 @@ void MainActions::create(QWidget* owner) {
   deleteAllPairs = new QAction(QStringLiteral("Delete all"), owner);
   onlineHelp = new QAction(QStringLiteral("Online help"), owner);
   go = new QAction(builtinCaption(38), owner);
+  preview = new QAction(QStringLiteral("&Preview Replacement..."), owner);
+  preview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+  preview->setIcon(themeIcon("document-print-preview", QStyle::SP_FileDialogContentsView));
+  findInFiles = new QAction(QStringLiteral("&Find in Files..."), owner);
+  findInFiles->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+  findInFiles->setIcon(themeIcon("system-search", QStyle::SP_FileDialogDetailedView));
   saveTool = new QAction(QStringLiteral("Save current configuration"), owner);
   QObject::connect(saveTool, &QAction::triggered, saveConfiguration, &QAction::trigger);
 
@@ -149,6 +155,8 @@ void MainActions::place(QMenuBar* bar, QToolBar* toolBar, QWidget* owner) {
   filesMenu->addActions({browseFile, editFile});
   filesMenu->addSeparator();
   filesMenu->addAction(openFile);
+  filesMenu->addSeparator();
+  filesMenu->addActions({preview, findInFiles});
 
   backupsMenu = bar->addMenu(QStringLiteral("&Backup Files"));
   backupsMenu->addAction(createBackupFiles);
@@ -200,6 +208,8 @@ void MainActions::place(QMenuBar* bar, QToolBar* toolBar, QWidget* owner) {
   tool(deletePair, "Delete string from String list");
   toolBar->addSeparator();
   tool(go, "Go");
+  tool(preview, "Preview the replacement (Ctrl+Shift+P)");
+  tool(findInFiles, "Find in files without replacing (Ctrl+Shift+F)");
   toolBar->addSeparator();
   tool(helpTopics, "Help");
 }
@@ -219,7 +229,7 @@ void MainActions::applyTexts(const TextTable& texts) {
 std::vector<QAction*> MainActions::changingTheFileList() const {
   return {
       newConfiguration, openConfiguration, addFiles, scanForFiles, deleteFile, deleteAllFiles, go,
-      restoreBackups,   deleteBackups,     options};
+      preview,          findInFiles,       restoreBackups, deleteBackups,  options};
 }
 
 }  // namespace tw

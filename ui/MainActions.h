@@ -59,6 +59,10 @@ struct MainActions {
   QAction* about = nullptr;
   // Options group
   QAction* go = nullptr;
+  // The run looked at before it writes, and the find texts looked for without replacing
+  // (Files menu and tool bar).
+  QAction* preview = nullptr;
+  QAction* findInFiles = nullptr;
   // The tool bar's Save: usable only while the configuration has unsaved changes.
   QAction* saveTool = nullptr;
 

@@ -43,6 +43,7 @@ class QUrl;
 namespace tw {
 
 class AboutDialog;
+struct PreviewChoices;
 class BrowseMode;
 class EditMode;
 class FileListModel;
@@ -209,6 +210,11 @@ class MainWindow : public QMainWindow, public ShowsTexts {
   void onSwitchToggled(size_t which);
   void onOptions();
   void onGo();
+  void onPreview();
+  void onFindInFiles();
+  // Runs the pairs over the checked files, or over the files chosen in a preview, in the
+  // processing window, then shows the results.
+  void runReplacement(const PreviewChoices* choices);
   void onToggleAdvancedView();
   void onHelpTopics();
   void onTipOfTheDay();

@@ -8,6 +8,7 @@
 #include "ui/OptionsDialog.h"
 #include "ui/PairGrid.h"
 #include "ui/PairTableModel.h"
+#include "ui/PreviewWindow.h"
 #include "ui/ProcessingDialog.h"
 #include "ui/QtText.h"
 #include "ui/ResultsDialog.h"
@@ -274,13 +275,39 @@ void MainWindow::onToggleAdvancedView() {
 // ---------------------------------------------------------------------------------------
 // Go
 
-void MainWindow::onGo() {
+void MainWindow::onGo() { runReplacement(nullptr); }
+
+void MainWindow::onPreview() {
+  if (!m_processingDialog || !m_resultsDialog) return;
+  if (!CheckGoInput(m_config, m_prompts, m_texts.text(kNoFilesSlot), m_texts.text(kNoPairsSlot)))
+    return;
+  PreviewWindow preview(PreviewKind::Replace, m_config, m_options, this);
+  if (preview.exec() == QDialog::Accepted) runReplacement(&preview.choices());
+}
+
+void MainWindow::onFindInFiles() {
+  if (!CheckGoInput(m_config, m_prompts, m_texts.text(kNoFilesSlot), m_texts.text(kNoPairsSlot)))
+    return;
+  PreviewWindow find(PreviewKind::Find, m_config, m_options, this);
+  if (find.exec() != QDialog::Accepted || find.openRequest() == PreviewWindow::OpenRequest::None)
+    return;
+  // The file is opened as its entry would be: selected in the file list.
+  const QModelIndex entry = m_ui.fileList->model()->index(int(find.openEntry()), 0);
+  if (!entry.isValid()) return;
+  m_ui.fileList->setCurrentIndex(entry);
+  if (find.openRequest() == PreviewWindow::OpenRequest::Browse)
+    onBrowseFile();
+  else
+    onEditFile();
+}
+
+void MainWindow::runReplacement(const PreviewChoices* choices) {
   if (!m_processingDialog || !m_resultsDialog) return;
   if (!CheckGoInput(m_config, m_prompts, m_texts.text(kNoFilesSlot), m_texts.text(kNoPairsSlot)))
     return;
   try {
     const RunOutcome outcome =
-        m_processingDialog->execRun(m_config, m_options, *m_clock, m_summary);
+        m_processingDialog->execRun(m_config, m_options, *m_clock, m_summary, choices);
     if (outcome.refused) {
       // Nothing was touched: the input is wrong, there is nothing to show.
       m_prompts.inform(outcome.refusal, "Warning", PromptIcon::Warning);

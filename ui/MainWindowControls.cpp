@@ -92,6 +92,8 @@ void MainWindow::connectCommands() {
   });
   on(a.about, &MainWindow::onAbout);
   on(a.go, &MainWindow::onGo);
+  on(a.preview, &MainWindow::onPreview);
+  on(a.findInFiles, &MainWindow::onFindInFiles);
 
   connect(m_ui.fileList, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
     m_actions.fileListMenu->popup(m_ui.fileList->viewport()->mapToGlobal(pos));

@@ -164,8 +164,16 @@ void ProcessingDialog::applyTexts(const TextTable& table) {
 }
 
 RunOutcome ProcessingDialog::execRun(const Configuration& config, const AppOptions& options,
-                                     Clock& clock, RunSummary& summary) {
-  m_config = &config;
+                                     Clock& clock, RunSummary& summary,
+                                     const PreviewChoices* choices) {
+  m_choices = choices;
+  m_askUser = config.Flags.Confirm;
+  if (choices) {
+    m_chosenConfig = ConfigurationForChoices(config, *choices);
+    m_config = &m_chosenConfig;
+  } else {
+    m_config = &config;
+  }
   m_options = &options;
   m_clock = &clock;
   // The run works on its own summary; the caller's comes back, as the run left it, at the end.
@@ -187,6 +195,8 @@ RunOutcome ProcessingDialog::execRun(const Configuration& config, const AppOptio
   m_closeTimer->stop();
   m_report.reset();
   m_config = nullptr;
+  m_choices = nullptr;
+  m_chosenConfig = {};
   m_options = nullptr;
   m_clock = nullptr;
   summary = std::move(m_summary);
@@ -225,7 +235,13 @@ void ProcessingDialog::startRun() {
   m_report = std::make_unique<RunReport>(*this);
   m_worker = std::thread([this] {
     try {
-      m_outcome = RunReplacement(*m_config, *m_options, *m_report, *m_clock, m_summary);
+      if (m_choices) {
+        // Confirmation was on before the preview when the chosen run still asks the user.
+        PreviewChoiceHost chosen(*m_report, *m_config, *m_choices, m_askUser);
+        m_outcome = RunReplacement(*m_config, *m_options, chosen, *m_clock, m_summary);
+      } else {
+        m_outcome = RunReplacement(*m_config, *m_options, *m_report, *m_clock, m_summary);
+      }
     } catch (...) {
       m_error = std::current_exception();
     }

@@ -21,6 +21,7 @@
 #include "config/Configuration.h"
 #include "config/Prompts.h"
 #include "engine/Clock.h"
+#include "engine/Preview.h"
 #include "engine/Run.h"
 #include "engine/RunSummary.h"
 #include "ui/LanguageTexts.h"
@@ -54,8 +55,10 @@ class ProcessingDialog : public QDialog, public ShowsTexts {
   // Shows the window modally and runs `config` in it; returns when the run has stopped and the
   // window has closed. `summary` is the run's result (see RunReplacement); `clock` is read on
   // the run's thread. An error escaping from the run is rethrown after the window has closed.
+  // With `choices` (from a preview), only the chosen files are processed, each only while its
+  // content is what the preview showed, and the occurrences left alone there stay as they are.
   RunOutcome execRun(const Configuration& config, const AppOptions& options, Clock& clock,
-                     RunSummary& summary);
+                     RunSummary& summary, const PreviewChoices* choices = nullptr);
 
   // Whether a run is on: from execRun's start until the run has stopped.
   bool isRunning() const { return m_running; }
@@ -110,6 +113,9 @@ class ProcessingDialog : public QDialog, public ShowsTexts {
   const Configuration* m_config = nullptr;
   const AppOptions* m_options = nullptr;
   Clock* m_clock = nullptr;
+  const PreviewChoices* m_choices = nullptr;
+  bool m_askUser = false;  // confirmation was on in the caller's configuration
+  Configuration m_chosenConfig;  // the configuration of a run of a preview's choices
   RunSummary m_summary;
   RunOutcome m_outcome;
   std::exception_ptr m_error;

@@ -14,6 +14,7 @@
 #include "ui/EditMode.h"
 #include "ui/FileListModel.h"
 #include "ui/LanguageTexts.h"
+#include "ui/PreviewWindow.h"
 #include "ui/ProgramWindows.h"
 #include "ui/QtPrompts.h"
 
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QImage>
 #include <QLineEdit>
@@ -30,6 +32,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include <cstdio>
@@ -260,11 +263,66 @@ int main(int argc, char* argv[]) {
                           out + "/main-window-" + language.section('.', 0, 0).toLower() + ".png");
       }
       mainWindow.applyLanguage({});
+      // The preview over files with long paths, an RTF document and a file with 10,000
+      // occurrences, in a larger window.
+      mainWindow.resize(800, 600);
+      const QString shelf = workPath + QStringLiteral(
+                                           "/customers/brindlecove-garden-supplies/"
+                                           "correspondence-and-price-lists/2026/autumn");
+      QDir().mkpath(shelf);
+      QFile::copy(QStringLiteral(TEXTWRIGHT_TEST_DATA_DIR "/rtf/lo-report-odt.rtf"),
+                  shelf + "/Seed report.rtf");
+      std::string many;
+      for (int i = 1; i <= 10000; ++i)
+        many += "Card " + std::to_string(i) + ": the colour of the season\n";
+      write(shelf + "/colour-cards.txt", many);
+      write(shelf + "/price-list.txt",
+            "Price list, autumn 2026\n\nEvery colour of seed packet   3.20\nBulbs by colour, "
+            "per dozen    7.50\n");
+      {
+        tw::FileListModel::Reset reset(mainWindow.fileModel());
+        config.Files = {{(shelf + "/price-list.txt").toStdString(), true},
+                        {(shelf + "/Seed report.rtf").toStdString(), true},
+                        {(shelf + "/colour-cards.txt").toStdString(), true},
+                        {(site + "/colours.html").toStdString(), true}};
+      }
+      config.setPairs({{"colour", "color"}});
+      config.Flags.Confirm = false;
+      mainWindow.showConfiguration();
+      ++step;
+      QTimer::singleShot(0, [&] { mainWindow.actions().preview->trigger(); });
+    } else if (step == 10 && modal && modal->objectName() == QStringLiteral("PreviewWindow")) {
+      auto* preview = static_cast<tw::PreviewWindow*>(modal);
+      if (preview->isSearching()) return;
+      auto select = [&](int row) {
+        preview->fileList()->setCurrentIndex(preview->fileList()->model()->index(row, 0));
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 3000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+      };
+      select(0);
+      failures += !save(preview, out + "/preview.png");
+      screen(out + "/screen-preview.png");
+      select(1);
+      failures += !save(preview, out + "/preview-rtf.png");
+      select(2);
+      failures += !save(preview, out + "/preview-many.png");
+      ++step;
+      preview->closeButton()->click();
+      QTimer::singleShot(0, [&] { mainWindow.actions().findInFiles->trigger(); });
+    } else if (step == 11 && modal && modal->objectName() == QStringLiteral("FindWindow")) {
+      auto* find = static_cast<tw::PreviewWindow*>(modal);
+      if (find->isSearching()) return;
+      QElapsedTimer waited;
+      waited.start();
+      while (waited.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+      failures += !save(find, out + "/find.png");
+      ++step;
+      find->closeButton()->click();
       tips.showTip(2);
       tips.show();
       about.show();
-      ++step;
-    } else if (step == 10) {
+    } else if (step == 12) {
       failures += !save(&tips, out + "/tips.png");
       failures += !save(&about, out + "/about.png");
       tips.close();
