@@ -176,6 +176,9 @@ class PreviewChoiceHost : public RunHost {
                    std::string_view newContent) override {
     m_inner.fileChanged(path, oldContent, newContent);
   }
+  void fileRecorded(size_t entry, int64_t count, std::string_view failure) override {
+    m_inner.fileRecorded(entry, count, failure);
+  }
 
  private:
   RunHost& m_inner;
@@ -183,6 +186,7 @@ class PreviewChoiceHost : public RunHost {
   const PreviewChoices& m_choices;
   bool m_askUser;
   const PreviewChoice* m_current = nullptr;  // the choice of the file in progress
+  size_t m_nextChoice = 0;                   // where the search for the next file's choice begins
   RunDecision m_userDecision;                // the user's answers, when asked
 };
 
