@@ -18,7 +18,9 @@ void LineSpanCollector::add(const Occurrence& found) {
   m_spans.push_back({begin, lineEndAfter(found.last)});
 }
 
-int64_t LineSpanCollector::lineEndAfter(int64_t at) const { return NextLineStart(m_text, at); }
+int64_t LineSpanCollector::lineEndAfter(int64_t at) const {
+  return NextLineStart(m_text, at);
+}
 
 std::vector<LineSpan> UniteLineSpans(const std::vector<LineSpan>& a,
                                      const std::vector<LineSpan>& b) {

@@ -31,7 +31,9 @@ constexpr uint64_t kPrime3 = 0x165667B19E3779F9ull;
 constexpr uint64_t kPrime4 = 0x85EBCA77C2B2AE63ull;
 constexpr uint64_t kPrime5 = 0x27D4EB2F165667C5ull;
 
-uint64_t rotateLeft(uint64_t x, int bits) { return (x << bits) | (x >> (64 - bits)); }
+uint64_t rotateLeft(uint64_t x, int bits) {
+  return (x << bits) | (x >> (64 - bits));
+}
 
 uint64_t load64(const char* at) {
   uint64_t value;
@@ -159,7 +161,8 @@ FoundInText FindInText(const SearchedText& searched,
                       [&](const Occurrence& occurrence) {
                         ++found.count;
                         collector.add(occurrence);
-                        if (withMarks) found.marks.push_back({occurrence.start, occurrence.last + 1});
+                        if (withMarks)
+                          found.marks.push_back({occurrence.start, occurrence.last + 1});
                         if (++ticks % 64 == 0 && cancelled && cancelled()) {
                           found.cancelled = true;
                           return false;
@@ -284,8 +287,8 @@ PreviewOutcome FindPreview(const Configuration& config, const AppOptions& option
         if (!searched.failure.empty()) {
           file.failure = searched.failure;
         } else {
-          const FoundInText found = FindInText(
-              searched, pairs, settings.DoNotChangeFilenameReferences, false, cancelled);
+          const FoundInText found =
+              FindInText(searched, pairs, settings.DoNotChangeFilenameReferences, false, cancelled);
           if (found.cancelled) {
             outcome.cancelled = true;
             break;
@@ -319,10 +322,10 @@ int64_t PreviousLineStart(std::string_view text, int64_t lineStart) {
 struct PageChange {
   int64_t begin = 0;
   int64_t end = 0;
-  int64_t line = 1;           // the number of the line at `begin`
-  bool hasPrevious = false;   // a change comes before it in the file
-  int64_t previousEnd = 0;    // where that change ends (0 when none)
-  int64_t nextBegin = 0;      // where the next change begins (the text's end when none)
+  int64_t line = 1;          // the number of the line at `begin`
+  bool hasPrevious = false;  // a change comes before it in the file
+  int64_t previousEnd = 0;   // where that change ends (0 when none)
+  int64_t nextBegin = 0;     // where the next change begins (the text's end when none)
 };
 
 // Appends the rows of a page, change after change, with their context: every unchanged line
@@ -353,8 +356,8 @@ class PageRows {
     const int64_t after = std::min(m_context, LinesIn(m_before, change.end, change.nextBegin));
     int64_t to = change.end;
     for (int64_t i = 0; i < after; ++i) to = NextLineStart(m_before, to);
-    const int64_t line =
-        change.line + std::count(m_before.begin() + change.begin, m_before.begin() + change.end, '\n');
+    const int64_t line = change.line + std::count(m_before.begin() + change.begin,
+                                                  m_before.begin() + change.end, '\n');
     lines(m_before, change.end, to, line, DiffRow::Kind::Context);
   }
 
@@ -405,8 +408,8 @@ void Mark(DiffRow& row, int64_t rowBegin, int64_t from, int64_t to) {
 // The page [firstChange, firstChange + maxChanges) of `changeCount` changes.
 std::pair<int64_t, int64_t> PageOf(int64_t changeCount, int64_t firstChange, int64_t maxChanges) {
   const int64_t first = std::clamp<int64_t>(firstChange, 0, changeCount);
-  const int64_t last = std::clamp<int64_t>(first + std::max<int64_t>(maxChanges, 0), first,
-                                           changeCount);
+  const int64_t last =
+      std::clamp<int64_t>(first + std::max<int64_t>(maxChanges, 0), first, changeCount);
   return {first, last};
 }
 
@@ -418,8 +421,7 @@ PageChange ChangeOfSpans(const std::vector<LineSpan>& spans, size_t i, std::stri
   change.line = numbers.at(change.begin);
   change.hasPrevious = i > 0;
   change.previousEnd = i > 0 ? spans[i - 1].end : 0;
-  change.nextBegin =
-      i + 1 < spans.size() ? spans[i + 1].begin : static_cast<int64_t>(text.size());
+  change.nextBegin = i + 1 < spans.size() ? spans[i + 1].begin : static_cast<int64_t>(text.size());
   return change;
 }
 
@@ -512,13 +514,15 @@ void ChosenRows(std::string_view text, const std::vector<PreviewOccurrence>& occ
       for (size_t k = firstOccurrence; k < endOccurrence; ++k) {
         const PreviewOccurrence& o = occurrences[k];
         if (!o.replaced) continue;
-        made.append(text.substr(static_cast<size_t>(copied), static_cast<size_t>(o.offset - copied)));
+        made.append(
+            text.substr(static_cast<size_t>(copied), static_cast<size_t>(o.offset - copied)));
         madeMarks.push_back({static_cast<int64_t>(made.size()),
                              static_cast<int64_t>(made.size() + replace.size())});
         made.append(replace);
         copied = o.offset + o.length;
       }
-      made.append(text.substr(static_cast<size_t>(copied), static_cast<size_t>(change.end - copied)));
+      made.append(
+          text.substr(static_cast<size_t>(copied), static_cast<size_t>(change.end - copied)));
       const size_t firstAdded = page.lines(made, 0, static_cast<int64_t>(made.size()),
                                            change.line + addedLines, DiffRow::Kind::Added);
       for (size_t r = firstAdded; r < page.rows().size(); ++r) {
@@ -573,7 +577,8 @@ void DiffedRows(std::string_view before, std::string_view after, int64_t firstCh
     change.end = offsetIn(before, a, run.removedTo);
     change.line = run.removedFrom + 1;
     change.hasPrevious = i > 0;
-    change.previousEnd = i > 0 ? offsetIn(before, a, runs[static_cast<size_t>(i - 1)].removedTo) : 0;
+    change.previousEnd =
+        i > 0 ? offsetIn(before, a, runs[static_cast<size_t>(i - 1)].removedTo) : 0;
     change.nextBegin = i + 1 < static_cast<int64_t>(runs.size())
                            ? offsetIn(before, a, runs[static_cast<size_t>(i + 1)].removedFrom)
                            : static_cast<int64_t>(before.size());
@@ -606,7 +611,9 @@ class ChangesHost : public RunHost {
  public:
   ChangesHost(const std::set<int64_t>& declined, const std::function<bool()>& cancelled,
               bool keepNewText, bool richText)
-      : m_declined(declined), m_cancelled(cancelled), m_keepNewText(keepNewText),
+      : m_declined(declined),
+        m_cancelled(cancelled),
+        m_keepNewText(keepNewText),
         m_richText(richText) {}
 
   ConfirmDecision confirm(const ConfirmRequest& request) override {
@@ -657,8 +664,8 @@ FileChanges ReplaceChanges(const Configuration& config, const AppOptions& option
   // Asked about every occurrence, the run leaves alone exactly those the user left alone.
   one.Flags.Confirm = result.choosable;
   static const std::set<int64_t> kNone;
-  ChangesHost host(result.choosable ? declined : kNone, cancelled,
-                   !result.choosable || richText, richText);
+  ChangesHost host(result.choosable ? declined : kNone, cancelled, !result.choosable || richText,
+                   richText);
   SystemClock clock;
   RunSummary summary;
   const RunOutcome outcome = RunReplacement(one, options, host, clock, summary, RunMode{true});
@@ -694,7 +701,8 @@ FileChanges ReplaceChanges(const Configuration& config, const AppOptions& option
     int64_t replaced = 0;
     int64_t sizeAfter = static_cast<int64_t>(before.size());
     for (PreviewOccurrence& o : host.occurrences) {
-      const std::optional<Occurrence> found = pair.searcher().findFrom(searched.searched(), o.offset);
+      const std::optional<Occurrence> found =
+          pair.searcher().findFrom(searched.searched(), o.offset);
       o.length = found && found->start == o.offset ? found->last + 1 - o.offset : 0;
       o.line = numbers.at(o.offset);
       if (o.replaced) {
@@ -706,9 +714,9 @@ FileChanges ReplaceChanges(const Configuration& config, const AppOptions& option
     // An RTF document's edits may still be refused as they are spliced in; the occurrences
     // then no longer tell the text after, and the texts are compared instead.
     const bool occurrencesTell =
-        !richText || (replaced == result.count &&
-                      sizeAfter == static_cast<int64_t>(host.changed ? host.newText.size()
-                                                                     : before.size()));
+        !richText ||
+        (replaced == result.count &&
+         sizeAfter == static_cast<int64_t>(host.changed ? host.newText.size() : before.size()));
     if (occurrencesTell) {
       ChosenRows(before, result.occurrences, pair.listed().Replace, firstChange, maxChanges,
                  context, result);
@@ -766,8 +774,8 @@ FileChanges FindChanges(const Configuration& config, const AppOptions& options,
 
 }  // namespace
 
-PreviewOutcome RunPreview(const Configuration& config, const AppOptions& options,
-                          PreviewKind kind, PreviewReceiver& receiver) {
+PreviewOutcome RunPreview(const Configuration& config, const AppOptions& options, PreviewKind kind,
+                          PreviewReceiver& receiver) {
   if (kind == PreviewKind::Find) return FindPreview(config, options, receiver);
   Configuration dry = RunnableCopy(config, config.Files);
   dry.Flags.Confirm = false;
@@ -787,17 +795,16 @@ bool OccurrencesChoosable(const Configuration& config, const AppOptions& options
   if (options.SaveAsUnix) return false;
   int active = 0;
   for (const StringPair& pair : config.Pairs()) {
-    const std::string searched = SearchedFindText(pair.Find, options.RemoveLeadingSpaces,
-                                                  options.RemoveTrailingSpaces);
+    const std::string searched =
+        SearchedFindText(pair.Find, options.RemoveLeadingSpaces, options.RemoveTrailingSpaces);
     active += searched.empty() ? 0 : 1;
   }
   return active == 1;
 }
 
 FileChanges ChangesInFile(const Configuration& config, const AppOptions& options, size_t entry,
-                          PreviewKind kind, const std::set<int64_t>& declined,
-                          int64_t firstChange, int64_t maxChanges, int context,
-                          const std::function<bool()>& cancelled) {
+                          PreviewKind kind, const std::set<int64_t>& declined, int64_t firstChange,
+                          int64_t maxChanges, int context, const std::function<bool()>& cancelled) {
   if (entry >= config.Files.size()) {
     FileChanges result;
     result.failure = "the file is no longer in the file list";
@@ -807,8 +814,8 @@ FileChanges ChangesInFile(const Configuration& config, const AppOptions& options
   try {
     return kind == PreviewKind::Find
                ? FindChanges(config, options, path, firstChange, maxChanges, context, cancelled)
-               : ReplaceChanges(config, options, path, declined, firstChange, maxChanges,
-                                context, cancelled);
+               : ReplaceChanges(config, options, path, declined, firstChange, maxChanges, context,
+                                cancelled);
   } catch (const std::exception& e) {
     FileChanges result;
     result.failure = "Cannot search \"" + path + "\": " + FailureOf(e);

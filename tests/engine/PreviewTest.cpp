@@ -31,8 +31,10 @@ std::vector<std::string> LinesOf(std::string_view text) {
   for (size_t at = 0; at < text.size();) {
     size_t end = text.find('\n', at);
     const size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    if (end == std::string_view::npos) end = text.size();
-    else if (end > at && text[end - 1] == '\r') --end;
+    if (end == std::string_view::npos)
+      end = text.size();
+    else if (end > at && text[end - 1] == '\r')
+      --end;
     lines.emplace_back(text.substr(at, end - at));
     at = next;
   }
@@ -91,18 +93,39 @@ TEST_F(PreviewTest, TheRunWritesWhatThePreviewShowsWithTheOccurrencesDeclined) {
     bool firstLineOnly = false;
   };
   const std::vector<Case> cases = {
-      {"one of three declined", "a.txt", "colour one\ncolour two\ncolour three\n",
-       {{"colour", "color"}}, {1}, "color one\ncolour two\ncolor three\n"},
+      {"one of three declined",
+       "a.txt",
+       "colour one\ncolour two\ncolour three\n",
+       {{"colour", "color"}},
+       {1},
+       "color one\ncolour two\ncolor three\n"},
       // Skipping at 0 makes the run look again from 1, where the next one then begins.
       {"overlapping", "o.txt", "aaaa", {{"aa", "X"}}, {0}, "aXa"},
-      {"line ends in the replacement", "c.txt", "a colour\r\nb\r\ncolour c\r\n",
-       {{"colour", "red\r\nblue"}}, {}, "a red\r\nblue\r\nb\r\nred\r\nblue c\r\n"},
-      {"first line only", "f.txt", "colour\ncolour\n", {{"colour", "color"}}, {},
-       "color\ncolour\n", true},
-      {"rich text", "r.rtf", "{\\rtf1\\ansi colour\\par colour}", {{"colour", "color"}}, {0},
+      {"line ends in the replacement",
+       "c.txt",
+       "a colour\r\nb\r\ncolour c\r\n",
+       {{"colour", "red\r\nblue"}},
+       {},
+       "a red\r\nblue\r\nb\r\nred\r\nblue c\r\n"},
+      {"first line only",
+       "f.txt",
+       "colour\ncolour\n",
+       {{"colour", "color"}},
+       {},
+       "color\ncolour\n",
+       true},
+      {"rich text",
+       "r.rtf",
+       "{\\rtf1\\ansi colour\\par colour}",
+       {{"colour", "color"}},
+       {0},
        "{\\rtf1\\ansi colour\\par color}"},
-      {"several pairs", "p.txt", "colour x\nplain\ncolor\n", {{"colour", "color"}, {"color", "hue"}},
-       {}, "hue x\nplain\nhue\n"},
+      {"several pairs",
+       "p.txt",
+       "colour x\nplain\ncolor\n",
+       {{"colour", "color"}, {"color", "hue"}},
+       {},
+       "hue x\nplain\nhue\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -134,8 +157,7 @@ TEST_F(PreviewTest, TheRunWritesWhatThePreviewShowsWithTheOccurrencesDeclined) {
     EXPECT_TRUE(summary.FailedFiles.empty());
     EXPECT_EQ(summary.TotalReplacements, chosen.count);
     EXPECT_TRUE(inner.asked.empty());
-    const SearchedText written =
-        TextToSearch(path, c.written, config.Advanced, options, 0);
+    const SearchedText written = TextToSearch(path, c.written, config.Advanced, options, 0);
     EXPECT_EQ(LinesAfter(chosen.rows), LinesOf(written.text()));
   }
 }
@@ -156,7 +178,7 @@ TEST_F(PreviewTest, TheUserIsAskedOnlyAboutWhatWasNotDeclined) {
 
 TEST_F(PreviewTest, AFileChangedSinceThePreviewIsLeftAloneAndListed) {
   config.setPairs({{"colour", "color"}});
-  const std::string changed = add("a.txt", "colour");
+  const std::string changed = add("a.txt", "colour colour");
   const std::string kept = add("b.rtf", "{\\rtf1 colour}");
   Collected preview;
   RunPreview(config, options, PreviewKind::Replace, preview);
@@ -164,12 +186,12 @@ TEST_F(PreviewTest, AFileChangedSinceThePreviewIsLeftAloneAndListed) {
   PreviewChoices choices;
   for (const PreviewedFile& file : preview.files)
     choices.files.push_back({file.entry, {file.fingerprint, {}}});
-  dir.write("a.txt", "colours");  // same start, another size
+  dir.write("a.txt", "colour-colour");  // as long as it was, one byte other
 
   ScriptedHost inner;
   PreviewChoiceHost host(inner, config, choices, false);
   RunReplacement(ConfigurationForChoices(config, choices), options, host, clock, summary);
-  EXPECT_EQ(TempDir::read(changed), "colours");
+  EXPECT_EQ(TempDir::read(changed), "colour-colour");
   EXPECT_EQ(TempDir::read(kept), "{\\rtf1 color}");
   EXPECT_EQ(summary.FailedFiles,
             (std::vector<FailedFile>{{changed, std::string(kChangedSincePreviewReason)}}));
@@ -194,9 +216,11 @@ TEST_F(PreviewTest, FindCountsOccurrencesAndTheLinesHoldingThem) {
   EXPECT_EQ(seen.str(),
             "0:3:2:\n"
             "2:3:2:\n"
-            "3:0:0:" + std::string(kNotAnRtfDocument) + "\n"
-            "4:0:0:the file does not exist\n"
-            "6:3:1:\n");
+            "3:0:0:" +
+                std::string(kNotAnRtfDocument) +
+                "\n"
+                "4:0:0:the file does not exist\n"
+                "6:3:1:\n");
 
   const FileChanges rows = ChangesInFile(config, options, 0, PreviewKind::Find, {}, 0, kAll, 0);
   EXPECT_EQ(rows.count, 3);
