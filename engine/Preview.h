@@ -131,9 +131,10 @@ struct FileChanges {
 // (checked or not), built from the file as it is now. `declined` holds the offsets of the
 // occurrences the user left alone (only when choosable; others are ignored). The rows cover
 // the changes from `firstChange`, at most `maxChanges` of them, with `context` lines around
-// each. For Find the changes are the lines holding occurrences of any pair, each pair searched
-// in the file as read. `cancelled` is read now and then; when it returns true the result is
-// of no use.
+// each; an unchanged line between two changes is shown once, after the first of them as far
+// as `context` reaches, so that pages laid end to end show every line once. For Find the
+// changes are the lines holding occurrences of any pair, each pair searched in the file as
+// read. `cancelled` is read now and then; when it returns true the result is of no use.
 FileChanges ChangesInFile(const Configuration& config, const AppOptions& options, size_t entry,
                           PreviewKind kind, const std::set<int64_t>& declined, int64_t firstChange,
                           int64_t maxChanges, int context = 2,

@@ -254,6 +254,21 @@ TEST_F(PreviewTest, PagesOfChangesMakeUpTheWholeFile) {
   }
 }
 
+// With several pairs the rows come from comparing lines; beyond what the shortest comparison
+// takes on, the lines of texts as long as each other are still paired one by one.
+TEST_F(PreviewTest, ManyChangedLinesOfSeveralPairsStaySeparateChanges) {
+  config.setPairs({{"colour", "color"}, {"grey", "gray"}});
+  std::string content;
+  for (int i = 0; i < 2500; ++i) content += "colour\nplain\n";
+  add("a.txt", content);
+  const FileChanges page = ChangesInFile(config, options, 0, PreviewKind::Replace, {}, 1000, 1, 1);
+  EXPECT_FALSE(page.choosable);
+  EXPECT_EQ(page.count, 2500);
+  EXPECT_EQ(page.changeCount, 2500);
+  // The line before belongs to the change before it, on the page before.
+  EXPECT_EQ(Describe(page.rows), "-2001:colour [4,5)\n+2001:color\n 2002:plain\n");
+}
+
 TEST_F(PreviewTest, AMillionOccurrencesMakeOnePageAtATime) {
   config.setPairs({{"colour", "color"}});
   std::string line = "the colour of it\n";
