@@ -3,6 +3,7 @@
 #include "cli/RunFrontEnd.h"
 #include "config/WindowCommands.h"
 #include "engine/FindOccurrences.h"
+#include "engine/OccurrenceLines.h"
 #include "engine/Region.h"
 #include "engine/Run.h"
 #include "writeback/LoadFile.h"
@@ -17,88 +18,6 @@
 namespace tw::cli {
 
 namespace {
-
-// Whole lines of a text: from a line's first byte to just past the line feed of the same or
-// a later line, or to the end of the text.
-struct LineSpan {
-  int64_t begin;
-  int64_t end;
-};
-
-// The spans of the lines touched by one pair's occurrences, given in order: an occurrence
-// that runs over line ends touches every line it runs over. Each byte of the text is looked
-// at no more than once, however many occurrences share a long line.
-class LineSpanCollector {
- public:
-  explicit LineSpanCollector(std::string_view text) : m_text(text) {}
-
-  void add(const Occurrence& found) {
-    if (!m_spans.empty() && found.start < m_spans.back().end) {
-      if (found.last >= m_spans.back().end) m_spans.back().end = lineEndAfter(found.last);
-      return;
-    }
-    const int64_t floor = m_spans.empty() ? 0 : m_spans.back().end;
-    const size_t lineFeed =
-        m_text.substr(static_cast<size_t>(floor), static_cast<size_t>(found.start - floor))
-            .rfind('\n');
-    const int64_t begin =
-        lineFeed == std::string_view::npos ? floor : floor + static_cast<int64_t>(lineFeed) + 1;
-    m_spans.push_back({begin, lineEndAfter(found.last)});
-  }
-
-  std::vector<LineSpan> take() { return std::move(m_spans); }
-
- private:
-  int64_t lineEndAfter(int64_t at) const {
-    const size_t lineFeed = m_text.find('\n', static_cast<size_t>(at));
-    return lineFeed == std::string_view::npos ? static_cast<int64_t>(m_text.size())
-                                              : static_cast<int64_t>(lineFeed) + 1;
-  }
-
-  std::string_view m_text;
-  std::vector<LineSpan> m_spans;
-};
-
-// Both lists in order of their starts, as one list in which no two spans share a line.
-std::vector<LineSpan> unite(const std::vector<LineSpan>& a, const std::vector<LineSpan>& b) {
-  std::vector<LineSpan> all;
-  all.reserve(a.size() + b.size());
-  std::merge(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(all),
-             [](const LineSpan& x, const LineSpan& y) { return x.begin < y.begin; });
-  std::vector<LineSpan> united;
-  for (const LineSpan& span : all) {
-    if (!united.empty() && span.begin < united.back().end) {
-      united.back().end = std::max(united.back().end, span.end);
-    } else {
-      united.push_back(span);
-    }
-  }
-  return united;
-}
-
-// Calls `show(number, line)` for each line of `spans` in `text`, numbered from 1 by line
-// feeds, without its line feed and a carriage return before it.
-template <typename Show>
-void forEachLine(std::string_view text, const std::vector<LineSpan>& spans, Show show) {
-  int64_t number = 1;
-  int64_t numberedUpTo = 0;  // `number` is the number of the line holding this byte
-  for (const LineSpan& span : spans) {
-    number += std::count(text.begin() + numberedUpTo, text.begin() + span.begin, '\n');
-    for (int64_t at = span.begin; at < span.end; ++number) {
-      const size_t lineFeed = text.find('\n', static_cast<size_t>(at));
-      const int64_t next = lineFeed == std::string_view::npos ? static_cast<int64_t>(text.size())
-                                                              : static_cast<int64_t>(lineFeed) + 1;
-      int64_t stop = next;
-      if (lineFeed != std::string_view::npos) {
-        --stop;
-        if (stop > at && text[static_cast<size_t>(stop - 1)] == '\r') --stop;
-      }
-      show(number, text.substr(static_cast<size_t>(at), static_cast<size_t>(stop - at)));
-      at = next;
-    }
-    numberedUpTo = span.end;
-  }
-}
 
 const char* FindHelp() {
   return "Usage: textwright-cli find [switches] [options] FIND FILE...\n"
@@ -169,7 +88,7 @@ Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
                         collector.add(found);
                         return !firstIsEnough;
                       });
-    spans = unite(spans, collector.take());
+    spans = UniteLineSpans(spans, collector.take());
     if (firstIsEnough && !spans.empty()) break;
   }
 
@@ -178,10 +97,10 @@ Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
     if (!spans.empty()) io.out << path << "\n";
   } else if (parsed.count) {
     int64_t lines = 0;
-    forEachLine(searched.text(), spans, [&](int64_t, std::string_view) { ++lines; });
+    ForEachLine(searched.text(), spans, [&](int64_t, std::string_view) { ++lines; });
     io.out << path << ":" << lines << "\n";
   } else {
-    forEachLine(searched.text(), spans, [&](int64_t number, std::string_view line) {
+    ForEachLine(searched.text(), spans, [&](int64_t number, std::string_view line) {
       io.out << path << ":" << number << ":" << line << "\n";
     });
   }

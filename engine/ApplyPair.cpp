@@ -165,6 +165,7 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
         request.path = context.path;
         request.find = pair.listed().Find;
         request.replace = replace;
+        request.textOffset = s;
         context.decision.set(context.host.confirm(request));
         // Cancel pressed while the question was up stops the run before the answer is used.
         if (context.throttle.look()) return count;

@@ -79,8 +79,8 @@ struct PreviewOutcome {
 // would go, and reports every file found to `receiver` in file-list order. Confirmation is
 // off for the preview whatever the switches say; nothing is written, no backup is made and no
 // leftover of an interrupted run is mended.
-PreviewOutcome RunPreview(const Configuration& config, const AppOptions& options,
-                          PreviewKind kind, PreviewReceiver& receiver);
+PreviewOutcome RunPreview(const Configuration& config, const AppOptions& options, PreviewKind kind,
+                          PreviewReceiver& receiver);
 
 // Whether the occurrences of a run of `config` with `options` can be chosen one by one: there
 // is exactly one active pair (with several, a later pair may work on what an earlier one made)
@@ -92,7 +92,7 @@ bool OccurrencesChoosable(const Configuration& config, const AppOptions& options
 struct PreviewOccurrence {
   int64_t offset = 0;  // where it begins in that text as read: the key of a choice
   int64_t length = 0;
-  int64_t line = 0;    // the number of the line it begins on, from 1
+  int64_t line = 0;      // the number of the line it begins on, from 1
   bool replaced = true;  // false: left alone by the user's choice
 };
 
@@ -116,28 +116,29 @@ struct DiffRow {
 
 // The changes of one file as a preview shows them, one page at a time.
 struct FileChanges {
-  std::string failure;          // not empty: the file could not be read or searched now, why
+  std::string failure;             // not empty: the file could not be read or searched now, why
   ContentFingerprint fingerprint;  // of the content the changes were built from
-  bool richText = false;        // the rows are an RTF document's visible text
-  bool choosable = false;       // occurrences can be chosen one by one (see OccurrencesChoosable)
-  int64_t count = 0;            // the replacements the run would make with these choices
-                                // (Find: the occurrences)
+  bool richText = false;           // the rows are an RTF document's visible text
+  bool choosable = false;  // occurrences can be chosen one by one (see OccurrencesChoosable)
+  int64_t count = 0;       // the replacements the run would make with these choices
+                           // (Find: the occurrences)
   // Every occurrence in the file in order, when choosable (all pages, not only this one).
   std::vector<PreviewOccurrence> occurrences;
-  int64_t changeCount = 0;      // the changes of the whole file (a page holds some of them)
-  std::vector<DiffRow> rows;    // the changes [firstChange, firstChange + maxChanges)
+  int64_t changeCount = 0;    // the changes of the whole file (a page holds some of them)
+  std::vector<DiffRow> rows;  // the changes [firstChange, firstChange + maxChanges)
 };
 
 // The changes a run of `config` with `options` would make to its file-list entry `entry`
 // (checked or not), built from the file as it is now. `declined` holds the offsets of the
 // occurrences the user left alone (only when choosable; others are ignored). The rows cover
 // the changes from `firstChange`, at most `maxChanges` of them, with `context` lines around
-// each. For Find the changes are the lines holding occurrences of any pair, each pair searched
-// in the file as read. `cancelled` is read now and then; when it returns true the result is
-// of no use.
+// each; an unchanged line between two changes is shown once, after the first of them as far
+// as `context` reaches, so that pages laid end to end show every line once. For Find the
+// changes are the lines holding occurrences of any pair, each pair searched in the file as
+// read. `cancelled` is read now and then; when it returns true the result is of no use.
 FileChanges ChangesInFile(const Configuration& config, const AppOptions& options, size_t entry,
-                          PreviewKind kind, const std::set<int64_t>& declined,
-                          int64_t firstChange, int64_t maxChanges, int context = 2,
+                          PreviewKind kind, const std::set<int64_t>& declined, int64_t firstChange,
+                          int64_t maxChanges, int context = 2,
                           const std::function<bool()>& cancelled = {});
 
 // What the user chose in a preview, for the run that writes it: each chosen file (by its
@@ -177,6 +178,9 @@ class PreviewChoiceHost : public RunHost {
                    std::string_view newContent) override {
     m_inner.fileChanged(path, oldContent, newContent);
   }
+  void fileRecorded(size_t entry, int64_t count, std::string_view failure) override {
+    m_inner.fileRecorded(entry, count, failure);
+  }
 
  private:
   RunHost& m_inner;
@@ -184,6 +188,7 @@ class PreviewChoiceHost : public RunHost {
   const PreviewChoices& m_choices;
   bool m_askUser;
   const PreviewChoice* m_current = nullptr;  // the choice of the file in progress
+  size_t m_nextChoice = 0;                   // where the search for the next file's choice begins
   RunDecision m_userDecision;                // the user's answers, when asked
 };
 

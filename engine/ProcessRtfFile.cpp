@@ -106,6 +106,7 @@ RtfFileResult ReplaceInRtf(std::string content, const std::vector<const Prepared
           request.path = context.path;
           request.find = pair->listed().Find;
           request.replace = replace;
+          request.textOffset = s;
           context.decision.set(context.host.confirm(request));
           if (context.throttle.look()) break;
         }

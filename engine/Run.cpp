@@ -163,6 +163,12 @@ class ReplacementRun {
     ++m_started;
     outcome.started = true;
     m_host.fileStarted(path);
+    // Refused by the host: left as it was, listed with the host's reason.
+    if (std::string refusal = m_host.refuseContent(path, m_read.view()); !refusal.empty()) {
+      outcome.status = FileStatus::Failed;
+      outcome.reason = std::move(refusal);
+      return false;
+    }
     return true;
   }
 
@@ -493,9 +499,11 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
       summary.FailedFiles.push_back({path, notice, FailedFile::Kind::Notice});
     if (file.status == FileStatus::Failed || file.status == FileStatus::Cancelled) {
       summary.FailedFiles.push_back({path, file.reason});
+      host.fileRecorded(done.index, 0, file.reason);
       return;
     }
     if (file.status != FileStatus::Processed) return;
+    host.fileRecorded(done.index, file.count, {});
     for (const std::string& note : file.notes)
       summary.FailedFiles.push_back({path, note, FailedFile::Kind::Refused});
     if (file.count > 0) {

@@ -7,8 +7,9 @@
 // - A file is read whole, its passes run in memory (one output buffer per pass), and only a
 //   file with at least one replacement is written back, through the safe write-back of
 //   writeback/WriteBack.h; a file without replacements is not touched at all.
-// - A file that cannot be processed (missing, unreadable, not writable, changed meanwhile) is
-//   recorded with its reason in RunSummary::FailedFiles; empty files are passed over quietly.
+// - A file that cannot be processed (missing, unreadable, not writable, changed meanwhile,
+//   refused by the host) is recorded with its reason in RunSummary::FailedFiles; empty files
+//   are passed over quietly.
 // - Cancel is read between files, between the passes of a file and within a long pass; the
 //   run stops as soon as it reads it. A file stopped in the middle is left as it was (its
 //   new content is only ever swapped in after its last pass) and is listed with

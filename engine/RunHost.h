@@ -12,6 +12,8 @@
 
 #include "engine/ConfirmDecision.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -35,11 +37,19 @@ class RunHost {
   // within long passes (every 64 KiB scanned, every 64 occurrences, after every question), so
   // it must be cheap: a relaxed atomic load. Once it has returned true it is not called again.
   virtual bool cancelRequested() { return false; }
-  // Called once a file has been read, before its passes, with its content: a reason not to
-  // process the file (it is then left as it was and listed with that reason), or nothing.
+  // Called once a file has been read, right after fileStarted and before its passes, with its
+  // whole content: a reason not to process the file (it is then left as it was and listed
+  // with that reason), or nothing.
   virtual std::string refuseContent(const std::string& path, std::string_view content) {
     (void)path, (void)content;
     return {};
+  }
+  // A checked entry's outcome once it is final, in list order (a changed file once its new
+  // content is on disk): the replacements made (in a dry run, that it would make), or why it
+  // was not processed (`failure` not empty; kCancelledReason for the file Cancel stopped).
+  // Entries passed over quietly (empty, ".mp3", reached twice) are not reported.
+  virtual void fileRecorded(size_t entry, int64_t count, std::string_view failure) {
+    (void)entry, (void)count, (void)failure;
   }
   // In a dry run, a file's new content instead of writing it back. (A run that writes hands
   // the new content of a big file to the disk in pieces as it is made, without holding it.)

@@ -576,6 +576,32 @@ TEST_F(RunTest, BigFilesBeforeAndAfterSmallOnesComeOutExact) {
   EXPECT_EQ(host.asked[0].excerpt.substr(0, 300), sparse.substr(2 * kPassPiece - 300, 300));
 }
 
+// A file its host refuses once read (plain or RTF) is left exactly as it was and listed with
+// the host's reason; the outcome of every entry reaches the host in list order as it is final.
+TEST_F(RunTest, AFileTheHostRefusesIsLeftAsItWasAndListed) {
+  const std::string plain = add("a.txt", "colour");
+  const std::string rich = add("b.rtf", "{\\rtf1\\ansi colour}");
+  const std::string kept = add("c.txt", "colour colour");
+  config.Files.push_back({dir.file("missing.txt"), true});
+  host.refusals = {{plain, "not now"}, {rich, "not this one"}};
+  const Stamp before = stampOf(plain);
+  run();
+  EXPECT_TRUE(sameStamp(before, stampOf(plain)));
+  EXPECT_EQ(TempDir::read(plain), "colour");
+  EXPECT_EQ(TempDir::read(rich), "{\\rtf1\\ansi colour}");
+  EXPECT_EQ(TempDir::read(kept), "color color");
+  ASSERT_EQ(summary.FailedFiles.size(), 3u);
+  EXPECT_EQ(summary.FailedFiles[0], (FailedFile{plain, "not now"}));
+  EXPECT_EQ(summary.FailedFiles[1], (FailedFile{rich, "not this one"}));
+  EXPECT_EQ(summary.TotalReplacements, 2);
+  EXPECT_EQ(summary.FileCounts, (std::vector<int64_t>{0, 0, 2, 0}));
+  using Recorded = ScriptedHost::Recorded;
+  EXPECT_EQ(host.recorded, (std::vector<Recorded>{{0, 0, "not now"},
+                                                  {1, 0, "not this one"},
+                                                  {2, 2, ""},
+                                                  {3, 0, summary.FailedFiles[2].reason}}));
+}
+
 // Another program cuts the file short or adds to it while it is read: the file is left as the
 // other program made it, reported, and nothing of the run is left beside it.
 TEST_F(RunTest, AFileChangedWhileItIsReadIsLeftAlone) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,14 @@ class ScriptedHost : public RunHost {
     std::string path, before, after;
   };
   std::vector<Change> changes;
+  std::map<std::string, std::string> refusals;  // path -> the reason refuseContent gives
+  struct Recorded {
+    size_t entry;
+    int64_t count;
+    std::string failure;
+    bool operator==(const Recorded&) const = default;
+  };
+  std::vector<Recorded> recorded;
 
   ConfirmDecision confirm(const ConfirmRequest& request) override {
     asked.push_back(request);
@@ -40,6 +49,13 @@ class ScriptedHost : public RunHost {
   void progress(int percent) override { progressSeen.push_back(percent); }
   bool cancelRequested() override {
     return cancelAfterStarted >= 0 && static_cast<int>(started.size()) >= cancelAfterStarted;
+  }
+  std::string refuseContent(const std::string& path, std::string_view) override {
+    const auto found = refusals.find(path);
+    return found == refusals.end() ? std::string() : found->second;
+  }
+  void fileRecorded(size_t entry, int64_t count, std::string_view failure) override {
+    recorded.push_back({entry, count, std::string(failure)});
   }
   void fileChanged(const std::string& path, std::string_view before,
                    std::string_view after) override {
