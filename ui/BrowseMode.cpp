@@ -2,7 +2,7 @@
 
 #include "ui/QtText.h"
 
-#include "engine/EditedText.h"
+#include "text/EditedText.h"
 #include "engine/rtf/RtfDocument.h"
 #include "engine/rtf/RtfFormattedText.h"
 #include "platform/ErrorText.h"
