@@ -6,8 +6,8 @@
 // its mode, owner and links kept, no backup made and the date not kept.
 
 #include "config/Prompts.h"
-#include "text/EditedText.h"
 #include "lang/TextTable.h"
+#include "text/EditedText.h"
 #include "ui/MainLayout.h"
 #include "writeback/WriteBack.h"
 

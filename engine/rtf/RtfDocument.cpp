@@ -12,7 +12,7 @@
 namespace tw::rtf {
 
 bool looksLikeRtf(std::string_view source) {
-  if (source.starts_with("\xEF\xBB\xBF")) source.remove_prefix(3);
+  if (source.starts_with(text::kUtf8Mark)) source.remove_prefix(text::kUtf8Mark.size());
   while (!source.empty() && (source.front() == ' ' || source.front() == '\t' ||
                              source.front() == '\r' || source.front() == '\n')) {
     source.remove_prefix(1);

@@ -48,7 +48,8 @@ TEST(Utf8, EveryCodePointReadsBackAsWrittenAndSurrogatesBecomeReplacements) {
     const bool scalar = cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
     const DecodedCodePoint d = decodeCodePoint(s);
     ASSERT_EQ(d.length, s.size()) << std::hex << static_cast<unsigned>(cp);
-    ASSERT_EQ(d.codePoint, scalar ? cp : kReplacementCharacter) << std::hex << static_cast<unsigned>(cp);
+    ASSERT_EQ(d.codePoint, scalar ? cp : kReplacementCharacter)
+        << std::hex << static_cast<unsigned>(cp);
   }
 }
 
