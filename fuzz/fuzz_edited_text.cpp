@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/EditedText.h"
+#include "text/EditedText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tw;

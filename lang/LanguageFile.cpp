@@ -1,81 +1,14 @@
 #include "lang/LanguageFile.h"
 
 #include "platform/FileIo.h"
+#include "text/Utf8.h"
+#include "text/Windows1252.h"
 
 #include <charconv>
 
 namespace tw {
 
 namespace {
-
-bool isContinuation(unsigned char c) {
-  return (c & 0xC0) == 0x80;
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    size_t length = 0;
-    char32_t cp = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (s.size() - i < length) return false;
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(s[i + k]);
-      if (!isContinuation(next)) return false;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    if ((length == 3 && cp < 0x800) || (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += length;
-  }
-  return true;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
-// Windows-1252 for 0x80 to 0x9F; the five unassigned bytes keep their C1 code points.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-std::string fromWindows1252(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (char ch : bytes) {
-    const auto c = static_cast<unsigned char>(ch);
-    appendUtf8(out, c >= 0x80 && c <= 0x9F ? kCp1252High[c - 0x80] : char32_t(c));
-  }
-  return out;
-}
 
 bool isBlank(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
@@ -89,11 +22,11 @@ std::string lineError(std::string_view fileName, size_t lineNumber, const std::s
 }  // namespace
 
 std::string languageFileText(std::string_view bytes) {
-  if (isValidUtf8(bytes)) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  if (text::isValidUtf8(bytes)) {
+    if (bytes.starts_with(text::kUtf8Mark)) bytes.remove_prefix(text::kUtf8Mark.size());
     return std::string(bytes);
   }
-  return fromWindows1252(bytes);
+  return text::windows1252ToUtf8(bytes);
 }
 
 LanguageFileResult parseLanguageFile(std::string_view bytes, std::string_view fileName) {

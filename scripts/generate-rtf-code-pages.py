@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Writes engine/rtf/CodePageTables.cpp: the upper halves (bytes 0x80-0xFF) of the
 single-byte code pages the RTF reader decodes, taken from Python's codecs.
-Undefined bytes become U+FFFD. Run from the source root; the output is committed."""
+Undefined bytes become U+FFFD. Windows-1252 is not here: its table is text/Windows1252.cpp,
+shared with the rest of the program. Run from the source root; the output is committed."""
 import codecs
 
-PAGES = [437, 850, 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 10000]
+PAGES = [437, 850, 874, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258, 10000]
 CODEC = {10000: "mac_roman"}
 
 out = []

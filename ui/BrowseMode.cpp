@@ -2,12 +2,12 @@
 
 #include "ui/QtText.h"
 
-#include "engine/EditedText.h"
 #include "engine/rtf/RtfDocument.h"
 #include "engine/rtf/RtfFormattedText.h"
 #include "platform/ErrorText.h"
 #include "platform/Retry.h"
 #include "platform/UniqueFd.h"
+#include "text/EditedText.h"
 
 #include <QFileInfo>
 #include <QImageReader>

@@ -2,12 +2,12 @@
 // The controls of edit mode inside the "Files" group of the main window: the plain-text
 // editor, "Wrap text", "Save changes and close" and "Discard changes and close". It reads a
 // listed file into the editor and writes the editor's text back so that every byte the user
-// did not edit stays as it was (engine/EditedText.h); saving replaces the file atomically with
+// did not edit stays as it was (text/EditedText.h); saving replaces the file atomically with
 // its mode, owner and links kept, no backup made and the date not kept.
 
 #include "config/Prompts.h"
-#include "engine/EditedText.h"
 #include "lang/TextTable.h"
+#include "text/EditedText.h"
 #include "ui/MainLayout.h"
 #include "writeback/WriteBack.h"
 

@@ -1,6 +1,7 @@
 #include "engine/rtf/CodePages.h"
 
 #include "engine/rtf/CodePageTables.h"
+#include "text/Windows1252.h"
 
 namespace tw::rtf {
 
@@ -63,6 +64,11 @@ bool isLeadByte(std::uint16_t codePage, std::uint8_t byte) {
 char32_t decodeByte(std::uint16_t codePage, std::uint8_t byte) {
   if (codePage == kCodePageSymbol) return byte >= 0x20 ? char32_t{0xF000} + byte : byte;
   if (byte < 0x80) return byte;
+  if (codePage == 1252) {
+    // The bytes 1252 leaves undefined read as U+FFFD, as in every other code page here.
+    return text::isUndefinedInWindows1252(byte) ? char32_t{0xFFFD}
+                                                : text::windows1252CodePoint(byte);
+  }
   const char16_t* upper = upperHalfOf(codePage);
   return upper != nullptr ? char32_t{upper[byte - 0x80]} : char32_t{0xFFFD};
 }
@@ -75,6 +81,11 @@ std::optional<std::uint8_t> encodeByte(std::uint16_t codePage, char32_t ch) {
   }
   if (ch < 0x80) return static_cast<std::uint8_t>(ch);
   if (ch == 0xFFFD) return std::nullopt;
+  if (codePage == 1252) {
+    const std::optional<std::uint8_t> byte = text::windows1252Byte(ch);
+    if (byte && text::isUndefinedInWindows1252(*byte)) return std::nullopt;
+    return byte;
+  }
   const char16_t* upper = upperHalfOf(codePage);
   if (upper == nullptr) return std::nullopt;
   for (unsigned i = 0; i < 128; ++i) {

@@ -7,30 +7,12 @@
 
 #include "engine/rtf/CodePages.h"
 #include "engine/rtf/RtfLexer.h"
+#include "text/Utf8.h"
 
 namespace tw::rtf {
 
-void appendUtf8(std::string& out, char32_t ch) {
-  if ((ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF) ch = 0xFFFD;
-  if (ch < 0x80) {
-    out += static_cast<char>(ch);
-  } else if (ch < 0x800) {
-    out += static_cast<char>(0xC0 | (ch >> 6));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  } else if (ch < 0x10000) {
-    out += static_cast<char>(0xE0 | (ch >> 12));
-    out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (ch >> 18));
-    out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  }
-}
-
 bool looksLikeRtf(std::string_view source) {
-  if (source.starts_with("\xEF\xBB\xBF")) source.remove_prefix(3);
+  if (source.starts_with(text::kUtf8Mark)) source.remove_prefix(text::kUtf8Mark.size());
   while (!source.empty() && (source.front() == ' ' || source.front() == '\t' ||
                              source.front() == '\r' || source.front() == '\n')) {
     source.remove_prefix(1);
@@ -502,7 +484,7 @@ std::size_t Walker::beginUnit(std::uint32_t b, std::uint32_t e, std::uint8_t fla
 }
 
 void Walker::finishUnit(std::size_t index, char32_t ch) {
-  appendUtf8(m_doc.plain, ch);
+  text::appendUtf8(m_doc.plain, ch);
   m_doc.units[index].plainEnd = static_cast<std::uint32_t>(m_doc.plain.size());
 }
 

@@ -100,7 +100,4 @@ bool looksLikeRtf(std::string_view source);
 // more are refused with std::length_error.
 Document parse(std::string source, ParseOptions options = {});
 
-// UTF-8 of one code point (U+FFFD for a surrogate or a value past U+10FFFF).
-void appendUtf8(std::string& out, char32_t ch);
-
 }  // namespace tw::rtf

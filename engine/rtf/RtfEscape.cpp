@@ -2,41 +2,9 @@
 
 #include "config/Configuration.h"
 #include "engine/rtf/CodePages.h"
+#include "text/Utf8.h"
 
 namespace tw::rtf {
-
-bool decodeUtf8(std::string_view utf8, std::vector<char32_t>& out) {
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    int need;
-    char32_t ch;
-    char32_t min;
-    if (b >= 0xC2 && b <= 0xDF)
-      need = 1, ch = b & 0x1F, min = 0x80;
-    else if (b >= 0xE0 && b <= 0xEF)
-      need = 2, ch = b & 0x0F, min = 0x800;
-    else if (b >= 0xF0 && b <= 0xF4)
-      need = 3, ch = b & 0x07, min = 0x10000;
-    else
-      return false;
-    if (i + static_cast<std::size_t>(need) >= utf8.size()) return false;
-    for (int k = 1; k <= need; ++k) {
-      const auto c = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-      if ((c & 0xC0) != 0x80) return false;
-      ch = (ch << 6) | (c & 0x3F);
-    }
-    if (ch < min || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF)) return false;
-    out.push_back(ch);
-    i += static_cast<std::size_t>(need) + 1;
-  }
-  return true;
-}
 
 namespace {
 
@@ -57,8 +25,9 @@ void appendUnicode(std::string& out, char32_t unit, std::string_view fallback, s
 
 std::optional<std::string> escapeText(std::string_view utf8, std::uint16_t codePage,
                                       std::uint16_t uc) {
-  std::vector<char32_t> chars;
-  if (!decodeUtf8(utf8, chars)) return std::nullopt;
+  const std::optional<std::u32string> decoded = text::decodeUtf8(utf8);
+  if (!decoded) return std::nullopt;
+  const std::u32string& chars = *decoded;
   std::string out;
   out.reserve(utf8.size() + 8);
   static constexpr char kHex[] = "0123456789abcdef";

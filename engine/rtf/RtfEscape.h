@@ -6,13 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tw::rtf {
-
-// Decodes UTF-8 into code points; false for invalid UTF-8 (overlong forms, surrogates,
-// values past U+10FFFF, truncated sequences).
-bool decodeUtf8(std::string_view utf8, std::vector<char32_t>& out);
 
 // RTF source for `utf8`, to be inserted where code page `codePage` and \uc `uc` are in force.
 // Line ends (CR LF, lone CR, lone LF) become \par, TAB \tab, VT \line, FF \page; \ { } are

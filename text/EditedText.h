@@ -8,13 +8,21 @@
 // itself. Every line break is saved in the file's own line-end style, the style of its first
 // line end (LF, CR LF or a lone CR; LF for a file without one); no final line break is added
 // or removed. A file with NUL bytes is not edited at all: an editor cannot hold them.
+//
+// The editor's own two readings (UTF-8 or Latin-1) keep the names its windows use, in
+// namespace tw; the encodings files are detected in are text::TextEncoding (text/Encoding.h).
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "text/Utf8.h"
+
 namespace tw {
+
+using text::EncodedText;
+using text::isValidUtf8;
 
 enum class TextEncoding { Utf8, Latin1 };
 enum class LineEndStyle { Lf, CrLf, Cr };
@@ -33,9 +41,6 @@ struct EditableText {
   TextFormat format;
 };
 
-// Whether `bytes` are well-formed UTF-8: no overlong forms, surrogates or values past U+10FFFF.
-bool isValidUtf8(std::string_view bytes);
-
 // The line-end style of the first line end in `bytes`; LF when there is none.
 LineEndStyle firstLineEnd(std::string_view bytes);
 
@@ -44,16 +49,9 @@ LineEndStyle firstLineEnd(std::string_view bytes);
 std::optional<EditableText> decodeForEditing(std::string_view bytes,
                                              std::optional<TextEncoding> encoding = {});
 
-struct EncodedText {
-  std::string bytes;
-  // Where `text` holds a character that the format cannot store (above U+00FF in a Latin-1
-  // file): the byte offset of that character in the text; npos when everything was stored.
-  std::size_t unencodable = std::string::npos;
-  bool ok() const { return unencodable == std::string::npos; }
-};
-
 // The file's bytes for the editor's `text` (UTF-8, "\n" line breaks; a lone "\r" counts as a
-// line break too) in `format`.
+// line break too) in `format`; fails at a character the format cannot store (above U+00FF in
+// a Latin-1 file).
 EncodedText encodeEdited(std::string_view text, const TextFormat& format);
 
 }  // namespace tw

@@ -1,37 +1,12 @@
-#include "engine/EditedText.h"
+#include "text/EditedText.h"
 
-#include <cstdint>
 #include <cstring>
 
 namespace tw {
 
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-// The length of the well-formed UTF-8 sequence at `i`, or 0.
-std::size_t utf8Length(std::string_view s, std::size_t i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) return 1;
-  auto cont = [&](std::size_t k) {
-    return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-  };
-  const auto b1 = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
-  if (b0 >= 0xC2 && b0 <= 0xDF) return cont(1) ? 2 : 0;
-  if (b0 >= 0xE0 && b0 <= 0xEF) {
-    if (!cont(1) || !cont(2)) return 0;
-    if (b0 == 0xE0 && b1 < 0xA0) return 0;   // overlong
-    if (b0 == 0xED && b1 >= 0xA0) return 0;  // surrogate
-    return 3;
-  }
-  if (b0 >= 0xF0 && b0 <= 0xF4) {
-    if (!cont(1) || !cont(2) || !cont(3)) return 0;
-    if (b0 == 0xF0 && b1 < 0x90) return 0;   // overlong
-    if (b0 == 0xF4 && b1 >= 0x90) return 0;  // past U+10FFFF
-    return 4;
-  }
-  return 0;
-}
+constexpr std::string_view kBom = text::kUtf8Mark;
 
 std::string_view lineBreak(LineEndStyle style) {
   switch (style) {
@@ -46,15 +21,6 @@ std::string_view lineBreak(LineEndStyle style) {
 }
 
 }  // namespace
-
-bool isValidUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t n = utf8Length(bytes, i);
-    if (n == 0) return false;
-    i += n;
-  }
-  return true;
-}
 
 LineEndStyle firstLineEnd(std::string_view bytes) {
   const std::size_t at = bytes.find_first_of("\r\n");
@@ -83,8 +49,7 @@ std::optional<EditableText> decodeForEditing(std::string_view bytes,
     } else if (b < 0x80 || utf8) {
       out.text += static_cast<char>(b);
     } else {
-      out.text += static_cast<char>(0xC0 | (b >> 6));
-      out.text += static_cast<char>(0x80 | (b & 0x3F));
+      text::appendUtf8(out.text, b);
     }
   }
   return out;

@@ -1,4 +1,4 @@
-#include "engine/EditedText.h"
+#include "text/EditedText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,79 @@
+#include "text/Utf16.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TextTestData.h"
+
+namespace tw::text {
+namespace {
+
+using namespace std::string_literals;
+
+std::string bytesOf(const std::vector<char16_t>& units, ByteOrder order) {
+  std::string out;
+  for (char16_t u : units) {
+    const char high = static_cast<char>(u >> 8);
+    const char low = static_cast<char>(u & 0xFF);
+    out += order == ByteOrder::LittleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return out;
+}
+
+TEST(Utf16, AnyBytesReadAndWriteBackUnchanged) {
+  struct Case {
+    std::vector<char16_t> units;
+    std::string odd;   // a last byte that is half a unit
+    std::string text;  // generalized UTF-8
+  };
+  const Case cases[] = {
+      {{}, "", ""},
+      {{}, "\x42", ""},
+      {{0x0000, 'A'}, "", "\0A"s},
+      {{0xFEFF, 'A'},
+       "",
+       "\xEF\xBB\xBF"
+       "A"},                                               // a mark is a character
+      {{0xD83D, 0xDE00}, "", "\xF0\x9F\x98\x80"},          // a pair
+      {{0xD83D}, "", "\xED\xA0\xBD"},                      // high at the end
+      {{0xD83D, 'x'}, "", "\xED\xA0\xBDx"},                // high before a non-low
+      {{0xDC00}, "", "\xED\xB0\x80"},                      // low alone
+      {{0xDE00, 0xD83D}, "", "\xED\xB8\x80\xED\xA0\xBD"},  // a pair the wrong way round
+      {{0xD800, 0xD800, 0xDC00}, "", "\xED\xA0\x80\xF0\x90\x80\x80"},
+      {{'A', 0xD83D}, "\xDE", "A\xED\xA0\xBD"},  // odd length splits a pair
+  };
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    for (const Case& c : cases) {
+      const std::string bytes = bytesOf(c.units, order) + c.odd;
+      const std::string name = testing::PrintToString(bytes);
+      const Utf16Text read = decodeUtf16(bytes, order);
+      EXPECT_EQ(read.text, c.text) << name;
+      EXPECT_EQ(read.trailing, c.odd) << name;
+      const EncodedText back = encodeUtf16(read.text, order);
+      ASSERT_TRUE(back.ok()) << name;
+      EXPECT_EQ(back.bytes + read.trailing, bytes) << name;
+    }
+  }
+}
+
+TEST(Utf16, OrdinaryTextIsWhatIconvMakes) {
+  const std::string utf8 = test::readTextData("mixed.utf8");
+  for (const auto& [order, file] : {std::pair{ByteOrder::LittleEndian, "mixed.utf16le"},
+                                    std::pair{ByteOrder::BigEndian, "mixed.utf16be"}}) {
+    const std::string utf16 = test::readTextData(file);
+    EXPECT_EQ(encodeUtf16(utf8, order).bytes, utf16) << file;
+    EXPECT_EQ(decodeUtf16(utf16, order).text, utf8) << file;
+  }
+}
+
+TEST(Utf16, WritingRefusesWhatIsNotGeneralizedUtf8AndJoinsSeparatePairHalves) {
+  EXPECT_EQ(encodeUtf16("a\xFF", ByteOrder::LittleEndian).unencodable, 1u);
+  EXPECT_EQ(encodeUtf16("ab\xED\xA0", ByteOrder::LittleEndian).unencodable, 2u);
+  EXPECT_EQ(encodeUtf16("\xC0\xAF", ByteOrder::BigEndian).unencodable, 0u);
+  EXPECT_EQ(encodeUtf16("\xED\xA0\xBD\xED\xB8\x80", ByteOrder::BigEndian).bytes,
+            "\xD8\x3D\xDE\x00"s);
+}
+
+}  // namespace
+}  // namespace tw::text
