@@ -184,10 +184,11 @@ int main(int argc, char* argv[]) {
       std::fprintf(stderr, "textwright-gui-run: the preview never ended\n");
       return 3;
     }
-    std::printf("after the start of main: configuration opened %lld ms, preview opened %lld ms\n"
-                "preview complete after %lld ms\n%s\n",
-                static_cast<long long>(opened), static_cast<long long>(goPressed),
-                static_cast<long long>(previewDone), previewTotals.toUtf8().constData());
+    std::printf(
+        "after the start of main: configuration opened %lld ms, preview opened %lld ms\n"
+        "preview complete after %lld ms\n%s\n",
+        static_cast<long long>(opened), static_cast<long long>(goPressed),
+        static_cast<long long>(previewDone), previewTotals.toUtf8().constData());
     return 0;
   }
   if (!resultsCame || results.shownAt < 0) {

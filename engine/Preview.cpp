@@ -370,25 +370,22 @@ class PageRows {
       DiffRow row;
       row.kind = kind;
       row.number = number;
+      row.offset = at;
       row.text = std::string(LineAt(text, at));
       m_rows.push_back(std::move(row));
-      m_offsets.resize(m_rows.size(), 0);
-      m_offsets.back() = at;
       at = NextLineStart(text, at);
     }
-    m_offsets.resize(m_rows.size(), 0);
     return first;
   }
 
   // Where row `row` begins in its text.
-  int64_t offsetOf(size_t row) const { return m_offsets[row]; }
+  int64_t offsetOf(size_t row) const { return m_rows[row].offset; }
   std::vector<DiffRow>& rows() { return m_rows; }
 
  private:
   std::string_view m_before;
   int64_t m_context;
   std::vector<DiffRow>& m_rows;
-  std::vector<int64_t> m_offsets;  // where each row begins in its text
 };
 
 // Marks the part of [from, to) that lies on `row` (beginning at `rowBegin` of its text),

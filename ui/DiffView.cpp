@@ -59,7 +59,8 @@ ShownLine shownLine(std::string_view text, const Marks& marks) {
     // Not inside a character.
     while (from > 0 && (static_cast<unsigned char>(text[size_t(from)]) & 0xC0) == 0x80) --from;
     to = std::min<int64_t>(to, from + DiffView::kLongestShown);
-    while (to < int64_t(text.size()) && (static_cast<unsigned char>(text[size_t(to)]) & 0xC0) == 0x80)
+    while (to < int64_t(text.size()) &&
+           (static_cast<unsigned char>(text[size_t(to)]) & 0xC0) == 0x80)
       ++to;
   }
   const std::string_view part = text.substr(size_t(from), size_t(to - from));
@@ -86,34 +87,48 @@ QColor tint(const QColor& color, int alpha) {
 // read on light and dark themes alike.
 QColor rowBackground(DiffRow::Kind kind) {
   switch (kind) {
-    case DiffRow::Kind::Removed: return tint(QColor(220, 40, 40), 34);
-    case DiffRow::Kind::Added: return tint(QColor(30, 170, 60), 34);
-    default: return {};
+    case DiffRow::Kind::Removed:
+      return tint(QColor(220, 40, 40), 34);
+    case DiffRow::Kind::Added:
+      return tint(QColor(30, 170, 60), 34);
+    default:
+      return {};
   }
 }
 QColor markBackground(DiffRow::Kind kind) {
   switch (kind) {
-    case DiffRow::Kind::Removed: return tint(QColor(220, 40, 40), 110);
-    case DiffRow::Kind::Added: return tint(QColor(30, 170, 60), 110);
-    default: return tint(QColor(230, 180, 0), 110);  // an occurrence left as it is
+    case DiffRow::Kind::Removed:
+      return tint(QColor(220, 40, 40), 110);
+    case DiffRow::Kind::Added:
+      return tint(QColor(30, 170, 60), 110);
+    default:
+      return tint(QColor(230, 180, 0), 110);  // an occurrence left as it is
   }
 }
 
 QString signOf(DiffRow::Kind kind) {
   switch (kind) {
-    case DiffRow::Kind::Removed: return QStringLiteral("−");
-    case DiffRow::Kind::Added: return QStringLiteral("+");
-    case DiffRow::Kind::Gap: return QStringLiteral("⋯");
-    default: return {};
+    case DiffRow::Kind::Removed:
+      return QStringLiteral("−");
+    case DiffRow::Kind::Added:
+      return QStringLiteral("+");
+    case DiffRow::Kind::Gap:
+      return QStringLiteral("⋯");
+    default:
+      return {};
   }
 }
 
 QString spokenKind(DiffRow::Kind kind) {
   switch (kind) {
-    case DiffRow::Kind::Removed: return QStringLiteral("before");
-    case DiffRow::Kind::Added: return QStringLiteral("after");
-    case DiffRow::Kind::Gap: return QStringLiteral("lines left out");
-    default: return QStringLiteral("unchanged");
+    case DiffRow::Kind::Removed:
+      return QStringLiteral("before");
+    case DiffRow::Kind::Added:
+      return QStringLiteral("after");
+    case DiffRow::Kind::Gap:
+      return QStringLiteral("lines left out");
+    default:
+      return QStringLiteral("unchanged");
   }
 }
 
@@ -157,7 +172,8 @@ class MarkedTextDelegate : public QStyledItemDelegate {
     painter->setClipRect(area);
     painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
                                                                          : QPalette::Text));
-    layout.draw(painter, QPointF(area.left() + 3, area.top() + (area.height() - line.height()) / 2));
+    layout.draw(painter,
+                QPointF(area.left() + 3, area.top() + (area.height() - line.height()) / 2));
     painter->restore();
   }
 };
@@ -215,8 +231,9 @@ void DiffView::showChanges(const FileChanges& changes) {
     const ShownLine shown = shownLine(row.text, row.marks);
     QStandardItem* textItem = cell(shown.text, row.kind);
     textItem->setData(shown.marks, kMarksRole);
-    textItem->setData(QStringLiteral("Line %1, %2: %3").arg(number, spokenKind(row.kind), shown.text),
-                      Qt::AccessibleTextRole);
+    textItem->setData(
+        QStringLiteral("Line %1, %2: %3").arg(number, spokenKind(row.kind), shown.text),
+        Qt::AccessibleTextRole);
     textItem->setToolTip(shown.text.size() > 200 ? QString() : shown.text);
     QList<QStandardItem*> items{numberItem, cell(signOf(row.kind), row.kind), textItem};
     const bool choosable = changes.choosable && !row.occurrences.empty() &&
@@ -256,9 +273,9 @@ void DiffView::showChanges(const FileChanges& changes) {
   }
   expandAll();
   resizeColumnToContents(kLineColumn);
-  header()->resizeSection(kLineColumn,
-                          std::max(header()->sectionSize(kLineColumn),
-                                   fontMetrics().horizontalAdvance(QString(longestNumber + 3, '0'))));
+  header()->resizeSection(
+      kLineColumn, std::max(header()->sectionSize(kLineColumn),
+                            fontMetrics().horizontalAdvance(QString(longestNumber + 3, '0'))));
   m_filling = false;
 }
 

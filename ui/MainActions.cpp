@@ -105,10 +105,10 @@ void MainActions::create(QWidget* owner) {
   deleteAllPairs = new QAction(QStringLiteral("Delete all"), owner);
   onlineHelp = new QAction(QStringLiteral("Online help"), owner);
   go = new QAction(builtinCaption(38), owner);
-  preview = new QAction(QStringLiteral("&Preview Replacement..."), owner);
+  preview = new QAction(QStringLiteral("Preview Replacement..."), owner);
   preview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
   preview->setIcon(themeIcon("document-print-preview", QStyle::SP_FileDialogContentsView));
-  findInFiles = new QAction(QStringLiteral("&Find in Files..."), owner);
+  findInFiles = new QAction(QStringLiteral("Find in Files..."), owner);
   findInFiles->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
   findInFiles->setIcon(themeIcon("system-search", QStyle::SP_FileDialogDetailedView));
   saveTool = new QAction(QStringLiteral("Save current configuration"), owner);
@@ -208,8 +208,8 @@ void MainActions::place(QMenuBar* bar, QToolBar* toolBar, QWidget* owner) {
   tool(deletePair, "Delete string from String list");
   toolBar->addSeparator();
   tool(go, "Go");
-  tool(preview, "Preview the replacement (Ctrl+Shift+P)");
-  tool(findInFiles, "Find in files without replacing (Ctrl+Shift+F)");
+  tool(preview, "Preview the replacement");
+  tool(findInFiles, "Find in files without replacing");
   toolBar->addSeparator();
   tool(helpTopics, "Help");
 }
@@ -227,9 +227,18 @@ void MainActions::applyTexts(const TextTable& texts) {
 }
 
 std::vector<QAction*> MainActions::changingTheFileList() const {
-  return {
-      newConfiguration, openConfiguration, addFiles, scanForFiles, deleteFile, deleteAllFiles, go,
-      preview,          findInFiles,       restoreBackups, deleteBackups,  options};
+  return {newConfiguration,
+          openConfiguration,
+          addFiles,
+          scanForFiles,
+          deleteFile,
+          deleteAllFiles,
+          go,
+          preview,
+          findInFiles,
+          restoreBackups,
+          deleteBackups,
+          options};
 }
 
 }  // namespace tw

@@ -275,7 +275,9 @@ void MainWindow::onToggleAdvancedView() {
 // ---------------------------------------------------------------------------------------
 // Go
 
-void MainWindow::onGo() { runReplacement(nullptr); }
+void MainWindow::onGo() {
+  runReplacement(nullptr);
+}
 
 void MainWindow::onPreview() {
   if (!m_processingDialog || !m_resultsDialog) return;

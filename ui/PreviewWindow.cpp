@@ -39,7 +39,9 @@ namespace {
 // that thousands of small files do not flood the list.
 constexpr int kFollowIntervalMs = 100;
 
-QString number(int64_t value) { return QLocale().toString(qlonglong(value)); }
+QString number(int64_t value) {
+  return QLocale().toString(qlonglong(value));
+}
 
 }  // namespace
 
@@ -54,8 +56,7 @@ class PreviewFileModel : public QAbstractTableModel {
     bool ticked = true;
   };
 
-  PreviewFileModel(PreviewKind kind, QObject* parent)
-      : QAbstractTableModel(parent), m_kind(kind) {}
+  PreviewFileModel(PreviewKind kind, QObject* parent) : QAbstractTableModel(parent), m_kind(kind) {}
 
   int rowCount(const QModelIndex& parent = {}) const override {
     return parent.isValid() ? 0 : int(m_rows.size());
@@ -67,12 +68,15 @@ class PreviewFileModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
-      case kFileColumn: return QStringLiteral("File");
+      case kFileColumn:
+        return QStringLiteral("File");
       case kCountColumn:
         return m_kind == PreviewKind::Find ? QStringLiteral("Occurrences")
                                            : QStringLiteral("Replacements");
-      case kLinesColumn: return QStringLiteral("Lines");
-      default: return QStringLiteral("Note");
+      case kLinesColumn:
+        return QStringLiteral("Lines");
+      default:
+        return QStringLiteral("Note");
     }
   }
 
@@ -84,10 +88,14 @@ class PreviewFileModel : public QAbstractTableModel {
     switch (role) {
       case Qt::DisplayRole:
         switch (index.column()) {
-          case kFileColumn: return fromStd(file.path);
-          case kCountColumn: return failed ? QVariant() : QVariant(number(file.count));
-          case kLinesColumn: return failed ? QVariant() : QVariant(number(file.lines));
-          default: return failed ? fromStd(file.failure) : QVariant();
+          case kFileColumn:
+            return fromStd(file.path);
+          case kCountColumn:
+            return failed ? QVariant() : QVariant(number(file.count));
+          case kLinesColumn:
+            return failed ? QVariant() : QVariant(number(file.lines));
+          default:
+            return failed ? fromStd(file.failure) : QVariant();
         }
       case Qt::ToolTipRole:
         if (index.column() == kFileColumn || index.column() == kNoteColumn)
@@ -107,7 +115,8 @@ class PreviewFileModel : public QAbstractTableModel {
         if (index.column() == kCountColumn || index.column() == kLinesColumn)
           return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
-      default: return {};
+      default:
+        return {};
     }
   }
 
@@ -272,9 +281,9 @@ class PreviewWindow::DiffBuilder {
       auto outdated = [this, generation] { return m_generation.load() != generation; };
       auto changes = std::make_shared<FileChanges>();
       try {
-        *changes = ChangesInFile(m_window.m_config, m_window.m_options, request.entry,
-                                 m_window.m_kind, request.declined, request.firstChange,
-                                 kChangesPerPage, 2, outdated);
+        *changes =
+            ChangesInFile(m_window.m_config, m_window.m_options, request.entry, m_window.m_kind,
+                          request.declined, request.firstChange, kChangesPerPage, 2, outdated);
       } catch (const std::exception& e) {
         changes = std::make_shared<FileChanges>();
         changes->failure = std::string("the changes could not be shown: ") + e.what();
@@ -282,7 +291,9 @@ class PreviewWindow::DiffBuilder {
       if (outdated()) continue;
       QMetaObject::invokeMethod(
           &m_window,
-          [window = &m_window, generation, changes] { window->onChangesBuilt(generation, changes); },
+          [window = &m_window, generation, changes] {
+            window->onChangesBuilt(generation, changes);
+          },
           Qt::QueuedConnection);
     }
   }
@@ -560,8 +571,9 @@ void PreviewWindow::onSearchEnded() {
   if (m_files->rowCount() > 0 && !m_fileList->currentIndex().isValid())
     m_fileList->setCurrentIndex(m_filter->index(0, 0));
   if (m_files->rowCount() == 0) {
-    m_diffView->showNote(m_kind == PreviewKind::Find ? QStringLiteral("No file holds an occurrence.")
-                                                     : QStringLiteral("No file would change."));
+    m_diffView->showNote(m_kind == PreviewKind::Find
+                             ? QStringLiteral("No file holds an occurrence.")
+                             : QStringLiteral("No file would change."));
   }
   showTotals();
   updateButtons();
@@ -584,18 +596,22 @@ void PreviewWindow::showTotals() {
     }
   }
   QString text;
-  if (m_searching) text = QStringLiteral("Searching (%1 files so far). ").arg(number(m_searchedSoFar));
+  if (m_searching)
+    text = QStringLiteral("Searching (%1 files so far). ").arg(number(m_searchedSoFar));
   if (m_kind == PreviewKind::Find) {
     text += QStringLiteral("%1 files hold %2 occurrences in %3 lines.")
                 .arg(number(files), number(count), number(lines));
   } else {
-    text += QStringLiteral("%1 files would change, %2 replacements. Ticked: %3 files, %4 "
-                           "replacements.")
+    text += QStringLiteral(
+                "%1 files would change, %2 replacements. Ticked: %3 files, %4 "
+                "replacements.")
                 .arg(number(files), number(count), number(tickedFiles), number(tickedCount));
   }
   if (failed > 0) text += QStringLiteral(" %1 files could not be read.").arg(number(failed));
-  if (m_outcome.refused) text = fromStd(m_outcome.refusal);
-  else if (m_outcome.cancelled) text += QStringLiteral(" The search was stopped.");
+  if (m_outcome.refused)
+    text = fromStd(m_outcome.refusal);
+  else if (m_outcome.cancelled)
+    text += QStringLiteral(" The search was stopped.");
   m_totalsLabel->setText(text);
 }
 
@@ -670,7 +686,8 @@ void PreviewWindow::onChangesBuilt(uint64_t generation, std::shared_ptr<FileChan
   const int scrolled = m_diffView->verticalScrollBar()->value();
   const QModelIndex current = m_diffView->currentIndex();
   const int currentRow = current.isValid() ? current.row() : -1;
-  const int currentParent = current.isValid() && current.parent().isValid() ? current.parent().row() : -1;
+  const int currentParent =
+      current.isValid() && current.parent().isValid() ? current.parent().row() : -1;
 
   m_shown = std::move(changes);
   m_changeCount = m_shown->changeCount;
@@ -759,8 +776,9 @@ void PreviewWindow::onReplace() {
 }
 
 void PreviewWindow::onSaveList() {
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save list"), QString(),
-                                                    QStringLiteral("Text files (*.txt);;All files (*)"));
+  const QString path =
+      QFileDialog::getSaveFileName(this, QStringLiteral("Save list"), QString(),
+                                   QStringLiteral("Text files (*.txt);;All files (*)"));
   if (path.isEmpty()) return;
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   QSaveFile out(path);
@@ -768,9 +786,8 @@ void PreviewWindow::onSaveList() {
   for (const PreviewFileModel::Row& row : m_files->rows()) {
     if (!written) break;
     if (!row.file.failure.empty()) continue;
-    const FileChanges lines =
-        ChangesInFile(m_config, m_options, row.file.entry, PreviewKind::Find, {}, 0,
-                      std::numeric_limits<int64_t>::max(), 0);
+    const FileChanges lines = ChangesInFile(m_config, m_options, row.file.entry, PreviewKind::Find,
+                                            {}, 0, std::numeric_limits<int64_t>::max(), 0);
     std::string text;
     for (const DiffRow& line : lines.rows) {
       if (line.kind != DiffRow::Kind::Context || line.marks.empty()) continue;

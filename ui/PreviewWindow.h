@@ -167,9 +167,9 @@ class PreviewWindow : public QDialog {
   std::optional<size_t> m_shownEntry;  // the file whose diff is asked for or shown
   int64_t m_page = 0;
   int64_t m_changeCount = 0;
-  std::shared_ptr<FileChanges> m_shown;                  // the diff on show
-  std::map<size_t, std::set<int64_t>> m_declined;        // occurrences left alone, by entry
-  bool m_rebuildPending = false;  // a rebuild after ticks is on its way
+  std::shared_ptr<FileChanges> m_shown;            // the diff on show
+  std::map<size_t, std::set<int64_t>> m_declined;  // occurrences left alone, by entry
+  bool m_rebuildPending = false;                   // a rebuild after ticks is on its way
 
   PreviewChoices m_choices;
   OpenRequest m_openRequest = OpenRequest::None;

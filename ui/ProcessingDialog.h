@@ -114,7 +114,7 @@ class ProcessingDialog : public QDialog, public ShowsTexts {
   const AppOptions* m_options = nullptr;
   Clock* m_clock = nullptr;
   const PreviewChoices* m_choices = nullptr;
-  bool m_askUser = false;  // confirmation was on in the caller's configuration
+  bool m_askUser = false;        // confirmation was on in the caller's configuration
   Configuration m_chosenConfig;  // the configuration of a run of a preview's choices
   RunSummary m_summary;
   RunOutcome m_outcome;

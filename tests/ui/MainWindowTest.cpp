@@ -62,7 +62,8 @@ TEST_F(MainWindowTest, CaptionSizeAndMenus) {
   EXPECT_EQ(entries(actions().stringsMenu), (QStringList{"Add", "Edit", "Delete"}));
   EXPECT_EQ(entries(actions().filesMenu),
             (QStringList{"Add", "Scan", "Delete", "Delete", "-", "Check all", "Uncheck All", "-",
-                         "Browse File", "Edit File", "-", "Open File"}));
+                         "Browse File", "Edit File", "-", "Open File", "-",
+                         "Preview Replacement...", "Find in Files..."}));
   EXPECT_EQ(
       entries(actions().backupsMenu),
       (QStringList{"Create Backup Files", "-", "Restore Backup Files", "Delete Backup Files"}));
@@ -94,7 +95,8 @@ TEST_F(MainWindowTest, ToolBarHintsInOrder) {
                                 "Save current configuration", "Save Configuration as", "-",
                                 "Add file(s) to File list", "Delete file from File list", "-",
                                 "Add string to String list", "Delete string from String list", "-",
-                                "Go", "-", "Help"}));
+                                "Go", "Preview the replacement", "Find in files without replacing",
+                                "-", "Help"}));
   for (QAction* a : ui().toolBar->actions())
     if (!a->isSeparator()) {
       EXPECT_FALSE(a->icon().isNull()) << a->toolTip().toStdString();
