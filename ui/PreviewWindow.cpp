@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -43,13 +44,19 @@ QString number(int64_t value) {
   return QLocale().toString(qlonglong(value));
 }
 
+// "1 file", "2 files": a count with its noun.
+QString counted(int64_t value, const char* one, const char* many) {
+  return number(value) + u' ' + QString::fromLatin1(value == 1 ? one : many);
+}
+
 }  // namespace
 
-// The files of a preview, in the order found, each with its tick box (Preview) and its
-// numbers. A file that could not be read has no tick box and shows why.
+// The files of a preview that would change (Preview) or hold an occurrence (Find), in the order
+// found, each with its tick box (Preview) and its numbers.
 class PreviewFileModel : public QAbstractTableModel {
  public:
-  enum Column { kFileColumn, kCountColumn, kLinesColumn, kNoteColumn };
+  enum Column { kFileColumn, kCountColumn, kLinesColumn, kFolderColumn, kColumnCount };
+  static constexpr int kPathRole = PreviewWindow::kPathRole;
 
   struct Row {
     PreviewedFile file;
@@ -62,7 +69,7 @@ class PreviewFileModel : public QAbstractTableModel {
     return parent.isValid() ? 0 : int(m_rows.size());
   }
   int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : 4;
+    return parent.isValid() ? 0 : kColumnCount;
   }
 
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
@@ -76,7 +83,7 @@ class PreviewFileModel : public QAbstractTableModel {
       case kLinesColumn:
         return QStringLiteral("Lines");
       default:
-        return QStringLiteral("Note");
+        return QStringLiteral("Folder");
     }
   }
 
@@ -84,32 +91,31 @@ class PreviewFileModel : public QAbstractTableModel {
     if (!index.isValid()) return {};
     const Row& row = m_rows[size_t(index.row())];
     const PreviewedFile& file = row.file;
-    const bool failed = !file.failure.empty();
     switch (role) {
       case Qt::DisplayRole:
         switch (index.column()) {
           case kFileColumn:
-            return fromStd(file.path);
+            return fromStd(nameOf(file.path));
           case kCountColumn:
-            return failed ? QVariant() : QVariant(number(file.count));
+            return number(file.count);
           case kLinesColumn:
-            return failed ? QVariant() : QVariant(number(file.lines));
+            return number(file.lines);
           default:
-            return failed ? fromStd(file.failure) : QVariant();
+            return fromStd(folderOf(file.path));
         }
+      case kPathRole:
+        return fromStd(file.path);
       case Qt::ToolTipRole:
-        if (index.column() == kFileColumn || index.column() == kNoteColumn)
-          return failed ? fromStd(file.path + ": " + file.failure) : fromStd(file.path);
-        return {};
+        if (index.column() == kCountColumn || index.column() == kLinesColumn) return {};
+        return fromStd(file.path);
       case Qt::AccessibleTextRole:
         if (index.column() != kFileColumn) return {};
-        if (failed) return fromStd(file.path + ", not read: " + file.failure);
         return QStringLiteral("%1, %2 %3")
             .arg(fromStd(file.path), number(file.count),
                  m_kind == PreviewKind::Find ? QStringLiteral("occurrences")
                                              : QStringLiteral("replacements"));
       case Qt::CheckStateRole:
-        if (index.column() != kFileColumn || m_kind != PreviewKind::Replace || failed) return {};
+        if (index.column() != kFileColumn || m_kind != PreviewKind::Replace) return {};
         return row.ticked ? Qt::Checked : Qt::Unchecked;
       case Qt::TextAlignmentRole:
         if (index.column() == kCountColumn || index.column() == kLinesColumn)
@@ -122,8 +128,7 @@ class PreviewFileModel : public QAbstractTableModel {
 
   Qt::ItemFlags flags(const QModelIndex& index) const override {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.isValid() && index.column() == kFileColumn && m_kind == PreviewKind::Replace &&
-        m_rows[size_t(index.row())].file.failure.empty())
+    if (index.isValid() && index.column() == kFileColumn && m_kind == PreviewKind::Replace)
       flags |= Qt::ItemIsUserCheckable;
     return flags;
   }
@@ -168,6 +173,15 @@ class PreviewFileModel : public QAbstractTableModel {
   }
 
  private:
+  static std::string_view nameOf(std::string_view path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+  }
+  static std::string_view folderOf(std::string_view path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+  }
+
   PreviewKind m_kind;
   std::vector<Row> m_rows;
   std::unordered_map<size_t, size_t> m_rowOfEntry;
@@ -353,6 +367,7 @@ void PreviewWindow::buildControls() {
   m_filter = new QSortFilterProxyModel(this);
   m_filter->setSourceModel(m_files);
   m_filter->setFilterKeyColumn(PreviewFileModel::kFileColumn);
+  m_filter->setFilterRole(PreviewFileModel::kPathRole);
   m_filter->setFilterCaseSensitivity(Qt::CaseInsensitive);
   connect(m_filterField, &QLineEdit::textChanged, m_filter,
           &QSortFilterProxyModel::setFilterFixedString);
@@ -370,14 +385,26 @@ void PreviewWindow::buildControls() {
   m_fileList->verticalHeader()->hide();
   m_fileList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   m_fileList->horizontalHeader()->setSectionResizeMode(PreviewFileModel::kFileColumn,
+                                                       QHeaderView::Interactive);
+  m_fileList->horizontalHeader()->resizeSection(PreviewFileModel::kFileColumn,
+                                                fontMetrics().horizontalAdvance(QString(20, 'n')));
+  m_fileList->horizontalHeader()->setSectionResizeMode(PreviewFileModel::kFolderColumn,
                                                        QHeaderView::Stretch);
   m_fileList->horizontalHeader()->setSectionResizeMode(PreviewFileModel::kCountColumn,
                                                        QHeaderView::ResizeToContents);
   m_fileList->horizontalHeader()->setSectionResizeMode(PreviewFileModel::kLinesColumn,
                                                        QHeaderView::ResizeToContents);
-  m_fileList->horizontalHeader()->setSectionResizeMode(PreviewFileModel::kNoteColumn,
-                                                       QHeaderView::Interactive);
   if (!find) m_fileList->hideColumn(PreviewFileModel::kLinesColumn);
+  m_notReadLabel = new QLabel(QStringLiteral("Files not read:"), this);
+  m_notReadList = new QListWidget(this);
+  m_notReadList->setAccessibleName(QStringLiteral("Files not read"));
+  m_notReadList->setMaximumHeight(fontMetrics().height() * 5);
+  // A long path gives way in its middle: the file's name and the reason stay in view.
+  m_notReadList->setTextElideMode(Qt::ElideMiddle);
+  m_notReadList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_notReadLabel->setBuddy(m_notReadList);
+  m_notReadLabel->hide();
+  m_notReadList->hide();
   m_fileList->installEventFilter(this);
   connect(m_fileList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &PreviewWindow::onFileSelected);
@@ -412,8 +439,10 @@ void PreviewWindow::buildControls() {
   }
   m_diffView = new DiffView(this);
   connect(m_diffView, &DiffView::occurrenceToggled, this, &PreviewWindow::onOccurrenceToggled);
-  m_previousPageButton = new QPushButton(QStringLiteral("&Previous changes"), this);
-  m_nextPageButton = new QPushButton(QStringLiteral("&Next changes"), this);
+  m_previousPageButton = new QPushButton(
+      find ? QStringLiteral("&Previous lines") : QStringLiteral("&Previous changes"), this);
+  m_nextPageButton =
+      new QPushButton(find ? QStringLiteral("&Next lines") : QStringLiteral("&Next changes"), this);
   m_previousPageButton->setAutoDefault(false);
   m_nextPageButton->setAutoDefault(false);
   connect(m_previousPageButton, &QPushButton::clicked, this, [this] { turnPage(-1); });
@@ -458,6 +487,8 @@ void PreviewWindow::buildControls() {
   tickRow->addWidget(m_untickAllButton);
   tickRow->addStretch(1);
   leftLayout->addLayout(tickRow);
+  leftLayout->addWidget(m_notReadLabel);
+  leftLayout->addWidget(m_notReadList);
 
   auto* right = new QWidget(this);
   auto* rightLayout = new QVBoxLayout(right);
@@ -477,6 +508,7 @@ void PreviewWindow::buildControls() {
   splitter->addWidget(right);
   splitter->setStretchFactor(0, 2);
   splitter->setStretchFactor(1, 3);
+  splitter->setSizes({420, 520});
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_saveListButton);
@@ -548,7 +580,20 @@ void PreviewWindow::takeFindings() {
   if (!m_search || !m_searching) return;
   Search::Findings findings = m_search->take();
   const bool first = m_files->rowCount() == 0;
-  m_files->append(std::move(findings.found));
+  // The files that could not be read go to their own list, under the others.
+  std::vector<PreviewedFile> found;
+  found.reserve(findings.found.size());
+  for (PreviewedFile& file : findings.found) {
+    if (file.failure.empty()) {
+      found.push_back(std::move(file));
+      continue;
+    }
+    auto* item = new QListWidgetItem(fromStd(file.path + " - " + file.failure), m_notReadList);
+    item->setToolTip(item->text());
+    m_notReadLabel->show();
+    m_notReadList->show();
+  }
+  m_files->append(std::move(found));
   m_progressBar->setValue(findings.percent);
   m_progressBar->setFormat(QStringLiteral("%p%"));
   m_searchedSoFar = findings.searched;
@@ -581,12 +626,9 @@ void PreviewWindow::onSearchEnded() {
 }
 
 void PreviewWindow::showTotals() {
-  int64_t files = 0, count = 0, lines = 0, failed = 0, tickedFiles = 0, tickedCount = 0;
+  int64_t files = 0, count = 0, lines = 0, tickedFiles = 0, tickedCount = 0;
+  const int failed = m_notReadList->count();
   for (const PreviewFileModel::Row& row : m_files->rows()) {
-    if (!row.file.failure.empty()) {
-      ++failed;
-      continue;
-    }
     ++files;
     count += row.file.count;
     lines += row.file.lines;
@@ -597,17 +639,19 @@ void PreviewWindow::showTotals() {
   }
   QString text;
   if (m_searching)
-    text = QStringLiteral("Searching (%1 files so far). ").arg(number(m_searchedSoFar));
+    text = QStringLiteral("Searching (%1 so far). ").arg(counted(m_searchedSoFar, "file", "files"));
   if (m_kind == PreviewKind::Find) {
-    text += QStringLiteral("%1 files hold %2 occurrences in %3 lines.")
-                .arg(number(files), number(count), number(lines));
+    text += QStringLiteral("%1 %2 %3 in %4.")
+                .arg(counted(files, "file", "files"),
+                     files == 1 ? QStringLiteral("holds") : QStringLiteral("hold"),
+                     counted(count, "occurrence", "occurrences"), counted(lines, "line", "lines"));
   } else {
-    text += QStringLiteral(
-                "%1 files would change, %2 replacements. Ticked: %3 files, %4 "
-                "replacements.")
-                .arg(number(files), number(count), number(tickedFiles), number(tickedCount));
+    text += QStringLiteral("%1 would change, %2. Ticked: %3, %4.")
+                .arg(counted(files, "file", "files"), counted(count, "replacement", "replacements"),
+                     counted(tickedFiles, "file", "files"),
+                     counted(tickedCount, "replacement", "replacements"));
   }
-  if (failed > 0) text += QStringLiteral(" %1 files could not be read.").arg(number(failed));
+  if (failed > 0) text += QStringLiteral(" %1 not read.").arg(counted(failed, "file", "files"));
   if (m_outcome.refused)
     text = fromStd(m_outcome.refusal);
   else if (m_outcome.cancelled)
@@ -621,7 +665,7 @@ void PreviewWindow::updateButtons() {
   m_stopButton->setVisible(m_searching);
   bool anyTicked = false;
   for (const PreviewFileModel::Row& row : m_files->rows())
-    anyTicked = anyTicked || (row.ticked && row.file.failure.empty() && row.file.count > 0);
+    anyTicked = anyTicked || (row.ticked && row.file.count > 0);
   m_replaceButton->setEnabled(!m_searching && anyTicked);
   const bool selected = selectedEntry().has_value();
   m_browseButton->setEnabled(selected);
@@ -639,9 +683,7 @@ void PreviewWindow::updateButtons() {
 std::optional<size_t> PreviewWindow::selectedEntry() const {
   const QModelIndex current = m_fileList->currentIndex();
   if (!current.isValid()) return std::nullopt;
-  const PreviewFileModel::Row& row = m_files->row(size_t(m_filter->mapToSource(current).row()));
-  if (!row.file.failure.empty()) return std::nullopt;
-  return row.file.entry;
+  return m_files->row(size_t(m_filter->mapToSource(current).row())).file.entry;
 }
 
 void PreviewWindow::onFileSelected() {
@@ -658,13 +700,6 @@ void PreviewWindow::onFileSelected() {
   m_changeCount = 0;
   m_shown.reset();
   m_fileLabel->setText(fromStd(row.file.path));
-  if (!row.file.failure.empty()) {
-    m_diffView->showNote(QStringLiteral("Not read: %1").arg(fromStd(row.file.failure)));
-    m_pageLabel->clear();
-    updateButtons();
-    emit changesShown();
-    return;
-  }
   m_diffView->showNote(QStringLiteral("Reading the file..."));
   requestChanges();
 }
@@ -709,7 +744,9 @@ void PreviewWindow::onChangesBuilt(uint64_t generation, std::shared_ptr<FileChan
     const int64_t last = std::min(m_changeCount, first + kChangesPerPage);
     m_pageLabel->setText(m_changeCount == 0
                              ? QString()
-                             : QStringLiteral("Changes %1 to %2 of %3")
+                             : (m_kind == PreviewKind::Find
+                                    ? QStringLiteral("Lines %1 to %2 of %3")
+                                    : QStringLiteral("Changes %1 to %2 of %3"))
                                    .arg(number(first + 1), number(last), number(m_changeCount)));
     if (samePage && currentRow >= 0) {
       const QModelIndex parent =
@@ -760,7 +797,7 @@ void PreviewWindow::onReplace() {
   if (m_searching) return;
   m_choices = {};
   for (const PreviewFileModel::Row& row : m_files->rows()) {
-    if (!row.ticked || !row.file.failure.empty() || row.file.count == 0) continue;
+    if (!row.ticked || row.file.count == 0) continue;
     PreviewChoice choice;
     choice.fingerprint = row.file.fingerprint;
     if (m_choosable) {
@@ -785,7 +822,6 @@ void PreviewWindow::onSaveList() {
   bool written = out.open(QIODevice::WriteOnly);
   for (const PreviewFileModel::Row& row : m_files->rows()) {
     if (!written) break;
-    if (!row.file.failure.empty()) continue;
     const FileChanges lines = ChangesInFile(m_config, m_options, row.file.entry, PreviewKind::Find,
                                             {}, 0, std::numeric_limits<int64_t>::max(), 0);
     std::string text;

@@ -39,6 +39,7 @@
 
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
@@ -69,6 +70,9 @@ class PreviewWindow : public QDialog {
 
   // Whether the search is still going.
   bool isSearching() const { return m_searching; }
+  // The role of the file list's cells that holds their file's full path (the file column shows
+  // its name, the folder column its folder); the filter looks at it.
+  static constexpr int kPathRole = Qt::UserRole + 1;
   // The number of changes shown on one page of the diff.
   static constexpr int64_t kChangesPerPage = 100;
 
@@ -79,6 +83,8 @@ class PreviewWindow : public QDialog {
   QLabel* fileLabel() const { return m_fileLabel; }
   QLabel* choiceNote() const { return m_choiceNote; }
   QLabel* pageLabel() const { return m_pageLabel; }
+  // The files that could not be read, each "<path> - <reason>"; shown only when there are any.
+  QListWidget* notReadList() const { return m_notReadList; }
   QProgressBar* progressBar() const { return m_progressBar; }
   QPushButton* stopButton() const { return m_stopButton; }
   QPushButton* tickAllButton() const { return m_tickAllButton; }
@@ -143,6 +149,8 @@ class PreviewWindow : public QDialog {
   QLabel* m_fileLabel = nullptr;
   QLabel* m_choiceNote = nullptr;
   QLabel* m_pageLabel = nullptr;
+  QLabel* m_notReadLabel = nullptr;
+  QListWidget* m_notReadList = nullptr;
   QProgressBar* m_progressBar = nullptr;
   QPushButton* m_stopButton = nullptr;
   QPushButton* m_tickAllButton = nullptr;

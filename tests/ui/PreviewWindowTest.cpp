@@ -81,15 +81,20 @@ class PreviewWindows : public ::testing::Test {
   static int rowOf(PreviewWindow* preview, const std::string& path) {
     QAbstractItemModel* model = preview->fileList()->model();
     for (int row = 0; row < model->rowCount(); ++row)
-      if (model->index(row, 0).data().toString() == QString::fromStdString(path)) return row;
+      if (model->index(row, 0).data(PreviewWindow::kPathRole).toString() ==
+          QString::fromStdString(path))
+        return row;
     return -1;
   }
 
+  // The texts of one column of the file list; the file column as its full path.
   static QStringList column(PreviewWindow* preview, int column) {
     QStringList texts;
     QAbstractItemModel* model = preview->fileList()->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-      texts << model->index(row, column).data().toString();
+    for (int row = 0; row < model->rowCount(); ++row) {
+      const QModelIndex cell = model->index(row, column);
+      texts << (column == 0 ? cell.data(PreviewWindow::kPathRole) : cell.data()).toString();
+    }
     return texts;
   }
 
@@ -152,7 +157,7 @@ TEST_F(PreviewWindows, WritesExactlyWhatWasShownAndLeavesTheUntickedAlone) {
     selectFile(preview, b);
     QTest::keyClick(preview->fileList(), Qt::Key_Space);
     EXPECT_EQ(preview->totalsLabel()->text(),
-              "2 files would change, 4 replacements. Ticked: 1 files, 3 replacements.");
+              "2 files would change, 4 replacements. Ticked: 1 file, 3 replacements.");
 
     selectFile(preview, a);
     EXPECT_EQ(diffRows(preview),
@@ -231,17 +236,18 @@ TEST_F(PreviewWindows, FindListsTheLinesAndOpensTheFileInBrowseMode) {
     PreviewWindow* find = previewOf(window);
     ASSERT_NE(find, nullptr);
     EXPECT_FALSE(find->replaceButton()->isVisible());
-    EXPECT_EQ(column(find, 0),
-              QStringList({QString::fromStdString(a), QString::fromStdString(missing)}));
-    EXPECT_EQ(column(find, 1), QStringList({"3", ""}));
-    EXPECT_EQ(column(find, 2), QStringList({"2", ""}));
-    EXPECT_FALSE(column(find, 3)[1].isEmpty());  // why the missing file was not read
+    EXPECT_EQ(column(find, 0), QStringList({QString::fromStdString(a)}));
+    EXPECT_EQ(column(find, 1), QStringList({"3"}));
+    EXPECT_EQ(column(find, 2), QStringList({"2"}));
+    EXPECT_EQ(column(find, 3), QStringList({QString::fromStdString(dir.path().string() + "/")}));
+    EXPECT_EQ(linesOf(find->notReadList()),
+              QStringList({QString::fromStdString(missing + " - the file does not exist")}));
     selectFile(find, a);
     EXPECT_EQ(diffRows(find),
               QStringList({" 1: red", " 2: green colour", " 3: blue", " 4: colour and colour"}));
     // The filter narrows the list as the user types.
-    QTest::keyClicks(find->filterField(), "gone");
-    EXPECT_EQ(find->fileList()->model()->rowCount(), 1);
+    QTest::keyClicks(find->filterField(), "b.txt");
+    EXPECT_EQ(find->fileList()->model()->rowCount(), 0);
     find->filterField()->clear();
     selectFile(find, a);
     QTest::mouseClick(find->browseButton(), Qt::LeftButton);

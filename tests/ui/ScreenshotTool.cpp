@@ -270,8 +270,10 @@ int main(int argc, char* argv[]) {
                                            "/customers/brindlecove-garden-supplies/"
                                            "correspondence-and-price-lists/2026/autumn");
       QDir().mkpath(shelf);
-      QFile::copy(QStringLiteral(TEXTWRIGHT_TEST_DATA_DIR "/rtf/lo-report-odt.rtf"),
-                  shelf + "/Seed report.rtf");
+      write(shelf + "/Seed report.rtf",
+            "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Helvetica;}}\\f0\\fs24 "
+            "{\\b Seed report, autumn 2026}\\par\\par The {\\i colour} of every packet was "
+            "checked in daylight.\\par Marigold keeps its colour longest; fern fades.\\par}\n");
       std::string many;
       for (int i = 1; i <= 10000; ++i)
         many += "Card " + std::to_string(i) + ": the colour of the season\n";
@@ -284,7 +286,7 @@ int main(int argc, char* argv[]) {
         config.Files = {{(shelf + "/price-list.txt").toStdString(), true},
                         {(shelf + "/Seed report.rtf").toStdString(), true},
                         {(shelf + "/colour-cards.txt").toStdString(), true},
-                        {(site + "/colours.html").toStdString(), true}};
+                        {(shelf + "/discontinued-colours.txt").toStdString(), true}};
       }
       config.setPairs({{"colour", "color"}});
       config.Flags.Confirm = false;
