@@ -17,6 +17,7 @@
 #include "ui/ModalScript.h"
 
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,6 +27,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -249,11 +251,25 @@ TEST_F(PreviewWindows, FindListsTheLinesAndOpensTheFileInBrowseMode) {
     QTest::keyClicks(find->filterField(), "b.txt");
     EXPECT_EQ(find->fileList()->model()->rowCount(), 0);
     find->filterField()->clear();
+    // The list saved as text: the file dialog comes next.
+    QTimer::singleShot(0, find,
+                       [find] { QTest::mouseClick(find->saveListButton(), Qt::LeftButton); });
+  });
+  const std::string saved = dir.file("found.txt");
+  script.then(nullptr, [&](QWidget* window) {
+    auto* dialog = qobject_cast<QFileDialog*>(window);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(saved));
+    static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+  });
+  script.then("FindWindow", [&](QWidget* window) {
+    auto* find = static_cast<PreviewWindow*>(window);
     selectFile(find, a);
     QTest::mouseClick(find->browseButton(), Qt::LeftButton);
   });
   openFind();
   ASSERT_TRUE(QTest::qWaitFor([&] { return script.done(); }, 20000));
+  EXPECT_EQ(contentOf(saved), a + ":2:green colour\n" + a + ":4:colour and colour\n");
   EXPECT_TRUE(form.browseMode().returnButton()->isVisible());
   EXPECT_EQ(form.browseMode().shownView()->toolTip(), QString::fromStdString(a));
   EXPECT_EQ(form.controls().fileList->currentIndex().row(), 1);
