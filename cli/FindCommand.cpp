@@ -144,14 +144,12 @@ int findCommand(std::span<const std::string> args, CliIo& io) {
     io.err << kErrorPrefix << kNoPairsMessage << "\n";
     return kFindTrouble;
   }
-  if (config.Advanced.ReplaceOnlyInFirst) {
-    const std::optional<int64_t> count = ParseFirstCount(config.Advanced.FirstCount);
-    if (!count) {
-      io.err << kErrorPrefix << FirstCountRefusal(config.Advanced.FirstCount) << "\n";
-      return kFindTrouble;
-    }
-    job.firstCount = *count;
+  const std::optional<int64_t> firstCount = RunFirstCount(config.Advanced);
+  if (!firstCount) {
+    io.err << kErrorPrefix << FirstCountRefusal(config.Advanced.FirstCount) << "\n";
+    return kFindTrouble;
   }
+  job.firstCount = *firstCount;
   const PassSettings settings = PassSettings::from(config.Flags, config.Advanced, job.options);
   job.guardFilenameReferences = settings.DoNotChangeFilenameReferences;
   for (const StringPair& pair : config.Pairs()) {

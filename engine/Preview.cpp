@@ -232,15 +232,11 @@ class PreviewRunHost : public RunHost {
 PreviewOutcome FindPreview(const Configuration& config, const AppOptions& options,
                            PreviewReceiver& receiver) {
   PreviewOutcome outcome;
-  int64_t firstCount = 0;
-  if (config.Advanced.ReplaceOnlyInFirst) {
-    const std::optional<int64_t> parsed = ParseFirstCount(config.Advanced.FirstCount);
-    if (!parsed) {
-      outcome.refused = true;
-      outcome.refusal = FirstCountRefusal(config.Advanced.FirstCount);
-      return outcome;
-    }
-    firstCount = *parsed;
+  const std::optional<int64_t> firstCount = RunFirstCount(config.Advanced);
+  if (!firstCount) {
+    outcome.refused = true;
+    outcome.refusal = FirstCountRefusal(config.Advanced.FirstCount);
+    return outcome;
   }
   const PassSettings settings = PassSettings::from(config.Flags, config.Advanced, options);
   const std::vector<std::unique_ptr<PreparedPair>> pairs = ActivePairs(config, settings);
@@ -282,7 +278,7 @@ PreviewOutcome FindPreview(const Configuration& config, const AppOptions& option
         ++outcome.searchedCount;
         receiver.fileStarted(entry.Path);
         const SearchedText searched =
-            TextToSearch(entry.Path, loaded.content, config.Advanced, options, firstCount);
+            TextToSearch(entry.Path, loaded.content, config.Advanced, options, *firstCount);
         file.fingerprint = FingerprintOf(loaded.content);
         if (!searched.failure.empty()) {
           file.failure = searched.failure;
@@ -679,11 +675,8 @@ FileChanges ReplaceChanges(const Configuration& config, const AppOptions& option
   if (!host.read) return result;
   result.count = host.count;
 
-  const int64_t firstCount = config.Advanced.ReplaceOnlyInFirst
-                                 ? ParseFirstCount(config.Advanced.FirstCount).value_or(0)
-                                 : 0;
-  const SearchedText searched =
-      TextToSearch(path, host.content, config.Advanced, options, firstCount);
+  const SearchedText searched = TextToSearch(path, host.content, config.Advanced, options,
+                                             RunFirstCount(config.Advanced).value_or(0));
   result.richText = searched.richText;
   if (!searched.failure.empty()) {
     result.failure = searched.failure;
@@ -729,14 +722,10 @@ FileChanges FindChanges(const Configuration& config, const AppOptions& options,
                         const std::string& path, int64_t firstChange, int64_t maxChanges,
                         int context, const std::function<bool()>& cancelled) {
   FileChanges result;
-  int64_t firstCount = 0;
-  if (config.Advanced.ReplaceOnlyInFirst) {
-    const std::optional<int64_t> parsed = ParseFirstCount(config.Advanced.FirstCount);
-    if (!parsed) {
-      result.failure = FirstCountRefusal(config.Advanced.FirstCount);
-      return result;
-    }
-    firstCount = *parsed;
+  const std::optional<int64_t> firstCount = RunFirstCount(config.Advanced);
+  if (!firstCount) {
+    result.failure = FirstCountRefusal(config.Advanced.FirstCount);
+    return result;
   }
   if (TreatmentOf(path, options) == FileTreatment::PassedOver) return result;
   writeback::LoadedFile loaded;
@@ -754,7 +743,7 @@ FileChanges FindChanges(const Configuration& config, const AppOptions& options,
   }
   result.fingerprint = FingerprintOf(loaded.content);
   const SearchedText searched =
-      TextToSearch(path, loaded.content, config.Advanced, options, firstCount);
+      TextToSearch(path, loaded.content, config.Advanced, options, *firstCount);
   result.richText = searched.richText;
   if (!searched.failure.empty()) {
     result.failure = searched.failure;

@@ -24,6 +24,10 @@ std::string FirstCountRefusal(std::string_view text) {
          "\"; no file was touched.";
 }
 
+std::optional<int64_t> RunFirstCount(const AdvancedSwitches& advanced) {
+  return advanced.ReplaceOnlyInFirst ? ParseFirstCount(advanced.FirstCount) : int64_t{0};
+}
+
 int64_t RegionLength(std::string_view content, bool replaceOnlyInFirst, int64_t count,
                      RegionUnit unit) {
   const int64_t size = static_cast<int64_t>(content.size());

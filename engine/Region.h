@@ -19,6 +19,11 @@ std::optional<int64_t> ParseFirstCount(std::string_view text);
 // The message that refuses a run whose count is not a whole number of 0 or more.
 std::string FirstCountRefusal(std::string_view text);
 
+// The count a run of `advanced` works with: 0 while "Replace only in first" is off, else its
+// count as ParseFirstCount reads it; nothing when that count is refused (FirstCountRefusal of
+// advanced.FirstCount says why).
+std::optional<int64_t> RunFirstCount(const AdvancedSwitches& advanced);
+
 // How many bytes from the start of `content` are searched. With the switch off, all of them.
 // In lines, the bytes up to and including the byte at which
 // the count of line feeds read so far first equals `count` (so 0 lines is the first byte
