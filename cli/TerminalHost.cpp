@@ -2,6 +2,7 @@
 
 #include "cli/UnifiedDiff.h"
 #include "platform/FileIo.h"
+#include "text/Encoding.h"
 
 #include <csignal>
 #include <istream>
@@ -136,6 +137,14 @@ void TerminalHost::fileChanged(const std::string& path, std::string_view oldCont
                                std::string_view newContent) {
   if (!m_settings.showDiffs) return;
   clearBar();
+  // A file in UTF-16 or Windows-1252 (not UTF-8) is shown as its text, in UTF-8.
+  const text::TextEncoding encoding = text::detectEncoding(oldContent);
+  if (encoding == text::TextEncoding::Utf16Le || encoding == text::TextEncoding::Utf16Be ||
+      encoding == text::TextEncoding::Windows1252) {
+    m_io.out << UnifiedDiff(path, text::decodeText(oldContent, encoding).text,
+                            text::decodeText(newContent, encoding).text);
+    return;
+  }
   m_io.out << UnifiedDiff(path, oldContent, newContent);
 }
 
