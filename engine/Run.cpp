@@ -419,25 +419,35 @@ class ReplacementRun {
       }
       return 0;
     }
+    // Encodes `text` (whole characters) and hands it on. It is encoded in small stretches
+    // gathered in one buffer kept from piece to piece: a fresh buffer for each piece would
+    // cost the system a new mapping of memory every time.
     bool give(std::string_view text) {
-      text::EncodedText encoded = text::encodeUtf16(text, m_order);
-      if (!encoded.ok()) {
-        m_failed = true;
-        return false;
+      m_bytes.clear();
+      if (!std::exchange(m_begun, true))
+        m_bytes = m_order == text::ByteOrder::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
+      constexpr size_t kStretch = size_t{16} << 10;
+      while (!text.empty()) {
+        size_t cut = std::min(kStretch, text.size());
+        // Not inside a character (a surrogate's three bytes may be split from its partner).
+        while (cut < text.size() && cut > 0 &&
+               (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+          --cut;
+        if (cut == 0) cut = std::min(kStretch, text.size());
+        const text::EncodedText encoded = text::encodeUtf16(text.substr(0, cut), m_order);
+        if (!encoded.ok()) return !(m_failed = true);
+        m_bytes += encoded.bytes;
+        text.remove_prefix(cut);
       }
-      if (!std::exchange(m_begun, true)) {
-        const std::string_view mark =
-            m_order == text::ByteOrder::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
-        if (!m_out.take(mark)) return !(m_failed = true);
-      }
-      if (!encoded.bytes.empty() && !m_out.take(encoded.bytes)) return !(m_failed = true);
+      if (!m_bytes.empty() && !m_out.take(m_bytes)) return !(m_failed = true);
       return true;
     }
 
     PassSink& m_out;
     text::ByteOrder m_order;
     std::string_view m_trailing;
-    std::string m_held;  // the first bytes of a character the last piece ended in
+    std::string m_held;   // the first bytes of a character the last piece ended in
+    std::string m_bytes;  // the encoding of the piece being handed on
     bool m_begun = false;
     bool m_failed = false;
   };
