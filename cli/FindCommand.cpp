@@ -71,8 +71,8 @@ Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
     case writeback::LoadResult::Loaded:
       break;
   }
-  const SearchedText searched =
-      TextToSearch(path, file.content, job.config.Advanced, job.options, job.firstCount);
+  const SearchedText searched = TextToSearch(path, file.content, job.config.Advanced, job.options,
+                                             job.firstCount, AnyNonAscii(job.pairs));
   if (!searched.failure.empty()) {
     io.err << kErrorPrefix << path << ": " << searched.failure << "\n";
     return Searched::Failed;
@@ -83,7 +83,8 @@ Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
   std::vector<LineSpan> spans;
   for (const auto& pair : job.pairs) {
     LineSpanCollector collector(searched.text());
-    ForEachOccurrence(searched.searched(), *pair, job.guardFilenameReferences && !searched.richText,
+    ForEachOccurrence(searched.searched(), searched.pass(*pair),
+                      job.guardFilenameReferences && !searched.richText,
                       [&](const Occurrence& found) {
                         collector.add(found);
                         return !firstIsEnough;
@@ -101,7 +102,7 @@ Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
     io.out << path << ":" << lines << "\n";
   } else {
     ForEachLine(searched.text(), spans, [&](int64_t number, std::string_view line) {
-      io.out << path << ":" << number << ":" << line << "\n";
+      io.out << path << ":" << number << ":" << searched.shown(line) << "\n";
     });
   }
   return spans.empty() ? Searched::Nothing : Searched::Found;

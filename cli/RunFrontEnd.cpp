@@ -2,13 +2,16 @@
 
 #include "cli/TerminalHost.h"
 #include "config/WindowCommands.h"
+#include "engine/ApplyPair.h"
 #include "engine/Clock.h"
+#include "engine/FindOccurrences.h"
 #include "engine/ProcessRtfFile.h"
 #include "engine/Run.h"
 #include "engine/RunSummary.h"
 #include "report/Report.h"
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
 #include <set>
 
@@ -248,7 +251,11 @@ int ExecuteRun(const Configuration& config, const AppOptions& options, const Run
   }
 
   const bool showDiffs = parsed.dryRun && !parsed.stat && !parsed.filesWithMatches;
-  TerminalHost host(io, {io.errIsTerminal && !parsed.quiet, showDiffs, true});
+  const PassSettings settings = PassSettings::from(config.Flags, config.Advanced, options);
+  std::vector<std::unique_ptr<PreparedPair>> pairs;
+  for (const StringPair& pair : config.Pairs())
+    pairs.push_back(std::make_unique<PreparedPair>(pair, settings));
+  TerminalHost host(io, {io.errIsTerminal && !parsed.quiet, showDiffs, true, AnyNonAscii(pairs)});
   SystemClock clock;
   RunSummary summary;
   RunMode mode;

@@ -2,6 +2,7 @@
 
 #include "cli/UnifiedDiff.h"
 #include "platform/FileIo.h"
+#include "text/Encoding.h"
 
 #include <csignal>
 #include <istream>
@@ -136,6 +137,15 @@ void TerminalHost::fileChanged(const std::string& path, std::string_view oldCont
                                std::string_view newContent) {
   if (!m_settings.showDiffs) return;
   clearBar();
+  // A file in UTF-16 is shown as its text, in UTF-8; so is one in Windows-1252 when the run read
+  // it as text.
+  const text::TextEncoding encoding = text::detectEncoding(oldContent);
+  if (encoding == text::TextEncoding::Utf16Le || encoding == text::TextEncoding::Utf16Be ||
+      (encoding == text::TextEncoding::Windows1252 && m_settings.windows1252AsText)) {
+    m_io.out << UnifiedDiff(path, text::decodeText(oldContent, encoding).text,
+                            text::decodeText(newContent, encoding).text);
+    return;
+  }
   m_io.out << UnifiedDiff(path, oldContent, newContent);
 }
 

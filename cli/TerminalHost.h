@@ -20,6 +20,9 @@ class TerminalHost : public RunHost {
     bool progressBar = false;     // draw a progress bar on `err` (a terminal)
     bool showDiffs = false;       // write the unified diff of every change to `out`
     bool watchInterrupt = false;  // take Ctrl-C as Cancel while the run lasts
+    // Show the diff of a file that is not UTF-8 as its Windows-1252 text (the run read it so:
+    // some pair is non-ASCII); else as its bytes, as the file holds them.
+    bool windows1252AsText = false;
   };
 
   TerminalHost(CliIo& io, Settings settings);

@@ -2,6 +2,7 @@
 
 #include "engine/FilenameReferenceCheck.h"
 #include "platform/FileIo.h"
+#include "text/Windows1252.h"
 
 #include <algorithm>
 
@@ -22,15 +23,54 @@ std::string SearchedFindText(std::string_view find, bool removeLeading, bool rem
   return std::string(find);
 }
 
+namespace {
+
+// Text that is UTF-8 and not all ASCII: the text a file in another encoding holds otherwise.
+bool IsNonAsciiUtf8(std::string_view text) {
+  return text::asciiPrefixLength(text) < text.size() && text::isValidUtf8(text);
+}
+
+// `text` in Windows-1252 when it is non-ASCII UTF-8 (else its bytes as they are), or nothing
+// when the code page cannot hold it; `unwritable` then gets its first such character.
+std::optional<std::string> InWindows1252(const std::string& text, std::string* unwritable) {
+  if (!IsNonAsciiUtf8(text)) return text;
+  text::EncodedText encoded = text::utf8ToWindows1252(text);
+  if (encoded.ok()) return std::move(encoded.bytes);
+  if (unwritable != nullptr) {
+    const text::DecodedCodePoint bad =
+        text::decodeCodePoint(std::string_view(text).substr(encoded.unencodable));
+    *unwritable = text.substr(encoded.unencodable, std::max<size_t>(bad.length, 1));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 PreparedPair::PreparedPair(const StringPair& pair, const PassSettings& settings, bool unixPair)
-    : m_listed(pair), m_unixPair(unixPair) {
+    : m_listed(pair), m_unixPair(unixPair), m_replacement(pair.Replace) {
   if (unixPair) {
     m_searched = "\r\n";
     m_searcher.emplace(Searcher::literal(m_searched, LiteralOptions{true, false, false}));
     return;
   }
-  m_searched =
-      SearchedFindText(pair.Find, settings.RemoveLeadingSpaces, settings.RemoveTrailingSpaces);
+  m_replacementIsUtf8 = text::isValidUtf8(pair.Replace);
+  prepare(pair.Find, settings);
+  if (active() && (IsNonAsciiUtf8(pair.Find) || IsNonAsciiUtf8(pair.Replace)))
+    m_windows1252.reset(new PreparedPair(pair, settings, *this));
+}
+
+PreparedPair::PreparedPair(const StringPair& pair, const PassSettings& settings,
+                           const PreparedPair& utf8)
+    : m_listed(pair), m_replacementIsUtf8(utf8.m_replacementIsUtf8) {
+  std::optional<std::string> replace = InWindows1252(pair.Replace, &m_unwritable);
+  m_replacement = replace.value_or(std::string());
+  // A find text the code page cannot hold has no occurrence in such a file.
+  if (const std::optional<std::string> find = InWindows1252(pair.Find, nullptr))
+    prepare(*find, settings);
+}
+
+void PreparedPair::prepare(std::string_view find, const PassSettings& settings) {
+  m_searched = SearchedFindText(find, settings.RemoveLeadingSpaces, settings.RemoveTrailingSpaces);
   if (m_searched.empty()) return;
   const ReplaceFlags& flags = settings.Flags;
   if (flags.Regular) {
@@ -60,6 +100,21 @@ ConfirmRequest BuildConfirmRequest(std::string_view text, std::string_view outpu
 }
 
 namespace {
+
+// The excerpt of a confirmation over a Windows-1252 file, read in that code page (UTF-8 for
+// display), with its occurrence where it went.
+void ShowWindows1252Excerpt(ConfirmRequest& request) {
+  const std::string_view excerpt = request.excerpt;
+  const auto start = static_cast<size_t>(request.occurrenceStart);
+  const auto length = static_cast<size_t>(request.occurrenceLength);
+  const std::string before = text::windows1252ToUtf8(excerpt.substr(0, start));
+  const std::string occurrence = text::windows1252ToUtf8(excerpt.substr(start, length));
+  std::string shown = before + occurrence;
+  shown += text::windows1252ToUtf8(excerpt.substr(start + length));
+  request.occurrenceStart = static_cast<int64_t>(before.size());
+  request.occurrenceLength = static_cast<int64_t>(occurrence.size());
+  request.excerpt = std::move(shown);
+}
 
 // The output of a pass: built whole in `buffer`, or, with a sink, handed on in pieces while
 // `buffer` keeps what a confirmation shows before the next occurrence.
@@ -130,7 +185,7 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
   if (!pair.active()) return 0;
   const PassSettings& settings = context.settings;
   const int64_t n = static_cast<int64_t>(text.size());
-  const std::string& replace = pair.listed().Replace;
+  const std::string& replace = pair.replacement();
   FilenameReferenceCheck isFilenameReference(text);
   int64_t count = 0;
   int64_t s = 0;     // the text before s is in the output
@@ -162,9 +217,10 @@ int64_t ApplyPair(std::string_view text, const PreparedPair& pair, PassContext& 
     } else if (settings.Flags.Confirm) {
       if (context.decision.asks()) {
         ConfirmRequest request = BuildConfirmRequest(text, output.soFar(), s, e - s + 1);
+        if (context.windows1252) ShowWindows1252Excerpt(request);
         request.path = context.path;
         request.find = pair.listed().Find;
-        request.replace = replace;
+        request.replace = pair.listed().Replace;
         request.textOffset = s;
         context.decision.set(context.host.confirm(request));
         // Cancel pressed while the question was up stops the run before the answer is used.

@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,10 @@ inline constexpr std::string_view kUnixPairFind = "\\r\\n";
 // A pair ready for its passes: the pair as the list holds it, the find text as searched and
 // its searcher, built once per run. Not movable: the searcher may refer to the text it was
 // built from.
+//
+// Texts are searched and written as the bytes the list holds, which are UTF-8 (or raw bytes
+// that are not UTF-8, taken byte for byte). A pair with non-ASCII UTF-8 text also holds its
+// rendering in Windows-1252, for files in that code page (inWindows1252()).
 class PreparedPair {
  public:
   // `unixPair`: the pair appended by "Save as UNIX file", which finds CR LF and, converting
@@ -57,18 +62,44 @@ class PreparedPair {
   PreparedPair(const PreparedPair&) = delete;
   PreparedPair& operator=(const PreparedPair&) = delete;
 
+  // The pair as the list holds it (also for the Windows-1252 rendering: what the user sees).
   const StringPair& listed() const { return m_listed; }
   const std::string& searchedFind() const { return m_searched; }
-  // False for a row without a find text: such a row takes no part in a run.
+  // The bytes an occurrence is replaced with.
+  const std::string& replacement() const { return m_replacement; }
+  // False for a row without a find text: such a row takes no part in a run. (The
+  // Windows-1252 rendering of a find text the code page cannot hold is not active either:
+  // it has no occurrence in such a file.)
   bool active() const { return m_searcher.has_value(); }
   const Searcher& searcher() const { return *m_searcher; }
   bool isUnixPair() const { return m_unixPair; }
 
+  // Whether the find or replace text is UTF-8 beyond ASCII: then a file in another encoding
+  // has to be read in its own (see ReadingEncoding in engine/Run.h).
+  bool nonAscii() const { return m_windows1252 != nullptr; }
+  // The pair as searched and written in a Windows-1252 file: this pair itself when its texts
+  // are the same bytes there.
+  const PreparedPair& inWindows1252() const { return m_windows1252 ? *m_windows1252 : *this; }
+  // The first character of the replace text that the encoding of this rendering cannot
+  // write (UTF-8), or empty when it writes all of it. A file where such a pair finds an
+  // occurrence is left unchanged.
+  const std::string& unwritable() const { return m_unwritable; }
+  // Whether the replace text is UTF-8 (what a UTF-16 file can be given).
+  bool replacementIsUtf8() const { return m_replacementIsUtf8; }
+
  private:
+  // The Windows-1252 rendering of `pair`.
+  PreparedPair(const StringPair& pair, const PassSettings& settings, const PreparedPair& utf8);
+  void prepare(std::string_view find, const PassSettings& settings);
+
   StringPair m_listed;
   bool m_unixPair = false;
   std::string m_searched;
+  std::string m_replacement;
+  std::string m_unwritable;
+  bool m_replacementIsUtf8 = true;
   std::optional<Searcher> m_searcher;
+  std::unique_ptr<PreparedPair> m_windows1252;
 };
 
 // How many start positions a pass tries between two looks at Cancel when it finds nothing:
@@ -116,6 +147,9 @@ struct PassContext {
   YieldThrottle& throttle;
   const PassSettings& settings;
   std::string path;
+  // The text is a Windows-1252 file's bytes: the excerpt a confirmation shows is read in
+  // that code page.
+  bool windows1252 = false;
 };
 
 // Builds what the confirmation dialog shows for the occurrence at `start` (length `length`)

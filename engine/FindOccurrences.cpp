@@ -5,17 +5,33 @@
 #include "engine/Region.h"
 #include "engine/Run.h"
 #include "engine/rtf/RtfDocument.h"
+#include "text/Windows1252.h"
+
+#include <algorithm>
 
 namespace tw {
 
+std::string SearchedText::shown(std::string_view piece) const {
+  if (!richText && encoding == text::TextEncoding::Windows1252)
+    return text::windows1252ToUtf8(piece);
+  return std::string(piece);
+}
+
+bool AnyNonAscii(const std::vector<std::unique_ptr<PreparedPair>>& pairs) {
+  return std::any_of(pairs.begin(), pairs.end(), [](const auto& pair) { return pair->nonAscii(); });
+}
+
 SearchedText TextToSearch(std::string_view path, std::string_view content,
                           const AdvancedSwitches& advanced, const AppOptions& options,
-                          int64_t firstCount) {
+                          int64_t firstCount, bool nonAsciiPairs) {
   SearchedText searched;
   searched.content = content;
   if (TreatmentOf(path, options) != FileTreatment::RichText) {
+    searched.encoding = ReadingEncoding(content, nonAsciiPairs);
+    if (IsUtf16(searched.encoding))
+      searched.visible = text::decodeText(content, searched.encoding).text;
     searched.searchedLength =
-        RegionLength(content, advanced.ReplaceOnlyInFirst, firstCount, advanced.FirstUnit);
+        RegionLength(searched.text(), advanced.ReplaceOnlyInFirst, firstCount, advanced.FirstUnit);
     return searched;
   }
   searched.richText = true;

@@ -8,6 +8,8 @@
 #include "engine/Region.h"
 #include "engine/Run.h"
 #include "engine/rtf/RtfDocument.h"
+#include "text/Encoding.h"
+#include "text/Windows1252.h"
 #include "writeback/LoadFile.h"
 
 #include <algorithm>
@@ -157,7 +159,8 @@ FoundInText FindInText(const SearchedText& searched,
       return found;
     }
     LineSpanCollector collector(searched.text());
-    ForEachOccurrence(searched.searched(), *pair, guardFilenameReferences && !searched.richText,
+    ForEachOccurrence(searched.searched(), searched.pass(*pair),
+                      guardFilenameReferences && !searched.richText,
                       [&](const Occurrence& occurrence) {
                         ++found.count;
                         collector.add(occurrence);
@@ -277,8 +280,8 @@ PreviewOutcome FindPreview(const Configuration& config, const AppOptions& option
         if (!seen.insert({loaded.identity.id.device, loaded.identity.id.inode}).second) continue;
         ++outcome.searchedCount;
         receiver.fileStarted(entry.Path);
-        const SearchedText searched =
-            TextToSearch(entry.Path, loaded.content, config.Advanced, options, *firstCount);
+        const SearchedText searched = TextToSearch(entry.Path, loaded.content, config.Advanced,
+                                                   options, *firstCount, AnyNonAscii(pairs));
         file.fingerprint = FingerprintOf(loaded.content);
         if (!searched.failure.empty()) {
           file.failure = searched.failure;
@@ -493,7 +496,10 @@ void ChosenRows(std::string_view text, const std::vector<PreviewOccurrence>& occ
       for (size_t k = from; k < endOccurrence && occurrences[k].offset < rowEnd; ++k) {
         const PreviewOccurrence& o = occurrences[k];
         Mark(row, rowBegin, o.offset, o.offset + o.length);
-        if (o.offset >= rowBegin) row.occurrences.push_back(k);
+        if (o.offset >= rowBegin) {
+          row.occurrences.push_back(k);
+          row.occurrenceMarks.push_back({o.offset - rowBegin, o.offset - rowBegin + o.length});
+        }
       }
       while (from < endOccurrence && occurrences[from].offset + occurrences[from].length <= rowEnd)
         ++from;
@@ -528,6 +534,38 @@ void ChosenRows(std::string_view text, const std::vector<PreviewOccurrence>& occ
     }
     page.trailingContext(change);
   }
+}
+
+// The rows of a Windows-1252 file's text shown in UTF-8, their marks moved with the bytes.
+void ShowWindows1252Rows(std::vector<DiffRow>& rows) {
+  std::vector<int64_t> at;  // where each byte of a row's text (and its end) went
+  for (DiffRow& row : rows) {
+    if (text::asciiPrefixLength(row.text) == row.text.size()) continue;
+    std::string shown;
+    at.clear();
+    for (const char c : row.text) {
+      at.push_back(static_cast<int64_t>(shown.size()));
+      text::appendUtf8(shown, text::windows1252CodePoint(static_cast<uint8_t>(c)));
+    }
+    at.push_back(static_cast<int64_t>(shown.size()));
+    const auto length = static_cast<int64_t>(row.text.size());
+    auto moved = [&](int64_t offset) {
+      const int64_t within = std::clamp<int64_t>(offset, 0, length);
+      return at[static_cast<size_t>(within)] + (offset - within);
+    };
+    for (auto* marks : {&row.marks, &row.occurrenceMarks}) {
+      for (auto& [begin, end] : *marks) {
+        begin = moved(begin);
+        end = moved(end);
+      }
+    }
+    row.text = std::move(shown);
+  }
+}
+
+// Whether the rows of `content` (a plain-text file's bytes) are read in Windows-1252.
+bool ShownInWindows1252(std::string_view content, bool richText) {
+  return !richText && text::detectEncoding(content) == text::TextEncoding::Windows1252;
 }
 
 // Replace with several passes: the line diff of the texts before and after, each run of
@@ -623,8 +661,11 @@ class ChangesHost : public RunHost {
   void fileChanged(const std::string&, std::string_view, std::string_view newContent) override {
     changed = true;
     if (!m_keepNewText) return;
-    // Of an RTF document only its visible text is shown.
-    newText = m_richText ? rtf::parse(std::string(newContent)).plain : std::string(newContent);
+    // Of an RTF document only its visible text is shown, of a UTF-16 file its text.
+    const text::TextEncoding encoding = ReadingEncoding(newContent, false);
+    newText = m_richText          ? rtf::parse(std::string(newContent)).plain
+              : IsUtf16(encoding) ? text::decodeText(newContent, encoding).text
+                                  : std::string(newContent);
   }
   void fileRecorded(size_t, int64_t made, std::string_view why) override {
     count = made;
@@ -675,8 +716,11 @@ FileChanges ReplaceChanges(const Configuration& config, const AppOptions& option
   if (!host.read) return result;
   result.count = host.count;
 
-  const SearchedText searched = TextToSearch(path, host.content, config.Advanced, options,
-                                             RunFirstCount(config.Advanced).value_or(0));
+  const PassSettings settings = PassSettings::from(config.Flags, config.Advanced, options);
+  const std::vector<std::unique_ptr<PreparedPair>> pairs = ActivePairs(config, settings);
+  const SearchedText searched =
+      TextToSearch(path, host.content, config.Advanced, options,
+                   RunFirstCount(config.Advanced).value_or(0), AnyNonAscii(pairs));
   result.richText = searched.richText;
   if (!searched.failure.empty()) {
     result.failure = searched.failure;
@@ -684,9 +728,7 @@ FileChanges ReplaceChanges(const Configuration& config, const AppOptions& option
   }
   const std::string_view before = searched.text();
   if (result.choosable) {
-    const PassSettings settings = PassSettings::from(config.Flags, config.Advanced, options);
-    const std::vector<std::unique_ptr<PreparedPair>> pairs = ActivePairs(config, settings);
-    const PreparedPair& pair = *pairs.front();
+    const PreparedPair& pair = searched.pass(*pairs.front());
     LineNumbers numbers(before);
     int64_t replaced = 0;
     int64_t sizeAfter = static_cast<int64_t>(before.size());
@@ -697,7 +739,7 @@ FileChanges ReplaceChanges(const Configuration& config, const AppOptions& option
       o.line = numbers.at(o.offset);
       if (o.replaced) {
         ++replaced;
-        sizeAfter += static_cast<int64_t>(pair.listed().Replace.size()) - o.length;
+        sizeAfter += static_cast<int64_t>(pair.replacement().size()) - o.length;
       }
     }
     result.occurrences = std::move(host.occurrences);
@@ -708,13 +750,15 @@ FileChanges ReplaceChanges(const Configuration& config, const AppOptions& option
         (replaced == result.count &&
          sizeAfter == static_cast<int64_t>(host.changed ? host.newText.size() : before.size()));
     if (occurrencesTell) {
-      ChosenRows(before, result.occurrences, pair.listed().Replace, firstChange, maxChanges,
-                 context, result);
+      ChosenRows(before, result.occurrences, pair.replacement(), firstChange, maxChanges, context,
+                 result);
+      if (ShownInWindows1252(host.content, richText)) ShowWindows1252Rows(result.rows);
       return result;
     }
   }
   DiffedRows(before, host.changed ? std::string_view(host.newText) : before, firstChange,
              maxChanges, context, result);
+  if (ShownInWindows1252(host.content, richText)) ShowWindows1252Rows(result.rows);
   return result;
 }
 
@@ -742,19 +786,21 @@ FileChanges FindChanges(const Configuration& config, const AppOptions& options,
       break;
   }
   result.fingerprint = FingerprintOf(loaded.content);
+  const PassSettings settings = PassSettings::from(config.Flags, config.Advanced, options);
+  const std::vector<std::unique_ptr<PreparedPair>> pairs = ActivePairs(config, settings);
   const SearchedText searched =
-      TextToSearch(path, loaded.content, config.Advanced, options, *firstCount);
+      TextToSearch(path, loaded.content, config.Advanced, options, *firstCount, AnyNonAscii(pairs));
   result.richText = searched.richText;
   if (!searched.failure.empty()) {
     result.failure = searched.failure;
     return result;
   }
-  const PassSettings settings = PassSettings::from(config.Flags, config.Advanced, options);
-  const FoundInText found = FindInText(searched, ActivePairs(config, settings),
-                                       settings.DoNotChangeFilenameReferences, true, cancelled);
+  const FoundInText found =
+      FindInText(searched, pairs, settings.DoNotChangeFilenameReferences, true, cancelled);
   if (found.cancelled) return result;
   result.count = found.count;
   FindRows(searched.text(), found, firstChange, maxChanges, context, result);
+  if (ShownInWindows1252(loaded.content, searched.richText)) ShowWindows1252Rows(result.rows);
   return result;
 }
 

@@ -96,10 +96,12 @@ struct PreviewOccurrence {
   bool replaced = true;  // false: left alone by the user's choice
 };
 
-// One row of a file's diff. The rows of a change are its removed lines then its added lines
-// (or, for a change the user left alone entirely and for Find, its lines as context), with up
-// to `context` lines before and after it; a Gap row stands between changes that are not
-// adjacent.
+// One row of a file's diff. Its text is UTF-8: a UTF-16 file's rows are its decoded text, a
+// Windows-1252 file's (a file that is not valid UTF-8) are read in that code page; offsets
+// (`offset`, PreviewOccurrence::offset) stay those of the text the run searches. The rows of a
+// change are its removed lines then its added lines (or, for a change the user left alone entirely
+// and for Find, its lines as context), with up to `context` lines before and after it; a Gap row
+// stands between changes that are not adjacent.
 struct DiffRow {
   enum class Kind { Context, Removed, Added, Gap };
   Kind kind = Kind::Context;
@@ -112,6 +114,8 @@ struct DiffRow {
   // The occurrences (indexes into FileChanges::occurrences) that begin on this line, on the
   // Removed rows and Context rows of a change whose occurrences can be chosen.
   std::vector<size_t> occurrences;
+  // Where each of `occurrences` lies in `text` [begin, end) (its end may lie past the line's).
+  std::vector<std::pair<int64_t, int64_t>> occurrenceMarks;
 };
 
 // The changes of one file as a preview shows them, one page at a time.

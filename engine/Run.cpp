@@ -3,6 +3,7 @@
 #include "engine/ApplyPair.h"
 #include "engine/ProcessRtfFile.h"
 #include "engine/Region.h"
+#include "text/Utf16.h"
 #include "writeback/FileSite.h"
 #include "writeback/LoadFile.h"
 #include "writeback/Mending.h"
@@ -13,6 +14,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -104,6 +106,7 @@ class ReplacementRun {
     for (const StringPair& pair : config.Pairs()) {
       m_pairs.push_back(std::make_unique<PreparedPair>(pair, m_settings));
     }
+    for (const auto& pair : m_pairs) m_nonAsciiPairs = m_nonAsciiPairs || pair->nonAscii();
     if (options.SaveAsUnix) {
       m_pairs.push_back(std::make_unique<PreparedPair>(StringPair{std::string(kUnixPairFind), "\n"},
                                                        m_settings, true));
@@ -174,18 +177,27 @@ class ReplacementRun {
 
   // One entry of the file list. Each pass reads the text of the one before; the last pass's
   // output goes straight into the file's staged new content as it is made (outside a dry run),
-  // so that a big file is held in memory about once.
+  // so that a big file is held in memory about once (a UTF-16 file twice: its bytes and its
+  // text). The file is read in the encoding ReadingEncoding gives.
   FileOutcome ProcessFile(const std::string& path) {
     FileOutcome outcome;
     writeback::FileFacts file;
     if (!startFile(path, file, outcome)) return outcome;
 
     const std::string_view content = m_read.view();
-    const int64_t h = RegionLength(content, m_config.Advanced.ReplaceOnlyInFirst, m_firstCount,
+    const text::TextEncoding encoding = ReadingEncoding(content, m_nonAsciiPairs);
+    const bool decoded = IsUtf16(encoding);
+    const bool windows1252 = encoding == text::TextEncoding::Windows1252;
+    // A UTF-16 file's passes run on its text in UTF-8; its "Replace only in first" region is
+    // counted there too (lines, or bytes of that UTF-8 text), like a UTF-8 file's.
+    text::DecodedText decodedText;
+    if (decoded) decodedText = text::decodeText(content, encoding);
+    const std::string_view source = decoded ? std::string_view(decodedText.text) : content;
+    const int64_t h = RegionLength(source, m_config.Advanced.ReplaceOnlyInFirst, m_firstCount,
                                    m_config.Advanced.FirstUnit);
-    const std::string_view rest = content.substr(static_cast<size_t>(h));
-    PassContext context{m_host, m_decision, m_throttle, m_settings, path};
-    std::string_view text = content.substr(0, static_cast<size_t>(h));
+    const std::string_view rest = source.substr(static_cast<size_t>(h));
+    PassContext context{m_host, m_decision, m_throttle, m_settings, path, windows1252};
+    std::string_view text = source.substr(0, static_cast<size_t>(h));
     std::string* textHolder = nullptr;  // the pass buffer that holds `text`, if any
     const PreparedPair* last = nullptr;
     for (const auto& pair : m_pairs) {
@@ -193,16 +205,33 @@ class ReplacementRun {
     }
     // Until the sink's content is committed the file itself is untouched: a file stopped by
     // Cancel is left exactly as it was (the sink removes what it staged).
-    StagingSink sink(*this, file, content);
+    StagingSink staging(*this, file, content);
+    std::optional<Utf16Sink> utf16;
+    if (decoded) utf16.emplace(staging, encoding, decodedText.trailing);
+    PassSink& sink = utf16 ? static_cast<PassSink&>(*utf16) : staging;
+    auto sinkFailed = [&] { return staging.failed() || (utf16 && utf16->failed()); };
+    auto sinkFailure = [&](FileOutcome& failed) -> FileOutcome& {
+      if (utf16 && utf16->failed()) return unwritable(failed, {}, encoding);
+      return failedWrite(failed, staging.error());
+    };
     bool streamed = false;  // the last pass made replacements and gave its output to `sink`
     bool firstPass = true;
-    for (const auto& pair : m_pairs) {
-      if (!pair->active()) continue;
+    for (const auto& listed : m_pairs) {
+      if (!listed->active()) continue;
       if (!std::exchange(firstPass, false) && m_throttle.look()) return cancelled(outcome);
-      const bool toSink = pair.get() == last && !m_mode.dryRun;
+      const PreparedPair& pair = windows1252 ? listed->inWindows1252() : *listed;
+      // A replace text the file's encoding cannot hold: the file is left as it was, if the pair
+      // has anything to replace in it.
+      const bool cannotWrite =
+          windows1252 ? !pair.unwritable().empty() : decoded && !pair.replacementIsUtf8();
+      if (cannotWrite) {
+        if (!pair.active() || !pair.searcher().findFrom(text, 0)) continue;
+        return unwritable(outcome, pair.unwritable(), encoding);
+      }
+      const bool toSink = listed.get() == last && !m_mode.dryRun;
       std::string& output = textHolder == &m_pass[0] ? m_pass[1] : m_pass[0];
-      const int64_t made = ApplyPair(text, *pair, context, output, toSink ? &sink : nullptr);
-      if (sink.failed()) return failedWrite(outcome, sink.error());
+      const int64_t made = ApplyPair(text, pair, context, output, toSink ? &sink : nullptr);
+      if (sinkFailed()) return sinkFailure(outcome);
       if (m_throttle.cancelled()) return cancelled(outcome);
       if (made == 0) continue;  // a pass without replacements leaves its text as it was
       outcome.count += made;
@@ -213,21 +242,29 @@ class ReplacementRun {
     }
     outcome.status = FileStatus::Processed;
     if (outcome.count == 0) {
-      sink.abandon();
+      staging.abandon();
       return outcome;
     }
     if (m_mode.dryRun) {
+      // The host is given the file's bytes before and after, as they would be written.
       std::string result(text);
       result.append(rest);
+      if (decoded) {
+        const text::EncodedText bytes =
+            text::encodeText({std::move(result), std::move(decodedText.trailing)}, encoding);
+        if (!bytes.ok()) return unwritable(outcome, {}, encoding);
+        m_host.fileChanged(file.listedPath, content, bytes.bytes);
+        return outcome;
+      }
       m_host.fileChanged(file.listedPath, content, result);
       return outcome;
     }
     // The last pass gave its output to the file (nothing at all for an empty one), or it
     // found nothing to change in the text before it.
-    if (!sink.took() && !sink.take(streamed ? std::string_view() : text))
-      return failedWrite(outcome, sink.error());
-    if (!sink.take(rest)) return failedWrite(outcome, sink.error());
-    staged(file, sink.finish(), sink.written(), outcome);
+    if (!staging.took() && !sink.take(streamed ? std::string_view() : text))
+      return sinkFailure(outcome);
+    if (!sink.take(rest) || (utf16 && !utf16->finish())) return sinkFailure(outcome);
+    staged(file, staging.finish(), staging.written(), outcome);
     return outcome;
   }
 
@@ -325,6 +362,96 @@ class ReplacementRun {
     size_t m_written = 0;
   };
 
+  // The new content of a UTF-16 file, made of the passes' UTF-8 text: each piece is encoded
+  // as it comes and handed on, the byte-order mark before the first piece and the file's odd
+  // last byte, if any, after the last. A piece may end inside a character: its first bytes
+  // wait for the next piece. (Encoding piece by piece keeps a big file's new content out of
+  // memory, as for any other file, and each piece is encoded while it is still in the cache.)
+  class Utf16Sink : public PassSink {
+   public:
+    Utf16Sink(PassSink& out, text::TextEncoding encoding, std::string_view trailing)
+        : m_out(out),
+          m_order(encoding == text::TextEncoding::Utf16Le ? text::ByteOrder::LittleEndian
+                                                          : text::ByteOrder::BigEndian),
+          m_trailing(trailing) {}
+
+    bool take(std::string_view piece) override {
+      if (m_failed) return false;
+      if (!m_held.empty()) {
+        // The bytes that complete the character the last piece ended in.
+        const size_t missing = SequenceLength(m_held.front()) - m_held.size();
+        const size_t taken = std::min(missing, piece.size());
+        m_held.append(piece.substr(0, taken));
+        piece.remove_prefix(taken);
+        if (taken < missing) return true;
+        const std::string held = std::exchange(m_held, {});
+        if (!give(held)) return false;
+      }
+      const size_t whole = piece.size() - IncompleteTail(piece);
+      m_held.assign(piece.substr(whole));
+      return give(piece.substr(0, whole));
+    }
+
+    // Hands on the rest: a character cut short at the end is not text and fails.
+    bool finish() {
+      if (m_failed) return false;
+      if (!m_held.empty() && !give(std::exchange(m_held, {}))) return false;
+      if (!m_begun && !give({})) return false;
+      if (!m_trailing.empty()) m_failed = !m_out.take(m_trailing);
+      return !m_failed;
+    }
+    bool failed() const { return m_failed; }
+
+   private:
+    static size_t SequenceLength(char lead) {
+      const auto b = static_cast<unsigned char>(lead);
+      return b >= 0xF0 && b <= 0xF7   ? 4
+             : b >= 0xE0 && b <= 0xEF ? 3
+             : b >= 0xC0 && b <= 0xDF ? 2
+                                      : 1;
+    }
+    // How many bytes at the end of `piece` begin a character that goes on past it.
+    static size_t IncompleteTail(std::string_view piece) {
+      for (size_t back = 1; back <= std::min<size_t>(3, piece.size()); ++back) {
+        const char c = piece[piece.size() - back];
+        if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) continue;
+        return SequenceLength(c) > back ? back : 0;
+      }
+      return 0;
+    }
+    // Encodes `text` (whole characters) and hands it on. It is encoded in small stretches
+    // gathered in one buffer kept from piece to piece: a fresh buffer for each piece would
+    // cost the system a new mapping of memory every time.
+    bool give(std::string_view text) {
+      m_bytes.clear();
+      if (!std::exchange(m_begun, true))
+        m_bytes = m_order == text::ByteOrder::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
+      constexpr size_t kStretch = size_t{16} << 10;
+      while (!text.empty()) {
+        size_t cut = std::min(kStretch, text.size());
+        // Not inside a character (a surrogate's three bytes may be split from its partner).
+        while (cut < text.size() && cut > 0 &&
+               (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+          --cut;
+        if (cut == 0) cut = std::min(kStretch, text.size());
+        const text::EncodedText encoded = text::encodeUtf16(text.substr(0, cut), m_order);
+        if (!encoded.ok()) return !(m_failed = true);
+        m_bytes += encoded.bytes;
+        text.remove_prefix(cut);
+      }
+      if (!m_bytes.empty() && !m_out.take(m_bytes)) return !(m_failed = true);
+      return true;
+    }
+
+    PassSink& m_out;
+    text::ByteOrder m_order;
+    std::string_view m_trailing;
+    std::string m_held;   // the first bytes of a character the last piece ended in
+    std::string m_bytes;  // the encoding of the piece being handed on
+    bool m_begun = false;
+    bool m_failed = false;
+  };
+
   writeback::WriteBackBatch& batch() {
     if (!m_batch) {
       writeback::WriteBackOptions writeOptions;
@@ -343,6 +470,16 @@ class ReplacementRun {
     outcome.count = 0;
     outcome.reason = std::string(kCancelledReason);
     outcome.notes.clear();
+    return outcome;
+  }
+
+  // A file left unchanged because its new text cannot be written in its encoding; `what` is
+  // the first character that cannot be, when known.
+  FileOutcome& unwritable(FileOutcome& outcome, std::string_view what,
+                          text::TextEncoding encoding) {
+    outcome.status = FileStatus::Failed;
+    outcome.count = 0;
+    outcome.reason = UnwritableReason(what, encoding);
     return outcome;
   }
 
@@ -413,6 +550,7 @@ class ReplacementRun {
   YieldThrottle m_throttle;
   RunDecision m_decision;
   std::vector<std::unique_ptr<PreparedPair>> m_pairs;
+  bool m_nonAsciiPairs = false;  // some pair has non-ASCII text (PreparedPair::nonAscii)
   std::optional<writeback::WriteBackBatch> m_batch;
   writeback::ReadBuffer m_read;      // the bytes of the file being processed
   std::string m_pass[2];             // the passes' outputs, reused from file to file
@@ -434,6 +572,21 @@ std::string FailureOfException(const std::string& path, const std::exception& e)
 }
 
 }  // namespace
+
+text::TextEncoding ReadingEncoding(std::string_view content, bool nonAsciiPairs) {
+  if (content.starts_with("\xFF\xFE")) return text::TextEncoding::Utf16Le;
+  if (content.starts_with("\xFE\xFF")) return text::TextEncoding::Utf16Be;
+  if (nonAsciiPairs && !text::isValidUtf8(content)) return text::TextEncoding::Windows1252;
+  return text::TextEncoding::Utf8;
+}
+
+std::string UnwritableReason(std::string_view what, text::TextEncoding encoding) {
+  const std::string name(text::encodingName(encoding));
+  if (what.empty())
+    return "not changed: the new text cannot be written in this file's encoding (" + name + ")";
+  return "not changed: \"" + std::string(what) + "\" cannot be written in this file's encoding (" +
+         name + ")";
+}
 
 std::string ResultLine(const std::string& path, int64_t count) {
   return path + " - " + std::to_string(count) + " replacements made";
@@ -459,15 +612,11 @@ FileTreatment TreatmentOf(std::string_view path, const AppOptions& options) {
 RunOutcome RunReplacement(const Configuration& config, const AppOptions& options, RunHost& host,
                           Clock& clock, RunSummary& summary, const RunMode& mode) {
   RunOutcome outcome;
-  int64_t firstCount = 0;
-  if (config.Advanced.ReplaceOnlyInFirst) {
-    const std::optional<int64_t> parsed = ParseFirstCount(config.Advanced.FirstCount);
-    if (!parsed) {
-      outcome.refused = true;
-      outcome.refusal = FirstCountRefusal(config.Advanced.FirstCount);
-      return outcome;
-    }
-    firstCount = *parsed;
+  const std::optional<int64_t> firstCount = RunFirstCount(config.Advanced);
+  if (!firstCount) {
+    outcome.refused = true;
+    outcome.refusal = FirstCountRefusal(config.Advanced.FirstCount);
+    return outcome;
   }
 
   summary.ResultLines.clear();
@@ -483,7 +632,7 @@ RunOutcome RunReplacement(const Configuration& config, const AppOptions& options
   summary.BeginTime = begin.time;
   summary.BeginDate = begin.date;
 
-  ReplacementRun run(config, options, host, mode, firstCount);
+  ReplacementRun run(config, options, host, mode, *firstCount);
 
   // Each checked entry's outcome is recorded in list order, a changed file once the commit
   // of its new content has ended.

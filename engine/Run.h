@@ -24,6 +24,7 @@
 #include "engine/RunHost.h"
 #include "engine/RunSummary.h"
 #include "platform/FileOps.h"
+#include "text/Encoding.h"
 
 #include <cstdint>
 #include <string>
@@ -55,6 +56,28 @@ bool HasExtension(std::string_view path, std::string_view extension);
 // plain text.
 enum class FileTreatment { PlainText, RichText, PassedOver };
 FileTreatment TreatmentOf(std::string_view path, const AppOptions& options);
+
+// The encoding in which a run reads a plain-text file's `content`, given whether some active
+// pair has non-ASCII text (PreparedPair::nonAscii):
+// - UTF-16 LE or BE for a file that starts with its byte-order mark: the passes run on the
+//   file's text decoded to UTF-8, and their result is written back in UTF-16 with its mark.
+// - Windows-1252 for a file that is not valid UTF-8, when some pair is non-ASCII: the file's
+//   bytes are searched with the pairs rendered in that code page (PreparedPair::inWindows1252).
+// - Otherwise UTF-8: the file's bytes are searched as they are, byte for byte with the pairs'
+//   bytes. Without a non-ASCII pair this is every file without a UTF-16 mark, which is then
+//   not read any further (a file in Windows-1252 is matched as bytes, which for ASCII pairs
+//   is the same thing).
+text::TextEncoding ReadingEncoding(std::string_view content, bool nonAsciiPairs);
+
+// Whether `encoding` is one of the two UTF-16 ones, whose files' text is decoded for the passes.
+inline bool IsUtf16(text::TextEncoding encoding) {
+  return encoding == text::TextEncoding::Utf16Le || encoding == text::TextEncoding::Utf16Be;
+}
+
+// The reason listed for a file left unchanged because a replace text that has an occurrence in
+// it cannot be written in the file's encoding; `what` the text (or its first character that
+// cannot be).
+std::string UnwritableReason(std::string_view what, text::TextEncoding encoding);
 
 // Runs the configuration's pairs over its checked files with the application options in
 // force. Resets `summary` (all but FileCounts, which keeps the values of entries not

@@ -2,6 +2,10 @@
 
 #include "text/Utf8.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace tw::text {
 
 namespace {
@@ -47,13 +51,39 @@ char32_t surrogateAt(std::string_view text) {
   return 0xD000 | char32_t((b1 & 0x3F) << 6) | (b2 & 0x3F);
 }
 
+// The number of units from unit `k` on that are ASCII, four at a time while it can.
+std::size_t asciiUnits(std::string_view bytes, std::size_t k, std::size_t units, ByteOrder order) {
+  // A unit is ASCII when its low byte is below 0x80 and its high byte is 0.
+  const bool lowFirst =
+      (order == ByteOrder::LittleEndian) == (std::endian::native == std::endian::little);
+  const std::uint64_t mask = lowFirst ? 0xFF80FF80FF80FF80ull : 0x80FF80FF80FF80FFull;
+  std::size_t r = k;
+  for (std::uint64_t v = 0; r + 4 <= units; r += 4) {
+    std::memcpy(&v, bytes.data() + 2 * r, sizeof v);
+    if ((v & mask) != 0) break;
+  }
+  while (r < units && unitAt(bytes, 2 * r, order) < 0x80) ++r;
+  return r - k;
+}
+
 }  // namespace
 
 Utf16Text decodeUtf16(std::string_view bytes, ByteOrder order) {
   Utf16Text out;
   const std::size_t units = bytes.size() / 2;
   out.text.reserve(units + units / 2);
+  const std::size_t low = order == ByteOrder::LittleEndian ? 0 : 1;
   for (std::size_t k = 0; k < units; ++k) {
+    // A run of ASCII, one byte a unit.
+    if (const std::size_t ascii = asciiUnits(bytes, k, units, order); ascii > 0) {
+      const std::size_t at = out.text.size();
+      out.text.resize(at + ascii);
+      char* to = out.text.data() + at;
+      const char* from = bytes.data() + 2 * k + low;
+      for (std::size_t i = 0; i < ascii; ++i) to[i] = from[2 * i];
+      k += ascii;
+      if (k == units) break;
+    }
     const char32_t unit = unitAt(bytes, 2 * k, order);
     if (isHighSurrogate(unit) && k + 1 < units) {
       const char32_t next = unitAt(bytes, 2 * k + 2, order);
@@ -76,7 +106,21 @@ EncodedText encodeUtf16(std::string_view text, ByteOrder order) {
   EncodedText encoded;
   std::string& out = encoded.bytes;
   out.reserve(2 * text.size());
+  const bool little = order == ByteOrder::LittleEndian;
   for (std::size_t i = 0; i < text.size();) {
+    // A run of ASCII, each byte widened to a unit.
+    if (const std::size_t ascii = asciiPrefixLength(text.substr(i)); ascii > 0) {
+      const std::size_t at = out.size();
+      out.resize(at + 2 * ascii);
+      char* to = out.data() + at;
+      const char* from = text.data() + i;
+      for (std::size_t k = 0; k < ascii; ++k) {
+        to[2 * k + (little ? 0 : 1)] = from[k];
+        to[2 * k + (little ? 1 : 0)] = 0;
+      }
+      i += ascii;
+      if (i == text.size()) break;
+    }
     const DecodedCodePoint d = decodeCodePoint(text.substr(i));
     if (d.length != 0) {
       if (d.codePoint >= 0x10000) {

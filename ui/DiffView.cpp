@@ -248,7 +248,7 @@ void DiffView::showChanges(const FileChanges& changes) {
       for (size_t i = 0; i < shownCount; ++i) {
         const size_t occurrence = row.occurrences[i];
         const PreviewOccurrence& found = changes.occurrences[occurrence];
-        const Marks own{{found.offset - row.offset, found.offset - row.offset + found.length}};
+        const Marks own{row.occurrenceMarks[i]};
         const ShownLine line = shownLine(row.text, own);
         QStandardItem* tick = cell(QString(), row.kind);
         tickBox(tick, occurrence);
