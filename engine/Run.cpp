@@ -210,8 +210,10 @@ class ReplacementRun {
     if (decoded) utf16.emplace(staging, encoding, decodedText.trailing);
     PassSink& sink = utf16 ? static_cast<PassSink&>(*utf16) : staging;
     auto sinkFailed = [&] { return staging.failed() || (utf16 && utf16->failed()); };
+    // Why the new content did not reach the file: the file's own write failed (a backup
+    // refused, a full disk) and says why, or the text could not be encoded.
     auto sinkFailure = [&](FileOutcome& failed) -> FileOutcome& {
-      if (utf16 && utf16->failed()) return unwritable(failed, {}, encoding);
+      if (!staging.failed() && utf16 && utf16->failed()) return unwritable(failed, {}, encoding);
       return failedWrite(failed, staging.error());
     };
     bool streamed = false;  // the last pass made replacements and gave its output to `sink`

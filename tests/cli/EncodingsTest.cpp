@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,11 @@ TEST_F(CliEncodings, ReplaceListsAFileWhoseEncodingCannotHoldTheNewText) {
       << r.err;
   EXPECT_NE(r.out.find(utf16 + " - 2 replacements made"), std::string::npos) << r.out;
   EXPECT_EQ(TempDir::read(path), TempDir::read(kData + "before/windows1252-lf.txt"));
+
+  // A UTF-16 file whose write fails is listed with the write's own reason, not its encoding's.
+  std::filesystem::create_symlink(path, utf16 + ".rpf");
+  r = test::runCliWith({"replace", "Ж", "café", utf16});
+  EXPECT_NE(r.err.find(utf16 + ": Cannot create the backup"), std::string::npos) << r.err;
 }
 
 }  // namespace
