@@ -2,6 +2,8 @@
 
 #include "ui/QtText.h"
 
+#include "text/Utf16.h"
+
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -34,6 +36,31 @@ bool writableByItsUser(const struct stat& st) {
   if (user == 0 || st.st_uid == user) return (st.st_mode & S_IWUSR) != 0;
   if (st.st_gid == ::getegid()) return (st.st_mode & S_IWGRP) != 0;
   return (st.st_mode & S_IWOTH) != 0;
+}
+
+// The editor's text for the core's, and back. A UTF-16 file's text may hold lone surrogates,
+// in their three-byte form, which Qt's UTF-8 would replace: the crossing goes through the
+// core's UTF-16, which keeps each of them as one unit of the QString. For any other text this
+// is the same as fromStd and toStd.
+QString toEditor(std::string_view text) {
+  const EncodedText units = text::encodeUtf16(text, text::ByteOrder::LittleEndian);
+  if (!units.ok()) return fromStd(text);
+  QString out(qsizetype(units.bytes.size() / 2), Qt::Uninitialized);
+  QChar* unit = out.data();
+  for (std::size_t i = 0; i + 1 < units.bytes.size(); i += 2)
+    *unit++ = QChar(char16_t(static_cast<unsigned char>(units.bytes[i]) |
+                             static_cast<unsigned char>(units.bytes[i + 1]) << 8));
+  return out;
+}
+
+std::string fromEditor(const QString& text) {
+  std::string units;
+  units.reserve(std::size_t(text.size()) * 2);
+  for (const QChar c : text) {
+    units += static_cast<char>(c.unicode() & 0xFF);
+    units += static_cast<char>(c.unicode() >> 8);
+  }
+  return text::decodeUtf16(units, text::ByteOrder::LittleEndian).text;
 }
 
 }  // namespace
@@ -98,11 +125,11 @@ std::string EditMode::editorText() const {
   // The raw text keeps no-break spaces as they are; blocks are separated by U+2029.
   QString text = m_editor->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-  return toStd(text);
+  return fromEditor(text);
 }
 
 bool EditMode::loadIntoEditor(const EditableText& text) {
-  m_editor->setPlainText(fromStd(text.text));
+  m_editor->setPlainText(toEditor(text.text));
   return editorText() == text.text;
 }
 

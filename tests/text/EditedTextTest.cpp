@@ -33,6 +33,16 @@ TEST(EditedText, UneditedTextIsSavedByteForByte) {
       "\xC0\xAF overlong\n",
   };
   for (const std::string& bytes : cases) EXPECT_EQ(roundTrip(bytes), bytes) << bytes;
+  // UTF-16 after its mark: CR LF, a lone surrogate, a non-BMP character, an odd last byte.
+  const std::string utf16Cases[] = {
+      "\xFF\xFE"
+      "a\0\r\0\n\0\x00\xD8\x3D\xD8\x00\xDE\r\0\n\0\x41"s,  // LE
+      "\xFE\xFF\0a\0\r\0\n\xDC\x00\xD8\x3D\xDE\x00\0b"s,   // BE
+      "\xFF\xFE\x00\xDC\x00\xD8x\0\r\0y\0"s,               // low before high: two lone surrogates
+      "\xFF\xFE",                                          // the mark alone
+      "\xFE\xFF\xFE\xFF",                                  // the mark, then U+FEFF as text
+  };
+  for (const std::string& bytes : utf16Cases) EXPECT_EQ(roundTrip(bytes), bytes) << bytes;
 }
 
 TEST(EditedText, EveryByteButNulSurvivesLatin1) {
@@ -66,6 +76,12 @@ TEST(EditedText, LineEndsAndEditsFollowTheFilesStyle) {
       {"", "x\ny", "x\ny"},
       {"\xEF\xBB\xBFx", "\xE2\x82\xAC", "\xEF\xBB\xBF\xE2\x82\xAC"},
       {"\xE9\n", "\xC3\xA9t\xC3\xA9\n", "\xE9t\xE9\n"},
+      {"\xFF\xFE"
+       "a\0\r\0\n\0"s,
+       "a\nb\xF0\x9F\x98\x80\xC3\xA9",
+       "\xFF\xFE"
+       "a\0\r\0\n\0b\0\x3D\xD8\x00\xDE\xE9\0"s},
+      {"\xFE\xFF\0a\0\r\x7F"s, "a\nb\n", "\xFE\xFF\0a\0\r\0b\0\r\x7F"s},  // the odd byte stays last
   };
   for (const Case& c : cases) {
     const auto t = decodeForEditing(c.file);
@@ -77,6 +93,7 @@ TEST(EditedText, LineEndsAndEditsFollowTheFilesStyle) {
 TEST(EditedText, RefusesNulAndCharactersLatin1CannotHold) {
   EXPECT_FALSE(decodeForEditing("text\0more"s));
   EXPECT_FALSE(decodeForEditing("\0"s, TextEncoding::Latin1));
+  EXPECT_FALSE(decodeForEditing("\xFF\xFEx\0\0\0"s));  // U+0000 in UTF-16
   const auto t = decodeForEditing("\xE9");
   ASSERT_TRUE(t);
   const EncodedText e = encodeEdited("ab\xE2\x82\xAC", t->format);  // the euro sign

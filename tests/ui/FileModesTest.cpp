@@ -32,6 +32,8 @@
 namespace tw {
 namespace {
 
+using namespace std::string_literals;
+
 class FileModes : public test::MainWindowFixture {
  protected:
   // Lists `path` alone and selects it with a click of the mouse, as a user does.
@@ -210,6 +212,7 @@ TEST_F(FileModes, BrowseShowsBinaryDataAsSuchAndOnlyTheStartOfALargeFile) {
        "Only the first 4 MiB of 64.0 MiB are shown."},
       {"latin1.txt", "caf\xE9 cr\xE8me\n", 0, "caf\u00E9 cr\u00E8me\n", ""},
       {"utf16.txt", utf16, 0, "hi\n", ""},
+      {"utf16be.txt", "\xFE\xFF\0h\xD8\x3D\xDE\x00"s, 0, "h\U0001F600", ""},
       {"colours.log", "\x1B[31mred\x1B[0m\tand\nplain\f\n", 0, "\x1B[31mred\x1B[0m\tand\nplain\f\n",
        ""},
       {"empty.txt", "", 0, "", ""},
@@ -287,6 +290,14 @@ TEST_F(FileModes, SavingWritesBackEveryUneditedByte) {
       {"bom.txt", "\xEF\xBB\xBF\xC3\xA9\r\n", "\xC3\xA9", "\xEF\xBB\xBF\xC3\xA9\r\n\xC3\xA9"},
       {"latin1.txt", latin1, "\xC3\xA9", latin1 + "\xE9"},
       {"big.txt", big, "!", big + "!"},
+      // UTF-16 LE: a lone surrogate, a non-BMP character and an odd last byte are kept.
+      {"utf16le.txt",
+       "\xFF\xFE"
+       "a\0\r\0\n\0\x00\xD8\x3D\xD8\x00\xDE\x41"s,
+       "\n\xC3\xA9",
+       "\xFF\xFE"
+       "a\0\r\0\n\0\x00\xD8\x3D\xD8\x00\xDE\r\0\n\0\xE9\0\x41"s},
+      {"utf16be.txt", "\xFE\xFF\0h\0i"s, "!", "\xFE\xFF\0h\0i\0!"s},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
