@@ -19,8 +19,9 @@ using tw::text::ByteOrder;
 const std::string& utf8Text() {
   static const std::string text = [] {
     std::mt19937 rng(11);
-    const char* words[] = {"the", "paint", "of", "grey", "harbour", "and", "a", "caf\xC3\xA9",
-                           "r\xC3\xA9sum\xC3\xA9", "stone"};
+    const char* words[] = {
+        "the",  "paint", "of", "grey", "harbour", "and", "a", "caf\xC3\xA9", "r\xC3\xA9sum\xC3\xA9",
+        "stone"};
     std::string t;
     t.reserve((64u << 20) + 64);
     while (t.size() < (64u << 20)) {

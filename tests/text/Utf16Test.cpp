@@ -85,7 +85,9 @@ TEST(Utf16, RunsOfAsciiOfAnyLengthBeforeAnythingElse) {
   };
   const Tail tails[] = {{{0xD83D, 0xDE00}, "\xF0\x9F\x98\x80"},
                         {{0xD83D, 'x'}, "\xED\xA0\xBDx"},
-                        {{0xE9, 'a'}, "\xC3\xA9" "a"},
+                        {{0xE9, 'a'},
+                         "\xC3\xA9"
+                         "a"},
                         {{0x0100}, "\xC4\x80"},
                         {{'z'}, "z"}};
   std::vector<std::size_t> lengths;
