@@ -2,9 +2,16 @@
 
 #include "text/Utf8.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace tw::text {
 
@@ -24,24 +31,6 @@ char32_t unitAt(std::string_view bytes, std::size_t i, ByteOrder order) {
   return order == ByteOrder::LittleEndian ? char32_t(b0 | (b1 << 8)) : char32_t((b0 << 8) | b1);
 }
 
-void appendUnit(std::string& out, char32_t unit, ByteOrder order) {
-  const char high = static_cast<char>(unit >> 8);
-  const char low = static_cast<char>(unit & 0xFF);
-  if (order == ByteOrder::LittleEndian) {
-    out += low;
-    out += high;
-  } else {
-    out += high;
-    out += low;
-  }
-}
-
-void appendSurrogate(std::string& out, char32_t unit) {
-  out += static_cast<char>(0xE0 | (unit >> 12));
-  out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-  out += static_cast<char>(0x80 | (unit & 0x3F));
-}
-
 // The surrogate in its three-byte form at the start of `text` (ED A0..BF 80..BF), or 0.
 char32_t surrogateAt(std::string_view text) {
   if (text.size() < 3 || static_cast<unsigned char>(text[0]) != 0xED) return 0;
@@ -51,52 +40,153 @@ char32_t surrogateAt(std::string_view text) {
   return 0xD000 | char32_t((b1 & 0x3F) << 6) | (b2 & 0x3F);
 }
 
-// The number of units from unit `k` on that are ASCII, four at a time while it can.
-std::size_t asciiUnits(std::string_view bytes, std::size_t k, std::size_t units, ByteOrder order) {
-  // A unit is ASCII when its low byte is below 0x80 and its high byte is 0.
-  const bool lowFirst =
-      (order == ByteOrder::LittleEndian) == (std::endian::native == std::endian::little);
-  const std::uint64_t mask = lowFirst ? 0xFF80FF80FF80FF80ull : 0x80FF80FF80FF80FFull;
-  std::size_t r = k;
-  for (std::uint64_t v = 0; r + 4 <= units; r += 4) {
-    std::memcpy(&v, bytes.data() + 2 * r, sizeof v);
-    if ((v & mask) != 0) break;
+// The generalized UTF-8 of `unit` at `to` (a surrogate in its three-byte form); its end.
+char* putUnit(char* to, char32_t unit) {
+  if (unit < 0x80) {
+    *to++ = static_cast<char>(unit);
+  } else if (unit < 0x800) {
+    *to++ = static_cast<char>(0xC0 | (unit >> 6));
+    *to++ = static_cast<char>(0x80 | (unit & 0x3F));
+  } else {
+    *to++ = static_cast<char>(0xE0 | (unit >> 12));
+    *to++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+    *to++ = static_cast<char>(0x80 | (unit & 0x3F));
   }
-  while (r < units && unitAt(bytes, 2 * r, order) < 0x80) ++r;
-  return r - k;
+  return to;
+}
+
+char* putUnitBytes(char* to, char32_t unit, bool little) {
+  const char high = static_cast<char>(unit >> 8);
+  const char low = static_cast<char>(unit & 0xFF);
+  to[0] = little ? low : high;
+  to[1] = little ? high : low;
+  return to + 2;
+}
+
+// Units [k, end) of `from` that are ASCII, from the first on, written one byte a unit at `to`;
+// `k` and `to` are moved past them. Room for 16 bytes at `to` is needed only while 16 units
+// are left, and bytes written past the run's end are garbage for the caller to overwrite.
+void copyAsciiUnits(const char* from, std::size_t& k, std::size_t end, char*& to, bool little) {
+#if defined(__SSE2__) || defined(_M_X64)
+  // Sixteen units at a time: packed to bytes, then kept up to the first that is not ASCII.
+  const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  while (k + 16 <= end) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2 * k));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2 * k + 16));
+    if (!little) {
+      a = _mm_or_si128(_mm_slli_epi16(a, 8), _mm_srli_epi16(a, 8));
+      b = _mm_or_si128(_mm_slli_epi16(b, 8), _mm_srli_epi16(b, 8));
+    }
+    const auto ascii = static_cast<std::uint32_t>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(a, notAscii), zero)) |
+        (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(b, notAscii), zero)) << 16));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(a, b));
+    if (ascii != 0xFFFFFFFFu) {
+      const std::size_t n = static_cast<std::size_t>(std::countr_one(ascii)) / 2;
+      k += n;
+      to += n;
+      return;
+    }
+    k += 16;
+    to += 16;
+  }
+#endif
+  const std::size_t low = little ? 0 : 1;
+  for (; k < end; ++k) {
+    const auto lo = static_cast<unsigned char>(from[2 * k + low]);
+    if (lo >= 0x80 || from[2 * k + 1 - low] != 0) return;
+    *to++ = static_cast<char>(lo);
+  }
+}
+
+// Bytes [i, end) of `from` that are ASCII, from the first on, written one unit each at `to`;
+// `i` and `to` are moved past them. Room for 32 bytes at `to` is needed only while 16 bytes
+// are left, and bytes written past the run's end are garbage for the caller to overwrite.
+void widenAscii(const char* from, std::size_t& i, std::size_t end, char*& to, bool little) {
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i zero = _mm_setzero_si128();
+  while (i + 16 <= end) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    const auto high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    const __m128i first = little ? _mm_unpacklo_epi8(v, zero) : _mm_unpacklo_epi8(zero, v);
+    const __m128i second = little ? _mm_unpackhi_epi8(v, zero) : _mm_unpackhi_epi8(zero, v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), first);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), second);
+    if (high != 0) {
+      const auto n = static_cast<std::size_t>(std::countr_zero(high));
+      i += n;
+      to += 2 * n;
+      return;
+    }
+    i += 16;
+    to += 32;
+  }
+#endif
+  for (; i < end && static_cast<unsigned char>(from[i]) < 0x80; ++i)
+    to = putUnitBytes(to, static_cast<unsigned char>(from[i]), little);
+}
+
+// Asks the system to back the big buffer `s` has reserved with large pages where it can: each
+// small page touched for the first time is a fault, and a big file's text has very many. A
+// hint only; nothing changes where it is not taken.
+void preferLargePages(std::string& s) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
+  if (s.capacity() < 4 * kLarge) return;
+  const auto begin = reinterpret_cast<std::uintptr_t>(s.data());
+  const std::uintptr_t first = (begin + kLarge - 1) & ~(kLarge - 1);
+  const std::uintptr_t last = (begin + s.capacity()) & ~(kLarge - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+  (void)s;
+#endif
 }
 
 }  // namespace
 
 Utf16Text decodeUtf16(std::string_view bytes, ByteOrder order) {
   Utf16Text out;
+  std::string& text = out.text;
   const std::size_t units = bytes.size() / 2;
-  out.text.reserve(units + units / 2);
-  const std::size_t low = order == ByteOrder::LittleEndian ? 0 : 1;
-  for (std::size_t k = 0; k < units; ++k) {
-    // A run of ASCII, one byte a unit.
-    if (const std::size_t ascii = asciiUnits(bytes, k, units, order); ascii > 0) {
-      const std::size_t at = out.text.size();
-      out.text.resize(at + ascii);
-      char* to = out.text.data() + at;
-      const char* from = bytes.data() + 2 * k + low;
-      for (std::size_t i = 0; i < ascii; ++i) to[i] = from[2 * i];
-      k += ascii;
-      if (k == units) break;
-    }
-    const char32_t unit = unitAt(bytes, 2 * k, order);
-    if (isHighSurrogate(unit) && k + 1 < units) {
-      const char32_t next = unitAt(bytes, 2 * k + 2, order);
-      if (isLowSurrogate(next)) {
-        appendUtf8(out.text, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
-        ++k;
+  text.reserve(units + units / 2);
+  preferLargePages(text);
+  const bool little = order == ByteOrder::LittleEndian;
+  // A block of units at a time, written straight into room for the most it can make (three
+  // bytes a unit, one more for a pair that ends past the block), then cut to what it made.
+  constexpr std::size_t kBlock = 4096;
+  std::size_t made = 0;
+  for (std::size_t k = 0; k < units;) {
+    const std::size_t end = std::min(units, k + kBlock);
+    text.resize(made + 3 * (end - k) + 1);
+    char* const start = text.data();
+    char* to = start + made;
+    while (k < end) {
+      copyAsciiUnits(bytes.data(), k, end, to, little);
+      if (k == end) break;
+      const char32_t unit = unitAt(bytes, 2 * k, order);
+      ++k;
+      if (unit < 0x80) {
+        *to++ = static_cast<char>(unit);
         continue;
       }
+      if (isHighSurrogate(unit) && k < units) {
+        const char32_t next = unitAt(bytes, 2 * k, order);
+        if (isLowSurrogate(next)) {
+          const char32_t cp = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+          *to++ = static_cast<char>(0xF0 | (cp >> 18));
+          *to++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+          *to++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+          *to++ = static_cast<char>(0x80 | (cp & 0x3F));
+          ++k;
+          continue;
+        }
+      }
+      // A lone surrogate has the three-byte form its value would have, as any other unit.
+      to = putUnit(to, unit);
     }
-    if (isHighSurrogate(unit) || isLowSurrogate(unit))
-      appendSurrogate(out.text, unit);
-    else
-      appendUtf8(out.text, unit);
+    made = static_cast<std::size_t>(to - start);
+    text.resize(made);
   }
   if (bytes.size() % 2 != 0) out.trailing = bytes.substr(bytes.size() - 1);
   return out;
@@ -105,29 +195,38 @@ Utf16Text decodeUtf16(std::string_view bytes, ByteOrder order) {
 EncodedText encodeUtf16(std::string_view text, ByteOrder order) {
   EncodedText encoded;
   std::string& out = encoded.bytes;
-  out.reserve(2 * text.size());
+  // Each byte of generalized UTF-8 makes at most two bytes of UTF-16: room for the most,
+  // written straight in, then cut to what it made.
+  out.resize(2 * text.size());
   const bool little = order == ByteOrder::LittleEndian;
+  char* const start = out.data();
+  char* to = start;
+  const char* const from = text.data();
   for (std::size_t i = 0; i < text.size();) {
-    // A run of ASCII, each byte widened to a unit.
-    if (const std::size_t ascii = asciiPrefixLength(text.substr(i)); ascii > 0) {
-      const std::size_t at = out.size();
-      out.resize(at + 2 * ascii);
-      char* to = out.data() + at;
-      const char* from = text.data() + i;
-      for (std::size_t k = 0; k < ascii; ++k) {
-        to[2 * k + (little ? 0 : 1)] = from[k];
-        to[2 * k + (little ? 1 : 0)] = 0;
-      }
-      i += ascii;
-      if (i == text.size()) break;
+    widenAscii(from, i, text.size(), to, little);
+    if (i == text.size()) break;
+    const auto b0 = static_cast<unsigned char>(from[i]);
+    if (b0 < 0x80) {
+      to = putUnitBytes(to, b0, little);
+      ++i;
+      continue;
+    }
+    // Two bytes, the common letter with an accent, at once.
+    if (b0 >= 0xC2 && b0 <= 0xDF && i + 1 < text.size() &&
+        (static_cast<unsigned char>(from[i + 1]) & 0xC0) == 0x80) {
+      const char32_t unit =
+          char32_t((b0 & 0x1F) << 6) | (static_cast<unsigned char>(from[i + 1]) & 0x3F);
+      to = putUnitBytes(to, unit, little);
+      i += 2;
+      continue;
     }
     const DecodedCodePoint d = decodeCodePoint(text.substr(i));
     if (d.length != 0) {
       if (d.codePoint >= 0x10000) {
-        appendUnit(out, 0xD800 + ((d.codePoint - 0x10000) >> 10), order);
-        appendUnit(out, 0xDC00 + ((d.codePoint - 0x10000) & 0x3FF), order);
+        to = putUnitBytes(to, 0xD800 + ((d.codePoint - 0x10000) >> 10), little);
+        to = putUnitBytes(to, 0xDC00 + ((d.codePoint - 0x10000) & 0x3FF), little);
       } else {
-        appendUnit(out, d.codePoint, order);
+        to = putUnitBytes(to, d.codePoint, little);
       }
       i += d.length;
       continue;
@@ -138,9 +237,10 @@ EncodedText encodeUtf16(std::string_view text, ByteOrder order) {
       encoded.unencodable = i;
       return encoded;
     }
-    appendUnit(out, surrogate, order);
+    to = putUnitBytes(to, surrogate, little);
     i += 3;
   }
+  out.resize(static_cast<std::size_t>(to - start));
   return encoded;
 }
 

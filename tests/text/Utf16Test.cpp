@@ -75,5 +75,39 @@ TEST(Utf16, WritingRefusesWhatIsNotGeneralizedUtf8AndJoinsSeparatePairHalves) {
             "\xD8\x3D\xDE\x00"s);
 }
 
+// Read and written sixteen units, or a block of 4096, at a time: a pair, a lone surrogate or
+// an accented letter after ASCII runs of every length around those steps, and a pair across
+// the end of a block, read as one character at a time reads them.
+TEST(Utf16, RunsOfAsciiOfAnyLengthBeforeAnythingElse) {
+  struct Tail {
+    std::vector<char16_t> units;
+    std::string text;
+  };
+  const Tail tails[] = {{{0xD83D, 0xDE00}, "\xF0\x9F\x98\x80"},
+                        {{0xD83D, 'x'}, "\xED\xA0\xBDx"},
+                        {{0xE9, 'a'},
+                         "\xC3\xA9"
+                         "a"},
+                        {{0x0100}, "\xC4\x80"},
+                        {{'z'}, "z"}};
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 0; n <= 40; ++n) lengths.push_back(n);
+  for (std::size_t n = 4078; n <= 4100; ++n) lengths.push_back(n);
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    for (const Tail& tail : tails) {
+      for (std::size_t n : lengths) {
+        std::vector<char16_t> units(n, u'q');
+        units.insert(units.end(), tail.units.begin(), tail.units.end());
+        units.insert(units.end(), 20, u'r');
+        const std::string text = std::string(n, 'q') + tail.text + std::string(20, 'r');
+        const std::string bytes = bytesOf(units, order);
+        const std::string name = std::to_string(n) + " " + testing::PrintToString(tail.text);
+        EXPECT_EQ(decodeUtf16(bytes, order).text, text) << name;
+        EXPECT_EQ(encodeUtf16(text, order).bytes, bytes) << name;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tw::text
