@@ -38,10 +38,10 @@ bool writableByItsUser(const struct stat& st) {
   return (st.st_mode & S_IWOTH) != 0;
 }
 
-// The editor's text for the core's, and back. A UTF-16 file's text may hold lone surrogates,
-// in their three-byte form, which Qt's UTF-8 would replace: the crossing goes through the
-// core's UTF-16, which keeps each of them as one unit of the QString. For any other text this
-// is the same as fromStd and toStd.
+// The editor's text for the core's, and back, for a UTF-16 file. Its text may hold lone
+// surrogates, in their three-byte form, which Qt's UTF-8 would replace: the crossing goes
+// through the core's UTF-16, which keeps each of them as one unit of the QString. Other files
+// cross with fromStd and toStd, so that nothing but valid UTF-8 is ever saved into them.
 QString toEditor(std::string_view text) {
   const EncodedText units = text::encodeUtf16(text, text::ByteOrder::LittleEndian);
   if (!units.ok()) return fromStd(text);
@@ -51,6 +51,10 @@ QString toEditor(std::string_view text) {
     *unit++ = QChar(char16_t(static_cast<unsigned char>(units.bytes[i]) |
                              static_cast<unsigned char>(units.bytes[i + 1]) << 8));
   return out;
+}
+
+bool isUtf16(TextEncoding encoding) {
+  return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
 }
 
 std::string fromEditor(const QString& text) {
@@ -125,11 +129,12 @@ std::string EditMode::editorText() const {
   // The raw text keeps no-break spaces as they are; blocks are separated by U+2029.
   QString text = m_editor->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-  return fromEditor(text);
+  return isUtf16(m_format.encoding) ? fromEditor(text) : toStd(text);
 }
 
 bool EditMode::loadIntoEditor(const EditableText& text) {
-  m_editor->setPlainText(toEditor(text.text));
+  m_format = text.format;
+  m_editor->setPlainText(isUtf16(m_format.encoding) ? toEditor(text.text) : fromStd(text.text));
   return editorText() == text.text;
 }
 
