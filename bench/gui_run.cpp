@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -206,5 +207,8 @@ int main(int argc, char* argv[]) {
   std::printf("processing window open %lld ms, results shown after %lld ms\n%s\n",
               static_cast<long long>(processing.hiddenAt), static_cast<long long>(results.shownAt),
               tw::resultSummaryLine(summary).c_str());
-  return summary.FailedFiles.empty() ? 0 : 1;
+  const bool anyFailed = std::any_of(
+      summary.FailedFiles.begin(), summary.FailedFiles.end(),
+      [](const tw::FailedFile& file) { return file.kind == tw::FailedFile::Kind::Failed; });
+  return anyFailed ? 1 : 0;
 }

@@ -247,6 +247,11 @@ class ReplacementRun {
       staging.abandon();
       return outcome;
     }
+    // A changed file that is not UTF-8 is noted with the encoding it was read (and written) in.
+    if (decoded || windows1252) {
+      outcome.notices.push_back(std::string(m_mode.dryRun ? "read in " : "read and written in ") +
+                                std::string(text::encodingName(encoding)));
+    }
     if (m_mode.dryRun) {
       // The host is given the file's bytes before and after, as they would be written.
       std::string result(text);

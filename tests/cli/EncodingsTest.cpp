@@ -68,6 +68,7 @@ TEST_F(CliEncodings, ReplaceListsAFileWhoseEncodingCannotHoldTheNewText) {
             std::string::npos)
       << r.err;
   EXPECT_NE(r.out.find(utf16 + " - 2 replacements made"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find(utf16 + ": read and written in UTF-16 LE"), std::string::npos) << r.err;
   EXPECT_EQ(TempDir::read(path), TempDir::read(kData + "before/windows1252-lf.txt"));
 
   // A UTF-16 file whose write fails is listed with the write's own reason, not its encoding's.
