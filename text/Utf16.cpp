@@ -2,15 +2,14 @@
 
 #include "text/Utf8.h"
 
+#include "platform/FileIo.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
-#endif
-#if defined(__linux__)
-#include <sys/mman.h>
 #endif
 
 namespace tw::text {
@@ -127,22 +126,6 @@ void widenAscii(const char* from, std::size_t& i, std::size_t end, char*& to, bo
     to = putUnitBytes(to, static_cast<unsigned char>(from[i]), little);
 }
 
-// Asks the system to back the big buffer `s` has reserved with large pages where it can: each
-// small page touched for the first time is a fault, and a big file's text has very many. A
-// hint only; nothing changes where it is not taken.
-void preferLargePages(std::string& s) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
-  if (s.capacity() < 4 * kLarge) return;
-  const auto begin = reinterpret_cast<std::uintptr_t>(s.data());
-  const std::uintptr_t first = (begin + kLarge - 1) & ~(kLarge - 1);
-  const std::uintptr_t last = (begin + s.capacity()) & ~(kLarge - 1);
-  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-  (void)s;
-#endif
-}
-
 }  // namespace
 
 Utf16Text decodeUtf16(std::string_view bytes, ByteOrder order) {
@@ -150,7 +133,9 @@ Utf16Text decodeUtf16(std::string_view bytes, ByteOrder order) {
   std::string& text = out.text;
   const std::size_t units = bytes.size() / 2;
   text.reserve(units + units / 2);
-  preferLargePages(text);
+  // Each small page touched for the first time is a fault, and a big file's text has very many.
+  if (text.capacity() >= (std::size_t{8} << 20))
+    platform::adviseLargePages(text.data(), text.capacity());
   const bool little = order == ByteOrder::LittleEndian;
   // A block of units at a time, written straight into room for the most it can make (three
   // bytes a unit, one more for a pair that ends past the block), then cut to what it made.
