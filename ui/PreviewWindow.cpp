@@ -135,9 +135,21 @@ class PreviewFileModel : public QAbstractTableModel {
 
   bool setData(const QModelIndex& index, const QVariant& value, int role) override {
     if (role != Qt::CheckStateRole || !(flags(index) & Qt::ItemIsUserCheckable)) return false;
-    setTicked(size_t(index.row()), value.value<Qt::CheckState>() == Qt::Checked);
+    setTicked({size_t(index.row())}, value.value<Qt::CheckState>() == Qt::Checked);
     return true;
   }
+
+  // The sums over all rows, kept as rows come and change, so that the window's totals and
+  // buttons cost the same for five files as for fifty thousand.
+  struct Totals {
+    int64_t files = 0;
+    int64_t count = 0;
+    int64_t lines = 0;
+    int64_t tickedFiles = 0;
+    int64_t tickedCount = 0;
+    int64_t tickedWithCount = 0;  // ticked files with something to replace
+  };
+  const Totals& totals() const { return m_totals; }
 
   void append(std::vector<PreviewedFile> files) {
     if (files.empty()) return;
@@ -145,22 +157,38 @@ class PreviewFileModel : public QAbstractTableModel {
     for (PreviewedFile& file : files) {
       m_rowOfEntry[file.entry] = m_rows.size();
       m_rows.push_back({std::move(file), true});
+      const Row& added = m_rows.back();
+      ++m_totals.files;
+      m_totals.lines += added.file.lines;
+      count(added, +1);
     }
     endInsertRows();
   }
 
-  void setTicked(size_t row, bool ticked) {
-    if (m_rows[row].ticked == ticked) return;
-    m_rows[row].ticked = ticked;
-    const QModelIndex cell = index(int(row), kFileColumn);
-    emit dataChanged(cell, cell, {Qt::CheckStateRole});
+  // Ticks or unticks the rows `rows`; one change signal for all of them.
+  void setTicked(const std::vector<size_t>& rows, bool ticked) {
+    size_t first = m_rows.size(), last = 0;
+    for (size_t row : rows) {
+      if (m_rows[row].ticked == ticked) continue;
+      count(m_rows[row], -1);
+      m_rows[row].ticked = ticked;
+      count(m_rows[row], +1);
+      first = std::min(first, row);
+      last = std::max(last, row);
+    }
+    if (first <= last)
+      emit dataChanged(index(int(first), kFileColumn), index(int(last), kFileColumn),
+                       {Qt::CheckStateRole});
   }
 
   // A file's count after the user's choices of occurrences.
   void setCount(size_t entry, int64_t count) {
     const auto found = m_rowOfEntry.find(entry);
     if (found == m_rowOfEntry.end() || m_rows[found->second].file.count == count) return;
-    m_rows[found->second].file.count = count;
+    Row& row = m_rows[found->second];
+    this->count(row, -1);
+    row.file.count = count;
+    this->count(row, +1);
     const QModelIndex cell = index(int(found->second), kCountColumn);
     emit dataChanged(cell, cell, {Qt::DisplayRole});
   }
@@ -173,6 +201,15 @@ class PreviewFileModel : public QAbstractTableModel {
   }
 
  private:
+  // Adds a row's replacements (`sign` +1) to the totals, or takes them away (-1).
+  void count(const Row& row, int sign) {
+    m_totals.count += sign * row.file.count;
+    if (!row.ticked) return;
+    m_totals.tickedFiles += sign;
+    m_totals.tickedCount += sign * row.file.count;
+    if (row.file.count > 0) m_totals.tickedWithCount += sign;
+  }
+
   static std::string_view nameOf(std::string_view path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
@@ -185,6 +222,7 @@ class PreviewFileModel : public QAbstractTableModel {
   PreviewKind m_kind;
   std::vector<Row> m_rows;
   std::unordered_map<size_t, size_t> m_rowOfEntry;
+  Totals m_totals;
 };
 
 // The search's receiver, called on the search's thread: it only keeps what was found for the
@@ -626,17 +664,10 @@ void PreviewWindow::onSearchEnded() {
 }
 
 void PreviewWindow::showTotals() {
-  int64_t files = 0, count = 0, lines = 0, tickedFiles = 0, tickedCount = 0;
+  const PreviewFileModel::Totals& totals = m_files->totals();
+  const int64_t files = totals.files, count = totals.count, lines = totals.lines;
+  const int64_t tickedFiles = totals.tickedFiles, tickedCount = totals.tickedCount;
   const int failed = m_notReadList->count();
-  for (const PreviewFileModel::Row& row : m_files->rows()) {
-    ++files;
-    count += row.file.count;
-    lines += row.file.lines;
-    if (row.ticked) {
-      ++tickedFiles;
-      tickedCount += row.file.count;
-    }
-  }
   QString text;
   if (m_searching)
     text = QStringLiteral("Searching (%1 so far). ").arg(counted(m_searchedSoFar, "file", "files"));
@@ -663,10 +694,7 @@ void PreviewWindow::updateButtons() {
   m_stopButton->setEnabled(m_searching);
   m_progressBar->setVisible(m_searching);
   m_stopButton->setVisible(m_searching);
-  bool anyTicked = false;
-  for (const PreviewFileModel::Row& row : m_files->rows())
-    anyTicked = anyTicked || (row.ticked && row.file.count > 0);
-  m_replaceButton->setEnabled(!m_searching && anyTicked);
+  m_replaceButton->setEnabled(!m_searching && m_files->totals().tickedWithCount > 0);
   const bool selected = selectedEntry().has_value();
   m_browseButton->setEnabled(selected);
   m_editButton->setEnabled(selected);
@@ -779,8 +807,11 @@ void PreviewWindow::onOccurrenceToggled(size_t index, bool replaced) {
 }
 
 void PreviewWindow::tickShown(bool ticked) {
+  std::vector<size_t> shown;
+  shown.reserve(size_t(m_filter->rowCount()));
   for (int row = 0; row < m_filter->rowCount(); ++row)
-    m_files->setTicked(size_t(m_filter->mapToSource(m_filter->index(row, 0)).row()), ticked);
+    shown.push_back(size_t(m_filter->mapToSource(m_filter->index(row, 0)).row()));
+  m_files->setTicked(shown, ticked);
 }
 
 void PreviewWindow::turnPage(int64_t by) {

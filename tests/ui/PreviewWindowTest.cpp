@@ -293,6 +293,12 @@ TEST_F(PreviewWindows, EveryControlHasANameAndTheListIsUsableByKeyboard) {
     preview->fileList()->setFocus();
     QTest::keyClick(preview->fileList(), Qt::Key_Space);
     EXPECT_FALSE(preview->replaceButton()->isEnabled());
+    QTest::mouseClick(preview->tickAllButton(), Qt::LeftButton);
+    EXPECT_TRUE(preview->replaceButton()->isEnabled());
+    EXPECT_EQ(preview->totalsLabel()->text(),
+              "1 file would change, 1 replacement. Ticked: 1 file, 1 replacement.");
+    QTest::mouseClick(preview->untickAllButton(), Qt::LeftButton);
+    EXPECT_FALSE(preview->replaceButton()->isEnabled());
     QTest::keyClick(preview, Qt::Key_Escape);
   });
   openPreview();
