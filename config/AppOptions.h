@@ -22,6 +22,11 @@ struct AppOptions {
   bool SaveOldDate = true;           // give a processed file back its modification time
   bool SaveOldAttributes = true;     // give a processed file back its permission bits
   bool RtfAsRichText = true;         // process "*.rtf" files as rich text
+  // "Unicode letters in case and whole words": in text read as UTF-8 or UTF-16, ignoring case
+  // folds every letter by Unicode simple case folding, whole words are told by Unicode letters,
+  // digits and marks, and the pattern language's `.` and classes take whole characters.
+  // Off, letters are the ASCII ones and the matchers work on bytes.
+  bool UnicodeLetters = false;
 
   bool operator==(const AppOptions&) const = default;
 };
