@@ -54,7 +54,7 @@ PreparedPair::PreparedPair(const StringPair& pair, const PassSettings& settings,
     return;
   }
   m_replacementIsUtf8 = text::isValidUtf8(pair.Replace);
-  prepare(pair.Find, settings);
+  prepare(pair.Find, settings, settings.UnicodeLetters);
   if (active() && (IsNonAsciiUtf8(pair.Find) || IsNonAsciiUtf8(pair.Replace)))
     m_windows1252.reset(new PreparedPair(pair, settings, *this));
 }
@@ -66,18 +66,20 @@ PreparedPair::PreparedPair(const StringPair& pair, const PassSettings& settings,
   m_replacement = replace.value_or(std::string());
   // A find text the code page cannot hold has no occurrence in such a file.
   if (const std::optional<std::string> find = InWindows1252(pair.Find, nullptr))
-    prepare(*find, settings);
+    prepare(*find, settings, false);
 }
 
-void PreparedPair::prepare(std::string_view find, const PassSettings& settings) {
+void PreparedPair::prepare(std::string_view find, const PassSettings& settings,
+                           bool unicodeLetters) {
   m_searched = SearchedFindText(find, settings.RemoveLeadingSpaces, settings.RemoveTrailingSpaces);
   if (m_searched.empty()) return;
   const ReplaceFlags& flags = settings.Flags;
   if (flags.Regular) {
-    m_searcher.emplace(Searcher::regex(m_searched, flags.CaseSensitive));
+    m_searcher.emplace(Searcher::regex(m_searched, flags.CaseSensitive, unicodeLetters));
   } else {
     m_searcher.emplace(Searcher::literal(
-        m_searched, LiteralOptions{flags.CaseSensitive, flags.WholeWordsOnly, flags.Anything}));
+        m_searched,
+        LiteralOptions{flags.CaseSensitive, flags.WholeWordsOnly, flags.Anything, unicodeLetters}));
   }
 }
 

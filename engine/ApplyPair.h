@@ -30,11 +30,14 @@ struct PassSettings {
   bool DoNotChangeFilenameReferences = false;
   bool RemoveLeadingSpaces = true;
   bool RemoveTrailingSpaces = true;
+  // Text read as UTF-8 or UTF-16 (and an RTF document's visible text) is matched with Unicode
+  // letters; a Windows-1252 file's bytes never are.
+  bool UnicodeLetters = false;
 
   static PassSettings from(const ReplaceFlags& flags, const AdvancedSwitches& advanced,
                            const AppOptions& options) {
     return {flags, advanced.DoNotChangeFilenameReferences, options.RemoveLeadingSpaces,
-            options.RemoveTrailingSpaces};
+            options.RemoveTrailingSpaces, options.UnicodeLetters};
   }
 };
 
@@ -90,7 +93,8 @@ class PreparedPair {
  private:
   // The Windows-1252 rendering of `pair`.
   PreparedPair(const StringPair& pair, const PassSettings& settings, const PreparedPair& utf8);
-  void prepare(std::string_view find, const PassSettings& settings);
+  // `unicodeLetters`: the settings' switch, off for a Windows-1252 file's bytes.
+  void prepare(std::string_view find, const PassSettings& settings, bool unicodeLetters);
 
   StringPair m_listed;
   bool m_unixPair = false;

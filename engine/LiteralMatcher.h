@@ -14,6 +14,15 @@
 // is compared at s) and the character after the end must be word delimiters
 // (engine/ByteClasses.h: space, ASCII punctuation, TAB, LF, VT, FF, CR) or the text's edges. An
 // empty find string never matches.
+//
+// With UnicodeLetters, and a find string that is valid UTF-8, the same rules hold for
+// characters instead of bytes (text/Unicode.h reads the text): without case sensitivity a
+// find character matches every character with the same Unicode simple case folding (Ä ä,
+// Σ σ ς, K and the Kelvin sign; ß only itself), the script token's run ends at the first
+// character the next find character matches, and the word delimiters are every character
+// that is not a letter, a combining mark or a decimal digit (so "«", the no-break space and
+// "—" delimit words, and "é" written as "e" and a combining accent is one word). A find
+// string that is not valid UTF-8 is matched byte for byte.
 
 #include <cstddef>
 #include <string_view>
@@ -24,7 +33,8 @@ namespace tw {
 struct LiteralOptions {
   bool CaseSensitive = false;
   bool WholeWordsOnly = false;
-  bool Anything = true;  // "%anything%" inside a find string stands for a run of text
+  bool Anything = true;         // "%anything%" inside a find string stands for a run of text
+  bool UnicodeLetters = false;  // characters, case and words by Unicode (see above)
 };
 
 // The script token, in lower case exactly as written; other spellings are ordinary text.

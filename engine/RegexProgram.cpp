@@ -87,9 +87,30 @@ int escapeByte(unsigned char letter) {
   }
 }
 
+// What a fixed set accepts beyond ASCII, with Unicode letters: \d the decimal digits, \s the
+// space separators, \w every character that is neither a digit nor punctuation or a symbol
+// (as in ASCII, where \w is everything but digits and punctuation).
+bool fixedSetAccepts(uint32_t which, char32_t c) {
+  switch (which) {
+    case kDigit:
+      return text::isDecimalDigit(c);
+    case kNotDigit:
+      return !text::isDecimalDigit(c);
+    case kSpace:
+      return text::isSpaceSeparator(c);
+    case kNotSpace:
+      return !text::isSpaceSeparator(c);
+    case kWord:
+      return !(text::isDecimalDigit(c) || text::isPunctuationOrSymbol(c));
+    default:
+      return text::isDecimalDigit(c) || text::isPunctuationOrSymbol(c);
+  }
+}
+
 class Parser {
  public:
-  Parser(bool caseSensitive, std::vector<ByteTable>& sets) : m_cs(caseSensitive), m_sets(sets) {}
+  explicit Parser(bool caseSensitive, Compiled& compiled)
+      : m_cs(caseSensitive), m_unicode(compiled.unicode), m_compiled(compiled) {}
 
   Program parse(std::string_view p, int depth) {
     Program prog;
@@ -117,22 +138,23 @@ class Parser {
           next = i + 2;
           if (letter == 'x' && i + 2 < len) {
             if (i + 3 < len && hexValue(uc(i + 2)) >= 0 && hexValue(uc(i + 3)) >= 0) {
-              node.op = Op::Chars;
-              node.a = node.b =
-                  static_cast<unsigned char>(hexValue(uc(i + 2)) * 16 + hexValue(uc(i + 3)));
+              setCharacter(node,
+                           static_cast<char32_t>(hexValue(uc(i + 2)) * 16 + hexValue(uc(i + 3))),
+                           true);
               next = i + 4;
             } else {
               node.op = Op::Fail;
               next = std::min(i + 4, len);
             }
           } else if (escapeByte(letter) >= 0) {
-            node.op = Op::Chars;
-            node.a = node.b = static_cast<unsigned char>(escapeByte(letter));
+            setCharacter(node, static_cast<char32_t>(escapeByte(letter)), true);
           } else if (escapeSet(letter) >= 0) {
             node.op = Op::Set;
             node.set = static_cast<uint32_t>(escapeSet(letter));
           } else {
-            setLiteral(node, letter);
+            size_t length = 1;
+            setCharacter(node, characterAt(p, i + 1, length), false);
+            next = i + 1 + length;
           }
         }
       } else if (c == '(') {
@@ -180,7 +202,9 @@ class Parser {
         node.op = Op::Stray;
         quantified = false;
       } else {
-        setLiteral(node, c);
+        size_t length = 1;
+        setCharacter(node, characterAt(p, i, length), false);
+        next = i + length;
       }
       if (quantified) {
         next = readQuantifier(p, next, node);
@@ -192,10 +216,30 @@ class Parser {
   }
 
  private:
-  void setLiteral(Node& node, unsigned char c) const {
+  // The character at p[k] and its length: a byte, or with Unicode letters a UTF-8 sequence.
+  char32_t characterAt(std::string_view p, size_t k, size_t& length) const {
+    if (!m_unicode) {
+      length = 1;
+      return static_cast<unsigned char>(p[k]);
+    }
+    const text::TextCharacter c =
+        text::characterAt(reinterpret_cast<const unsigned char*>(p.data()),
+                          static_cast<int64_t>(p.size()), static_cast<int64_t>(k));
+    length = static_cast<size_t>(c.length);
+    return c.value;
+  }
+
+  // A literal character; `exact` for the escapes that always compare exactly.
+  void setCharacter(Node& node, char32_t c, bool exact) const {
     node.op = Op::Chars;
-    node.a = c;
-    node.b = m_cs ? c : (asciiLower(c) == c ? asciiUpper(c) : asciiLower(c));
+    if (m_unicode) {
+      node.choice = static_cast<uint32_t>(m_compiled.choices.size());
+      m_compiled.choices.emplace_back(c, m_cs || exact);
+      return;
+    }
+    const auto b = static_cast<unsigned char>(c);
+    node.a = b;
+    node.b = (m_cs || exact) ? b : (asciiLower(b) == b ? asciiUpper(b) : asciiLower(b));
   }
 
   // Reads the quantifier at p[j] into node; returns the index after it.
@@ -249,12 +293,27 @@ class Parser {
   size_t parseClass(std::string_view p, size_t i, Node& node) {
     const size_t len = p.size();
     ByteTable members{};
+    WideSet wide;
     auto uc = [&](size_t k) { return static_cast<unsigned char>(p[k]); };
-    auto addRange = [&](unsigned char lo, unsigned char hi) {
-      int a = static_cast<signed char>(lo);
-      int b = static_cast<signed char>(hi);
-      if (b < a) std::swap(a, b);
-      for (int v = a; v <= b; ++v) members[static_cast<unsigned char>(v)] = true;
+    auto addMember = [&](char32_t c) {
+      if (c < (m_unicode ? 0x80U : 0x100U)) {
+        members[c] = true;
+      } else {
+        wide.ranges.emplace_back(c, c);
+      }
+    };
+    auto addRange = [&](char32_t lo, char32_t hi) {
+      if (!m_unicode) {
+        // Byte ranges compare as signed chars.
+        int a = static_cast<signed char>(lo);
+        int b = static_cast<signed char>(hi);
+        if (b < a) std::swap(a, b);
+        for (int v = a; v <= b; ++v) members[static_cast<unsigned char>(v)] = true;
+        return;
+      }
+      if (hi < lo) std::swap(lo, hi);
+      for (char32_t v = lo; v <= std::min<char32_t>(hi, 0x7F); ++v) members[v] = true;
+      if (hi >= 0x80) wide.ranges.emplace_back(std::max<char32_t>(lo, 0x80), hi);
     };
     size_t j = i + 1;
     bool negated = false;
@@ -263,7 +322,8 @@ class Parser {
       ++j;
     }
     while (j < len) {
-      unsigned char single = uc(j);
+      size_t length = 1;
+      char32_t single = characterAt(p, j, length);
       if (single == ']') {
         ++j;
         break;
@@ -273,11 +333,11 @@ class Parser {
           j = len;
           break;
         }
-        const unsigned char letter = uc(j + 1);
+        size_t letterLength = 1;
+        const char32_t letter = characterAt(p, j + 1, letterLength);
         if (letter == 'x' && j + 2 < len) {
           if (j + 3 < len && hexValue(uc(j + 2)) >= 0 && hexValue(uc(j + 3)) >= 0) {
-            members[static_cast<unsigned char>(hexValue(uc(j + 2)) * 16 + hexValue(uc(j + 3)))] =
-                true;
+            addMember(static_cast<char32_t>(hexValue(uc(j + 2)) * 16 + hexValue(uc(j + 3))));
             j += 4;
           } else {
             j = std::min(j + 4, len);
@@ -289,40 +349,47 @@ class Parser {
           j += 2;
           continue;
         }
-        if (escapeByte(letter) >= 0) {
-          members[static_cast<unsigned char>(escapeByte(letter))] = true;
+        if (letter < 0x80 && escapeByte(static_cast<unsigned char>(letter)) >= 0) {
+          members[static_cast<unsigned char>(escapeByte(static_cast<unsigned char>(letter)))] =
+              true;
           j += 2;
           continue;
         }
-        if (escapeSet(letter) >= 0) {
-          const ByteTable& s = m_sets[static_cast<size_t>(escapeSet(letter))];
+        if (letter < 0x80 && escapeSet(static_cast<unsigned char>(letter)) >= 0) {
+          const auto which = static_cast<uint32_t>(escapeSet(static_cast<unsigned char>(letter)));
+          const ByteTable& s = m_compiled.sets[which];
           for (unsigned v = 0; v < 256; ++v) members[v] = members[v] || s[v];
+          wide.classes = static_cast<uint8_t>(wide.classes | (1U << which));
           j += 2;
           continue;
         }
         single = letter;
-        j += 2;
+        j += 1 + letterLength;
       } else {
-        ++j;
+        j += length;
       }
       if (j + 1 < len && p[j] == '-') {
-        addRange(single, uc(j + 1));
-        j += 2;
+        size_t highLength = 1;
+        addRange(single, characterAt(p, j + 1, highLength));
+        j += 1 + highLength;
       } else {
-        members[single] = true;
+        addMember(single);
       }
     }
     if (negated) {
       for (bool& b : members) b = !b;
+      wide.negated = true;
     }
     node.op = Op::Set;
-    node.set = static_cast<uint32_t>(m_sets.size());
-    m_sets.push_back(members);
+    node.set = static_cast<uint32_t>(m_compiled.sets.size());
+    m_compiled.sets.push_back(members);
+    if (m_unicode) m_compiled.wide.push_back(std::move(wide));
     return j;
   }
 
   bool m_cs;
-  std::vector<ByteTable>& m_sets;
+  bool m_unicode;
+  Compiled& m_compiled;
 };
 
 bool atLineEnd(const unsigned char* t, int64_t n, int64_t p) {
@@ -333,18 +400,115 @@ bool atLineEnd(const unsigned char* t, int64_t n, int64_t p) {
 
 }  // namespace
 
-Compiled compile(std::string_view pattern, bool caseSensitive) {
+bool WideSet::accepts(char32_t c) const {
+  bool in = false;
+  for (const auto& [lo, hi] : ranges) {
+    if (c >= lo && c <= hi) {
+      in = true;
+      break;
+    }
+  }
+  for (uint32_t which = 0; !in && which < kFixedSets; ++which) {
+    in = (classes & (1U << which)) != 0 && fixedSetAccepts(which, c);
+  }
+  return in != negated;
+}
+
+Compiled compile(std::string_view pattern, bool caseSensitive, bool unicode) {
   Compiled compiled;
-  for (uint32_t s = 0; s < kFixedSets; ++s) compiled.sets.push_back(makeSet(s));
-  Parser parser(caseSensitive, compiled.sets);
+  compiled.unicode = unicode;
+  for (uint32_t s = 0; s < kFixedSets; ++s) {
+    compiled.sets.push_back(makeSet(s));
+    if (unicode) compiled.wide.push_back(WideSet{{}, static_cast<uint8_t>(1U << s), false});
+  }
+  Parser parser(caseSensitive, compiled);
   compiled.top = parser.parse(pattern, 0);
   return compiled;
 }
+
+namespace {
+
+// matchProgram with Unicode letters: each element takes whole characters.
+int64_t matchCharacters(const Compiled& compiled, const Program& program, std::string_view text,
+                        int64_t s) {
+  const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+  const auto n = static_cast<int64_t>(text.size());
+  auto setAccepts = [&](uint32_t set, char32_t c) {
+    return c < 0x80 ? compiled.sets[set][c] : compiled.wide[set].accepts(c);
+  };
+  int64_t p = s;
+  bool took = false;
+  for (const Node& node : program.nodes) {
+    int64_t count = 0;
+    switch (node.op) {
+      case Op::StartAnchor:
+        if (!(p == 0 || t[p - 1] == '\n')) return -1;
+        continue;
+      case Op::EndAnchor:
+        if (!atLineEnd(t, n, p)) return -1;
+        return took ? p - 1 : -1;
+      case Op::StrayEnd:
+        return took ? p - 1 : -1;
+      case Op::Stray:
+        if (p >= n) return -1;
+        p += text::characterAt(t, n, p).length;
+        continue;
+      case Op::Chars: {
+        const CharChoice& choice = compiled.choices[node.choice];
+        // At least one try, as with bytes: `a{0}` fails where an "a" stands.
+        do {
+          const int length = p < n ? acceptedAt(choice, t, n, p) : 0;
+          if (length == 0) break;
+          p += length;
+          ++count;
+        } while (count < node.max);
+        break;
+      }
+      case Op::Set:
+        do {
+          if (p >= n) break;
+          const text::TextCharacter c = text::characterAt(t, n, p);
+          if (!setAccepts(node.set, c.value)) break;
+          p += c.length;
+          ++count;
+        } while (count < node.max);
+        break;
+      case Op::Any: {
+        const int64_t most = node.max == 0 ? 1 : node.max;
+        while (count < most && p < n) {
+          p += text::characterAt(t, n, p).length;
+          ++count;
+        }
+        break;
+      }
+      case Op::Fail:
+        break;
+      case Op::Group:
+        do {
+          int64_t e = -1;
+          for (const Program& alternative : node.alternatives) {
+            e = matchCharacters(compiled, alternative, text, p);
+            if (e >= 0) break;
+          }
+          if (e < 0) break;
+          p = e + 1;
+          ++count;
+        } while (count < node.max);
+        break;
+    }
+    if (count < node.min || count > node.max) return -1;
+    took = took || count > 0;
+  }
+  return took ? p - 1 : -1;
+}
+
+}  // namespace
 
 int64_t matchProgram(const Compiled& compiled, const Program& program, std::string_view text,
                      int64_t s) {
   const auto* t = reinterpret_cast<const unsigned char*>(text.data());
   const auto n = static_cast<int64_t>(text.size());
+  if (compiled.unicode) return matchCharacters(compiled, program, text, s);
   int64_t p = s;
   bool took = false;
   for (const Node& node : program.nodes) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/ByteClasses.h"
+#include "engine/UnicodeChars.h"
 
 namespace tw::regex {
 
@@ -16,8 +17,10 @@ enum class Op : uint8_t {
   EndAnchor,    // `$`: ends the pattern, takes nothing
   StrayEnd,     // a stray quantifier as the last pattern character: ends the pattern
   Stray,        // a stray quantifier elsewhere: passes over one text character
-  Chars,        // a literal character: accepts `a` or `b` (equal when compared exactly)
-  Set,          // an escape or a class: accepts the bytes of a table
+  Chars,        // a literal character: accepts `a` or `b` (equal when compared exactly), or
+                // with Unicode letters the characters of Compiled::choices[choice]
+  Set,          // an escape or a class: accepts the bytes of a table (with Unicode letters,
+                // the characters of the table below 128 and of Compiled::wide beyond)
   Any,          // `.`
   Fail,         // accepts no character (trailing `\`, invalid \xHH, a group nested too deep)
   Group,
@@ -29,7 +32,8 @@ struct Node {
   Op op = Op::Fail;
   unsigned char a = 0;
   unsigned char b = 0;
-  uint32_t set = 0;  // index into Compiled::sets
+  uint32_t set = 0;     // index into Compiled::sets (and Compiled::wide)
+  uint32_t choice = 0;  // index into Compiled::choices
   int32_t min = 1;
   int32_t max = 1;
   std::vector<Program> alternatives;  // Group only
@@ -40,12 +44,27 @@ struct Program {
   std::vector<Node> nodes;
 };
 
+// What a set accepts beyond ASCII, with Unicode letters: a character in one of the ranges or
+// of one of the escape classes, or (negated) in none of them.
+struct WideSet {
+  std::vector<std::pair<char32_t, char32_t>> ranges;  // inclusive
+  uint8_t classes = 0;                                // bits: 1 << the fixed set's index
+  bool negated = false;
+
+  bool accepts(char32_t c) const;
+};
+
 struct Compiled {
   Program top;
   std::vector<ByteTable> sets;
+  // With Unicode letters (the pattern valid UTF-8): the pattern is read and matched by
+  // characters; `.`, a class and a stray quantifier take one character.
+  bool unicode = false;
+  std::vector<WideSet> wide;  // one per set
+  std::vector<CharChoice> choices;
 };
 
-Compiled compile(std::string_view pattern, bool caseSensitive);
+Compiled compile(std::string_view pattern, bool caseSensitive, bool unicode = false);
 
 // The last index of the match of `program` that begins at s (0 <= s <= text size), or -1.
 int64_t matchProgram(const Compiled& compiled, const Program& program, std::string_view text,

@@ -6,17 +6,11 @@
 
 #include "engine/ByteScan.h"
 #include "engine/RegexProgram.h"
+#include "engine/SearcherImpl.h"
+#include "engine/UnicodeChars.h"
+#include "text/Utf8.h"
 
 namespace tw {
-
-class Searcher::Impl {
- public:
-  virtual ~Impl() = default;
-  // The first occurrence beginning in [from, until) (from < until <= n); none with `resume`
-  // set to until, or to n when no start at all from there on can match.
-  virtual std::optional<Occurrence> find(const unsigned char* t, int64_t n, int64_t from,
-                                         int64_t until, int64_t& resume) const = 0;
-};
 
 namespace {
 
@@ -168,13 +162,22 @@ class ScriptLiteral final : public Searcher::Impl {
 
 class CompiledRegex final : public Searcher::Impl {
  public:
-  CompiledRegex(std::string_view pattern, bool caseSensitive)
-      : m_compiled(regex::compile(pattern, caseSensitive)) {
+  CompiledRegex(std::string_view pattern, bool caseSensitive, bool unicode)
+      : m_compiled(regex::compile(pattern, caseSensitive, unicode)) {
     const auto& nodes = m_compiled.top.nodes;
     size_t k = 0;
     if (!nodes.empty() && nodes[0].op == regex::Op::StartAnchor) {
       m_anchored = true;
       k = 1;
+    }
+    if (unicode) {
+      std::vector<CharChoice> prefix;
+      for (; k < nodes.size() && nodes[k].op == regex::Op::Chars && nodes[k].min == 1 &&
+             nodes[k].max == 1;
+           ++k) {
+        prefix.push_back(m_compiled.choices[nodes[k].choice]);
+      }
+      if (!prefix.empty()) m_characterPrefix.emplace(prefix);
     }
     std::vector<BytePair> prefix;
     for (; k < nodes.size() && nodes[k].op == regex::Op::Chars && nodes[k].min == 1 &&
@@ -182,7 +185,7 @@ class CompiledRegex final : public Searcher::Impl {
          ++k) {
       prefix.emplace_back(nodes[k].a, nodes[k].b);
     }
-    m_prefix = NeedleScanner(std::move(prefix));
+    if (!unicode) m_prefix = NeedleScanner(std::move(prefix));
     addFirstBytes(m_compiled.top);
     std::vector<unsigned char> firsts;
     for (unsigned c = 0; c < 256; ++c) {
@@ -203,6 +206,8 @@ class CompiledRegex final : public Searcher::Impl {
     for (int64_t s = from; s < until; ++s) {
       s = nextCandidate(t, n, s, until);
       if (s >= until) break;
+      // With Unicode letters a match begins at a character, never inside one.
+      if (m_compiled.unicode && text::insideCharacter(t, n, s)) continue;
       const int64_t e = regex::matchAt(m_compiled, text, s);
       if (e >= 0) return Occurrence{s, e};
     }
@@ -226,11 +231,23 @@ class CompiledRegex final : public Searcher::Impl {
           m_anyFirst = true;
           return;
         case regex::Op::Chars:
-          m_first[node.a] = m_first[node.b] = true;
+          if (m_compiled.unicode) {
+            for (char32_t form : m_compiled.choices[node.choice].accepted()) {
+              unsigned char bytes[4];
+              text::encodeCharacter(form, bytes);
+              m_first[bytes[0]] = true;
+            }
+          } else {
+            m_first[node.a] = m_first[node.b] = true;
+          }
           break;
         case regex::Op::Set: {
           const ByteTable& set = m_compiled.sets[node.set];
-          for (unsigned c = 0; c < 256; ++c) m_first[c] = m_first[c] || set[c];
+          // With Unicode letters the table holds the ASCII members; any byte above 127 may
+          // begin a character the set accepts.
+          const unsigned tableEnd = m_compiled.unicode ? 0x80 : 0x100;
+          for (unsigned c = 0; c < tableEnd; ++c) m_first[c] = m_first[c] || set[c];
+          for (unsigned c = tableEnd; c < 0x100; ++c) m_first[c] = true;
           break;
         }
         case regex::Op::Fail:
@@ -269,6 +286,7 @@ class CompiledRegex final : public Searcher::Impl {
       const int64_t end = std::min(n, until + m_prefix.size() - 1);
       return std::min(m_prefix.find(t, end, s), until);
     }
+    if (m_characterPrefix) return m_characterPrefix->find(t, n, s, until);
     if (m_anyFirst) return s;
     if (m_firstCount <= 2) return scanEither(t, until, s, m_firstA, m_firstB);
     return scanTable(t, until, s, m_first);
@@ -277,6 +295,7 @@ class CompiledRegex final : public Searcher::Impl {
   regex::Compiled m_compiled;
   bool m_anchored = false;
   NeedleScanner m_prefix;
+  std::optional<CandidateScan> m_characterPrefix;  // with Unicode letters
   ByteTable m_first{};
   bool m_anyFirst = false;
   int m_firstCount = 0;
@@ -290,6 +309,8 @@ Searcher::Searcher(std::shared_ptr<const Impl> impl) : m_impl(std::move(impl)) {
 
 Searcher Searcher::literal(std::string_view find, const LiteralOptions& options) {
   if (find.empty()) return Searcher(std::make_shared<NeverMatches>());
+  if (options.UnicodeLetters && text::isValidUtf8(find))
+    return Searcher(MakeUnicodeLiteral(find, options));
   const auto m = static_cast<int64_t>(find.size());
   auto at = [&](int64_t k) { return static_cast<unsigned char>(find[static_cast<size_t>(k)]); };
   std::vector<ScriptLiteral::Item> items;
@@ -310,9 +331,10 @@ Searcher Searcher::literal(std::string_view find, const LiteralOptions& options)
       std::move(items), literalPair(at(0), options.CaseSensitive), options.WholeWordsOnly));
 }
 
-Searcher Searcher::regex(std::string_view pattern, bool caseSensitive) {
+Searcher Searcher::regex(std::string_view pattern, bool caseSensitive, bool unicodeLetters) {
   if (pattern.empty()) return Searcher(std::make_shared<NeverMatches>());
-  return Searcher(std::make_shared<CompiledRegex>(pattern, caseSensitive));
+  return Searcher(std::make_shared<CompiledRegex>(pattern, caseSensitive,
+                                                  unicodeLetters && text::isValidUtf8(pattern)));
 }
 
 std::optional<Occurrence> Searcher::findFrom(std::string_view text, int64_t from) const {

@@ -25,8 +25,9 @@ class Searcher {
  public:
   // A literal find string with its switches. An empty find string never matches.
   static Searcher literal(std::string_view find, const LiteralOptions& options);
-  // A pattern of the regular-expression language (engine/RegexMatcher.h).
-  static Searcher regex(std::string_view pattern, bool caseSensitive);
+  // A pattern of the regular-expression language (engine/RegexMatcher.h); with
+  // `unicodeLetters` and a pattern that is valid UTF-8, read and matched by characters.
+  static Searcher regex(std::string_view pattern, bool caseSensitive, bool unicodeLetters = false);
 
   // The first start s with from <= s < text.size() at which an occurrence begins, with its
   // last index; none if there is no such s. A negative from counts as 0.

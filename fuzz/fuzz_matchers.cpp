@@ -1,11 +1,14 @@
 // Differential and crash-finding target for the two matchers and the searcher.
 //
 // Input: one byte of switches (bit 0 case sensitive, bit 1 whole words, bit 2 script token
-// off, bit 3 regular expression, bits 4 to 6: the text is repeated 2^k times), one byte
+// off, bit 3 regular expression, bits 4 to 6: the text is repeated 2^k times, bit 7 Unicode
+// letters), one byte
 // giving the length of the find string, the find string, then the text. Short texts are
 // compared with the step-by-step reference at every position; longer ones are searched
 // through in full and checked against the position test (tests/engine/LiteralOracle.h,
-// RegexMatchAt) at every position.
+// RegexMatchAt) at every position. With Unicode letters the position test is the character
+// oracle (tests/engine/UnicodeLiteralOracle.h) or the compiled pattern asked at every
+// character.
 
 #include <algorithm>
 #include <cstddef>
@@ -22,7 +25,10 @@
 #include "engine/LiteralOracle.h"
 #include "engine/MatcherReference.h"
 #include "engine/RegexMatcher.h"
+#include "engine/RegexProgram.h"
 #include "engine/Searcher.h"
+#include "engine/UnicodeLiteralOracle.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -31,6 +37,49 @@ namespace {
                static_cast<long long>(at), static_cast<long long>(fast),
                static_cast<long long>(slow));
   std::abort();
+}
+
+// A whole pass must stay inside the text and agree with the position test at every occurrence
+// it reports and, when `everyPosition`, at every start it passes over.
+template <typename PositionTest>
+void checkPass(const tw::Searcher& searcher, std::string_view text, PositionTest positionTest,
+               bool everyPosition) {
+  const auto n = static_cast<int64_t>(text.size());
+  int64_t from = 0;
+  while (true) {
+    const auto occ = searcher.findFrom(text, from);
+    const int64_t until = occ ? occ->start : n;
+    if (occ && (occ->start < from || occ->last < occ->start || occ->last >= n)) std::abort();
+    for (int64_t s = from; everyPosition && s < until; ++s) {
+      if (positionTest(s) >= 0)
+        mismatch("findFrom passed over an occurrence", s, -1, positionTest(s));
+    }
+    if (!occ) break;
+    const int64_t at = positionTest(occ->start);
+    if (at != occ->last) mismatch("findFrom against the position test", occ->start, occ->last, at);
+    from = occ->start + 1;
+  }
+}
+
+void checkUnicodeLetters(std::string_view find, std::string_view text, bool isRegex,
+                         const tw::LiteralOptions& byteOptions) {
+  tw::LiteralOptions options = byteOptions;
+  options.UnicodeLetters = true;
+  const bool characters = tw::text::isValidUtf8(find);
+  const tw::Searcher searcher = isRegex ? tw::Searcher::regex(find, options.CaseSensitive, true)
+                                        : tw::Searcher::literal(find, options);
+  const tw::regex::Compiled compiled = tw::regex::compile(find, options.CaseSensitive, characters);
+  const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+  const auto n = static_cast<int64_t>(text.size());
+  auto positionTest = [&](int64_t s) -> int64_t {
+    if (isRegex) {
+      if (find.empty() || (characters && tw::text::insideCharacter(t, n, s))) return -1;
+      return tw::regex::matchAt(compiled, text, s);
+    }
+    return characters ? tw::MatchUnicodeLiteralAt(text, s, find, options)
+                      : tw::MatchLiteralAt(text, s, find, byteOptions);
+  };
+  checkPass(searcher, text, positionTest, n <= 512 && find.size() <= 64);
 }
 
 }  // namespace
@@ -55,6 +104,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool cs = (switches & 1) != 0;
   const bool isRegex = (switches & 8) != 0;
   const tw::LiteralOptions options{cs, (switches & 2) != 0, (switches & 4) == 0};
+  if ((switches & 0x80) != 0) {
+    checkUnicodeLetters(find, text, isRegex, options);
+    return 0;
+  }
   const tw::reference::Flags flags{options.CaseSensitive, options.WholeWordsOnly, options.Anything};
   const tw::Searcher searcher =
       isRegex ? tw::Searcher::regex(find, cs) : tw::Searcher::literal(find, options);
@@ -97,22 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       return isRegex ? tw::RegexMatchAt(text, s, find, cs)
                      : tw::MatchLiteralAt(text, s, find, options);
     };
-    const bool everyPosition = n <= (isRegex ? 1024 : 8192) && find.size() <= 64;
-    int64_t from = 0;
-    while (true) {
-      const auto occ = searcher.findFrom(text, from);
-      const int64_t until = occ ? occ->start : n;
-      if (occ && (occ->start < from || occ->last < occ->start || occ->last >= n)) std::abort();
-      for (int64_t s = from; everyPosition && s < until; ++s) {
-        if (positionTest(s) >= 0)
-          mismatch("findFrom passed over an occurrence", s, -1, positionTest(s));
-      }
-      if (!occ) break;
-      const int64_t at = positionTest(occ->start);
-      if (at != occ->last)
-        mismatch("findFrom against the position test", occ->start, occ->last, at);
-      from = occ->start + 1;
-    }
+    checkPass(searcher, text, positionTest, n <= (isRegex ? 1024 : 8192) && find.size() <= 64);
   }
   return 0;
 }

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
   libgtest-dev libgmock-dev         # tests
   libbenchmark-dev                  # make bench
+  libicu-dev                        # Unicode case folding and character classes
   strace util-linux                 # crash and error-injection tests, setpriv
   qt6-base-dev qt6-svg-dev          # the desktop program (Qt Svg draws its icon)
   qt6-translations-l10n             # Qt's own dialogs in the program's language

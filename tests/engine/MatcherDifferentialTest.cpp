@@ -15,7 +15,11 @@
 #include "engine/LiteralOracle.h"
 #include "engine/MatcherReference.h"
 #include "engine/RegexMatcher.h"
+#include "engine/RegexProgram.h"
 #include "engine/Searcher.h"
+#include "engine/UnicodeLiteralOracle.h"
+#include "text/Unicode.h"
+#include "text/Utf8.h"
 
 namespace tw {
 namespace {
@@ -352,13 +356,14 @@ std::vector<Occurrence> passInStretches(const Searcher& searcher, std::string_vi
   return found;
 }
 
+bool same(const std::vector<Occurrence>& a, const std::vector<Occurrence>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](Occurrence x, Occurrence y) {
+    return x.start == y.start && x.last == y.last;
+  });
+}
+
 TEST(MatcherDifferential, SearchInStretchesFindsWhatOneSearchFinds) {
   Generator gen(5042026);
-  auto same = [](const std::vector<Occurrence>& a, const std::vector<Occurrence>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](Occurrence x, Occurrence y) {
-      return x.start == y.start && x.last == y.last;
-    });
-  };
   for (int round = 0; round < 2000; ++round) {
     gen.newPalette();
     const std::string text = gen.text(round % 10 == 0 ? 400 : 60);
@@ -373,6 +378,109 @@ TEST(MatcherDifferential, SearchInStretchesFindsWhatOneSearchFinds) {
     ASSERT_TRUE(same(passOf(searcher, text), passInStretches(searcher, text, gen)))
         << (regex ? "pattern" : "find") << " \"" << printable(find) << "\" text \""
         << printable(text) << "\"";
+  }
+}
+
+// Unicode letters: texts made of characters that fold in one or several ways, of different
+// lengths, word delimiters beyond ASCII, a combining accent and odd bytes.
+const std::vector<std::string> kUnicodePieces = {
+    "a",      "A",      "k",       "K",      "\u212A",     "s",      "S",      "\u017F",
+    "\u00E9", "\u00C9", "e\u0301", "\u03C3", "\u03A3",     "\u03C2", "\u00DF", "\u1E9E",
+    "\u4E2D", " ",      "\u00AB",  "\u00A0", "\u2014",     "-",      ".",      "\n",
+    "1",      "\u0663", "\xC3",    "\x80",   "\U0001F600", "\u0130", "i"};
+
+std::string unicodeText(Generator& gen, int pieces) {
+  std::string t;
+  const int count = gen.below(pieces + 1);
+  for (int k = 0; k < count; ++k)
+    t += kUnicodePieces[static_cast<size_t>(gen.below(static_cast<int>(kUnicodePieces.size())))];
+  return t;
+}
+
+// A find string from the pieces, sometimes with a script token, often a stretch of the text.
+std::string unicodeFind(Generator& gen, const std::string& text) {
+  const std::vector<Character> tc = CharactersOf(text);
+  std::string find;
+  if (!tc.empty() && gen.chance(60)) {
+    const int from = gen.below(static_cast<int>(tc.size()));
+    const int count = 1 + gen.below(3);
+    for (int k = from; k < std::min<int>(from + count, static_cast<int>(tc.size())); ++k) {
+      unsigned char bytes[4];
+      const int length =
+          text::encodeCharacter(text::foldCase(tc[static_cast<size_t>(k)].value), bytes);
+      find.append(reinterpret_cast<char*>(bytes), static_cast<size_t>(length));
+    }
+  } else {
+    find = unicodeText(gen, 3);
+  }
+  if (gen.chance(30))
+    find.insert(gen.chance(50) ? 0 : find.size(),
+                gen.chance(50) ? "%anything%" : "%anything%\u00C9");
+  return text::isValidUtf8(find) ? find : "a";
+}
+
+TEST(MatcherDifferential, UnicodeLiteralMatchesCharacterReference) {
+  Generator gen(10122026);
+  for (int round = 0; round < 1500; ++round) {
+    const std::string text = unicodeText(gen, round % 10 == 0 ? 120 : 16);
+    const std::string find = unicodeFind(gen, text);
+    for (int flags = 0; flags < 8; ++flags) {
+      const LiteralOptions options{(flags & 1) != 0, (flags & 2) != 0, (flags & 4) == 0, true};
+      const Expected x = expectedFor(
+          text, [&](int64_t s) { return MatchUnicodeLiteralAt(text, s, find, options); });
+      const Searcher searcher = Searcher::literal(find, options);
+      ASSERT_TRUE(searcherAgrees(searcher, text, x)) << "text \"" << printable(text) << "\" find \""
+                                                     << printable(find) << "\" flags " << flags;
+      ASSERT_TRUE(same(passOf(searcher, text), passInStretches(searcher, text, gen)))
+          << "text \"" << printable(text) << "\" find \"" << printable(find) << "\"";
+    }
+  }
+}
+
+// Patterns with Unicode letters: the searcher finds exactly the starts at which the compiled
+// pattern matches, never inside a character; for an ASCII pattern on ASCII text without the
+// letters that have other forms beyond ASCII (k, s), the same occurrences as byte matching.
+TEST(MatcherDifferential, UnicodePatternSearchMatchesItsMatcher) {
+  Generator gen(20261210);
+  const std::vector<std::string> elements = {
+      "a",   "\u00E9", "\u03C3", "k",          "s",      ".",     "[\u00E0-\u00FF]", "[^a]", "\\w",
+      "\\W", "\\d",    "\\s",    "(a|\u00C9)", "\u4E2D", "\\xE9", "[\u03C3\\d]",     "^",    "$"};
+  const std::vector<std::string> quantifiers = {"", "", "", "*", "+", "?", "{2}", "{0,2}"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string pattern;
+    const int count = 1 + gen.below(4);
+    for (int k = 0; k < count; ++k) {
+      const std::string& e =
+          elements[static_cast<size_t>(gen.below(static_cast<int>(elements.size())))];
+      pattern += e;
+      if (e[0] != '[' && e != "^" && e != "$")
+        pattern +=
+            quantifiers[static_cast<size_t>(gen.below(static_cast<int>(quantifiers.size())))];
+    }
+    const bool cs = gen.chance(50);
+    const std::string text = unicodeText(gen, round % 10 == 0 ? 120 : 16);
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const auto n = static_cast<int64_t>(text.size());
+    const regex::Compiled compiled = regex::compile(pattern, cs, true);
+    const Expected x = expectedFor(text, [&](int64_t s) {
+      return text::insideCharacter(t, n, s) ? -1 : regex::matchAt(compiled, text, s);
+    });
+    const Searcher searcher = Searcher::regex(pattern, cs, true);
+    ASSERT_TRUE(searcherAgrees(searcher, text, x))
+        << "pattern \"" << printable(pattern) << "\" text \"" << printable(text) << "\"";
+    ASSERT_TRUE(same(passOf(searcher, text), passInStretches(searcher, text, gen)))
+        << "pattern \"" << printable(pattern) << "\" text \"" << printable(text) << "\"";
+    if (pattern.find_first_of("ks\\[") == std::string::npos &&
+        text::asciiPrefixLength(pattern) == pattern.size()) {
+      std::string ascii;
+      for (char c : text)
+        ascii +=
+            (static_cast<unsigned char>(c) < 0x80 && c != 'k' && c != 's' && c != 'K' && c != 'S')
+                ? c
+                : 'x';
+      ASSERT_TRUE(same(passOf(searcher, ascii), passOf(Searcher::regex(pattern, cs), ascii)))
+          << "pattern \"" << printable(pattern) << "\" text \"" << printable(ascii) << "\"";
+    }
   }
 }
 
