@@ -150,6 +150,41 @@ void ScriptTokenRememberedScan(benchmark::State& state) {
   runPass(state, tw::Searcher::literal("a%anything%bc", literal(false, false)), runsOfAThenB());
 }
 
+// The same passes with Unicode letters off and on: "interface" and "data" have no letter
+// with forms beyond ASCII, so their whole find string is scanned for as bytes; "section"
+// begins with an s, which the long s (U+017F) also matches, so its scan is for the first
+// character's three first bytes.
+void Letters(benchmark::State& state, const char* find, bool regex, bool wholeWords, bool unicode) {
+  runPass(state,
+          regex ? tw::Searcher::regex(find, false, unicode)
+                : tw::Searcher::literal(find, tw::LiteralOptions{false, wholeWords, true, unicode}),
+          proseText());
+}
+BENCHMARK_CAPTURE(Letters, interface_bytes, "interface", false, false, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, interface_unicode, "interface", false, false, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, section_bytes, "section", false, false, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, section_unicode, "section", false, false, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, whole_data_bytes, "data", false, true, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, whole_data_unicode, "data", false, true, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, script_bytes, "<b>%anything%</b>", false, false, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, script_unicode, "<b>%anything%</b>", false, false, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, pattern_bytes, "colou?r", true, false, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, pattern_unicode, "colou?r", true, false, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, digits_bytes, "\\d{3}-\\d{4}", true, false, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Letters, digits_unicode, "\\d{3}-\\d{4}", true, false, true)
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK(LiteralCaseSensitive)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiteralCaseInsensitive)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiteralWholeWords)->Unit(benchmark::kMillisecond);

@@ -35,9 +35,12 @@ inline int acceptedAt(const CharChoice& choice, const unsigned char* t, int64_t 
 }
 
 // Candidate starts for a run of find characters: a superset of the positions where the run
-// matches, found by byte scans. As far as each character's accepted forms are at most two of
-// one length, the run's bytes go to a NeedleScanner (each byte position accepting the byte of
-// either form); else the scan is for the first character's possible first bytes.
+// matches, found by byte scans. The first stretch of characters whose accepted forms are at
+// most two of one length goes to a NeedleScanner (each byte position accepting the byte of
+// either form), and a start is looked for as far before a stretch found as the characters
+// before the stretch may take ("section": "ection" is scanned for, one or two bytes after the
+// s or long s). When no character has such forms, the scan is for the first character's
+// possible first bytes.
 class CandidateScan {
  public:
   CandidateScan() = default;
@@ -47,11 +50,10 @@ class CandidateScan {
   // (end <= limit <= n; a candidate needs its bytes to lie before `limit`).
   int64_t find(const unsigned char* t, int64_t limit, int64_t from, int64_t end) const;
 
-  // The number of bytes the scan needs from a candidate on (0 for the first-byte scan).
-  int64_t width() const { return m_bytes.size(); }
-
  private:
   NeedleScanner m_bytes;
+  int64_t m_beforeShortest = 0;  // the bytes the characters before the stretch take at least
+  int64_t m_beforeLongest = 0;   // and at most
   ByteTable m_first{};
   int m_firstCount = 0;
   unsigned char m_firstA = 0;
