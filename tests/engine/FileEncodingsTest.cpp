@@ -55,15 +55,31 @@ TEST_F(FileEncodings, OneRunChangesTheTextInEveryEncodingAndNothingElse) {
     int64_t count;         // replacements in each file
     bool dryRun = false;
     int64_t firstBytes = -1;  // "Replace only in first" that many bytes
-    // Files whose first bytes are a UTF-8 mark: their region holds no occurrence then.
-    bool markFilesUnchanged = false;
+    // The files whose names begin so stay unchanged (UTF-8 files with a mark, whose region
+    // then holds no occurrence; Windows-1252 files, where letters fold by ASCII only).
+    const char* unchangedFiles = nullptr;
+    bool unicodeLetters = false;
   };
   const std::vector<Case> cases = {
       {"a non-ASCII pair", {"café", "thé"}, "cafe-the", 2},
       {"a non-ASCII pair, ignoring case", {"CAFé", "thé"}, "cafe-the", 2},
       {"an ASCII pair", {"noir", "blanc"}, "noir-blanc", 1},
       {"a dry run", {"café", "thé"}, "cafe-the", 2, true},
-      {"in the first 8 bytes of the text", {"café", "thé"}, "first-bytes", 1, false, 8, true},
+      {"in the first 8 bytes of the text",
+       {"café", "thé"},
+       "first-bytes",
+       1,
+       false,
+       8,
+       "utf8-mark"},
+      {"Unicode letters, ignoring case",
+       {"CAFÉ", "thé"},
+       "cafe-the",
+       2,
+       false,
+       -1,
+       "windows1252",
+       true},
   };
   const std::vector<std::string> names = EncodedFileNames();
   ASSERT_EQ(names.size(), 11u);
@@ -73,6 +89,7 @@ TEST_F(FileEncodings, OneRunChangesTheTextInEveryEncodingAndNothingElse) {
     fs::copy(kData + "before", folder);
     config = Configuration();
     config.setPairs({c.pair});
+    options.UnicodeLetters = c.unicodeLetters;
     if (c.firstBytes >= 0) {
       config.Advanced.ReplaceOnlyInFirst = true;
       config.Advanced.FirstCount = std::to_string(c.firstBytes);
@@ -90,11 +107,12 @@ TEST_F(FileEncodings, OneRunChangesTheTextInEveryEncodingAndNothingElse) {
                                                            : "Windows-1252";
       EXPECT_TRUE(noted.reason.ends_with(encoding)) << name << ": " << noted.reason;
       EXPECT_FALSE(name.starts_with("utf8")) << name;
+      EXPECT_FALSE(c.unchangedFiles && name.starts_with(c.unchangedFiles)) << name;
     }
     size_t changed = 0;
     for (const std::string& name : names) {
       SCOPED_TRACE(name);
-      const bool unchanged = c.markFilesUnchanged && name.starts_with("utf8-mark");
+      const bool unchanged = c.unchangedFiles && name.starts_with(c.unchangedFiles);
       const std::string before = TempDir::read(kData + "before/" + name);
       const std::string after = TempDir::read(kData + c.expected + "/" + name);
       const std::string path = folder + "/" + name;
