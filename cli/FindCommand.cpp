@@ -37,6 +37,10 @@ const char* FindHelp() {
          "  --first N [--unit lines|bytes]  search only the first N lines (or bytes)\n"
          "  --keep-leading-spaces, --keep-trailing-spaces  do not trim find texts\n"
          "  --rtf-as-text           search .rtf files as plain text\n"
+         "  --unicode               in UTF-8 and UTF-16 files: ignore case for every letter\n"
+         "                          (Ä/ä), end whole words at any punctuation, symbol or\n"
+         "                          space, let a pattern's . and [...] take characters, not\n"
+         "                          bytes; Windows-1252 and RTF files keep the byte rules\n"
          "  -c, --count             print \"path:count\" of matching lines for each file\n"
          "  -l, --files-with-matches  print only the paths of files with an occurrence\n"
          "  --quiet                 print nothing; stop at the first occurrence\n";

@@ -57,6 +57,7 @@ constexpr FlagOption kFlags[] = {
     {"--touch", nullptr, &RunArguments::touch, kReplacing},
     {"--no-keep-attributes", nullptr, &RunArguments::noKeepAttributes, kReplacing},
     {"--rtf-as-text", nullptr, &RunArguments::rtfAsText, kBoth},
+    {"--unicode", nullptr, &RunArguments::unicode, kBoth},
     {"--quiet", nullptr, &RunArguments::quiet, kBoth},
     {"--dry-run", nullptr, &RunArguments::dryRun, kReplacing},
     {"--stat", nullptr, &RunArguments::stat, kReplacing},
@@ -139,6 +140,10 @@ const char* RunOptionsHelp() {
          "  --touch                 do not keep the old modification time\n"
          "  --no-keep-attributes    do not keep the old mode, owner and attributes\n"
          "  --rtf-as-text           process .rtf files as plain text\n"
+         "  --unicode               in UTF-8 and UTF-16 files: ignore case for every letter\n"
+         "                          (Ä/ä), end whole words at any punctuation, symbol or\n"
+         "                          space, let a pattern's . and [...] take characters, not\n"
+         "                          bytes; Windows-1252 and RTF files keep the byte rules\n"
          "  --report FILE, --html-report FILE  write the text or HTML report\n"
          "  --quiet                 print nothing on success\n"
          "  --dry-run               write nothing; print a unified diff of every change\n"
@@ -236,6 +241,7 @@ void ApplyRunArguments(const RunArguments& parsed, Configuration& config, AppOpt
   options.SaveOldDate = !parsed.touch;
   options.SaveOldAttributes = !parsed.noKeepAttributes;
   options.RtfAsRichText = !parsed.rtfAsText;
+  options.UnicodeLetters = parsed.unicode;
 }
 
 int ExecuteRun(const Configuration& config, const AppOptions& options, const RunArguments& parsed,

@@ -33,6 +33,7 @@ struct RunArguments {
   bool touch = false;
   bool noKeepAttributes = false;
   bool rtfAsText = false;
+  bool unicode = false;  // Unicode letters in case and whole words
   std::optional<std::string> report;
   std::optional<std::string> htmlReport;
   bool quiet = false;

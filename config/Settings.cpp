@@ -19,6 +19,13 @@ bool readShowTips(SettingsStore& store) {
 void readKeptOptions(SettingsStore& store, AppOptions& options) {
   options.AutoSavePosition = readInteger(store, kSavePosition, 0) == 1;
   options.LoadPreviousProject = readInteger(store, kLoadPrevious, 0) == 1;
+  options.UnicodeLetters = readInteger(store, kUnicodeLetters, 0) == 1;
+}
+
+bool storeUnicodeLetters(SettingsStore& store, bool on) {
+  if ((readInteger(store, kUnicodeLetters, 0) == 1) == on) return false;
+  store.writeInteger(kUnicodeLetters, on ? 1 : 0);
+  return true;
 }
 
 }  // namespace tw::settings

@@ -24,6 +24,7 @@ inline constexpr const char* kLoadPrevious = "LoadPrevious";        // 1 or 0
 inline constexpr const char* kPreviousProject = "PreviousProject";  // full path
 inline constexpr const char* kLastDir = "LastDir";
 inline constexpr const char* kLanguage = "Language";  // file name in Language/; empty: English
+inline constexpr const char* kUnicodeLetters = "UnicodeLetters";  // 1 or 0, missing: 0
 
 // A string value, or `fallback` when it is missing.
 std::string readString(SettingsStore& store, const char* name, const std::string& fallback = {});
@@ -33,9 +34,14 @@ int32_t readInteger(SettingsStore& store, const char* name, int32_t fallback);
 // "Tips": whether the tip of the day is shown at start-up (missing: yes).
 bool readShowTips(SettingsStore& store);
 
-// Sets AutoSavePosition and LoadPreviousProject from "SavePosition" and "LoadPrevious"
-// (on only when the value is 1); the other options are never stored.
+// Sets AutoSavePosition, LoadPreviousProject and UnicodeLetters from "SavePosition",
+// "LoadPrevious" and "UnicodeLetters" (on only when the value is 1); the other options are
+// never stored.
 void readKeptOptions(SettingsStore& store, AppOptions& options);
+
+// Stores `on` as "UnicodeLetters" unless the store already holds that choice (a missing value
+// is off), so that confirming an unchanged choice writes nothing. Returns whether it wrote.
+bool storeUnicodeLetters(SettingsStore& store, bool on);
 
 }  // namespace tw::settings
 

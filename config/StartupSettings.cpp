@@ -8,8 +8,8 @@ namespace {
 
 bool anySettingKept(SettingsStore& store) {
   using namespace settings;
-  for (const char* name :
-       {kPath, kTips, kSavePosition, kLoadPrevious, kPreviousProject, kLanguage, kLastDir})
+  for (const char* name : {kPath, kTips, kSavePosition, kLoadPrevious, kPreviousProject, kLanguage,
+                           kLastDir, kUnicodeLetters})
     if (store.hasValue(name)) return true;
   return false;
 }
@@ -54,6 +54,8 @@ StartupSettings readStartupSettings(SettingsStore& store, AppOptions& options, i
     if (options.LoadPreviousProject) s.previousProject = readString(store, kPreviousProject);
   }
   s.language = readString(store, kLanguage);
+  if (store.hasValue(kUnicodeLetters))
+    options.UnicodeLetters = readInteger(store, kUnicodeLetters, 0) == 1;
   return s;
 }
 

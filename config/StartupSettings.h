@@ -36,9 +36,10 @@ struct StartupSettings {
   std::string language;                      // "Language": empty for the built-in English texts
 };
 
-// Reads the settings in start-up order and sets AutoSavePosition and LoadPreviousProject from
-// them. `screenWidth` and `screenHeight` are the screen's size for centring. On a first run
-// (no value the program keeps exists yet) nothing is read and the options stay as they are.
+// Reads the settings in start-up order and sets AutoSavePosition, LoadPreviousProject and
+// UnicodeLetters from them (each only when its value is stored). `screenWidth` and
+// `screenHeight` are the screen's size for centring. On a first run (no value the program keeps
+// exists yet) nothing is read and the options stay as they are.
 StartupSettings readStartupSettings(SettingsStore& store, AppOptions& options, int screenWidth,
                                     int screenHeight);
 

@@ -239,6 +239,7 @@ class MainWindow : public QMainWindow, public ShowsTexts {
   void restoreStartupState();  // first showing: settings, placement, language, project
   void onActivated();          // every activation: grid headers; the first: the tip of the day
   void storeExitSettings();
+  void storeChosenOptions();  // the options dialog's OK: the choices kept at once
 
   // Showing the core's state (MainWindow.cpp).
   void setField(QPlainTextEdit* field, const std::string& text);

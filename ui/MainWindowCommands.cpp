@@ -60,6 +60,8 @@ void MainWindow::setOptionsWindow(OptionsDialog* options) {
   // "Confirm every replacement" in the dialog is the box here: show it at once.
   if (m_optionsDialog) {
     connect(m_optionsDialog, &OptionsDialog::confirmChanged, this, &MainWindow::showConfiguration);
+    // OK and the title-bar close button keep the changes; Cancel has already undone them.
+    connect(m_optionsDialog, &QDialog::accepted, this, &MainWindow::storeChosenOptions);
     attachLanguageList(m_optionsDialog->languageList());
   }
 }

@@ -120,7 +120,7 @@ void MainWindow::onActivated() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Exit
+// Exit, and the choices the options dialog keeps at once
 
 void MainWindow::storeExitSettings() {
   const bool maximized = isMaximized();
@@ -132,6 +132,17 @@ void MainWindow::storeExitSettings() {
   m_prompts.inform(error +
                        " The window's place and the open configuration will not be "
                        "remembered for the next start.",
+                   "Warning", PromptIcon::Warning);
+}
+
+void MainWindow::storeChosenOptions() {
+  if (!settings::storeUnicodeLetters(m_settings, m_options.UnicodeLetters)) return;
+  const std::string error = m_settings.takeWriteError();
+  if (error.empty() || m_settingsErrorShown) return;
+  m_settingsErrorShown = true;
+  m_prompts.inform(error +
+                       " The choice of Unicode letters will not be remembered for the next "
+                       "start.",
                    "Warning", PromptIcon::Warning);
 }
 

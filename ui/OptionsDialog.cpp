@@ -21,11 +21,15 @@ namespace {
 enum class Place { General, Replace, Output };
 
 // One switch of the dialog: the option it sets (none for "Confirm every replacement", the
-// configuration's Confirm switch), the slot of its caption and where it is shown.
+// configuration's Confirm switch), the slot of its caption and where it is shown. A switch
+// without a slot (0) has a built-in English caption that no language file changes, and a tool
+// tip that says what it does.
 struct Switch {
   bool AppOptions::*option;
   int slot;
   Place place;
+  const char* caption = nullptr;
+  const char* tip = nullptr;
 };
 
 // Top to bottom on their pages.
@@ -40,10 +44,18 @@ constexpr Switch kSwitchTable[] = {
     {&AppOptions::ConfirmOnExit, 65, Place::General},
     {&AppOptions::RemoveTrailingSpaces, 67, Place::Replace},
     {&AppOptions::RemoveLeadingSpaces, 68, Place::Replace},
+    {&AppOptions::UnicodeLetters, 0, Place::Replace, "Unicode letters in case and whole words",
+     "In UTF-8 and UTF-16 text, ignoring case covers every letter (Ä and ä, Σ and σ), whole "
+     "words end at any punctuation, symbol or space, and a pattern's . takes one character. "
+     "Windows-1252 and RTF files keep the ASCII rules."},
     {&AppOptions::SaveAsUnix, 69, Place::Output},
     {&AppOptions::SaveOldDate, 70, Place::Output},
     {&AppOptions::SaveOldAttributes, 71, Place::Output},
 };
+
+QString captionOf(const Switch& entry) {
+  return entry.slot != 0 ? builtinCaption(entry.slot) : QString::fromUtf8(entry.caption);
+}
 
 // The page captions, and the language page's label.
 constexpr int kGeneralPageSlot = 57;
@@ -76,7 +88,14 @@ OptionsDialog::OptionsDialog(AppOptions& options, Configuration& config, QWidget
     QVBoxLayout* layout = entry.place == Place::General   ? generalLayout
                           : entry.place == Place::Replace ? replaceLayout
                                                           : outputLayout;
-    auto* box = new QCheckBox(builtinCaption(entry.slot), layout->parentWidget());
+    auto* box = new QCheckBox(captionOf(entry), layout->parentWidget());
+    if (entry.tip) {
+      box->setAccessibleName(box->text());
+      const QString tip = QString::fromUtf8(entry.tip);
+      // As rich text the tip wraps instead of running across the screen.
+      box->setToolTip(QStringLiteral("<p>%1</p>").arg(tip.toHtmlEscaped()));
+      box->setAccessibleDescription(tip);
+    }
     // toggled, not clicked: every change of state counts, however it is made.
     connect(box, &QCheckBox::toggled, this, [this, i](bool on) { onSwitchToggled(i, on); });
     m_boxes[i] = box;
@@ -132,7 +151,9 @@ QCheckBox* OptionsDialog::box(bool AppOptions::*option) const {
 
 void OptionsDialog::applyTexts(const TextTable& texts) {
   auto text = [&texts](int slot) { return fromStd(texts.text(slot)); };
-  for (size_t i = 0; i < kSwitches; ++i) m_boxes[i]->setText(text(kSwitchTable[i].slot));
+  for (size_t i = 0; i < kSwitches; ++i) {
+    if (kSwitchTable[i].slot != 0) m_boxes[i]->setText(text(kSwitchTable[i].slot));
+  }
   m_pages->setTabText(0, text(kGeneralPageSlot));
   m_pages->setTabText(1, text(kReplacePageSlot));
   m_pages->setTabText(2, text(kLanguageSlot));

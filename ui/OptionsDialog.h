@@ -1,7 +1,7 @@
 #pragma once
 // OptionsDialog, the options dialog: the program-wide switches on three pages, bound to the live
 // AppOptions. A change takes effect at once; there is no apply step. Each showing takes a
-// snapshot of the thirteen check boxes, and Cancel (or Escape) sets them back to it; the RTF
+// snapshot of the fourteen check boxes, and Cancel (or Escape) sets them back to it; the RTF
 // choice and the language are not part of it. OK and the title-bar close button keep every
 // change. "Confirm every replacement" is the configuration's Confirm switch, seen from here.
 
@@ -53,7 +53,7 @@ class OptionsDialog : public QDialog, public ShowsTexts {
   void reject() override;
 
  private:
-  static constexpr size_t kSwitches = 13;
+  static constexpr size_t kSwitches = 14;
   // Shows the live switches and takes the snapshot that Cancel returns to.
   void showSwitches();
   void onSwitchToggled(size_t which, bool on);

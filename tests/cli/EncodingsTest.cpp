@@ -77,5 +77,49 @@ TEST_F(CliEncodings, ReplaceListsAFileWhoseEncodingCannotHoldTheNewText) {
   EXPECT_NE(r.err.find(utf16 + ": Cannot create the backup"), std::string::npos) << r.err;
 }
 
+// --unicode: ignoring case folds every letter and whole words end at any punctuation in UTF-8
+// and UTF-16 text; without it, and in a Windows-1252 file, only ASCII letters count.
+TEST_F(CliEncodings, UnicodeFoldsEveryLetterAndEndsWordsAtAnyPunctuation) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> switches;
+    std::string find;
+    std::string replace;
+    std::string content;
+    std::string withUnicode;  // the content after the run with --unicode
+  };
+  const std::vector<Case> cases = {
+      {"case", {}, "äpfel", "birnen", "ÄPFEL, Äpfel\n", "birnen, birnen\n"},
+      {"Greek sigmas", {}, "ΣΟΦΟΣ", "x", "σοφος σοφοσ\n", "x x\n"},
+      {"words in quotes", {"--whole-words"}, "word", "term", "“word” sword\n", "“term” sword\n"},
+      {"words beside a no-break space and a dash",
+       {"--whole-words"},
+       "word",
+       "term",
+       "a\u00A0word—words\n",
+       "a\u00A0term—words\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = dir.write("u.txt", c.content);
+    for (const bool unicode : {false, true}) {
+      std::vector<std::string> args = {"replace", "--no-backup"};
+      if (unicode) args.push_back("--unicode");
+      args.insert(args.end(), c.switches.begin(), c.switches.end());
+      args.insert(args.end(), {c.find, c.replace, path});
+      const CliRun r = test::runCliWith(args);
+      EXPECT_EQ(r.status, kExitOk) << r.err;
+      EXPECT_EQ(TempDir::read(path), unicode ? c.withUnicode : c.content)
+          << "--unicode " << unicode;
+    }
+  }
+  const std::string utf16 = copy("utf16le-lf.txt");
+  CliRun r = test::runCliWith({"find", "--unicode", "CRÈME", utf16});
+  EXPECT_EQ(r.out, utf16 + ":1:Un café noir, un café crème.\n");
+  const std::string eightBit = copy("windows1252-lf.txt");
+  r = test::runCliWith({"find", "--unicode", "CRÈME", eightBit});
+  EXPECT_EQ(r.status, kFindNothing) << "Windows-1252 keeps the byte rules";
+}
+
 }  // namespace
 }  // namespace tw::cli

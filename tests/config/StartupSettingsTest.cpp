@@ -72,6 +72,32 @@ TEST(StartupSettings, PreviousProjectAndLanguage) {
   EXPECT_EQ(s.previousProject, "") << "the previous project is opened only when asked for";
 }
 
+// "UnicodeLetters" is read at start; a settings file from before it existed leaves it off, and
+// confirming an unchanged choice writes nothing, not even on a first run.
+TEST(StartupSettings, UnicodeLettersIsKeptOnlyWhenChosen) {
+  MemorySettingsStore store;
+  EXPECT_FALSE(storeUnicodeLetters(store, false));
+  EXPECT_FALSE(store.hasValue(kUnicodeLetters));
+  store.writeInteger(kLoadPrevious, 0);
+  AppOptions options;
+  readStartupSettings(store, options, 800, 600);
+  EXPECT_FALSE(options.UnicodeLetters);
+
+  for (const bool on : {true, false}) {
+    EXPECT_TRUE(storeUnicodeLetters(store, on));
+    EXPECT_FALSE(storeUnicodeLetters(store, on));
+    AppOptions next;
+    next.UnicodeLetters = !on;
+    readStartupSettings(store, next, 800, 600);
+    EXPECT_EQ(next.UnicodeLetters, on);
+  }
+  MemorySettingsStore onlyUnicode;
+  storeUnicodeLetters(onlyUnicode, true);
+  AppOptions next;
+  EXPECT_FALSE(readStartupSettings(onlyUnicode, next, 800, 600).firstRun);
+  EXPECT_TRUE(next.UnicodeLetters);
+}
+
 TEST(StartupSettings, ExitWritesWhatTheNextStartReads) {
   MemorySettingsStore store;
   AppOptions options;

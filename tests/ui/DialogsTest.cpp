@@ -29,6 +29,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
 
@@ -57,6 +59,23 @@ T* named(QWidget* window, const QString& name) {
   }
   EXPECT_NE(found, nullptr) << name.toStdString();
   return found;
+}
+
+// Every control of `window` that a screen reader stops at has a name for it.
+void expectAccessibleNames(QWidget* window) {
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLineEdit*>(w) &&
+        !qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractItemView*>(w) &&
+        !qobject_cast<QAbstractScrollArea*>(w)) {
+      continue;
+    }
+    if (w->parentWidget() && qobject_cast<QComboBox*>(w->parentWidget())) continue;
+    if (qobject_cast<QAbstractScrollArea*>(w->parentWidget())) continue;  // a view's own parts
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    ASSERT_NE(a, nullptr);
+    EXPECT_FALSE(a->text(QAccessible::Name).isEmpty())
+        << w->metaObject()->className() << " " << qPrintable(w->objectName());
+  }
 }
 
 void click(QAbstractButton* button) {
@@ -360,7 +379,8 @@ TEST_F(OptionsDialogTest, EveryBoxIsItsLiveSwitchAndCancelGoesBackToTheShowing) 
       {"Save as Unix file", &AppOptions::SaveAsUnix},
       {"Save old date", &AppOptions::SaveOldDate},
       {"Save old attributes", &AppOptions::SaveOldAttributes},
-      {"Confirm deletion of backup files", &AppOptions::ConfirmDeleteBackups}};
+      {"Confirm deletion of backup files", &AppOptions::ConfirmDeleteBackups},
+      {"Unicode letters in case and whole words", &AppOptions::UnicodeLetters}};
   dialog.show();
   for (auto [caption, field] : bound) {
     SCOPED_TRACE(caption);
@@ -425,6 +445,79 @@ TEST_F(OptionsDialogTest, ConfirmEveryReplacementMovesWithTheMainWindowsBox) {
   EXPECT_TRUE(config.Flags.Confirm);
 }
 
+// The mouse and the keyboard set the switch; OK keeps it in the settings for the next start,
+// Cancel neither sets nor keeps it, and a language file leaves its English caption alone.
+TEST_F(OptionsDialogTest, UnicodeLettersByMouseAndKeyboardOutlivesTheProgram) {
+  QCheckBox* unicode = box(&AppOptions::UnicodeLetters);
+  ASSERT_NE(unicode, nullptr);
+  EXPECT_FALSE(unicode->toolTip().isEmpty());
+  EXPECT_FALSE(unicode->accessibleDescription().isEmpty());
+  whenModal("Options", [&](QWidget*) {
+    QTabBar* tabs = dialog.pages()->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    click(unicode);
+    EXPECT_TRUE(options.UnicodeLetters);
+    press(dialog.okButton());
+  });
+  actions().options->trigger();
+  EXPECT_EQ(settings.readInteger(settings::kUnicodeLetters), 1);
+
+  // By keyboard: Tab to the page tabs, Right to the page, Tab to the box, Space to clear it, Escape
+  // to go back on it, then again with Return (OK, the default button).
+  auto clearByKeyboard = [&](Qt::Key close) {
+    whenModal("Options", [&, close](QWidget*) {
+      dialog.pages()->setCurrentIndex(0);
+      // Each key goes where the keyboard focus is, as the user's would.
+      auto hit = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        if (QWidget* focus = QApplication::focusWidget()) QTest::keyClick(focus, key, modifiers);
+      };
+      auto tabTo = [&](QWidget* w) {
+        for (int i = 0; i < 20 && QApplication::focusWidget() != w; ++i) hit(Qt::Key_Tab);
+      };
+      tabTo(dialog.pages()->tabBar());
+      hit(Qt::Key_Right);
+      EXPECT_EQ(dialog.pages()->currentIndex(), 1);
+      tabTo(unicode);
+      EXPECT_EQ(QApplication::focusWidget(), unicode);
+      hit(Qt::Key_Space);
+      EXPECT_FALSE(options.UnicodeLetters);
+      hit(close);
+      if (dialog.isVisible()) press(dialog.cancelButton());  // the keys missed: go on
+    });
+    actions().options->trigger();
+  };
+  clearByKeyboard(Qt::Key_Escape);
+  EXPECT_TRUE(options.UnicodeLetters);
+  EXPECT_EQ(settings.readInteger(settings::kUnicodeLetters), 1);
+  clearByKeyboard(Qt::Key_Return);
+  EXPECT_FALSE(options.UnicodeLetters);
+  EXPECT_EQ(settings.readInteger(settings::kUnicodeLetters), 0);
+
+  // A restart over the same settings file reads the switch back.
+  dialog.show();
+  unicode->setChecked(true);
+  dialog.close();
+  QSettingsStore restartedSettings(QString::fromStdString(dir.file("settings.conf")));
+  Configuration restartedConfig;
+  AppOptions restartedOptions;
+  test::FakePrompts restartedPrompts;
+  MainWindow restarted(restartedConfig, restartedOptions, restartedPrompts, restartedSettings);
+  restarted.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&restarted));
+  EXPECT_TRUE(restartedOptions.UnicodeLetters);
+
+  TextTable german;
+  german.set(67, "Leerzeichen am Ende entfernen");
+  dialog.applyTexts(german);
+  EXPECT_EQ(box(&AppOptions::RemoveTrailingSpaces)->text(), "Leerzeichen am Ende entfernen");
+  EXPECT_EQ(unicode->text(), "Unicode letters in case and whole words");
+}
+
+TEST_F(OptionsDialogTest, EveryControlHasAnAccessibleName) {
+  dialog.show();
+  expectAccessibleNames(&dialog);
+}
+
 class MainWindowRules : public test::MainWindowFixture {};
 
 // Regression: the rules ran only on a click, so a screen reader's Toggle or a change by code
@@ -457,19 +550,7 @@ TEST_F(MainWindowRules, EveryChangeOfStateKeepsTheRules) {
 }
 
 TEST_F(MainWindowRules, EveryControlHasAnAccessibleName) {
-  for (QWidget* w : form.findChildren<QWidget*>()) {
-    if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLineEdit*>(w) &&
-        !qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractItemView*>(w) &&
-        !qobject_cast<QAbstractScrollArea*>(w)) {
-      continue;
-    }
-    if (w->parentWidget() && qobject_cast<QComboBox*>(w->parentWidget())) continue;
-    if (qobject_cast<QAbstractScrollArea*>(w->parentWidget())) continue;  // a view's own parts
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-    ASSERT_NE(a, nullptr);
-    EXPECT_FALSE(a->text(QAccessible::Name).isEmpty())
-        << w->metaObject()->className() << " " << qPrintable(w->objectName());
-  }
+  expectAccessibleNames(&form);
 }
 
 TEST(ConfirmDialog, LongTextsNeverMakeItLargerThanTheScreen) {

@@ -183,6 +183,11 @@ int main(int argc, char* argv[]) {
       screen(out + "/screen-options.png");
       pages->setCurrentIndex(1);
       failures += !save(&optionsDialog, out + "/options-replace.png");
+      // Captions of another language beside the one that stays English.
+      mainWindow.applyLanguage(QStringLiteral("German.lng"));
+      QApplication::processEvents();  // the dialog takes the size of its new captions
+      failures += !save(&optionsDialog, out + "/options-replace-german.png");
+      mainWindow.applyLanguage({});
       pages->setCurrentIndex(0);
       ++step;
       optionsDialog.cancelButton()->click();
