@@ -40,7 +40,7 @@ const char* FindHelp() {
          "  --unicode               in UTF-8 and UTF-16 files: ignore case for every letter\n"
          "                          (Ä/ä), end whole words at any punctuation, symbol or\n"
          "                          space, let a pattern's . and [...] take characters, not\n"
-         "                          bytes; Windows-1252 and RTF files keep the byte rules\n"
+         "                          bytes (also in RTF text); Windows-1252 files keep bytes\n"
          "  -c, --count             print \"path:count\" of matching lines for each file\n"
          "  -l, --files-with-matches  print only the paths of files with an occurrence\n"
          "  --quiet                 print nothing; stop at the first occurrence\n";

@@ -143,7 +143,7 @@ const char* RunOptionsHelp() {
          "  --unicode               in UTF-8 and UTF-16 files: ignore case for every letter\n"
          "                          (Ä/ä), end whole words at any punctuation, symbol or\n"
          "                          space, let a pattern's . and [...] take characters, not\n"
-         "                          bytes; Windows-1252 and RTF files keep the byte rules\n"
+         "                          bytes (also in RTF text); Windows-1252 files keep bytes\n"
          "  --report FILE, --html-report FILE  write the text or HTML report\n"
          "  --quiet                 print nothing on success\n"
          "  --dry-run               write nothing; print a unified diff of every change\n"

@@ -16,6 +16,15 @@
 // run-time library's single-byte upper-casing in the "C" locale, i.e. the ASCII letters
 // only. Classes, \xHH and the other escapes always compare exactly.
 //
+// With Unicode letters (Searcher::regex's switch, for a pattern that is valid UTF-8), the
+// pattern and the text are read as characters (text/Unicode.h): a literal character, `.`, a
+// class and a stray quantifier each take one character; without case sensitivity literal
+// characters compare by Unicode simple case folding; a class may hold non-ASCII characters and
+// ranges of code points, still compared exactly; `\xHH` stands for the code point U+00HH;
+// beyond ASCII `\d` takes the decimal digits (Nd), `\s` the space separators (Zs) and `\w`
+// every character that is neither a digit nor punctuation (P*) nor a symbol (S*), as in ASCII
+// where `\w` is everything but digits and punctuation. A match never begins inside a character.
+//
 // Decisions where the language leaves a choice:
 // - A brace count is read in full, whatever its number of digits; values above 2^31 - 1
 //   read as 2^31 - 1. So `a{1000}` needs 1000 "a" and `a{40000,}` never matches (its

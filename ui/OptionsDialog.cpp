@@ -47,7 +47,7 @@ constexpr Switch kSwitchTable[] = {
     {&AppOptions::UnicodeLetters, 0, Place::Replace, "Unicode letters in case and whole words",
      "In UTF-8 and UTF-16 text, ignoring case covers every letter (Ä and ä, Σ and σ), whole "
      "words end at any punctuation, symbol or space, and a pattern's . takes one character. "
-     "Windows-1252 and RTF files keep the ASCII rules."},
+     "So does the text of RTF documents; Windows-1252 files keep the ASCII rules."},
     {&AppOptions::SaveAsUnix, 69, Place::Output},
     {&AppOptions::SaveOldDate, 70, Place::Output},
     {&AppOptions::SaveOldAttributes, 71, Place::Output},
