@@ -198,6 +198,7 @@ Utf16Reader::Text Utf16Reader::read(std::string_view bytes, ByteOrder order) {
     // pages a text is written on are ever touched.
     const std::size_t grown = most + most / 8;
     m_data.reset();
+    m_capacity = 0;  // as it is, should the new storage not be had
     m_data.reset(new char[grown]);
     m_capacity = grown;
     adviseLargePagesIfBig(m_data.get(), grown);
