@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -69,6 +70,41 @@ void encode(benchmark::State& state, ByteOrder order) {
                           static_cast<int64_t>(text.size()));
 }
 
+// As a run reads one file after another: into storage kept from each to the next, so that
+// only the first read touches new memory.
+void readKept(benchmark::State& state, ByteOrder order) {
+  const std::string& bytes = utf16Bytes(order);
+  tw::text::Utf16Reader reader;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(reader.read(bytes, order).text.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(bytes.size()));
+}
+
+// As a run writes a file back now: the text encoded in stretches of 256 KiB, each into the
+// one buffer kept for them.
+void writeStretches(benchmark::State& state, ByteOrder order) {
+  const std::string_view text = utf8Text();
+  constexpr std::size_t kStretch = std::size_t{256} << 10;
+  const std::unique_ptr<char[]> buffer(new char[2 * kStretch]);
+  for (auto _ : state) {
+    std::size_t total = 0;
+    for (std::size_t at = 0; at < text.size();) {
+      std::size_t cut = std::min(kStretch, text.size() - at);
+      while (at + cut < text.size() && (static_cast<unsigned char>(text[at + cut]) & 0xC0) == 0x80)
+        --cut;
+      const tw::text::WrittenUtf16 written =
+          tw::text::writeUtf16(text.substr(at, cut), order, buffer.get());
+      total += static_cast<std::size_t>(written.end - buffer.get());
+      at += cut;
+    }
+    benchmark::DoNotOptimize(total);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+
 void BM_DecodeUtf16Le(benchmark::State& state) {
   decode(state, ByteOrder::LittleEndian);
 }
@@ -82,9 +118,18 @@ void BM_EncodeUtf16Be(benchmark::State& state) {
   encode(state, ByteOrder::BigEndian);
 }
 
+void BM_ReadUtf16KeptLe(benchmark::State& state) {
+  readKept(state, ByteOrder::LittleEndian);
+}
+void BM_WriteUtf16StretchesLe(benchmark::State& state) {
+  writeStretches(state, ByteOrder::LittleEndian);
+}
+
 BENCHMARK(BM_DecodeUtf16Le)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeUtf16Be)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeUtf16Le)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeUtf16Be)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadUtf16KeptLe)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteUtf16StretchesLe)->Unit(benchmark::kMillisecond);
 
 }  // namespace

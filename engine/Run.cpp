@@ -23,6 +23,11 @@ namespace tw {
 
 namespace {
 
+text::ByteOrder ByteOrderOf(text::TextEncoding utf16) {
+  return utf16 == text::TextEncoding::Utf16Le ? text::ByteOrder::LittleEndian
+                                              : text::ByteOrder::BigEndian;
+}
+
 enum class FileStatus { PassedOver, Processed, Failed, Cancelled };
 
 // Changed files are staged (complete temporary files beside them, not yet flushed) and
@@ -190,9 +195,10 @@ class ReplacementRun {
     const bool windows1252 = encoding == text::TextEncoding::Windows1252;
     // A UTF-16 file's passes run on its text in UTF-8; its "Replace only in first" region is
     // counted there too (lines, or bytes of that UTF-8 text), like a UTF-8 file's.
-    text::DecodedText decodedText;
-    if (decoded) decodedText = text::decodeText(content, encoding);
-    const std::string_view source = decoded ? std::string_view(decodedText.text) : content;
+    // (ReadingEncoding gives UTF-16 only for bytes that begin with its two-byte mark.)
+    text::Utf16Reader::Text decodedText;
+    if (decoded) decodedText = m_utf16.read(content.substr(2), ByteOrderOf(encoding));
+    const std::string_view source = decoded ? decodedText.text : content;
     const int64_t h = RegionLength(source, m_config.Advanced.ReplaceOnlyInFirst, m_firstCount,
                                    m_config.Advanced.FirstUnit);
     const std::string_view rest = source.substr(static_cast<size_t>(h));
@@ -258,7 +264,7 @@ class ReplacementRun {
       result.append(rest);
       if (decoded) {
         const text::EncodedText bytes =
-            text::encodeText({std::move(result), std::move(decodedText.trailing)}, encoding);
+            text::encodeText({std::move(result), std::string(decodedText.trailing)}, encoding);
         if (!bytes.ok()) return unwritable(outcome, {}, encoding);
         m_host.fileChanged(file.listedPath, content, bytes.bytes);
         return outcome;
@@ -373,14 +379,11 @@ class ReplacementRun {
   // as it comes and handed on, the byte-order mark before the first piece and the file's odd
   // last byte, if any, after the last. A piece may end inside a character: its first bytes
   // wait for the next piece. (Encoding piece by piece keeps a big file's new content out of
-  // memory, as for any other file, and each piece is encoded while it is still in the cache.)
+  // memory, as for any other file.)
   class Utf16Sink : public PassSink {
    public:
     Utf16Sink(PassSink& out, text::TextEncoding encoding, std::string_view trailing)
-        : m_out(out),
-          m_order(encoding == text::TextEncoding::Utf16Le ? text::ByteOrder::LittleEndian
-                                                          : text::ByteOrder::BigEndian),
-          m_trailing(trailing) {}
+        : m_out(out), m_order(ByteOrderOf(encoding)), m_trailing(trailing) {}
 
     bool take(std::string_view piece) override {
       if (m_failed) return false;
@@ -410,6 +413,10 @@ class ReplacementRun {
     bool failed() const { return m_failed; }
 
    private:
+    // The text encoded at a time, and handed on as one write: a stretch and its encoding stay
+    // in the processor's cache, and the one buffer they are encoded into is made once.
+    static constexpr size_t kStretch = size_t{256} << 10;
+
     static size_t SequenceLength(char lead) {
       const auto b = static_cast<unsigned char>(lead);
       return b >= 0xF0 && b <= 0xF7   ? 4
@@ -426,35 +433,40 @@ class ReplacementRun {
       }
       return 0;
     }
-    // Encodes `text` (whole characters) and hands it on. It is encoded in small stretches
-    // gathered in one buffer kept from piece to piece: a fresh buffer for each piece would
-    // cost the system a new mapping of memory every time.
+    // Encodes `text` (whole characters) and hands it on, a stretch at a time, the mark
+    // before the first.
     bool give(std::string_view text) {
-      m_bytes.clear();
-      if (!std::exchange(m_begun, true))
-        m_bytes = m_order == text::ByteOrder::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
-      constexpr size_t kStretch = size_t{16} << 10;
-      while (!text.empty()) {
+      if (!m_bytes) m_bytes.reset(new char[2 + 2 * kStretch]);  // not zero-filled: overwritten
+      size_t mark = 0;
+      if (!std::exchange(m_begun, true)) {
+        const std::string_view bom =
+            m_order == text::ByteOrder::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
+        bom.copy(m_bytes.get(), bom.size());
+        mark = bom.size();
+      }
+      do {
         size_t cut = std::min(kStretch, text.size());
         // Not inside a character (a surrogate's three bytes may be split from its partner).
         while (cut < text.size() && cut > 0 &&
                (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
           --cut;
         if (cut == 0) cut = std::min(kStretch, text.size());
-        const text::EncodedText encoded = text::encodeUtf16(text.substr(0, cut), m_order);
-        if (!encoded.ok()) return !(m_failed = true);
-        m_bytes += encoded.bytes;
+        const text::WrittenUtf16 written =
+            text::writeUtf16(text.substr(0, cut), m_order, m_bytes.get() + mark);
+        if (!written.ok()) return !(m_failed = true);
+        const size_t size = static_cast<size_t>(written.end - m_bytes.get());
+        if (size != 0 && !m_out.take({m_bytes.get(), size})) return !(m_failed = true);
         text.remove_prefix(cut);
-      }
-      if (!m_bytes.empty() && !m_out.take(m_bytes)) return !(m_failed = true);
+        mark = 0;
+      } while (!text.empty());
       return true;
     }
 
     PassSink& m_out;
     text::ByteOrder m_order;
     std::string_view m_trailing;
-    std::string m_held;   // the first bytes of a character the last piece ended in
-    std::string m_bytes;  // the encoding of the piece being handed on
+    std::string m_held;               // the first bytes of a character the last piece ended in
+    std::unique_ptr<char[]> m_bytes;  // the encoding of the stretch being handed on
     bool m_begun = false;
     bool m_failed = false;
   };
@@ -561,6 +573,7 @@ class ReplacementRun {
   std::optional<writeback::WriteBackBatch> m_batch;
   writeback::ReadBuffer m_read;      // the bytes of the file being processed
   std::string m_pass[2];             // the passes' outputs, reused from file to file
+  text::Utf16Reader m_utf16;         // the text of the UTF-16 file being processed
   writeback::FolderCache m_folders;  // the folders of the run's files, each opened once
   writeback::Leftovers m_leftovers;
   size_t m_stagedBytes = 0;

@@ -126,6 +126,45 @@ void widenAscii(const char* from, std::size_t& i, std::size_t end, char*& to, bo
     to = putUnitBytes(to, static_cast<unsigned char>(from[i]), little);
 }
 
+// Units [k, end) of the `units` in `from` decoded at `to`, which has room for 3 x (end - k) + 1
+// bytes (three bytes a unit, one more for a pair that ends past `end`); `k` is moved past
+// them. Returns the end of what it wrote.
+char* decodeUnits(const char* from, std::size_t& k, std::size_t end, std::size_t units, char* to,
+                  bool little) {
+  const std::string_view bytes(from, 2 * units);
+  const ByteOrder order = little ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
+  while (k < end) {
+    copyAsciiUnits(from, k, end, to, little);
+    if (k == end) break;
+    const char32_t unit = unitAt(bytes, 2 * k, order);
+    ++k;
+    if (unit < 0x80) {
+      *to++ = static_cast<char>(unit);
+      continue;
+    }
+    if (isHighSurrogate(unit) && k < units) {
+      const char32_t next = unitAt(bytes, 2 * k, order);
+      if (isLowSurrogate(next)) {
+        const char32_t cp = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+        *to++ = static_cast<char>(0xF0 | (cp >> 18));
+        *to++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *to++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *to++ = static_cast<char>(0x80 | (cp & 0x3F));
+        ++k;
+        continue;
+      }
+    }
+    // A lone surrogate has the three-byte form its value would have, as any other unit.
+    to = putUnit(to, unit);
+  }
+  return to;
+}
+
+// Each small page touched for the first time is a fault, and a big text has very many.
+void adviseLargePagesIfBig(char* data, std::size_t size) {
+  if (size >= (std::size_t{8} << 20)) platform::adviseLargePages(data, size);
+}
+
 }  // namespace
 
 Utf16Text decodeUtf16(std::string_view bytes, ByteOrder order) {
@@ -133,59 +172,49 @@ Utf16Text decodeUtf16(std::string_view bytes, ByteOrder order) {
   std::string& text = out.text;
   const std::size_t units = bytes.size() / 2;
   text.reserve(units + units / 2);
-  // Each small page touched for the first time is a fault, and a big file's text has very many.
-  if (text.capacity() >= (std::size_t{8} << 20))
-    platform::adviseLargePages(text.data(), text.capacity());
-  const bool little = order == ByteOrder::LittleEndian;
-  // A block of units at a time, written straight into room for the most it can make (three
-  // bytes a unit, one more for a pair that ends past the block), then cut to what it made.
+  adviseLargePagesIfBig(text.data(), text.capacity());
+  // A block of units at a time, written straight into room for the most it can make, then
+  // cut to what it made.
   constexpr std::size_t kBlock = 4096;
   std::size_t made = 0;
   for (std::size_t k = 0; k < units;) {
     const std::size_t end = std::min(units, k + kBlock);
     text.resize(made + 3 * (end - k) + 1);
     char* const start = text.data();
-    char* to = start + made;
-    while (k < end) {
-      copyAsciiUnits(bytes.data(), k, end, to, little);
-      if (k == end) break;
-      const char32_t unit = unitAt(bytes, 2 * k, order);
-      ++k;
-      if (unit < 0x80) {
-        *to++ = static_cast<char>(unit);
-        continue;
-      }
-      if (isHighSurrogate(unit) && k < units) {
-        const char32_t next = unitAt(bytes, 2 * k, order);
-        if (isLowSurrogate(next)) {
-          const char32_t cp = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
-          *to++ = static_cast<char>(0xF0 | (cp >> 18));
-          *to++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-          *to++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-          *to++ = static_cast<char>(0x80 | (cp & 0x3F));
-          ++k;
-          continue;
-        }
-      }
-      // A lone surrogate has the three-byte form its value would have, as any other unit.
-      to = putUnit(to, unit);
-    }
-    made = static_cast<std::size_t>(to - start);
+    made = static_cast<std::size_t>(
+        decodeUnits(bytes.data(), k, end, units, start + made, order == ByteOrder::LittleEndian) -
+        start);
     text.resize(made);
   }
   if (bytes.size() % 2 != 0) out.trailing = bytes.substr(bytes.size() - 1);
   return out;
 }
 
-EncodedText encodeUtf16(std::string_view text, ByteOrder order) {
-  EncodedText encoded;
-  std::string& out = encoded.bytes;
-  // Each byte of generalized UTF-8 makes at most two bytes of UTF-16: room for the most,
-  // written straight in, then cut to what it made.
-  out.resize(2 * text.size());
+Utf16Reader::Text Utf16Reader::read(std::string_view bytes, ByteOrder order) {
+  const std::size_t units = bytes.size() / 2;
+  const std::size_t most = 3 * units + 1;
+  if (most > m_capacity) {
+    // An eighth more than asked, so that files of about one size do not move it; only the
+    // pages a text is written on are ever touched.
+    const std::size_t grown = most + most / 8;
+    m_data.reset();
+    m_capacity = 0;  // as it is, should the new storage not be had
+    m_data.reset(new char[grown]);
+    m_capacity = grown;
+    adviseLargePagesIfBig(m_data.get(), grown);
+  }
+  std::size_t k = 0;
+  char* const end =
+      decodeUnits(bytes.data(), k, units, units, m_data.get(), order == ByteOrder::LittleEndian);
+  Text read;
+  read.text = std::string_view(m_data.get(), static_cast<std::size_t>(end - m_data.get()));
+  if (bytes.size() % 2 != 0) read.trailing = bytes.substr(bytes.size() - 1);
+  return read;
+}
+
+WrittenUtf16 writeUtf16(std::string_view text, ByteOrder order, char* to) {
+  WrittenUtf16 written;
   const bool little = order == ByteOrder::LittleEndian;
-  char* const start = out.data();
-  char* to = start;
   const char* const from = text.data();
   for (std::size_t i = 0; i < text.size();) {
     widenAscii(from, i, text.size(), to, little);
@@ -218,14 +247,29 @@ EncodedText encodeUtf16(std::string_view text, ByteOrder order) {
     }
     const char32_t surrogate = surrogateAt(text.substr(i));
     if (surrogate == 0) {
-      out.clear();
-      encoded.unencodable = i;
-      return encoded;
+      written.unencodable = i;
+      return written;
     }
     to = putUnitBytes(to, surrogate, little);
     i += 3;
   }
-  out.resize(static_cast<std::size_t>(to - start));
+  written.end = to;
+  return written;
+}
+
+EncodedText encodeUtf16(std::string_view text, ByteOrder order) {
+  EncodedText encoded;
+  std::string& out = encoded.bytes;
+  // Room for the most it can make (two bytes of UTF-16 a byte of generalized UTF-8), written
+  // straight in, then cut to what it made.
+  out.resize(2 * text.size());
+  const WrittenUtf16 written = writeUtf16(text, order, out.data());
+  if (!written.ok()) {
+    out.clear();
+    encoded.unencodable = written.unencodable;
+    return encoded;
+  }
+  out.resize(static_cast<std::size_t>(written.end - out.data()));
   return encoded;
 }
 

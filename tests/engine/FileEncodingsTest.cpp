@@ -218,7 +218,8 @@ TEST_F(FileEncodings, ConfirmationShowsAWindows1252FileAsText) {
 }
 
 // A UTF-16 file bigger than the pieces its new content is written in: characters of every
-// UTF-8 length fall on the pieces' edges, and a lone surrogate and an odd last byte stay.
+// UTF-8 length fall on the pieces' edges (and, after an odd start, on the edges of the
+// stretches each piece is encoded in), and a lone surrogate and an odd last byte stay.
 TEST_F(FileEncodings, ABigUtf16FileIsWrittenPieceByPiece) {
   // "é€😀 xcafé\n" and "é€😀 xthé\n" in UTF-16 LE, written out by hand.
   const std::string before = "\xe9\0\xac\x20\x3d\xd8\x00\xde \0x\0c\0a\0f\0\xe9\0\n\0"s;
@@ -226,7 +227,7 @@ TEST_F(FileEncodings, ABigUtf16FileIsWrittenPieceByPiece) {
   const std::string end =
       "\x00\xd8"
       "A"s;  // a lone high surrogate, then half a unit
-  std::string content = "\xff\xfe", expected = "\xff\xfe";
+  std::string content = "\xff\xfeo\0k\0"s, expected = content;
   for (int i = 0; i < 200000; ++i) {
     content += before;
     expected += after;

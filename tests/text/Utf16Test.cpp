@@ -43,10 +43,14 @@ TEST(Utf16, AnyBytesReadAndWriteBackUnchanged) {
       {{0xD800, 0xD800, 0xDC00}, "", "\xED\xA0\x80\xF0\x90\x80\x80"},
       {{'A', 0xD83D}, "\xDE", "A\xED\xA0\xBD"},  // odd length splits a pair
   };
+  Utf16Reader reader;  // one for all: each read writes over what the one before left
   for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
     for (const Case& c : cases) {
       const std::string bytes = bytesOf(c.units, order) + c.odd;
       const std::string name = testing::PrintToString(bytes);
+      const Utf16Reader::Text kept = reader.read(bytes, order);
+      EXPECT_EQ(kept.text, c.text) << name;
+      EXPECT_EQ(kept.trailing, c.odd) << name;
       const Utf16Text read = decodeUtf16(bytes, order);
       EXPECT_EQ(read.text, c.text) << name;
       EXPECT_EQ(read.trailing, c.odd) << name;
@@ -77,7 +81,8 @@ TEST(Utf16, WritingRefusesWhatIsNotGeneralizedUtf8AndJoinsSeparatePairHalves) {
 
 // Read and written sixteen units, or a block of 4096, at a time: a pair, a lone surrogate or
 // an accented letter after ASCII runs of every length around those steps, and a pair across
-// the end of a block, read as one character at a time reads them.
+// the end of a block, read as one character at a time reads them; read again into kept
+// storage after a longer text.
 TEST(Utf16, RunsOfAsciiOfAnyLengthBeforeAnythingElse) {
   struct Tail {
     std::vector<char16_t> units;
@@ -93,6 +98,7 @@ TEST(Utf16, RunsOfAsciiOfAnyLengthBeforeAnythingElse) {
   std::vector<std::size_t> lengths;
   for (std::size_t n = 0; n <= 40; ++n) lengths.push_back(n);
   for (std::size_t n = 4078; n <= 4100; ++n) lengths.push_back(n);
+  Utf16Reader reader;
   for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
     for (const Tail& tail : tails) {
       for (std::size_t n : lengths) {
@@ -103,6 +109,7 @@ TEST(Utf16, RunsOfAsciiOfAnyLengthBeforeAnythingElse) {
         const std::string bytes = bytesOf(units, order);
         const std::string name = std::to_string(n) + " " + testing::PrintToString(tail.text);
         EXPECT_EQ(decodeUtf16(bytes, order).text, text) << name;
+        EXPECT_EQ(reader.read(bytes, order).text, text) << name;
         EXPECT_EQ(encodeUtf16(text, order).bytes, bytes) << name;
       }
     }
