@@ -428,16 +428,62 @@ Compiled compile(std::string_view pattern, bool caseSensitive, bool unicode) {
 
 namespace {
 
-// matchProgram with Unicode letters: each element takes whole characters.
-int64_t matchCharacters(const Compiled& compiled, const Program& program, std::string_view text,
-                        int64_t s) {
+// One text unit at p (p < n) as an element takes it: a byte, or with Unicode letters (Characters)
+// a whole character. Each returns the unit's length when the element accepts it, else 0.
+template <bool Characters>
+struct Units;
+
+template <>
+struct Units<false> {
+  static int64_t any(const unsigned char*, int64_t, int64_t) { return 1; }
+  static int64_t chars(const Compiled&, const Node& node, const unsigned char* t, int64_t,
+                       int64_t p) {
+    return t[p] == node.a || t[p] == node.b ? 1 : 0;
+  }
+  static int64_t set(const Compiled& compiled, const Node& node, const unsigned char* t, int64_t,
+                     int64_t p) {
+    return compiled.sets[node.set][t[p]] ? 1 : 0;
+  }
+};
+
+template <>
+struct Units<true> {
+  static int64_t any(const unsigned char* t, int64_t n, int64_t p) {
+    return text::characterAt(t, n, p).length;
+  }
+  static int64_t chars(const Compiled& compiled, const Node& node, const unsigned char* t,
+                       int64_t n, int64_t p) {
+    return acceptedAt(compiled.choices[node.choice], t, n, p);
+  }
+  static int64_t set(const Compiled& compiled, const Node& node, const unsigned char* t, int64_t n,
+                     int64_t p) {
+    const text::TextCharacter c = text::characterAt(t, n, p);
+    const bool in = c.value < 0x80 ? compiled.sets[node.set][c.value]
+                                   : compiled.wide[node.set].accepts(c.value);
+    return in ? c.length : 0;
+  }
+};
+
+template <bool Characters>
+int64_t matchUnits(const Compiled& compiled, const Program& program, std::string_view text,
+                   int64_t s) {
+  using U = Units<Characters>;
   const auto* t = reinterpret_cast<const unsigned char*>(text.data());
   const auto n = static_cast<int64_t>(text.size());
-  auto setAccepts = [&](uint32_t set, char32_t c) {
-    return c < 0x80 ? compiled.sets[set][c] : compiled.wide[set].accepts(c);
-  };
   int64_t p = s;
   bool took = false;
+  // Repeats an element that takes one unit: at least one try, so `a{0}` fails where an "a"
+  // stands, then as often as the element allows.
+  auto repeat = [&](const Node& node, auto takes) {
+    int64_t count = 0;
+    do {
+      const int64_t length = p < n ? takes(p) : 0;
+      if (length == 0) break;
+      p += length;
+      ++count;
+    } while (count < node.max);
+    return count;
+  };
   for (const Node& node : program.nodes) {
     int64_t count = 0;
     switch (node.op) {
@@ -451,33 +497,25 @@ int64_t matchCharacters(const Compiled& compiled, const Program& program, std::s
         return took ? p - 1 : -1;
       case Op::Stray:
         if (p >= n) return -1;
-        p += text::characterAt(t, n, p).length;
+        p += U::any(t, n, p);
         continue;
-      case Op::Chars: {
-        const CharChoice& choice = compiled.choices[node.choice];
-        // At least one try, as with bytes: `a{0}` fails where an "a" stands.
-        do {
-          const int length = p < n ? acceptedAt(choice, t, n, p) : 0;
-          if (length == 0) break;
-          p += length;
-          ++count;
-        } while (count < node.max);
+      case Op::Chars:
+        count = repeat(node, [&](int64_t q) { return U::chars(compiled, node, t, n, q); });
         break;
-      }
       case Op::Set:
-        do {
-          if (p >= n) break;
-          const text::TextCharacter c = text::characterAt(t, n, p);
-          if (!setAccepts(node.set, c.value)) break;
-          p += c.length;
-          ++count;
-        } while (count < node.max);
+        count = repeat(node, [&](int64_t q) { return U::set(compiled, node, t, n, q); });
         break;
       case Op::Any: {
+        // Takes as many units as it may, one even for `.{0}` (which then fails).
         const int64_t most = node.max == 0 ? 1 : node.max;
-        while (count < most && p < n) {
-          p += text::characterAt(t, n, p).length;
-          ++count;
+        if constexpr (Characters) {
+          while (count < most && p < n) {
+            p += U::any(t, n, p);
+            ++count;
+          }
+        } else {
+          count = std::min<int64_t>(n - p, most);
+          p += count;
         }
         break;
       }
@@ -487,7 +525,7 @@ int64_t matchCharacters(const Compiled& compiled, const Program& program, std::s
         do {
           int64_t e = -1;
           for (const Program& alternative : node.alternatives) {
-            e = matchCharacters(compiled, alternative, text, p);
+            e = matchUnits<Characters>(compiled, alternative, text, p);
             if (e >= 0) break;
           }
           if (e < 0) break;
@@ -506,73 +544,8 @@ int64_t matchCharacters(const Compiled& compiled, const Program& program, std::s
 
 int64_t matchProgram(const Compiled& compiled, const Program& program, std::string_view text,
                      int64_t s) {
-  const auto* t = reinterpret_cast<const unsigned char*>(text.data());
-  const auto n = static_cast<int64_t>(text.size());
-  if (compiled.unicode) return matchCharacters(compiled, program, text, s);
-  int64_t p = s;
-  bool took = false;
-  for (const Node& node : program.nodes) {
-    int64_t count = 0;
-    switch (node.op) {
-      case Op::StartAnchor:
-        if (!(p == 0 || t[p - 1] == '\n')) return -1;
-        continue;
-      case Op::EndAnchor:
-        if (!atLineEnd(t, n, p)) return -1;
-        return took ? p - 1 : -1;
-      case Op::StrayEnd:
-        return took ? p - 1 : -1;
-      case Op::Stray:
-        if (p >= n) return -1;
-        ++p;
-        continue;
-      case Op::Chars:
-        do {
-          if (p < n && (t[p] == node.a || t[p] == node.b)) {
-            ++p;
-            ++count;
-          } else {
-            break;
-          }
-        } while (count < node.max);
-        break;
-      case Op::Set: {
-        const ByteTable& set = compiled.sets[node.set];
-        do {
-          if (p < n && set[t[p]]) {
-            ++p;
-            ++count;
-          } else {
-            break;
-          }
-        } while (count < node.max);
-        break;
-      }
-      case Op::Any: {
-        const int64_t left = n - p;
-        count = std::min<int64_t>(left, node.max == 0 ? 1 : node.max);
-        p += count;
-        break;
-      }
-      case Op::Fail:
-        break;
-      case Op::Group:
-        do {
-          int64_t e = -1;
-          for (const Program& alternative : node.alternatives) {
-            e = matchProgram(compiled, alternative, text, p);
-            if (e >= 0) break;
-          }
-          if (e < 0) break;
-          p = e + 1;
-          ++count;
-        } while (count < node.max);
-        break;
-    }
-    if (count < node.min || count > node.max) return -1;
-    took = took || count > 0;
-  }
-  return took ? p - 1 : -1;
+  return compiled.unicode ? matchUnits<true>(compiled, program, text, s)
+                          : matchUnits<false>(compiled, program, text, s);
 }
 
 }  // namespace tw::regex
