@@ -9,6 +9,7 @@
 #include "writeback/LoadFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <memory>
 #include <new>
@@ -58,11 +59,29 @@ struct FindJob {
 
 enum class Searched { Nothing, Found, Failed };
 
+// Where the files are read: one buffer kept from file to file (a big file's memory is
+// touched once, not again for each file), and each folder opened once.
+struct FileReader {
+  writeback::FolderCache folders{platform::systemFileOps()};
+  writeback::ReadBuffer buffer;
+
+  writeback::LoadResult load(const std::string& path, std::string& error) {
+    writeback::FileFacts facts;
+    writeback::FileSite site;
+    if (const platform::SysError located = writeback::locate(folders, path, site);
+        located.failed()) {
+      if (located.errnum() == ENOENT) return writeback::LoadResult::Missing;
+      error = located.message();
+      return writeback::LoadResult::Failed;
+    }
+    return writeback::loadFile(site, facts, buffer, error);
+  }
+};
+
 // Searches one file and prints what the job asks for.
-Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
-  writeback::LoadedFile file;
+Searched searchFile(const FindJob& job, const std::string& path, FileReader& reader, CliIo& io) {
   std::string error;
-  switch (writeback::loadFile(path, file, error)) {
+  switch (reader.load(path, error)) {
     case writeback::LoadResult::Missing:
       io.err << kErrorPrefix << path << ": " << (error.empty() ? "the file does not exist" : error)
              << "\n";
@@ -75,8 +94,8 @@ Searched searchFile(const FindJob& job, const std::string& path, CliIo& io) {
     case writeback::LoadResult::Loaded:
       break;
   }
-  const SearchedText searched = TextToSearch(path, file.content, job.config.Advanced, job.options,
-                                             job.firstCount, AnyNonAscii(job.pairs));
+  const SearchedText searched = TextToSearch(path, reader.buffer.view(), job.config.Advanced,
+                                             job.options, job.firstCount, AnyNonAscii(job.pairs));
   if (!searched.failure.empty()) {
     io.err << kErrorPrefix << path << ": " << searched.failure << "\n";
     return Searched::Failed;
@@ -164,12 +183,13 @@ int findCommand(std::span<const std::string> args, CliIo& io) {
 
   bool found = false;
   bool failed = false;
+  FileReader reader;
   for (const FileEntry& entry : config.Files) {
     if (!entry.Checked || TreatmentOf(entry.Path, job.options) == FileTreatment::PassedOver)
       continue;
     Searched searched = Searched::Failed;
     try {
-      searched = searchFile(job, entry.Path, io);
+      searched = searchFile(job, entry.Path, reader, io);
     } catch (const std::bad_alloc&) {
       io.err << kErrorPrefix << entry.Path << ": it is too large to be searched in memory\n";
     } catch (const std::exception& e) {

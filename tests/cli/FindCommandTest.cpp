@@ -28,7 +28,10 @@ TEST_F(FindCommand, PrintsEachLineHoldingAnOccurrenceOnceWithItsNumber) {
       dir.write("a.txt", "colour first\r\nnone\nColour and colour\n\nlast colour\r");
   const std::string b = dir.write("b.txt", "plain\n");
   const std::string c = dir.write("c.txt", "colour");
-  CliRun r = run({"find", "colour", a, b, c});
+  // The files are read one after another into one buffer: an empty one after a, a short one
+  // after b, hold nothing of the file before.
+  const std::string empty = dir.write("empty.txt", "");
+  CliRun r = run({"find", "colour", a, empty, b, c});
   EXPECT_EQ(r.status, kFindFound) << r.err;
   EXPECT_EQ(r.out, a + ":1:colour first\n" + a + ":3:Colour and colour\n" + a +
                        ":5:last colour\r\n" + c + ":1:colour\n");
