@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/Searcher.h"
+#include "support/UnicodeExpectations.h"
 #include "text/Unicode.h"
 
 namespace tw {
@@ -111,30 +110,22 @@ std::string utf8(char32_t c) {
 // every character is found by its folding ignoring case, and "x" next to a character is a
 // whole word exactly when that character is not a letter, mark or digit.
 TEST(UnicodeLetters, BothMatchersAgreeWithPythonsDatabase) {
-  std::ifstream in(std::string(TEXTWRIGHT_TEST_DATA_DIR) + "/unicode/expected.txt");
-  ASSERT_TRUE(in);
   const LiteralOptions ignoringCase{false, false, true, true};
   const LiteralOptions wholeWords{true, true, true, true};
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    std::string kind;
-    unsigned code = 0;
-    unsigned value = 0;
-    fields >> kind >> std::hex >> code >> value;
-    const std::string c = utf8(static_cast<char32_t>(code));
-    if (kind == "FOLD") {
-      const std::string folded = utf8(static_cast<char32_t>(value));
+  for (const test::UnicodeExpectation& x : test::ReadUnicodeExpectations()) {
+    const std::string c = utf8(x.code);
+    if (x.fold) {
+      const std::string folded = utf8(x.folded);
       const std::string text = "<" + c + ">";
       const auto literal = Searcher::literal(folded, ignoringCase).findFrom(text, 0);
       const auto pattern = Searcher::regex("<" + folded + ">", false, true).findFrom(text, 0);
       ASSERT_TRUE(literal && literal->start == 1 && literal->last == static_cast<int64_t>(c.size()))
-          << line;
-      ASSERT_TRUE(pattern && pattern->start == 0) << line;
+          << x.line;
+      ASSERT_TRUE(pattern && pattern->start == 0) << x.line;
     } else {
-      const bool word = value == 1;
       for (const std::string& text : {"x" + c, c + "x"}) {
-        EXPECT_EQ(Searcher::literal("x", wholeWords).findFrom(text, 0).has_value(), !word) << line;
+        EXPECT_EQ(Searcher::literal("x", wholeWords).findFrom(text, 0).has_value(), !x.word)
+            << x.line;
       }
     }
   }

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/UnicodeExpectations.h"
+
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace tw::text {
@@ -12,29 +12,18 @@ namespace {
 
 // Python's casefold and categories (tests/data/unicode/generate.py), an independent source.
 TEST(Unicode, FoldingAndWordCharactersAgreeWithPythonsDatabase) {
-  std::ifstream in(std::string(TEXTWRIGHT_TEST_DATA_DIR) + "/unicode/expected.txt");
-  ASSERT_TRUE(in) << "missing tests/data/unicode/expected.txt";
   int folds = 0;
   int words = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    std::string kind;
-    unsigned code = 0;
-    unsigned value = 0;
-    fields >> kind >> std::hex >> code >> value;
-    const auto c = static_cast<char32_t>(code);
-    if (kind == "FOLD") {
+  for (const test::UnicodeExpectation& x : test::ReadUnicodeExpectations()) {
+    if (x.fold) {
       ++folds;
-      ASSERT_EQ(foldCase(c), static_cast<char32_t>(value)) << line;
-      const auto variants = caseVariants(static_cast<char32_t>(value));
-      ASSERT_NE(std::find(variants.begin(), variants.end(), c), variants.end()) << line;
-      ASSERT_NE(std::find(variants.begin(), variants.end(), static_cast<char32_t>(value)),
-                variants.end())
-          << line;
+      ASSERT_EQ(foldCase(x.code), x.folded) << x.line;
+      const auto variants = caseVariants(x.folded);
+      ASSERT_NE(std::find(variants.begin(), variants.end(), x.code), variants.end()) << x.line;
+      ASSERT_NE(std::find(variants.begin(), variants.end(), x.folded), variants.end()) << x.line;
     } else {
       ++words;
-      ASSERT_EQ(isWordCharacter(c), value == 1) << line;
+      ASSERT_EQ(isWordCharacter(x.code), x.word) << x.line;
     }
   }
   EXPECT_GT(folds, 1400);
