@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 namespace tw::platform {
 
@@ -29,6 +31,29 @@ void adviseLargePages(void* data, size_t size) {
 #else
   (void)data, (void)size;
 #endif
+}
+
+void faultIn(void* data, size_t size) {
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  auto touch = [page](char* from, size_t length) {
+    volatile char* bytes = from;
+    for (size_t at = 0; at < length; at += page) bytes[at] = 0;
+    if (length > 0) bytes[length - 1] = 0;
+  };
+  char* bytes = static_cast<char*>(data);
+  // The halves meet on a large page's boundary, so that no large page is faulted twice over.
+  const size_t half = (size / 2) & ~((size_t{2} << 20) - 1);
+  if (half == 0) {
+    touch(bytes, size);
+    return;
+  }
+  try {
+    std::thread back([&] { touch(bytes + half, size - half); });
+    touch(bytes, half);
+    back.join();
+  } catch (const std::system_error&) {
+    touch(bytes, size);  // no second thread to be had: all on this one
+  }
 }
 
 mode_t newFileMode() {

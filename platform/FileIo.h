@@ -46,6 +46,13 @@ IoStatus writeFileAtomically(const std::string& path, std::string_view bytes,
 // can: a big buffer is then faulted in 2 MiB at a time instead of 4 KiB. Only a hint.
 void adviseLargePages(void* data, size_t size);
 
+// Touches every page of the fresh memory from `data` on, `size` bytes (writing them), on two
+// threads at once: on a virtual machine that hands memory it has not used for a while back to
+// its host, each page of it costs a fault in the host when it is touched again, and two
+// processors take those faults side by side in about half the time. Nothing beyond `size` is
+// touched.
+void faultIn(void* data, size_t size);
+
 // The mode of a newly created file: 0666 less the process's umask.
 mode_t newFileMode();
 

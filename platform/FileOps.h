@@ -28,6 +28,11 @@ class FileOps {
   virtual int fsync(int fd) = 0;
   // posix_fadvise(2): 0 or an error number (errno is left as it was).
   virtual int fadvise(int fd, off_t offset, off_t length, int advice) = 0;
+  // Starts writing the bytes of `length` from `offset` to disk without waiting for them
+  // (sync_file_range(2) with SYNC_FILE_RANGE_WRITE): only a head start for a later fsync,
+  // which still reports every write error. 0 or an error number (errno is left as it was);
+  // 0 where the system has no such call.
+  virtual int startWriteOut(int fd, off_t offset, off_t length) = 0;
   // Flushes the whole file system that `fd` is on (syncfs(2); sync(2) where there is none).
   virtual int syncfs(int fd) = 0;
   virtual int close(int fd) = 0;
@@ -80,6 +85,7 @@ class SystemFileOps : public FileOps {
   ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override;
   int fsync(int fd) override;
   int fadvise(int fd, off_t offset, off_t length, int advice) override;
+  int startWriteOut(int fd, off_t offset, off_t length) override;
   int syncfs(int fd) override;
   int close(int fd) override;
   void closeLater(int fd) override;

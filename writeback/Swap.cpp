@@ -15,9 +15,10 @@ using platform::quoted;
 
 namespace {
 
-// From this size on, a file's old content leaves the page cache when its new content is about
-// to be written (see dropOldPages).
-constexpr off_t kDropPagesFrom = off_t{1} << 20;
+// From this size on a file is big: its old content leaves the page cache when its new content
+// is about to be written (dropOldPages), and its new content starts on its way to disk as it is
+// written (startWriteOut).
+constexpr off_t kBigFile = off_t{1} << 20;
 
 // The old content was read whole before the swap began: its pages, clean, are dropped from
 // the page cache, so that the new content's pages can be the ones just freed and the cache
@@ -28,11 +29,23 @@ constexpr off_t kDropPagesFrom = off_t{1} << 20;
 // reads it from disk. Only advice: its failure changes nothing.
 void dropOldPages(const StagedSwap& swap) {
 #ifdef POSIX_FADV_DONTNEED
-  if (swap.old.st_size < kDropPagesFrom) return;
+  if (swap.old.st_size < kBigFile) return;
   (void)swap.file.site.folder->ops().fadvise(swap.oldFd.get(), 0, 0, POSIX_FADV_DONTNEED);
 #else
   (void)swap;
 #endif
+}
+
+// The disk starts on a big file's new content as each piece is written, beside the making of
+// the next pieces and files, so that the flush before the swap finds little left to wait for:
+// four files of 64 MiB took about a tenth less (bench/README.md). Only a head start, taken
+// before each flush: that fsync still writes what is left and reports every write error, so a
+// refused start changes nothing.
+void startWriteOut(StagedSwap& swap) {
+  if (swap.written < kBigFile || swap.written == swap.writeOutStarted) return;
+  (void)swap.file.site.folder->ops().startWriteOut(swap.temp.fd(), swap.writeOutStarted,
+                                                   swap.written - swap.writeOutStarted);
+  swap.writeOutStarted = swap.written;
 }
 
 // The old content under its pending name in the listed folder: a second name of the old file
@@ -202,6 +215,7 @@ IoStatus appendToSwap(StagedSwap& swap, std::string_view piece) {
   if (platform::SysError error = swap.temp.write(piece, swap.written); error.failed())
     return error.as("Cannot write", swap.file.listedPath).status();
   swap.written += static_cast<off_t>(piece.size());
+  startWriteOut(swap);
   return IoStatus::success();
 }
 

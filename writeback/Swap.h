@@ -22,7 +22,8 @@ struct StagedSwap {
   struct stat old {};
   platform::TempFile temp;
   off_t written = 0;
-  bool olderBackup = false;  // a backup of this user's was there already
+  off_t writeOutStarted = 0;  // the bytes from the start whose write-out was started
+  bool olderBackup = false;   // a backup of this user's was there already
 };
 
 // "<path>" was changed by another program since it was read; it was left as it is.

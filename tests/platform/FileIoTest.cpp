@@ -2,8 +2,13 @@
 #include "support/FaultyFileOps.h"
 #include "support/TempDir.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 namespace tw::platform {
 namespace {
@@ -98,6 +103,31 @@ TEST_F(FileIo, WriteFileAtomicallyFailingAnyCallLeavesTheOldFileAndNothingElse) 
     const std::string content = TempDir::read(path);
     EXPECT_TRUE(content == "new" || (!status && content == "old")) << "call " << n;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << n;
+  }
+}
+
+// Every page of the range is in memory afterwards, whichever thread touched it, and no page
+// past its end: a buffer faulted in ahead of a read costs no more memory than the read.
+TEST(FaultIn, TouchesEveryPageOfTheRangeAndNoneBeyond) {
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  for (size_t size : {size_t{1}, page + 1, (size_t{5} << 20) + 123, size_t{33} << 20}) {
+    SCOPED_TRACE(size);
+    const size_t mapped = size + (size_t{8} << 20);
+    void* data =
+        ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(data, MAP_FAILED);
+    // Small pages here, so that residence is told page by page.
+    ::madvise(data, mapped, MADV_NOHUGEPAGE);
+    // Off a page boundary, as a buffer from the heap is.
+    constexpr size_t kOffset = 100;
+    faultIn(static_cast<char*>(data) + kOffset, size);
+    std::vector<unsigned char> resident(mapped / page);
+    ASSERT_EQ(::mincore(data, mapped, resident.data()), 0);
+    const size_t pages = (kOffset + size + page - 1) / page;
+    const auto in = [](unsigned char r) { return (r & 1) != 0; };
+    EXPECT_TRUE(std::all_of(resident.begin(), resident.begin() + pages, in));
+    EXPECT_TRUE(std::none_of(resident.begin() + pages, resident.end(), in));
+    ::munmap(data, mapped);
   }
 }
 

@@ -44,6 +44,9 @@ class FaultyFileOps : public platform::SystemFileOps {
   int fadvise(int fd, off_t o, off_t n, int advice) override {
     return fault("fadvise") ? m_errno : SystemFileOps::fadvise(fd, o, n, advice);
   }
+  int startWriteOut(int fd, off_t o, off_t n) override {
+    return fault("startwriteout") ? m_errno : SystemFileOps::startWriteOut(fd, o, n);
+  }
   int syncfs(int fd) override { return fault("syncfs") ? -1 : SystemFileOps::syncfs(fd); }
   int close(int fd) override {
     // A failed close still releases the descriptor, as on Linux.

@@ -379,6 +379,75 @@ TEST_F(FileReplaceTest, BigFilesOldContentLeavesThePageCacheAtTheSwap) {
   }
 }
 
+// A big file's new content starts on its way to disk as it is written, in order and whole,
+// before the flush that precedes its swap; a small file's does not start early at all.
+TEST_F(FileReplaceTest, BigFilesNewContentStartsToDiskAsItIsWritten) {
+  struct RecordingOps : test::FaultyFileOps {
+    std::vector<std::pair<off_t, off_t>> started;
+    int startWriteOut(int fd, off_t offset, off_t length) override {
+      started.emplace_back(offset, length);
+      return FaultyFileOps::startWriteOut(fd, offset, length);
+    }
+  };
+  struct Case {
+    const char* what;
+    int mebibytes;         // of new content, about; 0: a few kilobytes
+    size_t piece;          // 0: the whole content through add()
+    off_t firstStartedTo;  // where the first started stretch ends, 0: none started
+  };
+  constexpr size_t kPiece = 300000;
+  auto newContent = [](int mebibytes) {
+    std::string s = mebibytes == 0 ? binaryText(4) : "";
+    for (int i = 0; i < mebibytes; ++i) s += bigBinaryText(static_cast<char>(4 + i));
+    return s;
+  };
+  for (const Case& c : {Case{"small", 0, 0, 0}, Case{"small in pieces", 0, 1000, 0},
+                        Case{"big", 1, 0, static_cast<off_t>(newContent(1).size())},
+                        Case{"big in pieces", 2, kPiece, 4 * kPiece}}) {
+    SCOPED_TRACE(c.what);
+    TempDir d;
+    const std::string path = d.write("f.bin", c.mebibytes > 0 ? bigBinaryText(3) : binaryText(3));
+    const std::string now = newContent(c.mebibytes);
+    RecordingOps ops;
+    LoadedFile file = load(path, ops);
+    ops.reset();
+    WriteBackBatch batch({}, ops);
+    if (c.piece == 0) {
+      ASSERT_TRUE(batch.add(file, now));
+    } else {
+      bool inPlace = true;
+      ASSERT_TRUE(batch.beginStaged(file, inPlace));
+      ASSERT_FALSE(inPlace);
+      for (size_t at = 0; at < now.size(); at += c.piece)
+        ASSERT_TRUE(batch.appendStaged(std::string_view(now).substr(at, c.piece)));
+      ASSERT_TRUE(batch.appendStaged(""));  // as a pass that ends on a replacement does
+      ASSERT_TRUE(batch.finishStaged());
+    }
+    const std::vector<WriteBackBatch::Outcome> outcomes = batch.commit();
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].status) << outcomes[0].status.error;
+    EXPECT_EQ(TempDir::read(path), now);
+    if (c.firstStartedTo == 0) {
+      EXPECT_TRUE(ops.started.empty());
+      continue;
+    }
+    ASSERT_FALSE(ops.started.empty());
+    EXPECT_EQ(ops.started.front(), std::make_pair(off_t{0}, c.firstStartedTo));
+    off_t next = 0;
+    for (const auto& [offset, length] : ops.started) {
+      EXPECT_EQ(offset, next);
+      EXPECT_GT(length, 0);
+      next = offset + length;
+    }
+    EXPECT_EQ(next, static_cast<off_t>(now.size()));
+    const std::vector<std::string>& calls = ops.calls();
+    const auto lastStart = std::find(calls.rbegin(), calls.rend(), "startwriteout");
+    const auto firstFlush = std::find(calls.begin(), calls.end(), "fsync");
+    ASSERT_NE(firstFlush, calls.end());
+    EXPECT_LT(calls.rend() - lastStart - 1, firstFlush - calls.begin());
+  }
+}
+
 TEST_F(FileReplaceTest, ReadErrorIsAnErrorNeverAnEnd) {
   std::string path = dir.write("a.txt", binaryText(3));
   test::FaultyFileOps ops;
