@@ -78,6 +78,7 @@ char* ReadBuffer::reserve(size_t capacity) {
     // on one and 0.07 s on two where that memory was cold (bench/README.md).
     const size_t grown = capacity + capacity / 8;
     m_data.reset();
+    m_capacity = 0;  // so that a failed allocation leaves no room behind that is not there
     m_data.reset(new char[grown]);
     m_capacity = grown;
     if (grown >= (size_t{4} << 20)) {
