@@ -121,7 +121,7 @@ TEST(FaultIn, TouchesEveryPageOfTheRangeAndNoneBeyond) {
     // Off a page boundary, as a buffer from the heap is.
     constexpr size_t kOffset = 100;
     faultIn(static_cast<char*>(data) + kOffset, size);
-    std::vector<unsigned char> resident(mapped / page);
+    std::vector<unsigned char> resident((mapped + page - 1) / page);
     ASSERT_EQ(::mincore(data, mapped, resident.data()), 0);
     const size_t pages = (kOffset + size + page - 1) / page;
     const auto in = [](unsigned char r) { return (r & 1) != 0; };
