@@ -202,6 +202,9 @@ Utf16Reader::Text Utf16Reader::read(std::string_view bytes, ByteOrder order) {
     m_data.reset(new char[grown]);
     m_capacity = grown;
     adviseLargePagesIfBig(m_data.get(), grown);
+    // Every unit makes at least one byte of text: those bytes are faulted in on two processors
+    // before the decoding writes them, as a big read buffer is.
+    if (grown >= (std::size_t{8} << 20)) platform::faultIn(m_data.get(), units);
   }
   std::size_t k = 0;
   char* const end =
