@@ -9,7 +9,6 @@
 #include "writeback/LoadFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <exception>
 #include <memory>
 #include <new>
@@ -67,14 +66,7 @@ struct FileReader {
 
   writeback::LoadResult load(const std::string& path, std::string& error) {
     writeback::FileFacts facts;
-    writeback::FileSite site;
-    if (const platform::SysError located = writeback::locate(folders, path, site);
-        located.failed()) {
-      if (located.errnum() == ENOENT) return writeback::LoadResult::Missing;
-      error = located.message();
-      return writeback::LoadResult::Failed;
-    }
-    return writeback::loadFile(site, facts, buffer, error);
+    return writeback::loadFile(folders, path, facts, buffer, error);
   }
 };
 

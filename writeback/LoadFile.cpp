@@ -105,11 +105,12 @@ LoadResult loadFile(const FileSite& site, FileFacts& out, ReadBuffer& buffer, st
   return result;
 }
 
-LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string& error,
-                    platform::FileOps& ops) {
-  out.content.clear();
-  FolderCache folders(ops);
-  FileSite site;
+namespace {
+
+// Finds the folder and name of `listedPath` for a load: Missing or Failed (with the reason)
+// when it cannot be, else Loaded.
+LoadResult locateForLoad(FolderCache& folders, const std::string& listedPath, FileFacts& out,
+                         FileSite& site, std::string& error) {
   if (platform::SysError located = locate(folders, listedPath, site); located.failed()) {
     out.listedPath = listedPath;
     out.site = site;
@@ -117,7 +118,26 @@ LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string&
     error = located.message();
     return LoadResult::Failed;
   }
-  return loadFile(site, out, error);
+  return LoadResult::Loaded;
+}
+
+}  // namespace
+
+LoadResult loadFile(FolderCache& folders, const std::string& listedPath, FileFacts& out,
+                    ReadBuffer& buffer, std::string& error) {
+  buffer.setSize(0);
+  FileSite site;
+  const LoadResult located = locateForLoad(folders, listedPath, out, site, error);
+  return located == LoadResult::Loaded ? loadFile(site, out, buffer, error) : located;
+}
+
+LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string& error,
+                    platform::FileOps& ops) {
+  out.content.clear();
+  FolderCache folders(ops);
+  FileSite site;
+  const LoadResult located = locateForLoad(folders, listedPath, out, site, error);
+  return located == LoadResult::Loaded ? loadFile(site, out, error) : located;
 }
 
 LoadResult loadFile(const FileSite& site, LoadedFile& out, std::string& error) {

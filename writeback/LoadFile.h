@@ -53,6 +53,9 @@ LoadResult loadFile(const FileSite& site, FileFacts& out, ReadBuffer& buffer, st
 
 // The same into `out.content`.
 LoadResult loadFile(const FileSite& site, LoadedFile& out, std::string& error);
+// The same for a path, its folder found through `folders` (opened once for all its files).
+LoadResult loadFile(FolderCache& folders, const std::string& listedPath, FileFacts& out,
+                    ReadBuffer& buffer, std::string& error);
 // The same for a path, into `out.content`: its folder is opened for this one file.
 LoadResult loadFile(const std::string& listedPath, LoadedFile& out, std::string& error,
                     platform::FileOps& ops = platform::systemFileOps());
